@@ -1,0 +1,36 @@
+#include "AudioEffectX.h"
+
+AudioEffectX::AudioEffectX(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
+    : AudioEffect(audioMaster, numPrograms, numParams) {}
+
+VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    if (opcode < effProcessEvents) return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
+    char* text = static_cast<char*>(ptr);
+    switch (opcode) {
+        case effProcessEvents: return ptr ? processEvents(static_cast<VstEvents*>(ptr)) : 0;
+        case effCanBeAutomated: return canParameterBeAutomated(index) ? 1 : 0;
+        case effGetInputProperties:
+            return ptr ? getInputProperties(index, static_cast<VstPinProperties*>(ptr)) : 0;
+        case effGetOutputProperties:
+            return ptr ? getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) : 0;
+        case effGetPlugCategory: return getPlugCategory();
+        case effGetEffectName: return text ? getEffectName(text) : 0;
+        case effGetVendorString: return text ? getVendorString(text) : 0;
+        case effGetProductString: return text ? getProductString(text) : 0;
+        case effGetVendorVersion: return getVendorVersion();
+        case effCanDo: return text ? canDo(text) : 0;
+        case effGetVstVersion: return getVstVersion();
+        case effEditKeyDown:
+            return editor ? editor->onKeyDown(index, static_cast<VstInt32>(value), static_cast<VstInt32>(opt)) : 0;
+        case effEditKeyUp:
+            return editor ? editor->onKeyUp(index, static_cast<VstInt32>(value), static_cast<VstInt32>(opt)) : 0;
+        case effSetEditKnobMode: return editor ? editor->setKnobMode(static_cast<VstInt32>(value)) : 0;
+        default: return 0;
+    }
+}
+
+VstTimeInfo* AudioEffectX::getTimeInfo(VstInt32 filter) {
+    return reinterpret_cast<VstTimeInfo*>(callHost(audioMasterGetTime, 0, filter));
+}
+
+bool AudioEffectX::wantEvents(VstInt32 filter) { return callHost(audioMasterWantMidi, 0, filter) != 0; }

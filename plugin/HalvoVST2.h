@@ -1,0 +1,107 @@
+// The Halvorax instrument as a VST 2.4 effect: parameter values, MIDI queue and learn map,
+// state chunk, the current patch name, and the engine it drives.
+#pragma once
+
+#include "AudioEffectX.h"
+#include "EventQueue.h"
+#include "ParameterTable.h"
+#include "StateChunk.h"
+
+namespace halvorax {
+
+// A one-pole smoothing record: a value and a tiny offset that keeps it from going denormal.
+struct ParamSmoother {
+    double value = 0.0;
+    double offset = 1e-8;
+};
+
+constexpr VstInt32 kHalvoraxUniqueId = CCONST('H', 'a', 'l', 'v');
+constexpr int kPathSize = 256;
+constexpr int kLongPathSize = 1024;
+constexpr const char* kDefaultPatchFile = "RoriVerov1.repatch";
+constexpr const char* kInitPatchFile = "Init Patch.repatch";
+
+class HalvoVST2 : public AudioEffectX {
+public:
+    explicit HalvoVST2(audioMasterCallback audioMaster);
+    ~HalvoVST2() override;
+
+    // Parameters.
+    void setParameter(VstInt32 index, float value) override;
+    float getParameter(VstInt32 index) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+
+    // Host interface.
+    void resume() override;
+    void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+    VstInt32 processEvents(VstEvents* events) override;
+    bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
+    VstPlugCategory getPlugCategory() override { return kPlugCategSynth; }
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    VstInt32 canDo(char* text) override;
+
+    // Sounds.
+    void InitializePatch();
+    bool LoadPatch(const char* path);
+
+    // The chord memory lives in the engine. Writes from the user-interface thread (patch
+    // loading, state restore) are handed to the audio thread and applied between segments;
+    // so is the release of every note.
+    void readChordMemory(int& count, int notes[6]) const;
+    void writeChordMemory(int count, const int notes[6]);
+    void requestReleaseAllNotes();
+
+    // Current patch name.
+    void getPatchFilename(char* buffer, int size) const;
+    void splitPatchFilename(const char* path);
+    const char* getPatchFile() const { return patchFile; }
+    const char* getPatchFolder() const { return patchFolder; }
+    const char* getAppFolder() const { return appFolder; }
+
+    // MIDI; called for each queued event in order while a block renders.
+    void HandleMidi(int channel, int status, int data1, int data2);
+
+    // Fields the editor polls (single ints, read whole).
+    int getMidiActivity() const { return midiActivity; }
+    int getLearnTarget() const { return learnTarget; }
+    int getMidiLearn() const { return midiLearn; }
+    int getEventCount() const { return eventCount; }
+    const VstEvent* getQueuedEvents() const { return events; }
+
+protected:
+    // Renders one segment of the block into the working pointers.
+    void blockProcess(float** outputs, int frames);
+    void applyMasterVolumeAndSilence(float** outputs, int frames);
+
+    float paramValues[kNumParameters];
+    VstEvent events[kMaxQueuedEvents];
+    int eventCount = 0;
+    StateChunk chunk;
+    int sustainPedal = 0;
+    int pitchBend = 8192;
+    int modWheelValue = 0;
+    int pressure = 0;
+    int midiLearn = 0;
+    int learnTarget = -1;
+    int learnedCC = -1;
+    int ccMap[128];
+    int midiActivity = 10;
+    int silentSamples = 0;
+    ParamSmoother vcfFreqSmoother;
+    ParamSmoother keyFollowSmoother;
+    ParamSmoother pwmSmoother;
+    ParamSmoother volumeSmoother;
+    ParamSmoother vcaLevelSmoother;
+    char patchFolder[kPathSize];
+    char patchFile[kPathSize];
+    char appFolder[kLongPathSize];
+    bool patchChanged = false;
+    int lastPolyMode = -1;  // unset until the first block
+    int chordCount = 3;         // stand-in for the engine's chord memory until it joins
+    int chordNotes[6] = {0, 4, 7, 0, 0, 0};
+};
+
+}  // namespace halvorax
