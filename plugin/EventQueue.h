@@ -16,6 +16,25 @@ int queueEvents(const VstEvents* list, VstEvent* events);
 // Orders events by sample offset; events with equal offsets keep their host order.
 void sortEvents(VstEvent* events, int count);
 
+// Cuts a block of `frames` at every event offset: calls render(start, length) for each
+// non-empty stretch and handle(event) for each event in order, so every event is applied
+// exactly at its sample. Offsets past the block are clamped to its end, negative ones to
+// its start; equal offsets never make an empty segment.
+template <typename Render, typename Handle>
+void segmentBlock(const VstEvent* events, int count, int frames, Render&& render, Handle&& handle) {
+    int rendered = 0;
+    for (int i = 0; i < count; ++i) {
+        int offset = events[i].deltaFrames;
+        offset = offset < 0 ? 0 : (offset > frames ? frames : offset);
+        if (offset > rendered) {
+            render(rendered, offset - rendered);
+            rendered = offset;
+        }
+        handle(events[i]);
+    }
+    if (rendered < frames) render(rendered, frames - rendered);
+}
+
 // The first three MIDI bytes of a queued event.
 inline const unsigned char* midiBytes(const VstEvent& event) {
     return reinterpret_cast<const unsigned char*>(&event) + 24;

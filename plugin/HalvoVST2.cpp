@@ -11,8 +11,12 @@ namespace halvorax {
 
 namespace {
 
+// Copies as much of `source` as fits, always terminated.
 void copyText(char* text, std::size_t size, const char* source) {
-    if (text != nullptr && size > 0) std::snprintf(text, size, "%s", source);
+    if (text == nullptr || size == 0) return;
+    const std::size_t length = std::min(std::strlen(source), size - 1);
+    std::memcpy(text, source, length);
+    text[length] = 0;
 }
 
 }  // namespace
@@ -129,22 +133,16 @@ void HalvoVST2::processReplacing(float** inputs, float** outputs, VstInt32 sampl
     std::fill(outputs[0], outputs[0] + frames, 0.0f);
     std::fill(outputs[1], outputs[1] + frames, 0.0f);
 
-    float* segment[2] = {outputs[0], outputs[1]};
-    int rendered = 0;
-    for (int i = 0; i < eventCount; ++i) {
-        // An offset past the block is clamped to its end, a negative one to its start.
-        const int offset = std::clamp(static_cast<int>(events[i].deltaFrames), 0, frames);
-        if (offset > rendered) {
-            blockProcess(segment, offset - rendered);
-            segment[0] += offset - rendered;
-            segment[1] += offset - rendered;
-            rendered = offset;
-        }
-        const unsigned char* midi = midiBytes(events[i]);
-        HandleMidi(midi[0] & 0x0f, midi[0] & 0xf0, midi[1] & 0x7f, midi[2] & 0x7f);
-    }
-    if (rendered < frames) blockProcess(segment, frames - rendered);
-
+    segmentBlock(
+        events, eventCount, frames,
+        [&](int start, int length) {
+            float* segment[2] = {outputs[0] + start, outputs[1] + start};
+            blockProcess(segment, length);
+        },
+        [&](const VstEvent& event) {
+            const unsigned char* midi = midiBytes(event);
+            HandleMidi(midi[0] & 0x0f, midi[0] & 0xf0, midi[1] & 0x7f, midi[2] & 0x7f);
+        });
     applyMasterVolumeAndSilence(outputs, frames);
     eventCount = 0;
     if (midiActivity > 0) midiActivity = std::max(0, midiActivity - frames);

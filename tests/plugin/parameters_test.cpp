@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "HalvoVST2.h"
+#include "ParameterTable.h"
+#include "TestHost.h"
+
+using namespace halvorax;
+
+namespace {
+
+class Parameters : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::isolateDataHome();
+        effect = std::make_unique<HalvoVST2>(test::recordingHost);
+    }
+    std::string display(int index, float value) {
+        effect->setParameter(index, value);
+        char text[kParamTextSize + 8];
+        std::memset(text, 0, sizeof text);
+        effect->getParameterDisplay(index, text);
+        return text;
+    }
+    std::string name(int index) {
+        char text[kParamTextSize + 8] = {};
+        effect->getParameterName(index, text);
+        return text;
+    }
+    std::unique_ptr<HalvoVST2> effect;
+};
+
+TEST_F(Parameters, DefaultsComeFromTheTable) {
+    EXPECT_FLOAT_EQ(effect->getParameter(0), 2.0f / 3.0f);   // dcorange 2 of 3
+    EXPECT_FLOAT_EQ(effect->getParameter(14), 1.0f);         // vcffreq 127
+    EXPECT_FLOAT_EQ(effect->getParameter(43), 100.0f / 127.0f);  // mastervolume decides over volume
+    EXPECT_FLOAT_EQ(effect->getParameter(48), 0.5f);         // chord count 3 of 6
+    EXPECT_FLOAT_EQ(effect->getParameter(38), 1.0f);         // poly
+    EXPECT_FLOAT_EQ(effect->getParameter(40), 0.0f);         // no row
+}
+
+TEST_F(Parameters, NamesFollowTheLastRowWithTheIndex) {
+    EXPECT_EQ(name(26), "LFO Rate");
+    EXPECT_EQ(name(43), "Master Volume");
+    EXPECT_EQ(name(38), "Poly Mode");
+    EXPECT_EQ(name(46), "Chord Write");
+    EXPECT_EQ(name(55), "Aftertouch Enabled");
+    for (int noRow : {39, 40, 41, 42, 44, 45, 58, 60, 127}) EXPECT_EQ(name(noRow), "") << noRow;
+}
+
+TEST_F(Parameters, DisplayTexts) {
+    EXPECT_EQ(display(43, 1.0f), "127");  // the 0..127 row decides, not the 0..1 one
+    EXPECT_EQ(display(7, 0.6f), "3(PWM)");
+    EXPECT_EQ(display(8, 0.6f), "3");
+    EXPECT_EQ(display(17, 1.0f), "Dyn");
+    EXPECT_EQ(display(3, 1.0f), "-Dyn.Env");
+    EXPECT_EQ(display(22, 1.0f / 3.0f), "Gate");
+    EXPECT_EQ(display(6, 1.0f), "3(PWM)");
+    EXPECT_EQ(display(14, 0.5f), "63");
+    EXPECT_EQ(display(5, 0.5f), "6");
+    EXPECT_EQ(display(24, 1e-9f), "On");
+    EXPECT_EQ(display(24, 0.0f), "Off");
+    EXPECT_EQ(display(37, 1.0f), "On");
+    EXPECT_EQ(display(47, 0.0f), "Off");
+    EXPECT_EQ(display(40, 0.7f), "");  // stored, but no text
+    EXPECT_FLOAT_EQ(effect->getParameter(40), 0.7f);
+}
+
+TEST_F(Parameters, ListDisplaysStayInTheirListsForOutOfRangeValues) {
+    EXPECT_EQ(display(7, 7.0f), "5");
+    EXPECT_EQ(display(7, -3.0f), "0");
+    EXPECT_EQ(display(17, 1e30f), "Dyn");
+}
+
+TEST_F(Parameters, EveryStepOfEveryRowDisplaysItsOwnInteger) {
+    for (const ParameterRow& row : reparameters) {
+        for (int k = 0; k <= row.maximum; ++k)
+            ASSERT_EQ(integerValue(row, static_cast<float>(k) / static_cast<float>(row.maximum)), k)
+                << row.id << " step " << k;
+    }
+}
+
+TEST_F(Parameters, SetParameterBoundsAndLearnTarget) {
+    effect->setParameter(14, 0.25f);
+    EXPECT_EQ(effect->getLearnTarget(), 14);
+    effect->setParameter(60, 0.5f);
+    effect->setParameter(-1, 0.5f);
+    effect->setParameter(std::numeric_limits<int>::min(), 0.5f);
+    EXPECT_EQ(effect->getLearnTarget(), 14);
+    EXPECT_EQ(effect->getParameter(60), 0.0f);
+    EXPECT_EQ(effect->getParameter(-5), 0.0f);
+    effect->setParameter(20, 1.5f);  // stored unclamped
+    EXPECT_FLOAT_EQ(effect->getParameter(20), 1.5f);
+}
+
+TEST_F(Parameters, NonFiniteValuesAreRefusedWhole) {
+    effect->setParameter(14, 0.25f);
+    effect->setParameter(15, 0.5f);
+    effect->setParameter(14, std::numeric_limits<float>::quiet_NaN());
+    effect->setParameter(14, std::numeric_limits<float>::infinity());
+    effect->setParameter(14, -std::numeric_limits<float>::infinity());
+    EXPECT_FLOAT_EQ(effect->getParameter(14), 0.25f);
+    EXPECT_EQ(effect->getLearnTarget(), 15);
+}
+
+TEST_F(Parameters, NamesAndDisplaysFitTheTextBuffer) {
+    for (int i = 0; i < kNumReportedParameters; ++i) {
+        char text[kParamTextSize + 16];
+        std::memset(text, 'x', sizeof text);
+        effect->getParameterName(i, text);
+        effect->getParameterDisplay(i, text);
+        for (std::size_t b = kParamTextSize; b < sizeof text; ++b) ASSERT_EQ(text[b], 'x') << i;
+    }
+}
+
+}  // namespace

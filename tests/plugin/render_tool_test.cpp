@@ -1,0 +1,111 @@
+// The command-line host: errors, --info, and rendering through ours and a third-party synth.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TestHost.h"
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string output;
+};
+
+ToolRun run(const std::string& arguments) {
+    const std::string command = std::string(HALVORAX_RENDER_PATH) + " " + arguments + " 2>&1";
+    ToolRun result{-1, {}};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe)) result.output += buffer;
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::vector<float> readWav(const std::string& path, SF_INFO& info) {
+    info = SF_INFO{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return {};
+    std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
+    sf_readf_float(file, samples.data(), info.frames);
+    sf_close(file);
+    return samples;
+}
+
+double rms(const std::vector<float>& samples) {
+    double sum = 0;
+    for (float s : samples) sum += double(s) * s;
+    return samples.empty() ? 0.0 : std::sqrt(sum / samples.size());
+}
+
+const std::string kDemo = std::string(HALVORAX_SOURCE_DIR) + "/resources/demo.mid";
+
+class RenderTool : public ::testing::Test {
+protected:
+    void SetUp() override { home = halvorax::test::isolateDataHome(); }
+    std::filesystem::path home;
+};
+
+TEST_F(RenderTool, ClearErrorsForMissingFilesAndWrongPlugins) {
+    ToolRun missing = run("/nonexistent/Thing.so " + kDemo + " /tmp/x.wav");
+    EXPECT_NE(missing.status, 0);
+    EXPECT_NE(missing.output.find("no such plug-in file"), std::string::npos) << missing.output;
+
+    ToolRun noEntry = run("/lib/x86_64-linux-gnu/libm.so.6 " + kDemo + " /tmp/x.wav");
+    EXPECT_NE(noEntry.status, 0);
+    EXPECT_NE(noEntry.output.find("no VSTPluginMain or main entry point"), std::string::npos) << noEntry.output;
+
+    ToolRun effect = run(std::string(EFFECT_NOT_SYNTH_PATH) + " " + kDemo + " /tmp/x.wav");
+    EXPECT_NE(effect.status, 0);
+    EXPECT_NE(effect.output.find("is not an instrument"), std::string::npos) << effect.output;
+
+    ToolRun noMidi = run(std::string(HALVORAX_BUNDLE_PATH) + " /nonexistent.mid /tmp/x.wav");
+    EXPECT_NE(noMidi.status, 0);
+    EXPECT_NE(noMidi.output.find("no such MIDI file"), std::string::npos) << noMidi.output;
+
+    ToolRun badSet = run("--set fourteen " + std::string(HALVORAX_BUNDLE_PATH) + " " + kDemo + " /tmp/x.wav");
+    EXPECT_EQ(badSet.status, 2);
+}
+
+TEST_F(RenderTool, InfoReportsWhatTheEffectSays) {
+    ToolRun info = run("--info --set 14=0.5 " + std::string(HALVORAX_BUNDLE_PATH));
+    ASSERT_EQ(info.status, 0) << info.output;
+    for (const char* expected : {"effect:   Halvorax", "vendor:   Brindlecove", "'Halv'", "0 in, 2 out", "synth",
+                                 "\"Halvo 1\"", "canDo receiveVstEvents     1", "canDo sendVstMidiEvent     -1",
+                                 "VCF Freq", "63"})
+        EXPECT_NE(info.output.find(expected), std::string::npos) << expected << "\n" << info.output;
+}
+
+TEST_F(RenderTool, RendersHalvoraxToAWavOfTheSongsLength) {
+    const std::string wav = (home / "halvorax.wav").string();
+    ToolRun render = run("--rate 48000 --block 100 --tail 0.5 " + std::string(HALVORAX_BUNDLE_PATH) + " " + kDemo + " " + wav);
+    ASSERT_EQ(render.status, 0) << render.output;
+    SF_INFO info;
+    std::vector<float> samples = readWav(wav, info);
+    EXPECT_EQ(info.samplerate, 48000);
+    EXPECT_EQ(info.channels, 2);
+    EXPECT_GT(info.frames, 48000 * 20);
+    for (float s : samples) ASSERT_TRUE(std::isfinite(s));
+}
+
+TEST_F(RenderTool, RendersAThirdPartySynthAudibly) {
+    const char* amsynth = "/usr/lib/vst/amsynth_vst.so";
+    if (!std::filesystem::exists(amsynth)) GTEST_SKIP() << "amsynth is not installed";
+    // amsynth keeps its settings under the data home and refuses to start without it.
+    std::filesystem::create_directories(home / "amsynth");
+    const std::string wav = (home / "amsynth.wav").string();
+    ToolRun render = run(std::string(amsynth) + " " + kDemo + " " + wav);
+    ASSERT_EQ(render.status, 0) << render.output;
+    SF_INFO info;
+    std::vector<float> samples = readWav(wav, info);
+    EXPECT_GT(rms(samples), 0.01);
+}
+
+}  // namespace

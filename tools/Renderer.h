@@ -1,0 +1,28 @@
+// Offline rendering of a MIDI song through a hosted plug-in into stereo frames.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "MidiFile.h"
+#include "VstHost.h"
+
+namespace halvorax {
+
+struct RenderSettings {
+    double sampleRate = 44100.0;
+    int blockSize = 512;
+    double tailSeconds = 2.0;  // rendered after the song's last event
+};
+
+// Renders the song block by block, handing each block its events at their frame offsets.
+// `progress`, when set, is called with the fraction done after every block.
+std::vector<float> renderSong(HostedPlugin& plugin, const MidiSong& song, const RenderSettings& settings,
+                              const std::function<void(double)>& progress = {});
+
+// Writes interleaved stereo float frames as a 32-bit float WAV file (libsndfile).
+bool writeWav(const std::string& path, const std::vector<float>& interleaved, double sampleRate,
+              std::string& error);
+
+}  // namespace halvorax

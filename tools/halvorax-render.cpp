@@ -1,0 +1,231 @@
+// halvorax-render: a command-line VST 2.4 host. Plays a Standard MIDI File through any Linux
+// VST2 instrument into a WAV file, reports what an effect says about itself (--info), and
+// measures an instrument's CPU cost (--bench).
+#include <getopt.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "MidiFile.h"
+#include "Renderer.h"
+#include "VstHost.h"
+
+using namespace halvorax;
+
+namespace {
+
+struct Options {
+    RenderSettings render;
+    std::vector<std::pair<int, float>> overrides;
+    bool info = false;
+    bool bench = false;
+    double benchSeconds = 10.0;
+    std::vector<int> benchVoices = {1, 4, 16};
+    std::vector<std::string> positional;
+};
+
+void usage(FILE* out) {
+    std::fprintf(out,
+                 "usage: halvorax-render [options] PLUGIN MIDIFILE OUT.wav\n"
+                 "       halvorax-render --info PLUGIN\n"
+                 "       halvorax-render --bench [--set I=V ...] PLUGIN [PLUGIN ...]\n"
+                 "PLUGIN is a Linux VST 2.4 .so or a bundle folder (Name.vst).\n"
+                 "  -r, --rate HZ         sample rate (default 44100)\n"
+                 "  -b, --block FRAMES    block size (default 512)\n"
+                 "  -t, --tail SECONDS    render after the last event (default 2)\n"
+                 "  -s, --set INDEX=VALUE set a parameter (normalized 0..1) before playing\n"
+                 "  -i, --info            print what the effect reports and exit\n"
+                 "      --bench           measure CPU seconds per second of audio with 1, 4, 16 held notes\n"
+                 "      --bench-seconds S audio seconds rendered per measurement (default 10)\n"
+                 "  -h, --help            this text\n");
+}
+
+bool parseOptions(int argc, char** argv, Options& options) {
+    enum { kBench = 1000, kBenchSeconds };
+    static const option longOptions[] = {
+        {"rate", required_argument, nullptr, 'r'},  {"block", required_argument, nullptr, 'b'},
+        {"tail", required_argument, nullptr, 't'},  {"set", required_argument, nullptr, 's'},
+        {"info", no_argument, nullptr, 'i'},        {"bench", no_argument, nullptr, kBench},
+        {"bench-seconds", required_argument, nullptr, kBenchSeconds},
+        {"help", no_argument, nullptr, 'h'},        {nullptr, 0, nullptr, 0},
+    };
+    int c;
+    while ((c = getopt_long(argc, argv, "r:b:t:s:ih", longOptions, nullptr)) != -1) {
+        switch (c) {
+            case 'r': options.render.sampleRate = std::atof(optarg); break;
+            case 'b': options.render.blockSize = std::atoi(optarg); break;
+            case 't': options.render.tailSeconds = std::atof(optarg); break;
+            case 's': {
+                int index;
+                float value;
+                if (std::sscanf(optarg, "%d=%f", &index, &value) != 2) {
+                    std::fprintf(stderr, "halvorax-render: --set wants INDEX=VALUE, got \"%s\"\n", optarg);
+                    return false;
+                }
+                options.overrides.emplace_back(index, value);
+                break;
+            }
+            case 'i': options.info = true; break;
+            case kBench: options.bench = true; break;
+            case kBenchSeconds: options.benchSeconds = std::atof(optarg); break;
+            case 'h': usage(stdout); std::exit(0);
+            default: usage(stderr); return false;
+        }
+    }
+    for (int i = optind; i < argc; ++i) options.positional.push_back(argv[i]);
+    if (options.render.sampleRate < 8000 || options.render.sampleRate > 768000 || options.render.blockSize < 1 ||
+        options.render.blockSize > 65536 || options.render.tailSeconds < 0 || options.benchSeconds <= 0) {
+        std::fprintf(stderr, "halvorax-render: sample rate, block size, tail or bench length out of range\n");
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<HostedPlugin> openInstrument(const std::string& path, const Options& options) {
+    std::string error;
+    auto plugin = HostedPlugin::load(path, error);
+    if (!plugin) {
+        std::fprintf(stderr, "halvorax-render: %s\n", error.c_str());
+        return nullptr;
+    }
+    if (!plugin->isInstrument()) {
+        std::fprintf(stderr, "halvorax-render: %s is not an instrument (it does not declare itself a synth)\n",
+                     path.c_str());
+        return nullptr;
+    }
+    plugin->start(options.render.sampleRate, options.render.blockSize);
+    for (auto [index, value] : options.overrides) plugin->setParameter(index, value);
+    return plugin;
+}
+
+void printInfo(HostedPlugin& plugin) {
+    AEffect* e = plugin.effect();
+    const unsigned id = static_cast<unsigned>(e->uniqueID);
+    std::printf("effect:   %s\nvendor:   %s\nproduct:  %s\n", plugin.effectString(effGetEffectName).c_str(),
+                plugin.effectString(effGetVendorString).c_str(), plugin.effectString(effGetProductString).c_str());
+    std::printf("id:       '%c%c%c%c'  version %d  VST %ld  category %ld\n", id >> 24, (id >> 16) & 0xff,
+                (id >> 8) & 0xff, id & 0xff, e->version, static_cast<long>(plugin.dispatch(effGetVstVersion)),
+                static_cast<long>(plugin.dispatch(effGetPlugCategory)));
+    std::printf("pins:     %d in, %d out\nflags:   %s%s%s%s\nprograms: %d\n", e->numInputs, e->numOutputs,
+                e->flags & effFlagsHasEditor ? " editor" : "", e->flags & effFlagsCanReplacing ? " replacing" : "",
+                e->flags & effFlagsProgramChunks ? " chunks" : "", e->flags & effFlagsIsSynth ? " synth" : "",
+                e->numPrograms);
+    for (int pin = 0; pin < e->numOutputs; ++pin) {
+        VstPinProperties properties{};
+        if (plugin.dispatch(effGetOutputProperties, pin, 0, &properties))
+            std::printf("output %d: \"%s\" flags %d\n", pin, properties.label, properties.flags);
+    }
+    for (const char* question : {"receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo", "sendVstMidiEvent",
+                                 "offline", "bypass"}) {
+        std::printf("canDo %-20s %ld\n", question,
+                    static_cast<long>(plugin.dispatch(effCanDo, 0, 0, const_cast<char*>(question))));
+    }
+    std::printf("parameters: %d\n", e->numParams);
+    for (int i = 0; i < e->numParams; ++i) {
+        const std::string name = plugin.parameterName(i);
+        if (name.empty()) continue;
+        std::printf("  %3d  %-20s %8.5f  %s\n", i, name.c_str(), plugin.getParameter(i),
+                    plugin.parameterDisplay(i).c_str());
+    }
+}
+
+void drawProgress(double fraction) {
+    static int shown = -1;
+    const int percent = static_cast<int>(fraction * 100.0);
+    if (percent == shown) return;
+    shown = percent;
+    const int width = 40, filled = percent * width / 100;
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################", width - filled, "",
+                 percent);
+    if (percent >= 100) std::fputc('\n', stderr);
+}
+
+double cpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec * 1e-9;
+}
+
+// CPU seconds spent per second of audio while `voices` keys are held.
+double measure(HostedPlugin& plugin, int voices, const Options& options) {
+    const int block = options.render.blockSize;
+    std::vector<float> left(block), right(block);
+    float* outputs[2] = {left.data(), right.data()};
+    std::vector<HostedPlugin::Midi> notes;
+    for (int v = 0; v < voices; ++v)
+        notes.push_back({0, {0x90, static_cast<unsigned char>(36 + 3 * v), 100}});
+    plugin.sendMidi(notes);
+    const long blocks = static_cast<long>(options.benchSeconds * options.render.sampleRate / block);
+    const double begin = cpuSeconds();
+    for (long b = 0; b < blocks; ++b) {
+        plugin.sendMidi({});
+        plugin.process(outputs, block);
+    }
+    const double spent = cpuSeconds() - begin;
+    std::vector<HostedPlugin::Midi> offs;
+    for (const auto& n : notes) offs.push_back({0, {0x80, n.bytes[1], 0}});
+    plugin.sendMidi(offs);
+    plugin.process(outputs, block);
+    return spent / (blocks * static_cast<double>(block) / options.render.sampleRate);
+}
+
+int runBench(const Options& options) {
+    std::printf("%-40s %7s %14s\n", "plug-in", "voices", "cpu s/audio s");
+    std::vector<std::vector<double>> results;
+    for (const std::string& path : options.positional) {
+        auto plugin = openInstrument(path, options);
+        if (!plugin) return 1;
+        results.emplace_back();
+        for (int voices : options.benchVoices) {
+            const double cost = measure(*plugin, voices, options);
+            results.back().push_back(cost);
+            std::printf("%-40s %7d %14.5f\n", path.c_str(), voices, cost);
+        }
+    }
+    for (std::size_t p = 1; p < results.size(); ++p)
+        std::printf("ratio %s / %s at %d voices: %.3f\n", options.positional[0].c_str(), options.positional[p].c_str(),
+                    options.benchVoices.back(), results[0].back() / results[p].back());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parseOptions(argc, argv, options)) return 2;
+    if (options.bench) {
+        if (options.positional.empty()) return usage(stderr), 2;
+        return runBench(options);
+    }
+    if (options.info) {
+        if (options.positional.size() != 1) return usage(stderr), 2;
+        auto plugin = openInstrument(options.positional[0], options);
+        if (!plugin) return 1;
+        printInfo(*plugin);
+        return 0;
+    }
+    if (options.positional.size() != 3) return usage(stderr), 2;
+    MidiSong song;
+    std::string error;
+    if (!readMidiFile(options.positional[1], song, error)) {
+        std::fprintf(stderr, "halvorax-render: %s\n", error.c_str());
+        return 1;
+    }
+    auto plugin = openInstrument(options.positional[0], options);
+    if (!plugin) return 1;
+    plugin->tempo = song.firstTempo;
+    const bool showProgress = isatty(STDERR_FILENO);
+    const std::vector<float> audio = renderSong(*plugin, song, options.render, showProgress ? drawProgress : nullptr);
+    if (!writeWav(options.positional[2], audio, options.render.sampleRate, error)) {
+        std::fprintf(stderr, "halvorax-render: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("wrote %s: %.2f s at %.0f Hz\n", options.positional[2].c_str(),
+                audio.size() / 2 / options.render.sampleRate, options.render.sampleRate);
+    return 0;
+}
