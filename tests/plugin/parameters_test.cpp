@@ -119,3 +119,21 @@ TEST_F(Parameters, NamesAndDisplaysFitTheTextBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Parameters, AutomationAndEditGesturesReachTheHost) {
+    test::hostCalls().clear();
+    effect->setParameterAutomated(21, 0.75f);
+    EXPECT_TRUE(effect->beginEdit(21));
+    EXPECT_TRUE(effect->endEdit(21));
+    ASSERT_EQ(test::hostCalls().size(), 3u);
+    EXPECT_EQ(test::hostCalls()[0].opcode, audioMasterAutomate);
+    EXPECT_EQ(test::hostCalls()[0].index, 21);
+    EXPECT_FLOAT_EQ(test::hostCalls()[0].opt, 0.75f);
+    EXPECT_EQ(test::hostCalls()[1].opcode, audioMasterBeginEdit);
+    EXPECT_EQ(test::hostCalls()[2].opcode, audioMasterEndEdit);
+    EXPECT_FLOAT_EQ(effect->getParameter(21), 0.75f);  // stored before the host hears of it
+}
+
+}  // namespace
