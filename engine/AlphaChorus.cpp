@@ -44,8 +44,10 @@ double AlphaChorus::read(const double* line, int pos, double delay) const {
 }
 
 void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int count) {
-    lfoIncrement = rate / sampleRate;
-    const double s = sampleRate / 44100.0;
+    // A missing host rate must not turn the LFO phase into NaN for good.
+    const double sr = sampleRate > 0.0 ? sampleRate : 44100.0;
+    lfoIncrement = rate / sr;
+    const double s = sr / 44100.0;
     for (int n = 0; n < count; ++n) {
         const float inL = inputs[0][n];
         const float inR = inputs[1][n];

@@ -126,3 +126,15 @@ TEST(AlphaChorus, AbsurdSampleRateKeepsReadsInsideTheLine) {
     c->blockProcess(io.ptrs, io.ptrs, 256);
     for (float v : io.left) ASSERT_TRUE(std::isfinite(v));
 }
+
+TEST(AlphaChorus, ZeroSampleRateDoesNotPoisonTheLfo) {
+    auto c = std::make_unique<AlphaChorus>();
+    c->sampleRate = 0.0;
+    Stereo io(64);
+    io.left[0] = 1.0f;
+    c->blockProcess(io.ptrs, io.ptrs, 64);
+    EXPECT_TRUE(std::isfinite(c->lfoPhase));
+    c->sampleRate = 44100.0;
+    c->blockProcess(io.ptrs, io.ptrs, 64);
+    for (float v : io.left) ASSERT_TRUE(std::isfinite(v));
+}
