@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "JunoEnvelope.h"
@@ -24,6 +25,13 @@ struct JunoOscillator {
     double phase = 0.0;
     double increment = 0.0;
     int period = 0;
+    // New period and phase for the current increment; the phase wraps into 0..1.
+    void Advance() {
+        const double samples = 1.0 / increment;
+        period = samples < 1e9 ? (int)samples : 1000000000;  // beyond every map
+        phase += increment;
+        phase -= std::floor(phase);
+    }
 };
 
 // One voice: DCO sources (saw, pulse, sub, noise), mixer, high-pass/bass stage,
@@ -87,11 +95,11 @@ public:
 private:
     struct BlockConstants;
     void prepareBlock(BlockConstants& k);
-    float renderSample(const BlockConstants& k, int n);
+    double renderSample(const BlockConstants& k, int n);
     void advanceOscillators(double increment);
-    float sawSource(int mode, double p, int tA, int tB);
-    float pulseSource(int mode, double p, int tA) const;
-    float subSource(int mode, int tC) const;
+    double sawSource(int mode, double p, int tA, int tB);
+    double pulseSource(int mode, double p, int tA) const;
+    double subSource(int mode, int tC) const;
     float nextNoise();
     int junoTable(double increment) const;
 

@@ -17,10 +17,9 @@ class JunoEnvelope {
 public:
     enum State { kIdle = -1, kStart = 0, kAttack = 1, kAttackDone = 2, kDecay = 3, kSustain = 4, kRelease = 5 };
 
-    // Segment rates for one block. t1..t4 and l1, l2 are the patch controls
-    // (0..1), keyRate the key-follow factor.
-    void SetRates(float t1, float t2, float t3, float t4, float l1, float l2, double keyRate,
-                  double sampleRate);
+    // Segment rates for one block from the time controls t1..t4 (0..1) and
+    // the key-follow factor.
+    void SetRates(float t1, float t2, float t3, float t4, double keyRate, double sampleRate);
     // One sample; a is the voice's alternating anti-denormal value.
     void Step(float l1, float l2, float l3, double a);
 

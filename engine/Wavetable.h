@@ -79,9 +79,14 @@ public:
     static int MgBandLimit(int table);
     static int FixedBandLimit(int table);
 
+    // Builds every table (about 4.7 MB): use Get() rather than a bank of your own.
     WavetableBank();
 
 private:
+    void buildMaps();
+    void buildMgSets();
+    void buildFixedSets();
+
     uint8_t mgsawMap[kMapSize];
     uint8_t junosaw1Map[kMapSize];
     int mgLength[kMgTables];
