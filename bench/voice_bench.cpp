@@ -1,0 +1,77 @@
+// Cost of one voice per output sample, and of building the wavetables at start-up.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+#include "AlphaJunoVoice.h"
+
+namespace {
+
+const int kBlock = 256;
+
+void lightPatch(AlphaJunoVoice& v) {
+    v.params[7] = 1;      // dcosaw: plain sawtooth
+    v.params[13] = 1;     // vcfhpf: flat
+    v.params[15] = 0.2f;  // vcfreso
+    v.params[22] = 0;     // vcaenv: envelope
+    v.params[29] = 1.0f;  // envl1
+    v.params[31] = 0.8f;
+    v.params[33] = 0.7f;
+}
+
+// Every source on, sub mode 2, bass boost, modulation everywhere.
+void heavyPatch(AlphaJunoVoice& v, int filterType) {
+    float* p = v.params;
+    p[1] = 0.5f;  p[2] = 0.5f;  p[3] = 2;   p[4] = 0.5f; p[5] = 2;
+    p[6] = 3;     p[7] = 3;     p[8] = 2;   p[9] = 3;    p[10] = 3;
+    p[11] = 0.6f; p[12] = 0.5f; p[13] = 0;  p[15] = 1.0f; p[16] = 0.7f;
+    p[17] = 2;    p[18] = 0.5f; p[19] = 1;  p[20] = 0.5f; p[21] = 1;
+    p[22] = 2;    p[23] = 0.5f; p[26] = 0.6f; p[29] = 1; p[31] = 0.6f;
+    p[33] = 0.5f; p[35] = 0.5f; p[55] = 0;  p[58] = 0.5f; p[59] = (float)filterType;
+}
+
+void runVoice(benchmark::State& state, void (*setup)(AlphaJunoVoice&, int), int filterType) {
+    auto voice = std::make_unique<AlphaJunoVoice>();
+    setup(*voice, filterType);
+    voice->sampleRate = 44100.0;
+    voice->modWheel = 0.5;
+    std::vector<float> cutoff(kBlock, 0.6f), left(kBlock), right(kBlock);
+    voice->cutoffInput = cutoff.data();
+    float* out[2] = {left.data(), right.data()};
+    voice->NoteOn(48, 100);
+    for (auto _ : state) {
+        voice->blockProcess(out, kBlock);
+        benchmark::DoNotOptimize(left.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["ns_per_voice_sample"] = benchmark::Counter(
+        (double)state.iterations() * kBlock,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_VoiceLight(benchmark::State& state) {
+    runVoice(state, [](AlphaJunoVoice& v, int) { lightPatch(v); }, 0);
+}
+void BM_VoiceHeavyType0(benchmark::State& state) { runVoice(state, heavyPatch, 0); }
+void BM_VoiceHeavyType1(benchmark::State& state) { runVoice(state, heavyPatch, 1); }
+
+void BM_WavetableBuild(benchmark::State& state) {
+    for (auto _ : state) {
+        auto bank = std::make_unique<WavetableBank>();
+        benchmark::DoNotOptimize(bank.get());
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_VoiceLight);
+BENCHMARK(BM_VoiceHeavyType0);
+BENCHMARK(BM_VoiceHeavyType1);
+BENCHMARK(BM_WavetableBuild)->Unit(benchmark::kMillisecond)->Iterations(5);
+static void BM_VoiceLightNoFilter(benchmark::State& state) {
+    runVoice(state, [](AlphaJunoVoice& v, int) { lightPatch(v); v.params[59] = 2; }, 0);
+}
+BENCHMARK(BM_VoiceLightNoFilter);
+static void BM_VoiceHeavyNoFilter(benchmark::State& state) { runVoice(state, heavyPatch, 2); }
+BENCHMARK(BM_VoiceHeavyNoFilter);

@@ -1,0 +1,69 @@
+#include "AlphaChorus.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kHalfPi = 1.5707963267948966;
+}
+
+AlphaChorus::AlphaChorus()
+    : sampleRate(44100.0),
+      rate(1.0),
+      inputGain(0.75),
+      mix(0.5),
+      lastWetLeft(0.0),
+      lastWetRight(0.0),
+      delayLeft{},
+      delayRight{},
+      writeLeft(0),
+      writeRight(0),
+      lineLength(kLineLength),
+      centre(128.0),
+      depth(80.0),
+      lfoPhase(0.0),
+      lfoIncrement(0.0) {}
+
+void AlphaChorus::write(double* line, int& pos, float in) {
+    if (pos >= lineLength || pos < 0) pos = 0;
+    line[pos] = in * inputGain;
+    ++pos;
+}
+
+double AlphaChorus::read(const double* line, int pos, double delay) const {
+    // Keeps the read inside the line even at absurd sample rates.
+    delay = std::min(delay, static_cast<double>(lineLength - 2));
+    const int i = static_cast<int>(std::floor(delay));
+    int p = pos - i;
+    if (p < 0) p += lineLength;
+    int q = p - 1;
+    if (q < 0) q += lineLength;
+    const double w = static_cast<float>(delay - i);
+    return w * line[q] + (1.0 - w) * line[p];
+}
+
+void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int count) {
+    // A missing host rate must not turn the LFO phase into NaN for good.
+    const double sr = sampleRate > 0.0 ? sampleRate : 44100.0;
+    lfoIncrement = rate / sr;
+    const double s = sr / 44100.0;
+    for (int n = 0; n < count; ++n) {
+        const float inL = inputs[0][n];
+        const float inR = inputs[1][n];
+        lfoPhase += lfoIncrement;
+        lfoPhase -= std::floor(lfoPhase);
+
+        write(delayLeft, writeLeft, inL);
+        write(delayRight, writeRight, inR);
+
+        const double angle = kTwoPi * lfoPhase;
+        const double dL = (std::sin(angle) * depth + centre) * s;
+        const double dR = (std::sin(angle + kHalfPi) * depth + centre) * s;
+        lastWetLeft = read(delayLeft, writeLeft, dL);
+        lastWetRight = read(delayRight, writeRight, dR);
+
+        outputs[0][n] = static_cast<float>((inL * mix + (1.0 - mix) * lastWetLeft) * 1.5);
+        outputs[1][n] = static_cast<float>(((1.0 - mix) * lastWetRight + inR * mix) * 1.5);
+    }
+}

@@ -1,0 +1,423 @@
+#include "AlphaJunoVoice.h"
+
+#include <cmath>
+
+namespace {
+
+// Parameter slots the voice reads.
+enum Slot {
+    kDcoRange = 0, kDcoLfo = 1, kDcoEnvDepth = 2, kDcoEnvMode = 3, kDcoAfterDepth = 4,
+    kBenderRange = 5, kDcoPulse = 6, kDcoSaw = 7, kDcoSub = 8, kDcoSubLevel = 9,
+    kDcoNoiseLevel = 10, kDcoPwm = 11, kDcoPwmRate = 12, kVcfHpf = 13, kVcfReso = 15,
+    kVcfEnv = 16, kVcfEnvMode = 17, kVcfLfo = 18, kVcfKeyFollow = 19, kVcfAfterDepth = 20,
+    kVcaLevel = 21, kVcaEnv = 22, kVcaAfterDepth = 23, kLfoRate = 26, kLfoDelay = 27,
+    kEnvT1 = 28, kEnvL1 = 29, kEnvT2 = 30, kEnvL2 = 31, kEnvT3 = 32, kEnvL3 = 33,
+    kEnvT4 = 34, kEnvKeyFollow = 35, kAftertouchEnabled = 55, kRetrigDco = 56,
+    kRetrigLfo = 57, kAudioCutoffMod = 58, kFilterMode = 59
+};
+
+// Frequencies of the hardware's DCO: a 4 MHz clock divided by a whole number.
+struct PitchTable {
+    double hz[128];
+    PitchTable() {
+        for (int n = 0; n < 128; ++n) {
+            const double ideal = 440.0 * std::pow(2.0, (n - 69) / 12.0);
+            hz[n] = 4000000.0 / std::round(4000000.0 / ideal);
+        }
+    }
+};
+
+const PitchTable& pitchTable() {
+    static const PitchTable table;
+    return table;
+}
+
+// A selection slot as a case number; a value that is not whole matches no case.
+int selection(float value) {
+    const int whole = (int)value;
+    return (float)whole == value ? whole : -1;
+}
+
+int clampMapIndex(double hz) {
+    if (!(hz > 0.0)) return 0;
+    if (hz >= (double)(WavetableBank::kMapSize - 1)) return WavetableBank::kMapSize - 1;
+    return (int)hz;
+}
+
+}  // namespace
+
+// Values held for one block.
+struct AlphaJunoVoice::BlockConstants {
+    double keyCutoff;     // cutoff key-follow factor K
+    double tune;          // tuning factor T
+    double ratio;         // 44100 / sample rate
+    double glide;         // glide coefficient per sample
+    double bendOctaves;   // bend term of the pitch
+    double rangeOctaves;  // 1 - dcorange
+    double subLevel, noiseLevel;
+    double highPassCoefficient;
+    double dcCoefficient;
+    int dcoEnvMode, saw, pulse, sub, hpf, vcfEnvMode, vcaEnv;
+    bool aftertouchOn, pwmLfoOn;
+    // Parameter values in double form.
+    double dcoLfo, dcoEnvDepth, dcoAfterDepth, vcfEnv, vcfLfo, vcfAfterDepth, vcaLevel,
+        vcaAfterDepth, audioCutoffMod, pwmTarget;
+    float l1, l2, l3;
+};
+
+AlphaJunoVoice::AlphaJunoVoice() {
+    for (float& p : params) p = 0.0f;
+    params[kVcfReso] = 0.5f;
+    const WavetableBank& bank = WavetableBank::Get();
+    mgsaw = bank.MgSaw();
+    mgsqu = bank.MgSqu();
+    junosaw1 = bank.JunoSaw1();
+    junosaw4 = bank.JunoSaw4();
+    junosaw5 = bank.JunoSaw5();
+    junopulse = bank.JunoPulse();
+    junosaw1Map = bank.JunoSaw1Map();
+}
+
+double AlphaJunoVoice::NoteFrequency(int note) {
+    if (note < 0 || note > 127) return 440.0;
+    return pitchTable().hz[note];
+}
+
+void AlphaJunoVoice::NoteOn(int noteNumber, int noteVelocity) {
+    freq = (float)NoteFrequency(noteNumber);
+    glideOn = false;
+    gate = 1.0;
+    note = targetNote = glideNote = noteNumber;
+    velocity = noteVelocity / 127.0;
+    env.Begin();  // the attack starts from the current level
+    lfo.delayLevel = 0.0;
+    if (params[kRetrigDco] > 0.0f) oscA.phase = oscB.phase = oscC.phase = oscD.phase = 0.0;
+    if (params[kRetrigLfo] > 0.0f) lfo.phase = pwmLfo.phase = 0.25;
+    sounding = true;
+    keyHeld = true;
+}
+
+void AlphaJunoVoice::SlideTo(int noteNumber, int noteVelocity, bool retrigger) {
+    targetFreq = (float)NoteFrequency(noteNumber);
+    targetNote = note = noteNumber;
+    velocity = noteVelocity / 127.0;
+    glideOn = true;
+    sounding = true;
+    keyHeld = true;
+    if (retrigger) {
+        env.Begin();
+        lfo.delayLevel = 0.0;
+        gate = 1.0;
+    }
+}
+
+void AlphaJunoVoice::NoteOff(int, int) {
+    keyHeld = false;
+    env.Release();
+    gate = 0.0;
+}
+
+void AlphaJunoVoice::Reset() {
+    lfo.phase = 0.0;
+    keyHeld = sounding = glideOn = false;
+    env.Reset();
+    gate = 0.0;
+    vcaSmooth.value = 0.0;
+}
+
+void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
+    const float* p = params;
+    k.keyCutoff = std::exp2(p[kVcfKeyFollow] * (glideNote - 60.0) * 0.022);
+    const double keyRate = std::exp2((p[kEnvKeyFollow] / 14.0) * 1.5 * (glideNote - 60.0));
+    k.tune = std::exp2(tuneCents / 1200.0);
+
+    lfo.SetMainRates(p[kLfoRate], p[kLfoDelay], sampleRate);
+    pwmLfo.SetPwmRate(p[kDcoPwmRate], sampleRate);
+    env.SetRates(p[kEnvT1], p[kEnvT2], p[kEnvT3], p[kEnvT4], keyRate, sampleRate);
+
+    vcf.resonance = (float)(std::pow((double)p[kVcfReso], (double)0.3f) * 0.99 + 0.01);
+    vcf.filterType = (int)p[kFilterMode];
+    k.ratio = 44100.0 / sampleRate;
+    vcf.sampleRate = sampleRate;
+    vcf.ratio = k.ratio;
+
+    double bassCutoff = (double)0.4f * k.ratio;
+    bassCutoff = bassCutoff < 0.001 ? 0.001 : (bassCutoff > 1.0 ? 1.0 : bassCutoff);
+    const float c = (float)bassCutoff;
+    bassFilter.cutoff = c * c * c * c;
+    bassFilter.resonance = 0.109f;
+    bassFilter.outputTap = 0;
+
+    k.subLevel = p[kDcoSubLevel] / 3.0;
+    k.noiseLevel = p[kDcoNoiseLevel] / 3.0;
+    k.glide = 10.0 / (portaTime * 0.0227 * sampleRate + 10.0);
+    k.bendOctaves = (bend - 0.5) * 2.0 * p[kBenderRange] / 12.0;
+    k.rangeOctaves = 1.0 - p[kDcoRange];
+
+    k.dcoEnvMode = selection(p[kDcoEnvMode]);
+    k.saw = selection(p[kDcoSaw]);
+    k.pulse = selection(p[kDcoPulse]);
+    k.sub = selection(p[kDcoSub]);
+    k.hpf = selection(p[kVcfHpf]);
+    k.vcfEnvMode = selection(p[kVcfEnvMode]);
+    k.vcaEnv = selection(p[kVcaEnv]);
+    k.highPassCoefficient = k.ratio * (double)(k.hpf == 3 ? 0.2f : 0.1f);
+    k.dcCoefficient = k.ratio * 0.0005;
+    k.aftertouchOn = p[kAftertouchEnabled] > 0.0f;
+    k.pwmLfoOn = p[kDcoPwmRate] > 0.0f;
+
+    k.dcoLfo = p[kDcoLfo];
+    k.dcoEnvDepth = p[kDcoEnvDepth];
+    k.dcoAfterDepth = p[kDcoAfterDepth];
+    k.vcfEnv = p[kVcfEnv];
+    k.vcfLfo = p[kVcfLfo];
+    k.vcfAfterDepth = p[kVcfAfterDepth];
+    k.vcaLevel = p[kVcaLevel];
+    k.vcaAfterDepth = p[kVcaAfterDepth];
+    k.audioCutoffMod = p[kAudioCutoffMod];
+    k.pwmTarget = p[kDcoPwm];
+    k.l1 = p[kEnvL1];
+    k.l2 = p[kEnvL2];
+    k.l3 = p[kEnvL3];
+}
+
+void AlphaJunoVoice::blockProcess(float** outputs, int count) {
+    if (count < 1) return;
+    BlockConstants k;
+    prepareBlock(k);
+    float* left = outputs[0];
+    float* right = outputs[1];
+    for (int n = 0; n < count; ++n) {
+        const double out = renderSample(k, n);
+        left[n] += out;
+        right[n] += out;
+    }
+}
+
+float AlphaJunoVoice::nextNoise() {
+    noiseSeed = noiseSeed * 1103515245u + 12345u;
+    const float r = (float)(noiseSeed & 0x7FFFFFFFu);
+    return (float)(2.0 * r / 2147483647.0 - 1.0);
+}
+
+int AlphaJunoVoice::junoTable(double increment) const {
+    // Indices at or past the Nyquist frequency (and all of them above 44.1 kHz)
+    // use the last map entry, which selects the top table.
+    const int t = junosaw1Map[clampMapIndex(increment * sampleRate)];
+    return t > 127 ? 127 : t;
+}
+
+void AlphaJunoVoice::advanceOscillators(double inc) {
+    const double b = 2.0 * inc, c = inc / 2.0, d = inc / 4.0;
+    oscA.increment = inc;
+    oscB.increment = b < 0.5 ? b : 0.5;
+    oscC.increment = c < 0.5 ? c : 0.5;
+    oscD.increment = d < 0.5 ? d : 0.5;
+    oscA.Advance();
+    oscB.Advance();
+    oscC.Advance();
+    oscD.Advance();
+}
+
+double AlphaJunoVoice::sawSource(int mode, double p, int tA, int tB) {
+    const int n = WavetableBank::kFixedLength;
+    switch (mode) {
+    case 1:
+        return 2.0 * mgsaw.FetchMapped(oscA.period, (float)oscA.phase);
+    case 2:
+        return 1.5 * (2.0 * (mgsaw.FetchMapped(oscA.period, (float)oscA.phase) + 0.5) *
+                          (mgsqu.FetchMapped(oscB.period, (float)oscB.phase) + 0.5) -
+                      1.0);
+    case 3: {
+        const double s =
+            1.5 * ((junosaw1.FetchFixed(tA, (float)(oscA.phase + 0.5), n) + 1.0) *
+                       ((junosaw1.FetchFixed(tB, (float)oscB.phase, n) -
+                         junosaw1.FetchFixed(tB, (float)(oscB.phase + 1.0 - 0.99 * p), n)) *
+                            0.5 +
+                        1.0 - 0.99 * p) -
+                   1.0) +
+            p;
+        return s - saw3Blocker.Process(s, 0.001);
+    }
+    case 4:
+        return 2.0 * junosaw4.FetchFixed(tA, (float)oscA.phase, n);
+    case 5:
+        return 2.0 * junosaw5.FetchFixed(tA, (float)oscA.phase, n);
+    default:
+        return 0.0;
+    }
+}
+
+double AlphaJunoVoice::pulseSource(int mode, double p, int tA) const {
+    const int period = oscA.period;
+    const double phase = oscA.phase;
+    switch (mode) {
+    case 1:
+        return 2.0 * (mgsaw.FetchMapped(period, (float)phase) -
+                      mgsaw.FetchMapped(period, (float)(phase + 0.5)));
+    case 2:
+        return 2.0 * (mgsaw.FetchMapped(period, (float)phase) -
+                      mgsaw.FetchMapped(period, (float)(phase + 0.75)));
+    case 3: {
+        const int n = WavetableBank::kFixedLength;
+        return 1.5 * (junosaw1.FetchFixed(tA, (float)(phase + 0.5), n) -
+                      junosaw1.FetchFixed(tA, (float)(phase + 1.0 + 0.49 * p), n));
+    }
+    default:
+        return 0.0;
+    }
+}
+
+double AlphaJunoVoice::subSource(int mode, int tC) const {
+    const int pc = oscC.period, pd = oscD.period;
+    const double c = oscC.phase, d = oscD.phase;
+    switch (mode) {
+    case 0:
+        return 2.0 * (mgsaw.FetchMapped(pc, (float)c) - mgsaw.FetchMapped(pc, (float)(c + 0.5)));
+    case 1:
+        return 2.5 *
+               (mgsaw.FetchMapped(pc, (float)c) - mgsaw.FetchMapped(pc, (float)(c + 0.75)));
+    case 2:
+        return 1.5 * (2.0 * (mgsqu.FetchMapped(pc, (float)c) + 0.5) *
+                          (mgsqu.FetchMapped(oscB.period, (float)oscB.phase) + 0.5) -
+                      1.0);
+    case 3:
+        return 2.0 * junopulse.FetchFixed(tC, (float)c, WavetableBank::kFixedLength);
+    case 4:
+        return 2.0 * (mgsaw.FetchMapped(pd, (float)d) - mgsaw.FetchMapped(pd, (float)(d + 0.5)));
+    case 5:
+        return 2.0 *
+               (mgsaw.FetchMapped(pd, (float)d) - mgsaw.FetchMapped(pd, (float)(d + 0.75)));
+    default:
+        return 0.0;
+    }
+}
+
+double AlphaJunoVoice::renderSample(const BlockConstants& k, int n) {
+    // 1. Pulse-width smoother, in single precision.
+    pwm.value += ((float)k.pwmTarget + pwm.offset - pwm.value) * 0.005f;
+    pwm.offset = -pwm.offset;
+    double p = pwm.value;
+
+    // 2. Main LFO.
+    const double lfoValue = lfo.NextFaded();
+    const double envValue = env.envLevel;  // as left by the previous sample
+
+    // 3. Pitch envelope term.
+    const double depth2 = k.dcoEnvDepth * k.dcoEnvDepth;
+    double pitchEnv = 0.0;
+    switch (k.dcoEnvMode) {
+    case 0: pitchEnv = envValue * depth2; break;
+    case 1: pitchEnv = -envValue * depth2; break;
+    case 2: pitchEnv = envValue * depth2 * velocity; break;
+    case 3: pitchEnv = -envValue * depth2 * velocity; break;
+    default: break;
+    }
+
+    // 4. Glide.
+    if (glideOn) {
+        freq += (targetFreq + antiDenormal - freq) * k.glide;
+        glideNote += (targetNote + antiDenormal - glideNote) * k.glide;
+    }
+
+    // 5, 6. Pitch in octaves and the base increment.
+    double vibrato;
+    if (k.aftertouchOn)
+        vibrato = modWheel * lfoValue / 12.0 +
+                  2.0 * k.dcoAfterDepth * aftertouch * lfoValue / 12.0;
+    else
+        vibrato = 2.0 * k.dcoAfterDepth * modWheel * lfoValue / 12.0;
+    const double pitch = 2.5 * pitchEnv + k.bendOctaves + k.dcoLfo * lfoValue * 3.0 / 12.0 +
+                         vibrato + k.rangeOctaves;
+    double inc = std::exp2(pitch) * k.tune * freq / sampleRate;
+    if (inc > 0.5) inc = 0.5;
+
+    // 7. The PWM LFO sweeps the width between 0 and P.
+    if (k.pwmLfoOn) p = p * 0.5 + p * 0.5 * pwmLfo.Value();
+
+    // 8, 9. Oscillators and the fixed-length table numbers.
+    advanceOscillators(inc);
+    const int tA = junoTable(oscA.increment);
+    const int tB = junoTable(oscB.increment);
+    const int tC = junoTable(oscA.increment * 0.5);
+
+    // 10, 11. Sources and mix.
+    const double saw = sawSource(k.saw, p, tA, tB);
+    const double pulse = pulseSource(k.pulse, p, tA);
+    const double sub = k.subLevel > 0.0 ? subSource(k.sub, tC) : 0.0;
+    const double noise = nextNoise();
+    float x = (float)((2.0 * noise * k.noiseLevel + 1.5 * sub * k.subLevel + pulse + 1.5 * saw) *
+                      (double)0.1f);
+
+    // 12. High-pass / bass stage.
+    switch (k.hpf) {
+    case 0: x = x + 4.0f * bassFilter.process2(x); break;
+    case 2:
+    case 3: x = (float)(x - highPass.Process(x, k.highPassCoefficient)); break;
+    default: break;
+    }
+
+    // 13. Pre-filter DC blocker and drive.
+    const float drive = (float)((1.0 + k.vcaLevel) *
+                                (float)(x - preFilterBlocker.Process(x, k.dcCoefficient)));
+
+    // 14. Cutoff control.
+    double cutoffEnv = 0.0;
+    switch (k.vcfEnvMode) {
+    case 0: cutoffEnv = envValue; break;
+    case 1: cutoffEnv = -envValue; break;
+    case 2: cutoffEnv = envValue * velocity; break;
+    case 3: cutoffEnv = velocity; break;
+    default: break;
+    }
+    const double pressure = k.aftertouchOn ? k.vcfAfterDepth * aftertouch * 0.25
+                                           : 0.25 * k.vcfAfterDepth * modWheel * lfoValue;
+    const double cutoffIn = cutoffInput ? cutoffInput[n] : 0.0f;
+    const double control = (lfoValue * 0.25 * (k.vcfLfo * k.vcfLfo) + cutoffEnv * 0.8 * k.vcfEnv +
+                             drive * k.audioCutoffMod * 2.5 + (cutoffIn - 0.14) + pressure) *
+                            k.keyCutoff;
+
+    // 15. Cutoff smoother, then the filter's coefficient.
+    float cutoff = (float)cutoffSmooth.Process(control, 0.5);
+    cutoff = cutoff < 0.001f ? 0.001f : (cutoff > 1.0f ? 1.0f : cutoff);
+    cutoff = cutoff * cutoff * cutoff * cutoff;
+    vcf.cutoff = (float)(cutoff * k.ratio);
+
+    // 16. Filter.
+    const double y = vcf.processJuno(drive);
+
+    // 17, 18. VCA.
+    double source = 0.0;
+    switch (k.vcaEnv) {
+    case 0: source = envValue; break;
+    case 1: source = gate; break;
+    case 2: source = envValue * velocity; break;
+    case 3: source = gate * velocity; break;
+    default: break;
+    }
+    source = source < 0.0 ? 0.0 : (source > 1.0 ? 1.0 : source);
+    double gain;
+    if (k.aftertouchOn) {
+        gain = source + aftertouch * 0.5 * k.vcaAfterDepth;
+    } else {
+        const double m = k.vcaAfterDepth * modWheel * lfoValue;
+        gain = (source + m * 0.5) * (m + 1.0);
+    }
+    double vca = vcaSmooth.Process(gain, 0.01);
+    if (vca < 0.0001 && gate == 0.0 &&
+        (env.envState == JunoEnvelope::kSustain || env.envState == JunoEnvelope::kRelease))
+        sounding = false;
+    vca = vca < 0.0 ? 0.0 : (vca > 2.0 ? 2.0 : vca);
+
+    // 19. Envelope and PWM-LFO advance.
+    env.Step(k.l1, k.l2, k.l3, antiDenormal);
+    pwmLfo.Advance();
+
+    // 20. Output with its DC blocker.
+    const float o = (float)(y * vca);
+    const double out = (float)(o - outputBlocker.Process(o, 0.0005)) * 0.2;
+
+    // 21.
+    antiDenormal = -antiDenormal;
+    return out;
+}

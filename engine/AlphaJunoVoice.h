@@ -1,0 +1,116 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "JunoEnvelope.h"
+#include "JunoLfo.h"
+#include "JunoVCF.h"
+#include "Wavetable.h"
+
+// A one-pole low-pass state with the alternating anti-denormal offset:
+// value += (input + offset - value) * coefficient, then the offset flips sign.
+struct OnePole {
+    double value = 0.0;
+    double offset = 1e-5;
+    double Process(double input, double coefficient) {
+        value += (input + offset - value) * coefficient;
+        offset = -offset;
+        return value;
+    }
+};
+
+// One oscillator: phase in 0..1, increment in cycles per sample, period in samples.
+struct JunoOscillator {
+    double phase = 0.0;
+    double increment = 0.0;
+    int period = 0;
+    // New period and phase for the current increment; the phase wraps into 0..1.
+    void Advance() {
+        const double samples = 1.0 / increment;
+        period = samples < 1e9 ? (int)samples : 1000000000;  // beyond every map
+        phase += increment;
+        phase -= std::floor(phase);
+    }
+};
+
+// One voice: DCO sources (saw, pulse, sub, noise), mixer, high-pass/bass stage,
+// filter drive, the voice filter, envelope/gate VCA, glide and note state.
+// The engine writes the inputs below before each block, then calls blockProcess.
+class AlphaJunoVoice {
+public:
+    AlphaJunoVoice();
+
+    void NoteOn(int note, int velocity);
+    void SlideTo(int note, int velocity, bool retrigger);
+    void NoteOff(int note, int velocity);
+    void Reset();
+    // Adds count samples of this voice into outputs[0] and outputs[1].
+    void blockProcess(float** outputs, int count);
+
+    // Pitch of a MIDI note in Hz as the DCO divider produces it; 440 outside 0..127.
+    static double NoteFrequency(int note);
+
+    // Engine-facing views of the envelope, LFO and VCA state.
+    int envState() const { return env.envState; }
+    float envLevel() const { return env.envLevel; }
+    double vcaLevel() const { return vcaSmooth.value; }
+    double lfoPhase() const { return lfo.phase; }
+    void setLfoPhase(double phase) { lfo.phase = phase; }
+
+    // Inputs written by the engine and the plug-in (the voice only reads them).
+    double sampleRate = 44100.0;
+    float params[128];
+    double bend = 0.5;
+    double modWheel = 0.0;
+    double aftertouch = 0.0;
+    double tuneCents = 0.0;
+    double portaTime = 0.0;
+    const float* cutoffInput = nullptr;  // per-sample smoothed cutoff of the block
+
+    // Note state.
+    double freq = 110.0;
+    double targetFreq = 110.0;
+    double note = 0.0;
+    double velocity = 0.0;
+    double targetNote = 0.0;
+    double glideNote = 0.0;
+    double gate = 0.0;
+    bool keyHeld = false;
+    bool sounding = false;
+    bool glideOn = false;
+    bool sustained = false;  // engine bookkeeping for the sustain pedal
+
+    JunoEnvelope env;
+    JunoLfo lfo;     // main LFO; the engine keeps all voices' phases in step
+    JunoLfo pwmLfo;  // pulse-width LFO (no fade-in)
+
+    // Oscillators at the base frequency, twice, half and a quarter of it.
+    JunoOscillator oscA, oscB, oscC, oscD;
+
+    JunoVCF vcf;
+    JunoVCF bassFilter;
+    OnePole vcaSmooth;
+
+private:
+    struct BlockConstants;
+    void prepareBlock(BlockConstants& k);
+    double renderSample(const BlockConstants& k, int n);
+    void advanceOscillators(double increment);
+    double sawSource(int mode, double p, int tA, int tB);
+    double pulseSource(int mode, double p, int tA) const;
+    double subSource(int mode, int tC) const;
+    float nextNoise();
+    int junoTable(double increment) const;
+
+    struct PwmSmoother {
+        float value = 0.0f;
+        float offset = 1e-5f;
+    } pwm;
+    uint32_t noiseSeed = 132151223u;
+    OnePole saw3Blocker, highPass, preFilterBlocker, cutoffSmooth, outputBlocker;
+    double antiDenormal = 1e-14;
+
+    Wavetable mgsaw, mgsqu, junosaw1, junosaw4, junosaw5, junopulse;
+    const uint8_t* junosaw1Map = nullptr;
+};

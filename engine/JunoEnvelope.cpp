@@ -1,0 +1,100 @@
+#include "JunoEnvelope.h"
+
+#include <cmath>
+
+namespace {
+
+// Segment times, piecewise linear between the breakpoints of the hardware's
+// time curve and stored to 8 decimal places.
+struct EnvTimeTable {
+    double seconds[128];
+    EnvTimeTable() {
+        static const int index[] = {0, 16, 32, 50, 64, 80, 90, 100, 110, 127};
+        static const double time[] = {0.0,        0.01505669, 0.03945578, 0.14129252,
+                                      0.36972789, 1.11891156, 2.26181406, 4.43911565,
+                                      8.87292517, 33.32564626};
+        for (int s = 0; s + 1 < 10; ++s) {
+            for (int i = index[s]; i <= index[s + 1]; ++i) {
+                const double v = time[s] + (time[s + 1] - time[s]) * (i - index[s]) /
+                                               (double)(index[s + 1] - index[s]);
+                seconds[i] = std::round(v * 1e8) / 1e8;
+            }
+        }
+    }
+};
+
+// Built on first use, so that other start-up code may already read it.
+const EnvTimeTable& envTime() {
+    static const EnvTimeTable table;
+    return table;
+}
+
+int clampIndex(int i) { return i < 1 ? 1 : (i > 127 ? 127 : i); }
+
+double rateOf(int index, double sampleRate) {
+    return (float)(1.0 / (sampleRate * envTime().seconds[index] + 1.0));
+}
+
+}  // namespace
+
+double JunoEnvTime(int index) { return envTime().seconds[index]; }
+
+int JunoEnvIndex(double x) { return clampIndex((int)((float)x * 127.0f)); }
+
+float parameterToEnvTimeTC(double x, double sampleRate) {
+    return (float)rateOf(JunoEnvIndex(x), sampleRate);
+}
+
+void JunoEnvelope::SetRates(float t1, float t2, float t3, float t4, double keyRate,
+                            double sampleRate) {
+    const int attack = clampIndex((int)((float)(t1 * 0.99 + 0.01) * 127.0f));
+    const int fall = clampIndex((int)((float)(t2 * 0.8111 + 0.1889) * 127.0f));
+    attackRate = rateOf(attack, sampleRate) * keyRate;
+    decayFallRate = rateOf(fall, sampleRate) * keyRate;
+    decayRiseRate = rateOf(JunoEnvIndex(t2), sampleRate) * keyRate;
+    sustainRate = rateOf(JunoEnvIndex(t3), sampleRate) * keyRate;
+    releaseRate = rateOf(JunoEnvIndex(t4), sampleRate) * keyRate;
+}
+
+void JunoEnvelope::Step(float l1, float l2, float l3, double a) {
+    switch (envState) {
+    case kStart:
+        envState = kAttack;
+        break;
+    case kAttack:
+        envLevel += attackRate;
+        if (envLevel > l1 * 1.25) {
+            envLevel = l1 * 1.25;
+            envState = kAttackDone;
+        }
+        break;
+    case kAttackDone:
+        envState = kDecay;
+        break;
+    case kDecay:
+        // The T2 direction compares L2 with L1, not with the overshot level.
+        if (l2 > l1) {
+            envLevel += decayRiseRate;
+            if (envLevel > l2) {
+                envLevel = l2;
+                envState = kSustain;
+            }
+        } else {
+            envLevel -= decayFallRate;
+            if (envLevel < l2) {
+                envLevel = l2;
+                envState = kSustain;
+            }
+        }
+        break;
+    case kSustain:
+        envLevel = (float)((l3 + a - envLevel) * sustainRate + envLevel) - 0.0000001;
+        break;
+    case kRelease:
+        envLevel = (float)((0.0 + a - envLevel) * releaseRate + envLevel) - 0.0000001;
+        break;
+    default:
+        break;
+    }
+    if (envLevel < 0.0f) envLevel = 0.0f;
+}

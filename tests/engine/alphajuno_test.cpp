@@ -1,0 +1,617 @@
+#include "AlphaJuno.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr double kRate = 44100.0;
+
+// Parameter slots used by the test patches.
+enum Slot {
+    kRange = 0, kBendRange = 5, kPulse = 6, kSaw = 7, kSub = 8, kSubLevel = 9, kHpf = 13,
+    kCutoff = 14, kReso = 15, kVcaEnv = 22, kChorus = 24, kChorusRate = 25, kLfoRate = 26,
+    kT1 = 28, kL1 = 29, kT2 = 30, kL2 = 31, kT3 = 32, kL3 = 33, kT4 = 34,
+    kChordWrite = 46, kChordMode = 47
+};
+
+// The DCO pitch: a 4 MHz clock divided by a whole number.
+double tablePitch(int note) {
+    return 4e6 / std::round(4e6 / (440.0 * std::pow(2.0, (note - 69) / 12.0)));
+}
+
+// An engine driven the way the plug-in drives it: parameters into the engine and
+// every voice, sample rate everywhere, blocks into cleared buffers.
+struct Rig {
+    std::unique_ptr<AlphaJuno> e = std::make_unique<AlphaJuno>();
+    std::vector<float> left, right;
+
+    Rig() {
+        for (AlphaJunoVoice& v : e->voices) v.sampleRate = kRate;
+        e->sampleRate = kRate;
+        set(kRange, 1);     // table pitch
+        set(kSaw, 1);       // plain band-limited sawtooth
+        set(kHpf, 1);       // flat
+        set(kCutoff, 1);    // open filter
+        set(kReso, 0);
+        set(kVcaEnv, 1);    // gate
+        set(kBendRange, 2);
+        set(kL1, 1);
+        set(kL2, 0.8f);
+        set(kL3, 0.8f);
+        set(kT4, 0.3f);
+        e->polyMode = 1;
+        e->Reset();
+    }
+    void set(int slot, float value) {
+        e->params[slot] = value;
+        for (AlphaJunoVoice& v : e->voices) v.params[slot] = value;
+    }
+    // Envelope-driven VCA with a given attack control.
+    void envelopeVca(float attack) {
+        set(kVcaEnv, 0);
+        set(kT1, attack);
+        set(kT2, 0);
+        set(kT3, 0);
+    }
+    void render(int frames, int block = 256) {
+        std::vector<float> l(block), r(block);
+        for (int done = 0; done < frames; done += block) {
+            const int n = std::min(block, frames - done);
+            std::fill(l.begin(), l.end(), 0.0f);
+            std::fill(r.begin(), r.end(), 0.0f);
+            float* out[2] = {l.data(), r.data()};
+            e->blockProcess(out, n);
+            left.insert(left.end(), l.begin(), l.begin() + n);
+            right.insert(right.end(), r.begin(), r.begin() + n);
+        }
+    }
+    std::vector<float> take() {
+        std::vector<float> out;
+        out.swap(left);
+        right.clear();
+        return out;
+    }
+    int voiceWithNote(int note) const {
+        for (int i = 0; i < AlphaJuno::kVoices; ++i)
+            if (e->voices[i].sounding && static_cast<int>(e->voices[i].note) == note) return i;
+        return -1;
+    }
+    int soundingCount() const {
+        int n = 0;
+        for (const AlphaJunoVoice& v : e->voices) n += v.sounding;
+        return n;
+    }
+};
+
+double correlation(const std::vector<float>& x, int start, int len, int lag) {
+    double xy = 0, xx = 0, yy = 0;
+    for (int i = start; i < start + len; ++i) {
+        xy += x[i] * x[i + lag];
+        xx += x[i] * x[i];
+        yy += x[i + lag] * x[i + lag];
+    }
+    return xy / std::sqrt(xx * yy + 1e-30);
+}
+
+// Best lag in [lo, hi], refined by a parabola through its neighbours.
+double bestLag(const std::vector<float>& x, int start, int len, int lo, int hi) {
+    int best = lo;
+    double bestR = -2;
+    for (int lag = lo; lag <= hi; ++lag) {
+        const double r = correlation(x, start, len, lag);
+        if (r > bestR) bestR = r, best = lag;
+    }
+    const double a = correlation(x, start, len, best - 1), c = correlation(x, start, len, best + 1);
+    const double denom = a - 2 * bestR + c;
+    return best + (denom != 0 ? 0.5 * (a - c) / denom : 0.0);
+}
+
+// Pitch of x[start .. start+len+lag) by autocorrelation: one period near the
+// guess first, then many periods for a fine estimate when the window allows.
+double measurePitch(const std::vector<float>& x, int start, int len, double guessHz) {
+    const double guess = kRate / guessHz;
+    const double period = bestLag(x, start, len, static_cast<int>(guess * 0.85), static_cast<int>(guess * 1.15) + 1);
+    const int cycles = std::max(1, static_cast<int>(len / 2 / period));
+    const int shortLen = len - static_cast<int>(cycles * period) - 2;
+    if (cycles == 1 || shortLen < 2 * period) return kRate / period;
+    const double center = cycles * period;
+    const double lag = bestLag(x, start, shortLen, static_cast<int>(center - period / 4),
+                               static_cast<int>(center + period / 4));
+    return kRate * cycles / lag;
+}
+
+double cents(double f, double ref) { return 1200.0 * std::log2(f / ref); }
+
+// Goertzel power of x at f Hz.
+double power(const std::vector<float>& x, int start, int len, double f) {
+    const double w = 2 * M_PI * f / kRate;
+    double s1 = 0, s2 = 0;
+    for (int i = start; i < start + len; ++i) {
+        const double s0 = x[i] + 2 * std::cos(w) * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return s1 * s1 + s2 * s2 - 2 * std::cos(w) * s1 * s2;
+}
+
+double rms(const std::vector<float>& x, int start, int len) {
+    double s = 0;
+    for (int i = start; i < start + len; ++i) s += x[i] * x[i];
+    return std::sqrt(s / len);
+}
+
+}  // namespace
+
+TEST(AlphaJuno, ConstructionDefaults) {
+    auto e = std::make_unique<AlphaJuno>();
+    EXPECT_EQ(e->chordCount, 3);
+    EXPECT_EQ(e->chordNotes[0], 0);
+    EXPECT_EQ(e->chordNotes[1], 3);
+    EXPECT_EQ(e->chordNotes[2], 7);
+    EXPECT_EQ(e->polyMode, 0);
+    EXPECT_EQ(e->portaMode, 0);
+    EXPECT_EQ(e->noteCounter, 0);
+    EXPECT_FALSE(e->AnyKeyHeld());
+}
+
+// ---- pitch -------------------------------------------------------------------
+
+TEST(AlphaJunoPitch, RenderedNotesMatchThePitchTable) {
+    for (int note : {36, 60, 69, 84}) {
+        Rig rig;
+        rig.e->NoteOn(note, 100);
+        rig.render(44100);
+        const std::vector<float> x = rig.take();
+        const double f = measurePitch(x, 8820, 30000, tablePitch(note));
+        EXPECT_NEAR(cents(f, tablePitch(note)), 0.0, 0.1) << "note " << note << " measured " << f;
+    }
+}
+
+TEST(AlphaJunoPitch, BendAndTuningMoveTheRenderedPitch) {
+    Rig rig;
+    rig.e->bend = 1.0;  // + benderrange (2) semitones
+    rig.e->NoteOn(60, 100);
+    rig.render(44100);
+    std::vector<float> x = rig.take();
+    EXPECT_NEAR(cents(measurePitch(x, 8820, 30000, tablePitch(62)), tablePitch(60)), 200.0, 0.2);
+
+    Rig tuned;
+    tuned.e->tuneCents = -100;
+    tuned.e->NoteOn(69, 100);
+    tuned.render(44100);
+    x = tuned.take();
+    EXPECT_NEAR(cents(measurePitch(x, 8820, 30000, tablePitch(68)), tablePitch(69)), -100.0, 0.2);
+}
+
+// ---- mono --------------------------------------------------------------------
+
+TEST(AlphaJunoMono, LastNotePriority) {
+    Rig rig;
+    rig.e->polyMode = 0;
+    rig.e->portaMode = 2;
+    AlphaJunoVoice& v = rig.e->voices[0];
+    rig.e->NoteOn(60, 100);
+    rig.e->NoteOn(64, 90);
+    rig.e->NoteOn(67, 80);
+    EXPECT_EQ(v.note, 67);
+    rig.e->NoteOff(64, 0);  // not the newest: the voice stays
+    EXPECT_EQ(v.note, 67);
+    rig.e->NoteOff(67, 0);  // back to the newest still held, at its own velocity
+    EXPECT_EQ(v.note, 60);
+    EXPECT_DOUBLE_EQ(v.velocity, 100 / 127.0);
+    EXPECT_TRUE(v.gate > 0);
+    rig.e->NoteOff(60, 0);
+    EXPECT_EQ(v.envState(), JunoEnvelope::kRelease);
+    EXPECT_FALSE(v.keyHeld);
+    for (int i = 1; i < AlphaJuno::kVoices; ++i) EXPECT_FALSE(rig.e->voices[i].sounding);
+}
+
+TEST(AlphaJunoMono, PortaMode0LegatoGlidesWithRestartAndGlidesBack) {
+    Rig rig;
+    rig.e->polyMode = 0;
+    rig.e->portaMode = 0;
+    rig.e->portaTime = 64;
+    AlphaJunoVoice& v = rig.e->voices[0];
+
+    rig.e->NoteOn(60, 100);  // first key jumps
+    EXPECT_FALSE(v.glideOn);
+    rig.render(22050);
+    EXPECT_NEAR(cents(measurePitch(rig.take(), 4410, 8000, tablePitch(60)), tablePitch(60)), 0, 0.5);
+
+    rig.e->NoteOn(64, 30);  // legato: glide, envelope restart, C's velocity
+    EXPECT_TRUE(v.glideOn);
+    EXPECT_EQ(v.envState(), JunoEnvelope::kStart);
+    EXPECT_DOUBLE_EQ(v.velocity, 100 / 127.0);
+    rig.render(48000);
+    std::vector<float> x = rig.take();
+    const double early = measurePitch(x, 0, 1024, tablePitch(62));
+    EXPECT_GT(cents(early, tablePitch(60)), 5);
+    EXPECT_LT(cents(early, tablePitch(64)), -5);
+    // The glide is a one-pole approach of about 6400 samples' time constant.
+    EXPECT_NEAR(cents(measurePitch(x, 40000, 4000, tablePitch(64)), tablePitch(64)), 0, 3);
+
+    rig.e->NoteOff(64, 0);  // glide back to C, restarting because C differs
+    EXPECT_EQ(v.note, 60);
+    EXPECT_TRUE(v.glideOn);
+    EXPECT_EQ(v.envState(), JunoEnvelope::kStart);
+    EXPECT_TRUE(v.keyHeld);
+}
+
+TEST(AlphaJunoMono, PortaMode1FirstKeyGlidesWithRestartLegatoWithout) {
+    Rig rig;
+    rig.e->polyMode = 0;
+    rig.e->portaMode = 1;
+    rig.e->portaTime = 64;
+    AlphaJunoVoice& v = rig.e->voices[0];
+
+    rig.e->NoteOn(60, 100);
+    rig.render(44100);  // reach the previous note's pitch
+    rig.e->NoteOff(60, 0);
+    rig.render(2048);
+    rig.take();
+
+    rig.e->NoteOn(67, 70);  // first key of a phrase: glides from C, restarts
+    EXPECT_TRUE(v.glideOn);
+    EXPECT_EQ(v.envState(), JunoEnvelope::kStart);
+    EXPECT_DOUBLE_EQ(v.velocity, 70 / 127.0);
+    EXPECT_DOUBLE_EQ(rig.e->lastVelocity, 70);
+    rig.render(1024);
+    const double early = measurePitch(rig.take(), 0, 700, tablePitch(63));
+    EXPECT_LT(cents(early, tablePitch(67)), -50);
+
+    rig.render(256);
+    const int state = v.envState();
+    EXPECT_NE(state, JunoEnvelope::kStart);
+    rig.e->NoteOn(72, 20);  // legato: no restart, phrase velocity kept
+    EXPECT_EQ(v.envState(), state);
+    EXPECT_DOUBLE_EQ(v.velocity, 70 / 127.0);
+    EXPECT_EQ(v.note, 72);
+
+    rig.e->NoteOff(72, 0);  // glide back to G without restart
+    EXPECT_EQ(v.note, 67);
+    EXPECT_EQ(v.envState(), state);
+}
+
+TEST(AlphaJunoMono, PortaMode2JumpsAndIgnoresThePedal) {
+    Rig rig;
+    rig.e->polyMode = 0;
+    rig.e->portaMode = 2;
+    rig.e->portaTime = 127;
+    AlphaJunoVoice& v = rig.e->voices[0];
+    rig.e->NoteOn(60, 100);
+    rig.e->NoteOn(64, 100);  // no glide even with a long portamento time
+    EXPECT_FALSE(v.glideOn);
+    rig.render(4096);
+    EXPECT_NEAR(cents(measurePitch(rig.take(), 512, 2048, tablePitch(64)), tablePitch(64)), 0, 1);
+
+    rig.e->setSustainPedal(1);
+    rig.e->NoteOff(64, 0);
+    rig.e->NoteOff(60, 0);  // the last key releases even with the pedal down
+    EXPECT_EQ(v.envState(), JunoEnvelope::kRelease);
+    EXPECT_FALSE(v.sustained);
+}
+
+TEST(AlphaJunoMono, PedalDefersReleaseInPortaMode0) {
+    Rig rig;
+    rig.e->polyMode = 0;
+    AlphaJunoVoice& v = rig.e->voices[0];
+    rig.e->setSustainPedal(1);
+    rig.e->NoteOn(60, 100);
+    rig.e->NoteOff(60, 0);
+    EXPECT_TRUE(v.sustained);
+    EXPECT_TRUE(v.keyHeld);
+    EXPECT_NE(v.envState(), JunoEnvelope::kRelease);
+    rig.e->setSustainPedal(0);
+    EXPECT_EQ(v.envState(), JunoEnvelope::kRelease);
+    EXPECT_FALSE(v.keyHeld);
+}
+
+// ---- poly --------------------------------------------------------------------
+
+TEST(AlphaJunoPoly, RepeatedKeyReusesItsVoice) {
+    Rig rig;
+    rig.e->NoteOn(60, 100);
+    rig.e->NoteOn(62, 100);
+    EXPECT_EQ(rig.voiceWithNote(60), 0);
+    EXPECT_EQ(rig.voiceWithNote(62), 1);
+    rig.render(512);
+    rig.e->NoteOff(60, 0);
+    rig.e->NoteOn(60, 80);  // voice 0 again, though voice 2 is free
+    EXPECT_EQ(rig.voiceWithNote(60), 0);
+    EXPECT_FALSE(rig.e->voices[2].sounding);
+    EXPECT_EQ(rig.e->voices[0].envState(), JunoEnvelope::kStart);
+    EXPECT_DOUBLE_EQ(rig.e->voices[0].velocity, 80 / 127.0);
+}
+
+TEST(AlphaJunoPoly, SeventeenthNoteDroppedInAttackThenQuietestStolen) {
+    Rig rig;
+    rig.envelopeVca(1.0f);  // a very long attack
+    for (int i = 0; i < 16; ++i) rig.e->NoteOn(40 + i, 100);
+    rig.render(512);
+    EXPECT_EQ(rig.soundingCount(), 16);
+    EXPECT_EQ(rig.e->stealVoice(), -1);
+    rig.e->NoteOn(70, 100);
+    EXPECT_EQ(rig.voiceWithNote(70), -1);
+    EXPECT_EQ(rig.e->keyVelocity[70], 100);  // the key stays recorded as held
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(rig.voiceWithNote(40 + i), i);
+
+    rig.set(kT1, 0.0f);  // short attack: everything settles in sustain
+    rig.render(8820);
+    for (const AlphaJunoVoice& v : rig.e->voices) ASSERT_EQ(v.envState(), JunoEnvelope::kSustain);
+    rig.e->NoteOff(45, 0);
+    rig.e->NoteOff(50, 0);
+    rig.render(441);
+    rig.e->NoteOff(45 + 4, 0);  // released later: louder than voices 5 and 10
+    rig.render(64);
+    ASSERT_TRUE(rig.e->voices[5].sounding);
+    EXPECT_LT(rig.e->voices[5].vcaLevel(), rig.e->voices[0].vcaLevel());
+    const int victim = rig.e->stealVoice();
+    // Voices 5 and 10 were released together and tie: the lower index wins.
+    EXPECT_EQ(rig.e->voices[5].vcaLevel(), rig.e->voices[10].vcaLevel());
+    EXPECT_EQ(victim, 5);
+    EXPECT_LT(rig.e->voices[victim].vcaLevel(), rig.e->voices[9].vcaLevel());
+    rig.e->NoteOn(72, 100);
+    EXPECT_EQ(rig.voiceWithNote(72), victim);
+}
+
+TEST(AlphaJunoPoly, StealPrefersTheQuietestSustainingVoice) {
+    Rig rig;
+    rig.envelopeVca(0.0f);
+    rig.set(kL3, 0.8f);
+    for (int i = 0; i < 16; ++i) rig.e->NoteOn(40 + i, i == 7 ? 30 : 100);
+    rig.set(22, 2);  // envelope x velocity: voice 7 sustains quieter
+    rig.render(8820);
+    EXPECT_EQ(rig.e->stealVoice(), 7);
+    rig.e->NoteOn(80, 100);
+    EXPECT_EQ(rig.voiceWithNote(80), 7);
+}
+
+TEST(AlphaJunoPoly, SustainPedalDefersReleaseUntilPedalUp) {
+    Rig rig;
+    rig.e->setSustainPedal(1);
+    rig.e->NoteOn(60, 100);
+    rig.render(4410);
+    rig.e->NoteOff(60, 0);
+    AlphaJunoVoice& v = rig.e->voices[0];
+    EXPECT_TRUE(v.sustained);
+    EXPECT_TRUE(v.keyHeld);
+    EXPECT_EQ(v.gate, 1.0);
+    rig.take();
+    rig.render(8820);
+    std::vector<float> held = rig.take();
+    EXPECT_NEAR(rms(held, 4410, 4410), rms(held, 0, 4410), 0.05 * rms(held, 0, 4410));
+
+    rig.e->setSustainPedal(0);
+    EXPECT_FALSE(v.keyHeld);
+    EXPECT_EQ(v.gate, 0.0);
+    EXPECT_EQ(v.envState(), JunoEnvelope::kRelease);
+    rig.render(8820);
+    std::vector<float> after = rig.take();
+    EXPECT_LT(rms(after, 4410, 4410), 1e-4);
+    EXPECT_FALSE(v.sounding);
+}
+
+TEST(AlphaJunoPoly, PedalUpLeavesHeldKeysAndRepressClearsDeferral) {
+    Rig rig;
+    rig.e->setSustainPedal(1);
+    rig.e->NoteOn(60, 100);
+    rig.e->NoteOn(64, 100);
+    rig.e->NoteOff(60, 0);
+    rig.e->NoteOn(60, 100);  // pressed again: no longer waiting for the pedal
+    EXPECT_FALSE(rig.e->voices[0].sustained);
+    rig.e->setSustainPedal(0);
+    EXPECT_TRUE(rig.e->voices[0].keyHeld);
+    EXPECT_TRUE(rig.e->voices[1].keyHeld);
+    rig.e->setSustainPedal(0);  // no change: nothing happens
+    EXPECT_TRUE(rig.e->voices[0].keyHeld);
+}
+
+TEST(AlphaJunoPoly, AllNotesOffReleasesEveryKey) {
+    Rig rig;
+    for (int n : {48, 55, 60}) rig.e->NoteOn(n, 100);
+    rig.e->AllNotesOff();
+    EXPECT_FALSE(rig.e->AnyKeyHeld());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(rig.e->voices[i].envState(), JunoEnvelope::kRelease);
+    rig.render(22050);
+    EXPECT_EQ(rig.soundingCount(), 0);
+}
+
+TEST(AlphaJunoPoly, VoicesShareVoiceZerosLfoPhase) {
+    Rig rig;
+    rig.set(kLfoRate, 0.6f);
+    rig.e->NoteOn(60, 100);
+    rig.e->NoteOn(64, 100);
+    rig.e->voices[1].setLfoPhase(0.9);
+    rig.render(256);
+    const double second = rig.e->voices[1].lfoPhase();
+    rig.render(256);
+    // Voice 1 started the block from voice 0's phase, so it ran one block ahead.
+    EXPECT_NEAR(second, rig.e->voices[0].lfoPhase(), 1e-6);
+}
+
+// ---- chord -------------------------------------------------------------------
+
+TEST(AlphaJunoChord, ConstructionChordPlaysKeyMinorThirdAndFifth) {
+    Rig rig;
+    rig.set(kChordMode, 1);
+    rig.e->NoteOn(60, 100);
+    EXPECT_EQ(rig.e->polyMode, 2);
+    EXPECT_EQ(rig.voiceWithNote(60), 0);
+    EXPECT_EQ(rig.voiceWithNote(63), 1);
+    EXPECT_EQ(rig.voiceWithNote(67), 2);
+    EXPECT_EQ(rig.soundingCount(), 3);
+
+    rig.render(22050);
+    const std::vector<float> x = rig.take();
+    const double ref = power(x, 4410, 16384, tablePitch(60));
+    for (int n : {63, 67}) EXPECT_GT(power(x, 4410, 16384, tablePitch(n)), 0.2 * ref) << n;
+    for (int n : {62, 65}) EXPECT_LT(power(x, 4410, 16384, tablePitch(n)), 0.01 * ref) << n;
+
+    rig.e->NoteOff(60, 0);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(rig.e->voices[i].envState(), JunoEnvelope::kRelease);
+}
+
+TEST(AlphaJunoChord, ChordWriteOnPlaysNormallyAndLearnsHeldKeys) {
+    Rig rig;
+    rig.set(kChordMode, 1);
+    rig.set(kChordWrite, 1);
+    for (int n : {67, 60, 64}) rig.e->NoteOn(n, 100);
+    EXPECT_EQ(rig.e->polyMode, 1);  // chord write keeps the keyboard playing normally
+    rig.e->learnChord();
+    EXPECT_EQ(rig.e->chordCount, 3);
+    EXPECT_EQ(rig.e->chordNotes[0], 0);
+    EXPECT_EQ(rig.e->chordNotes[1], 4);
+    EXPECT_EQ(rig.e->chordNotes[2], 7);
+    EXPECT_EQ(rig.e->params[48], 3.0f);
+    EXPECT_EQ(rig.e->params[50], 4.0f);
+    EXPECT_EQ(rig.e->params[51], 7.0f);
+
+    rig.e->AllNotesOff();
+    rig.set(kChordWrite, 0);
+    rig.e->NoteOn(50, 100);
+    EXPECT_EQ(rig.voiceWithNote(50), 0);
+    EXPECT_EQ(rig.voiceWithNote(54), 1);
+    EXPECT_EQ(rig.voiceWithNote(57), 2);
+}
+
+TEST(AlphaJunoChord, LearningEightKeysKeepsTheLowestSix) {
+    Rig rig;
+    for (int n : {62, 40, 43, 47, 59, 50, 52, 55}) rig.e->NoteOn(n, 100);
+    rig.e->learnChord();
+    EXPECT_EQ(rig.e->chordCount, 6);
+    const int expected[6] = {0, 3, 7, 10, 12, 15};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(rig.e->chordNotes[i], expected[i]);
+        EXPECT_EQ(rig.e->params[49 + i], static_cast<float>(expected[i]));
+    }
+}
+
+TEST(AlphaJunoChord, LearningWithNoKeyHeldSilencesChordMode) {
+    Rig rig;
+    rig.e->learnChord();
+    EXPECT_EQ(rig.e->chordCount, 0);
+    EXPECT_EQ(rig.e->params[48], 0.0f);
+    rig.set(kChordMode, 1);
+    rig.e->NoteOn(60, 100);
+    rig.e->NoteOff(60, 0);
+    rig.render(4410);
+    EXPECT_EQ(rig.soundingCount(), 0);
+    EXPECT_LT(rms(rig.take(), 0, 4410), 1e-6);
+}
+
+TEST(AlphaJunoChord, ChordCountIsLimitedFromEverySource) {
+    Rig rig;
+    const int notes[6] = {0, 2, 4, 5, 7, 9};
+    rig.e->SetChordMemory(9, notes);
+    EXPECT_EQ(rig.e->chordCount, 6);
+    rig.e->SetChordMemory(-4, notes);
+    EXPECT_EQ(rig.e->chordCount, 0);
+    rig.e->SetChordMemory(4, nullptr);
+    EXPECT_EQ(rig.e->chordCount, 4);
+    EXPECT_EQ(rig.e->chordNotes[3], 0);
+
+    rig.set(kChordMode, 1);
+    rig.e->SetChordMemory(6, notes);
+    rig.e->chordCount = 40;  // written directly, e.g. from a damaged state
+    rig.e->NoteOn(60, 100);
+    EXPECT_EQ(rig.soundingCount(), 6);
+    EXPECT_EQ(rig.voiceWithNote(69), 5);
+    rig.e->NoteOff(60, 0);
+    rig.e->chordCount = -7;
+    rig.e->NoteOn(62, 100);
+    rig.e->NoteOff(62, 0);
+    rig.render(256);
+}
+
+TEST(AlphaJunoChord, VoiceNotesBeyondTheKeyRangeStayInBounds) {
+    Rig rig;
+    rig.set(kChordMode, 1);
+    const int notes[6] = {12, 24, 36, 0, 0, 0};
+    rig.e->SetChordMemory(3, notes);
+    rig.e->NoteOn(5, 90);  // a low key whose press stamp sits next to the key velocities
+    rig.e->NoteOn(120, 100);
+    EXPECT_EQ(rig.e->voices[2].note, 156.0);
+    const int stamp = rig.e->keyOrder[5];
+    rig.e->setSustainPedal(1);
+    rig.e->NoteOff(120, 0);
+    rig.e->NoteOff(5, 0);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(rig.e->voices[i].sustained);
+    rig.e->setSustainPedal(0);  // pedal-up ends the chord through notes 17.. and 132..
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(rig.e->voices[i].envState(), JunoEnvelope::kRelease) << i;
+    EXPECT_EQ(rig.e->keyOrder[5], stamp);
+    rig.render(1024);
+    // Keys outside 0..127 from the caller change nothing.
+    rig.e->NoteOn(200, 100);
+    rig.e->NoteOn(-3, 100);
+    rig.e->NoteOff(1000, 0);
+    EXPECT_FALSE(rig.e->AnyKeyHeld());
+}
+
+TEST(AlphaJunoChord, LearnChordFromTheKeyRangeCeiling) {
+    Rig rig;
+    rig.set(kChordMode, 1);
+    const int notes[6] = {0, 7, 12, 0, 0, 0};
+    rig.e->SetChordMemory(3, notes);
+    rig.e->NoteOn(127, 100);
+    EXPECT_EQ(rig.e->voices[2].note, 139.0);
+    rig.render(1024);
+    for (float s : rig.take()) ASSERT_TRUE(std::isfinite(s));
+}
+
+// ---- rendering ---------------------------------------------------------------
+
+TEST(AlphaJunoRender, BlocksLongerThanTheBuffersRenderInPieces) {
+    Rig whole, pieces;
+    for (Rig* r : {&whole, &pieces}) r->e->NoteOn(57, 100);
+    whole.render(100000, 100000);
+    for (int n : {44100, 44100, 11800}) pieces.render(n, n);
+    ASSERT_EQ(whole.left.size(), pieces.left.size());
+    for (size_t i = 0; i < whole.left.size(); ++i) ASSERT_EQ(whole.left[i], pieces.left[i]) << i;
+    EXPECT_GT(rms(whole.left, 90000, 10000), 0.01);
+}
+
+TEST(AlphaJunoRender, CutoffSmootherApproachesTheControl) {
+    Rig rig;
+    rig.set(kCutoff, 0.5f);
+    rig.render(256);
+    EXPECT_NEAR(rig.e->cutoffBuffer[0], 0.005f, 1e-7);  // a hundredth of the distance
+    rig.render(44100);
+    EXPECT_NEAR(rig.e->cutoffSmooth, 0.5, 1e-6);
+}
+
+TEST(AlphaJunoRender, ChorusWidensOnlyWhenEnabled) {
+    Rig rig;
+    rig.e->NoteOn(60, 100);
+    rig.render(8192);
+    for (size_t i = 0; i < rig.left.size(); ++i) ASSERT_EQ(rig.left[i], rig.right[i]);
+    rig.take();
+    rig.set(kChorus, 1);
+    rig.set(kChorusRate, 0.5f);
+    rig.render(8192);
+    double diff = 0;
+    for (size_t i = 0; i < rig.left.size(); ++i) diff += std::fabs(rig.left[i] - rig.right[i]);
+    EXPECT_GT(diff, 1.0);
+    EXPECT_NEAR(rig.e->chorus.rate, 2 * (std::pow(0.5, 4.099999904632568) * 5.1968174263409725 + 0.025182573659027953), 1e-12);
+}
+
+TEST(AlphaJunoRender, ResetSilencesEverything) {
+    Rig rig;
+    rig.e->setSustainPedal(1);
+    for (int n : {48, 52, 55}) rig.e->NoteOn(n, 100);
+    rig.render(1024);
+    rig.e->Reset();
+    EXPECT_EQ(rig.soundingCount(), 0);
+    EXPECT_FALSE(rig.e->AnyKeyHeld());
+    EXPECT_EQ(rig.e->noteCounter, 0);
+    EXPECT_EQ(rig.e->sustain, 0);
+    EXPECT_EQ(rig.e->lastVelocity, 0.0);
+    for (const AlphaJunoVoice& v : rig.e->voices) {
+        EXPECT_EQ(v.envState(), JunoEnvelope::kIdle);
+        EXPECT_EQ(v.vcaLevel(), 0.0);
+    }
+}

@@ -1,0 +1,140 @@
+#include "AlphaChorus.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct Stereo {
+    explicit Stereo(int n) : left(n, 0.0f), right(n, 0.0f), ptrs{left.data(), right.data()} {}
+    std::vector<float> left, right;
+    float* ptrs[2];
+};
+
+// Centroid (in samples) of the wet part of an impulse response, skipping the dry sample.
+double wetCentroid(const std::vector<float>& out) {
+    double sum = 0, weighted = 0;
+    for (size_t n = 1; n < out.size(); ++n) {
+        sum += out[n];
+        weighted += out[n] * static_cast<double>(n);
+    }
+    return weighted / sum;
+}
+
+// With the LFO frozen at phase 0 the left line sits at the centre delay and the
+// right line, a quarter cycle ahead, at centre + depth.
+void impulseDelaysMs(double sampleRate, double& leftMs, double& rightMs) {
+    auto chorus = std::make_unique<AlphaChorus>();
+    chorus->sampleRate = sampleRate;
+    chorus->rate = 0.0;
+    Stereo io(2048);
+    io.left[0] = io.right[0] = 1.0f;
+    chorus->blockProcess(io.ptrs, io.ptrs, 2048);
+    leftMs = wetCentroid(io.left) / sampleRate * 1000.0;
+    rightMs = wetCentroid(io.right) / sampleRate * 1000.0;
+}
+
+}  // namespace
+
+TEST(AlphaChorus, ConstructionDefaults) {
+    auto c = std::make_unique<AlphaChorus>();
+    EXPECT_EQ(c->sampleRate, 44100.0);
+    EXPECT_EQ(c->rate, 1.0);
+    EXPECT_EQ(c->inputGain, 0.75);
+    EXPECT_EQ(c->mix, 0.5);
+    EXPECT_EQ(c->lineLength, 44100);
+    EXPECT_EQ(c->centre, 128.0);
+    EXPECT_EQ(c->depth, 80.0);
+    EXPECT_EQ(c->writeLeft, 0);
+    EXPECT_EQ(c->delayLeft[44099], 0.0);
+}
+
+TEST(AlphaChorus, DryPathGainIsThreeQuarters) {
+    auto c = std::make_unique<AlphaChorus>();
+    Stereo io(40);  // shorter than the shortest delay, so the wet lines are silent
+    for (int n = 0; n < 40; ++n) {
+        io.left[n] = 0.01f * n;
+        io.right[n] = -0.02f * n;
+    }
+    const std::vector<float> inL = io.left, inR = io.right;
+    c->blockProcess(io.ptrs, io.ptrs, 40);
+    for (int n = 0; n < 40; ++n) {
+        EXPECT_FLOAT_EQ(io.left[n], static_cast<float>(inL[n] * 0.75));
+        EXPECT_FLOAT_EQ(io.right[n], static_cast<float>(inR[n] * 0.75));
+    }
+}
+
+TEST(AlphaChorus, DelaysInMillisecondsFollowTheSampleRate) {
+    double l44, r44, l96, r96;
+    impulseDelaysMs(44100.0, l44, r44);
+    impulseDelaysMs(96000.0, l96, r96);
+    // Read positions trail the newest sample by (delay - 1) samples.
+    EXPECT_NEAR(l44, 127.0 / 44.1, 1e-6);
+    EXPECT_NEAR(r44, 207.0 / 44.1, 1e-6);
+    EXPECT_NEAR(l96, l44, 0.02);
+    EXPECT_NEAR(r96, r44, 0.02);
+    EXPECT_NEAR(l96, (128.0 * 96000.0 / 44100.0 - 1.0) / 96.0, 1e-6);
+}
+
+TEST(AlphaChorus, WetTapGainAndInterpolation) {
+    auto c = std::make_unique<AlphaChorus>();
+    c->rate = 0.0;
+    c->sampleRate = 48000.0;  // centre delay 139.319 samples: a fractional read
+    Stereo io(512);
+    io.left[0] = 1.0f;
+    c->blockProcess(io.ptrs, io.ptrs, 512);
+    const double d = 128.0 * 48000.0 / 44100.0;
+    const double w = static_cast<float>(d - std::floor(d));
+    const int i = static_cast<int>(d);
+    EXPECT_FLOAT_EQ(io.left[i - 1], static_cast<float>(0.75 * 0.5 * 1.5 * (1.0 - w)));
+    EXPECT_FLOAT_EQ(io.left[i], static_cast<float>(0.75 * 0.5 * 1.5 * w));
+}
+
+TEST(AlphaChorus, EqualInputsDifferOnlyByTheQuarterCycle) {
+    auto c = std::make_unique<AlphaChorus>();
+    c->rate = 0.0;
+    c->lfoPhase = 0.125;  // sin(a) = sin(a + pi/2): both lines at the same delay
+    Stereo io(1024);
+    for (int n = 0; n < 1024; ++n) io.left[n] = io.right[n] = std::sin(n * 0.05f);
+    c->blockProcess(io.ptrs, io.ptrs, 1024);
+    for (int n = 0; n < 1024; ++n) ASSERT_NEAR(io.left[n], io.right[n], 1e-6);
+}
+
+TEST(AlphaChorus, SweepStaysWithinRangeAndWrapsTheLines) {
+    auto c = std::make_unique<AlphaChorus>();
+    c->rate = 10.44;
+    Stereo io(50000);
+    for (int n = 0; n < 50000; ++n) io.left[n] = io.right[n] = (n % 200 < 100) ? 0.5f : -0.5f;
+    c->blockProcess(io.ptrs, io.ptrs, 50000);
+    EXPECT_EQ(c->writeLeft, 50000 - 44100);
+    for (int n = 0; n < 50000; ++n) {
+        ASSERT_TRUE(std::isfinite(io.left[n]));
+        ASSERT_LE(std::fabs(io.left[n]), 0.75f * 0.5f + 0.5625f * 0.5f + 1e-6f);
+    }
+    EXPECT_GE(c->lfoPhase, 0.0);
+    EXPECT_LT(c->lfoPhase, 1.0);
+}
+
+TEST(AlphaChorus, AbsurdSampleRateKeepsReadsInsideTheLine) {
+    auto c = std::make_unique<AlphaChorus>();
+    c->sampleRate = 1e8;
+    Stereo io(256);
+    io.left[0] = 1.0f;
+    c->blockProcess(io.ptrs, io.ptrs, 256);
+    for (float v : io.left) ASSERT_TRUE(std::isfinite(v));
+}
+
+TEST(AlphaChorus, ZeroSampleRateDoesNotPoisonTheLfo) {
+    auto c = std::make_unique<AlphaChorus>();
+    c->sampleRate = 0.0;
+    Stereo io(64);
+    io.left[0] = 1.0f;
+    c->blockProcess(io.ptrs, io.ptrs, 64);
+    EXPECT_TRUE(std::isfinite(c->lfoPhase));
+    c->sampleRate = 44100.0;
+    c->blockProcess(io.ptrs, io.ptrs, 64);
+    for (float v : io.left) ASSERT_TRUE(std::isfinite(v));
+}
