@@ -46,6 +46,13 @@ HalvoVST2::HalvoVST2(audioMasterCallback audioMaster)
     isSynth();
     programsAreChunks();
 
+    engine = std::make_unique<AlphaJuno>();
+    engine->Reset();
+    ChordMemory chord;
+    chord.count = engine->chordCount;
+    std::copy(engine->chordNotes, engine->chordNotes + 6, chord.notes);
+    requests.publishChordMemory(chord);
+
     copyText(appFolder, sizeof appFolder, defaultAppFolder().c_str());
     copyText(patchFolder, sizeof patchFolder, appFolder);
     copyText(patchFile, sizeof patchFile, kDefaultPatchFile);
@@ -71,7 +78,7 @@ void HalvoVST2::setParameter(VstInt32 index, float value) {
 }
 
 float HalvoVST2::getParameter(VstInt32 index) {
-    return index >= 0 && index < kNumParameters ? paramValues[index] : 0.0f;
+    return index >= 0 && index < kNumParameters ? paramValues[index].load() : 0.0f;
 }
 
 void HalvoVST2::getParameterName(VstInt32 index, char* text) {
@@ -117,70 +124,6 @@ VstInt32 HalvoVST2::canDo(char* text) {
     return -1;
 }
 
-VstInt32 HalvoVST2::processEvents(VstEvents* list) {
-    eventCount = queueEvents(list, events);
-    sortEvents(events, eventCount);
-    return 1;
-}
-
-void HalvoVST2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    getTimeInfo(kVstPpqPosValid | kVstTempoValid);  // asked for, not used
-    const int frames = std::max(0, static_cast<int>(sampleFrames));
-    if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) {
-        eventCount = 0;
-        return;
-    }
-    std::fill(outputs[0], outputs[0] + frames, 0.0f);
-    std::fill(outputs[1], outputs[1] + frames, 0.0f);
-
-    segmentBlock(
-        events, eventCount, frames,
-        [&](int start, int length) {
-            float* segment[2] = {outputs[0] + start, outputs[1] + start};
-            blockProcess(segment, length);
-        },
-        [&](const VstEvent& event) {
-            const unsigned char* midi = midiBytes(event);
-            HandleMidi(midi[0] & 0x0f, midi[0] & 0xf0, midi[1] & 0x7f, midi[2] & 0x7f);
-        });
-    applyMasterVolumeAndSilence(outputs, frames);
-    eventCount = 0;
-    if (midiActivity > 0) midiActivity = std::max(0, midiActivity - frames);
-}
-
-void HalvoVST2::blockProcess(float** outputs, int frames) {
-    // The engine joins in a later step; until then segments stay silent.
-}
-
-void HalvoVST2::applyMasterVolumeAndSilence(float** outputs, int frames) {
-    // Master volume: a tenth of the remaining distance per block, constant within a block.
-    const double target = paramValues[43];
-    volumeSmoother.value += static_cast<float>((target - volumeSmoother.value) / 10.0);
-    const float v = static_cast<float>(volumeSmoother.value);
-    const float gain = 2.0f * v * v;
-    float magnitude = 0.0f;
-    for (int c = 0; c < 2; ++c) {
-        float* out = outputs[c];
-        for (int i = 0; i < frames; ++i) {
-            out[i] *= gain;
-            magnitude += std::fabs(out[i]);
-        }
-    }
-    // Silence counts consecutive quiet blocks by their magnitude (a signed sum could cancel
-    // while a sound is held); any audible block resets it, and it saturates instead of
-    // overflowing.
-    if (magnitude < 0.0001f) {
-        const int limit = 0x3fffffff;
-        silentSamples = frames > limit - silentSamples ? limit : silentSamples + frames;
-    } else {
-        silentSamples = 0;
-    }
-}
-
-void HalvoVST2::HandleMidi(int channel, int status, int data1, int data2) {
-    midiActivity = static_cast<int>(sampleRate * 0.1f);
-}
-
 // ---------------------------------------------------------------------------------------
 // Sounds and the current patch name
 
@@ -195,16 +138,17 @@ bool HalvoVST2::LoadPatch(const char* path) {
 }
 
 void HalvoVST2::readChordMemory(int& count, int notes[6]) const {
-    count = chordCount;
-    std::copy(chordNotes, chordNotes + 6, notes);
+    const ChordMemory chord = requests.currentChordMemory();
+    count = chord.count;
+    std::copy(chord.notes, chord.notes + 6, notes);
 }
 
 void HalvoVST2::writeChordMemory(int count, const int notes[6]) {
-    chordCount = std::clamp(count, 0, 6);
-    std::copy(notes, notes + 6, chordNotes);
+    ChordMemory chord;
+    chord.count = count;
+    std::copy(notes, notes + 6, chord.notes);
+    requests.requestChordMemory(chord);
 }
-
-void HalvoVST2::requestReleaseAllNotes() {}
 
 void HalvoVST2::getPatchFilename(char* buffer, int size) const {
     if (buffer == nullptr || size <= 0) return;

@@ -2,9 +2,14 @@
 // state chunk, the current patch name, and the engine it drives.
 #pragma once
 
+#include <memory>
+
+#include "AlphaJuno.h"
 #include "AudioEffectX.h"
+#include "EngineRequests.h"
 #include "EventQueue.h"
 #include "ParameterTable.h"
+#include "Relaxed.h"
 #include "StateChunk.h"
 
 namespace halvorax {
@@ -35,7 +40,7 @@ public:
     // Host interface.
     void resume() override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
-    VstInt32 processEvents(VstEvents* events) override;
+    VstInt32 processEvents(VstEvents* list) override;
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
     VstPlugCategory getPlugCategory() override { return kPlugCategSynth; }
     bool getEffectName(char* name) override;
@@ -52,7 +57,7 @@ public:
     // so is the release of every note.
     void readChordMemory(int& count, int notes[6]) const;
     void writeChordMemory(int count, const int notes[6]);
-    void requestReleaseAllNotes();
+    void requestReleaseAllNotes() { requests.requestReleaseAllNotes(); }
 
     // Current patch name.
     void getPatchFilename(char* buffer, int size) const;
@@ -64,6 +69,20 @@ public:
     // MIDI; called for each queued event in order while a block renders.
     void HandleMidi(int channel, int status, int data1, int data2);
 
+    // MIDI learn: the lowest controller mapped to a parameter (or -1), forgetting the learn
+    // target's controller, and the menu's learn switch.
+    int LookupCC(int parameter) const;
+    void ForgetCC();
+    void toggleMidiLearn();
+    int getLearnedCC() const { return learnedCC; }
+    int getPitchBend() const { return pitchBend; }
+    void setPitchBend(int value) { pitchBend = value; }
+    int getModWheel() const { return modWheelValue; }
+    void setModWheel(int value) { modWheelValue = value; }
+    int getSilentSamples() const { return silentSamples; }
+    bool takePatchChanged() { return patchChanged.exchange(false); }
+    const AlphaJuno& getEngine() const { return *engine; }
+
     // Fields the editor polls (single ints, read whole).
     int getMidiActivity() const { return midiActivity; }
     int getLearnTarget() const { return learnTarget; }
@@ -74,22 +93,33 @@ public:
 protected:
     // Renders one segment of the block into the working pointers.
     void blockProcess(float** outputs, int frames);
+    // Block processing steps (audio thread).
+    void applyEngineRequests();
+    void pushParameters();
+    void writeSlot(int index, float value);
+    float smooth(ParamSmoother& smoother, int index, double divisor);
+    void primeEngine();
+    void applyModeSwitches();
     void applyMasterVolumeAndSilence(float** outputs, int frames);
+    void releaseAllNotes();
+    void controllerRoute(int controller, int value);
+    void chordWriteCheck();
 
-    float paramValues[kNumParameters];
+    Relaxed<float> paramValues[kNumParameters];
     VstEvent events[kMaxQueuedEvents];
     int eventCount = 0;
     StateChunk chunk;
-    int sustainPedal = 0;
-    int pitchBend = 8192;
-    int modWheelValue = 0;
-    int pressure = 0;
-    int midiLearn = 0;
-    int learnTarget = -1;
-    int learnedCC = -1;
-    int ccMap[128];
-    int midiActivity = 10;
-    int silentSamples = 0;
+    std::unique_ptr<AlphaJuno> engine;
+    Relaxed<int> sustainPedal = 0;
+    Relaxed<int> pitchBend = 8192;
+    Relaxed<int> modWheelValue = 0;
+    Relaxed<int> pressure = 0;
+    Relaxed<int> midiLearn = 0;
+    Relaxed<int> learnTarget = -1;
+    Relaxed<int> learnedCC = -1;
+    Relaxed<int> ccMap[128];
+    Relaxed<int> midiActivity = 10;
+    Relaxed<int> silentSamples = 0;
     ParamSmoother vcfFreqSmoother;
     ParamSmoother keyFollowSmoother;
     ParamSmoother pwmSmoother;
@@ -98,10 +128,9 @@ protected:
     char patchFolder[kPathSize];
     char patchFile[kPathSize];
     char appFolder[kLongPathSize];
-    bool patchChanged = false;
+    std::atomic<bool> patchChanged{false};
     int lastPolyMode = -1;  // unset until the first block
-    int chordCount = 3;         // stand-in for the engine's chord memory until it joins
-    int chordNotes[6] = {0, 4, 7, 0, 0, 0};
+    EngineRequests requests;
 };
 
 }  // namespace halvorax

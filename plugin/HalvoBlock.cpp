@@ -1,0 +1,169 @@
+// Block processing: the host block cut at its events, every parameter pushed into the
+// engine in its own unit per segment, mode switches, master volume and the silence cut-off.
+#include <algorithm>
+#include <cmath>
+
+#include "HalvoVST2.h"
+
+namespace halvorax {
+
+namespace {
+
+// Selections arrive in the engine as whole steps.
+struct SteppedSlot {
+    int index;
+    int steps;
+};
+constexpr SteppedSlot kSteppedSlots[] = {{0, 3},  {3, 3}, {6, 3}, {9, 3}, {10, 3}, {13, 3},
+                                         {17, 3}, {22, 3}, {7, 5}, {8, 5}, {5, 12}};
+
+// Continuous settings arrive unchanged.
+constexpr int kPlainSlots[] = {1,  2,  4,  12, 15, 16, 18, 20, 23, 24, 25, 26, 27, 28, 29,
+                               30, 31, 32, 33, 34, 35, 55, 56, 57, 58, 59};
+
+constexpr int kSlotPortaTime = 36, kSlotPortaMode = 37, kSlotPolyMode = 38, kSlotVolume = 43;
+constexpr int kSlotChordWrite = 46, kSlotChordMode = 47;
+
+// Silence cut-off: quiet blocks are those whose magnitudes sum below this.
+constexpr float kSilenceThreshold = 0.0001f;
+constexpr int kSilenceCountLimit = 0x3fffffff;
+
+}  // namespace
+
+VstInt32 HalvoVST2::processEvents(VstEvents* list) {
+    eventCount = queueEvents(list, events);
+    sortEvents(events, eventCount);
+    return 1;
+}
+
+void HalvoVST2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    getTimeInfo(kVstPpqPosValid | kVstTempoValid);  // asked for, not used
+    const int frames = std::max(0, static_cast<int>(sampleFrames));
+    if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) {
+        eventCount = 0;
+        return;
+    }
+    std::fill(outputs[0], outputs[0] + frames, 0.0f);
+    std::fill(outputs[1], outputs[1] + frames, 0.0f);
+
+    applyEngineRequests();
+    // The first block only records the modes: the engine takes the parameters once before
+    // its events, so a chord at frame 0 plays as it would one frame later.
+    if (lastPolyMode < 0) primeEngine();
+
+    segmentBlock(
+        events, eventCount, frames,
+        [&](int start, int length) {
+            float* segment[2] = {outputs[0] + start, outputs[1] + start};
+            blockProcess(segment, length);
+        },
+        [&](const VstEvent& event) {
+            const unsigned char* midi = midiBytes(event);
+            HandleMidi(midi[0] & 0x0f, midi[0] & 0xf0, midi[1] & 0x7f, midi[2] & 0x7f);
+        });
+
+    applyMasterVolumeAndSilence(outputs, frames);
+    eventCount = 0;
+    if (midiActivity > 0) midiActivity = std::max(0, midiActivity - frames);
+}
+
+void HalvoVST2::blockProcess(float** outputs, int frames) {
+    applyEngineRequests();
+    if (silentSamples > 2.0f * sampleRate) return;
+    pushParameters();
+    applyModeSwitches();
+    engine->blockProcess(outputs, frames);
+}
+
+void HalvoVST2::applyEngineRequests() {
+    if (requests.takeReleaseAllNotes()) releaseAllNotes();
+    ChordMemory chord;
+    if (requests.takeChordMemory(chord)) engine->SetChordMemory(chord.count, chord.notes);
+}
+
+void HalvoVST2::releaseAllNotes() { engine->AllNotesOff(); }
+
+void HalvoVST2::writeSlot(int index, float value) {
+    engine->params[index] = value;
+    for (AlphaJunoVoice& voice : engine->voices) voice.params[index] = value;
+}
+
+float HalvoVST2::smooth(ParamSmoother& smoother, int index, double divisor) {
+    smoother.value += static_cast<float>((paramValues[index] - smoother.value) / divisor);
+    return static_cast<float>(smoother.value);
+}
+
+void HalvoVST2::pushParameters() {
+    engine->sampleRate = sampleRate;
+    for (AlphaJunoVoice& voice : engine->voices) voice.sampleRate = sampleRate;
+    engine->tuneCents = 0.0;
+
+    for (const SteppedSlot& slot : kSteppedSlots)
+        writeSlot(slot.index, static_cast<float>(truncateScaled(paramValues[slot.index], slot.steps)));
+    for (int index : kPlainSlots) writeSlot(index, paramValues[index]);
+    writeSlot(11, smooth(pwmSmoother, 11, 10.0));
+    writeSlot(14, smooth(vcfFreqSmoother, 14, 1.0));
+    writeSlot(21, smooth(vcaLevelSmoother, 21, 10.0));
+    // Key follow carries a tiny offset of alternating sign, keeping what it feeds from
+    // settling into denormal numbers.
+    writeSlot(19, static_cast<float>(paramValues[19] + keyFollowSmoother.offset));
+    keyFollowSmoother.offset = -keyFollowSmoother.offset;
+
+    engine->bend = static_cast<float>(pitchBend) * (1.0f / 16384.0f);
+    engine->modWheel = modWheelValue / 127.0;
+    engine->aftertouch = pressure / 127.0;
+    engine->setSustainPedal(sustainPedal);
+    engine->portaTime = paramValues[kSlotPortaTime] * 127.0;
+    engine->portaMode = truncateScaled(paramValues[kSlotPortaMode], 1);
+}
+
+namespace {
+// A host's generic slider can leave a switch anywhere between its steps; the engine and the
+// switches below act on the step.
+int polyModeStep(float value) { return std::clamp(truncateScaled(value, 1), 0, 1); }
+bool isOn(float value) { return value > 0.0f; }
+}  // namespace
+
+void HalvoVST2::primeEngine() {
+    pushParameters();
+    lastPolyMode = polyModeStep(paramValues[kSlotPolyMode]);
+    engine->polyMode = lastPolyMode;
+    writeSlot(kSlotChordWrite, paramValues[kSlotChordWrite]);
+    writeSlot(kSlotChordMode, paramValues[kSlotChordMode]);
+}
+
+void HalvoVST2::applyModeSwitches() {
+    const int polyMode = polyModeStep(paramValues[kSlotPolyMode]);
+    const float chordMode = paramValues[kSlotChordMode];
+    if (polyMode != lastPolyMode && chordMode == 0.0f) releaseAllNotes();
+    engine->polyMode = polyMode;
+    lastPolyMode = polyMode;
+    if (isOn(engine->params[kSlotChordMode]) != isOn(chordMode)) releaseAllNotes();
+    writeSlot(kSlotChordWrite, paramValues[kSlotChordWrite]);
+    writeSlot(kSlotChordMode, chordMode);
+}
+
+void HalvoVST2::applyMasterVolumeAndSilence(float** outputs, int frames) {
+    // Master volume: a tenth of the remaining distance per block, constant within a block.
+    const float v = smooth(volumeSmoother, kSlotVolume, 10.0);
+    const float gain = 2.0f * v * v;
+    float magnitude = 0.0f;
+    for (int c = 0; c < 2; ++c) {
+        float* out = outputs[c];
+        for (int i = 0; i < frames; ++i) {
+            out[i] *= gain;
+            magnitude += std::fabs(out[i]);
+        }
+    }
+    // Silence counts consecutive quiet blocks by their magnitude (a signed sum could cancel
+    // while a sound is held); any audible block resets it, and it saturates instead of
+    // overflowing.
+    if (magnitude < kSilenceThreshold) {
+        const int count = silentSamples;
+        silentSamples = frames > kSilenceCountLimit - count ? kSilenceCountLimit : count + frames;
+    } else {
+        silentSamples = 0;
+    }
+}
+
+}  // namespace halvorax

@@ -1,0 +1,107 @@
+// MIDI input: notes to the engine, wheels, pedal and pressure into the controller state,
+// other controllers to parameters through the learnable controller map.
+#include <algorithm>
+
+#include "HalvoVST2.h"
+
+namespace halvorax {
+
+namespace {
+constexpr int kNoteOff = 0x80, kNoteOn = 0x90, kKeyPressure = 0xa0, kControlChange = 0xb0,
+              kChannelPressure = 0xd0, kPitchBend = 0xe0;
+constexpr int kModWheel = 1, kSustain = 64, kAllSoundOff = 120, kAllNotesOff = 123, kMonoOn = 126;
+constexpr int kSlotChordWrite = 46;
+}  // namespace
+
+void HalvoVST2::HandleMidi(int channel, int status, int data1, int data2) {
+    // Every channel plays the same instrument.
+    midiActivity = static_cast<int>(sampleRate * 0.1f);
+    switch (status) {
+        case kNoteOff:
+            engine->NoteOff(data1, data2);
+            chordWriteCheck();
+            break;
+        case kNoteOn:
+            if (data2 == 0) {
+                engine->NoteOff(data1, 0);
+                chordWriteCheck();
+                break;
+            }
+            silentSamples = 0;
+            engine->NoteOn(data1, data2);
+            if (paramValues[kSlotChordWrite] > 0.0f) {
+                engine->learnChord();
+                ChordMemory chord;
+                chord.count = engine->chordCount;
+                std::copy(engine->chordNotes, engine->chordNotes + 6, chord.notes);
+                requests.publishChordMemory(chord);
+            }
+            break;
+        case kControlChange:
+            if (data1 == kModWheel) modWheelValue = data2;
+            else if (data1 == kSustain) sustainPedal = data2 > 63 ? 1 : 0;
+            else if (data1 == kAllNotesOff || data1 == kMonoOn) releaseAllNotes();
+            else if (data1 < kAllSoundOff) controllerRoute(data1, data2);
+            break;
+        case kPitchBend: pitchBend = data2 * 128 + data1; break;
+        case kChannelPressure: pressure = data1; break;
+        case kKeyPressure: pressure = data2; break;
+        default: break;
+    }
+}
+
+void HalvoVST2::chordWriteCheck() {
+    // Writing a chord ends when its last key is released.
+    if (paramValues[kSlotChordWrite] > 0.0f && !engine->AnyKeyHeld()) setParameter(kSlotChordWrite, 0.0f);
+}
+
+void HalvoVST2::controllerRoute(int controller, int value) {
+    int parameter = ccMap[controller];
+    if (midiLearn) {
+        learnedCC = controller;
+        const int target = learnTarget;
+        if (target >= 0) {
+            // One controller per parameter: the target leaves its old controller.
+            for (auto& entry : ccMap) {
+                if (entry == target) {
+                    entry = -1;
+                    break;
+                }
+            }
+            ccMap[controller] = target;
+            parameter = target;
+        }
+    }
+    if (parameter >= 0 && parameter < kNumParameters) setParameter(parameter, static_cast<float>(value) / 127.0f);
+}
+
+int HalvoVST2::LookupCC(int parameter) const {
+    for (int controller = 0; controller < 128; ++controller)
+        if (ccMap[controller] == parameter) return controller;
+    return -1;
+}
+
+void HalvoVST2::ForgetCC() {
+    const int target = learnTarget;
+    for (auto& entry : ccMap) {
+        if (entry == target) {
+            entry = -1;
+            return;
+        }
+    }
+}
+
+void HalvoVST2::toggleMidiLearn() {
+    if (midiLearn) {
+        // Learn ended after touching a control but moving no controller: that control
+        // loses its controller.
+        if (learnTarget >= 0 && learnedCC < 0) ForgetCC();
+        midiLearn = 0;
+    } else {
+        midiLearn = 1;
+    }
+    learnTarget = -1;
+    learnedCC = -1;
+}
+
+}  // namespace halvorax
