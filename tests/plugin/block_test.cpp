@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "ProbedEffect.h"
+
+using namespace halvorax;
+using test::ProbedEffect;
+
+namespace {
+
+class Block : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::isolateDataHome();
+        fx = std::make_unique<ProbedEffect>();
+        fx->setParameter(21, 1.0f);  // VCA level, so notes are clearly audible
+    }
+    std::unique_ptr<ProbedEffect> fx;
+};
+
+TEST_F(Block, ParametersArriveInEngineUnits) {
+    fx->setParameter(0, 0.99f);
+    fx->setParameter(5, 0.5f);
+    fx->setParameter(7, 0.6f);
+    fx->setParameter(36, 0.5f);
+    fx->block(32);
+    EXPECT_EQ(fx->engine->params[0], 2.0f);
+    EXPECT_EQ(fx->engine->voices[15].params[0], 2.0f);
+    EXPECT_EQ(fx->engine->params[5], 6.0f);
+    EXPECT_EQ(fx->engine->params[7], 3.0f);
+    EXPECT_DOUBLE_EQ(fx->engine->portaTime, 63.5);
+    fx->setParameter(0, 1.0f);
+    fx->setParameter(0, 2.0f / 3.0f);
+    fx->block(32);
+    EXPECT_EQ(fx->engine->params[0], 2.0f);
+    fx->HandleMidi(0, 0xe0, 0, 0x40);
+    fx->block(32);
+    EXPECT_DOUBLE_EQ(fx->engine->bend, 0.5);
+}
+
+TEST_F(Block, AChordAtFrameZeroOfTheFirstBlockSoundsWhole) {
+    fx->block(256, {{0, 0x90, 60, 100}, {0, 0x90, 64, 100}, {0, 0x90, 67, 100}});
+    EXPECT_EQ(fx->soundingVoices(), 3);
+    EXPECT_GT(fx->blocks(20), 0.01f);
+    EXPECT_EQ(fx->soundingVoices(), 3);
+}
+
+TEST_F(Block, PolyModeChangesReleaseNotesOnceAndInBetweenValuesActOnTheStep) {
+    fx->block(64, {{0, 0x90, 60, 100}, {0, 0x90, 64, 100}});
+    ASSERT_EQ(fx->soundingVoices(), 2);
+    fx->setParameter(38, 0.7f);  // a host slider between the steps: mono
+    fx->block(64);
+    EXPECT_EQ(fx->soundingVoices(), 0);
+    fx->block(64, {{0, 0x90, 62, 100}});
+    fx->blocks(10);
+    EXPECT_EQ(fx->soundingVoices(), 1);  // not released again at every segment
+    EXPECT_EQ(fx->engine->polyMode, 0);
+}
+
+TEST_F(Block, PolyModeChangesInChordModeKeepTheNotes) {
+    fx->setParameter(47, 1.0f);
+    fx->block(64, {{0, 0x90, 60, 100}});
+    const int held = fx->soundingVoices();
+    ASSERT_GT(held, 0);
+    fx->setParameter(38, 0.0f);
+    fx->block(64);
+    EXPECT_EQ(fx->soundingVoices(), held);
+    fx->setParameter(47, 0.0f);  // leaving chord mode releases them
+    fx->block(64);
+    EXPECT_EQ(fx->soundingVoices(), 0);
+}
+
+TEST_F(Block, SilenceCutsRenderingOffAfterTwoSecondsUntilANoteOn) {
+    fx->block(256, {{0, 0x90, 60, 100}, {100, 0x80, 60, 0}});
+    fx->blocks(4 * 44100 / 256);  // the release tail, then more than two seconds of quiet
+    EXPECT_GT(fx->getSilentSamples(), 2 * 44100);
+    fx->setParameter(14, 0.3f);  // automation does not wake it
+    EXPECT_EQ(fx->blocks(4), 0.0f);
+    for (float s : fx->left) ASSERT_EQ(s, 0.0f);
+    fx->block(256, {{0, 0x90, 60, 100}});
+    EXPECT_EQ(fx->getSilentSamples(), 0);
+    EXPECT_GT(fx->blocks(20), 0.01f);
+}
+
+TEST_F(Block, AHeldNoteIsNeverCutOff) {
+    fx->block(256, {{0, 0x90, 48, 100}});
+    EXPECT_GT(fx->blocks(5 * 44100 / 256), 0.01f);
+    EXPECT_EQ(fx->getSilentSamples(), 0);
+    EXPECT_GT(fx->blocks(4), 0.01f);
+}
+
+TEST_F(Block, MasterVolumeMovesATenthOfTheWayPerBlock) {
+    fx->setParameter(43, 1.0f);
+    double v = fx->volumeSmoother.value;
+    for (int b = 0; b < 5; ++b) {
+        fx->block(100);
+        v += static_cast<float>((1.0 - v) / 10.0);
+        EXPECT_DOUBLE_EQ(fx->volumeSmoother.value, v);
+    }
+}
+
+TEST_F(Block, GainIsConstantWithinABlockAndTwiceTheSquareOfTheVolume) {
+    // A held note rendered in one block and in two halves gives the same samples: the gain
+    // only moves between host blocks.
+    ProbedEffect other;
+    other.setParameter(21, 1.0f);
+    for (int b = 0; b < 50; ++b) {
+        fx->block(64);
+        other.block(64);
+    }
+    fx->block(64, {{0, 0x90, 57, 110}});
+    other.block(64, {{0, 0x90, 57, 110}});
+    fx->block(256);
+    other.block(256);
+    ASSERT_EQ(fx->left, other.left);
+    const float v = static_cast<float>(fx->volumeSmoother.value);
+    EXPECT_NEAR(2.0f * v * v, 2.0f * (100.0f / 127.0f) * (100.0f / 127.0f), 0.05f);
+}
+
+}  // namespace
