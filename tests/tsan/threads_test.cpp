@@ -1,0 +1,71 @@
+// Renders on one thread while another automates parameters, switches modes, writes the chord
+// memory and asks for all notes to be released, as a host and an editor do. Run under
+// ThreadSanitizer: any data race fails the test.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "HalvoVST2.h"
+#include "TestHost.h"
+
+using namespace halvorax;
+
+namespace {
+
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+TEST(Threads, RenderingWhileTheOtherThreadAutomatesAndPostsRequests) {
+    test::isolateDataHome();
+    HalvoVST2 effect(quietHost);
+    effect.setParameter(24, 1.0f);
+    std::atomic<bool> done{false};
+
+    std::thread ui([&] {
+        int step = 0;
+        while (!done) {
+            effect.setParameter(step % 60, static_cast<float>(step % 128) / 127.0f);
+            if (step % 50 == 0) effect.requestReleaseAllNotes();
+            if (step % 70 == 0) {
+                const int notes[6] = {0, 3, 7, step % 12, 0, 0};
+                effect.writeChordMemory(step % 7, notes);
+            }
+            int count, notes[6];
+            effect.readChordMemory(count, notes);
+            (void)effect.getMidiActivity();
+            (void)effect.getPitchBend();
+            effect.setModWheel(step % 128);
+            if (step % 200 == 0) effect.toggleMidiLearn();
+            ++step;
+        }
+    });
+
+    std::vector<float> left(256), right(256);
+    float* outputs[2] = {left.data(), right.data()};
+    VstMidiEvent on{}, off{};
+    on.type = off.type = kVstMidiType;
+    on.midiData[0] = static_cast<char>(0x90);
+    off.midiData[0] = static_cast<char>(0x80);
+    struct {
+        VstInt32 numEvents;
+        VstIntPtr reserved;
+        VstEvent* events[2];
+    } list{2, 0, {reinterpret_cast<VstEvent*>(&on), reinterpret_cast<VstEvent*>(&off)}};
+    for (int b = 0; b < 400; ++b) {
+        on.midiData[1] = static_cast<char>(40 + b % 40);
+        on.midiData[2] = 100;
+        off.midiData[1] = static_cast<char>(40 + (b + 20) % 40);
+        off.deltaFrames = 128;
+        effect.processEvents(reinterpret_cast<VstEvents*>(&list));
+        effect.processReplacing(nullptr, outputs, 256);
+    }
+    done = true;
+    ui.join();
+    SUCCEED();
+}
+
+}  // namespace
