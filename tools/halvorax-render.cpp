@@ -33,7 +33,7 @@ void usage(FILE* out) {
     std::fprintf(out,
                  "usage: halvorax-render [options] PLUGIN MIDIFILE OUT.wav\n"
                  "       halvorax-render --info PLUGIN\n"
-                 "       halvorax-render --bench [--set I=V ...] PLUGIN [PLUGIN ...]\n"
+                 "       halvorax-render --bench [--set I=V ...] PLUGIN [OTHER ...]   (--set applies to PLUGIN)\n"
                  "PLUGIN is a Linux VST 2.4 .so or a bundle folder (Name.vst).\n"
                  "  -r, --rate HZ         sample rate (default 44100)\n"
                  "  -b, --block FRAMES    block size (default 512)\n"
@@ -160,6 +160,7 @@ double measure(HostedPlugin& plugin, int voices, const Options& options) {
     for (int v = 0; v < voices; ++v)
         notes.push_back({0, {0x90, static_cast<unsigned char>(36 + 3 * v), 100}});
     plugin.sendMidi(notes);
+    plugin.process(outputs, block);
     const long blocks = static_cast<long>(options.benchSeconds * options.render.sampleRate / block);
     const double begin = cpuSeconds();
     for (long b = 0; b < blocks; ++b) {
@@ -178,7 +179,10 @@ int runBench(const Options& options) {
     std::printf("%-40s %7s %14s\n", "plug-in", "voices", "cpu s/audio s");
     std::vector<std::vector<double>> results;
     for (const std::string& path : options.positional) {
-        auto plugin = openInstrument(path, options);
+        // --set overrides are meant for the first plug-in (ours); the others play their defaults.
+        Options forThis = options;
+        if (&path != &options.positional.front()) forThis.overrides.clear();
+        auto plugin = openInstrument(path, forThis);
         if (!plugin) return 1;
         results.emplace_back();
         for (int voices : options.benchVoices) {
