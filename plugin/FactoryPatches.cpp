@@ -11,8 +11,11 @@ int installFactoryPatches(const std::string& patchFolder, const std::string& res
     if (patchFolder.empty()) return 0;
     std::error_code error;
     const fs::path folder(patchFolder);
-    if (fs::exists(fs::symlink_status(folder, error)) || error) return 0;
-    if (!fs::create_directories(folder, error) || error) return 0;
+    // Anything already at the path (even a dangling link) means the user has a folder.
+    const fs::file_status status = fs::symlink_status(folder, error);
+    if (status.type() != fs::file_type::not_found) return 0;
+    fs::create_directories(folder, error);  // its result is unreliable with a trailing slash
+    if (!fs::is_directory(folder, error)) return 0;
     if (resourcesFolder.empty()) return 0;
 
     int copied = 0;

@@ -302,7 +302,8 @@ private:
 };
 
 TEST_F(PatchFileTest, AFailedSaveKeepsTheOldFile) {
-    const std::string target = path("keep.repatch");
+    fs::create_directory(root / "saves");
+    const std::string target = path("saves/keep.repatch");
     const std::string old = "old sound, precious\n";
     writeText(target, old);
     InspectableEffect effect;
@@ -317,7 +318,7 @@ TEST_F(PatchFileTest, AFailedSaveKeepsTheOldFile) {
     EXPECT_EQ(diagnostic, "Could not open output file:" + target + "\n");
     EXPECT_EQ(readText(target), old);
     int files = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(root)) ++files;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(root / "saves")) ++files;
     EXPECT_EQ(files, 1) << "the temporary file is removed";
     EXPECT_STRNE(effect.getPatchFile(), "keep.repatch");
 }
