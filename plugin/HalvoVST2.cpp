@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "FactoryPatches.h"
 #include "PatchFolder.h"
 
 namespace halvorax {
@@ -56,6 +57,7 @@ HalvoVST2::HalvoVST2(audioMasterCallback audioMaster)
     copyText(appFolder, sizeof appFolder, defaultAppFolder().c_str());
     copyText(patchFolder, sizeof patchFolder, appFolder);
     copyText(patchFile, sizeof patchFile, kDefaultPatchFile);
+    installFactoryPatches(appFolder, bundleResourcesFolder());
     char defaultPatch[kLongPathSize];
     std::snprintf(defaultPatch, sizeof defaultPatch, "%s%s", patchFolder, patchFile);
     LoadPatch(defaultPatch);
@@ -125,17 +127,7 @@ VstInt32 HalvoVST2::canDo(char* text) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Sounds and the current patch name
-
-void HalvoVST2::InitializePatch() {
-    for (const ParameterRow& row : reparameters)
-        setParameter(row.index, static_cast<float>(row.defaultValue) / static_cast<float>(row.maximum));
-    copyText(patchFile, sizeof patchFile, kInitPatchFile);
-}
-
-bool HalvoVST2::LoadPatch(const char* path) {
-    return false;  // patch files join in a later step
-}
+// Chord memory and note release, handed to the engine
 
 void HalvoVST2::readChordMemory(int& count, int notes[6]) const {
     const ChordMemory chord = requests.currentChordMemory();
@@ -150,24 +142,5 @@ void HalvoVST2::writeChordMemory(int count, const int notes[6]) {
     requests.requestChordMemory(chord);
 }
 
-void HalvoVST2::getPatchFilename(char* buffer, int size) const {
-    if (buffer == nullptr || size <= 0) return;
-    std::snprintf(buffer, static_cast<std::size_t>(size), "%s\\%s", patchFolder, patchFile);
-    for (char* c = buffer; *c; ++c)
-        if (*c == '\\') *c = '/';
-}
-
-void HalvoVST2::splitPatchFilename(const char* path) {
-    if (path == nullptr) return;
-    const char* slash = std::strrchr(path, '/');
-    if (slash == nullptr) {
-        copyText(patchFile, sizeof patchFile, path);
-        return;
-    }
-    const std::size_t folderLength = std::min<std::size_t>(slash - path, sizeof patchFolder - 1);
-    std::memcpy(patchFolder, path, folderLength);
-    patchFolder[folderLength] = 0;
-    copyText(patchFile, sizeof patchFile, slash + 1);
-}
 
 }  // namespace halvorax

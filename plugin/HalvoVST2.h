@@ -48,9 +48,13 @@ public:
     bool getProductString(char* text) override;
     VstInt32 canDo(char* text) override;
 
-    // Sounds.
+    // Sounds: the default patch, patch files, sysex dumps and the host's state chunk.
     void InitializePatch();
     bool LoadPatch(const char* path);
+    bool SavePatch(const char* path);
+    bool ImportSysex(const char* path);
+    VstInt32 getChunk(void** data, bool isPreset = false) override;
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false) override;
 
     // The chord memory lives in the engine. Writes from the user-interface thread (patch
     // loading, state restore) are handed to the audio thread and applied between segments;

@@ -1,0 +1,19 @@
+// File reading and writing for patch files and sysex dumps: only regular files are read, and
+// a file is replaced only once its new contents are safely on disk.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace halvorax {
+
+// Reads at most `limit` bytes of a regular file into `bytes`. False when the path does not
+// name a readable regular file (a folder counts as missing) or reading fails.
+bool readRegularFile(const char* path, std::size_t limit, std::string& bytes);
+
+// Replaces the file at `path` by `bytes`: writes a temporary file in the same folder, flushes
+// it to disk and renames it over the target. On any failure the old file is left as it was,
+// the temporary file is removed and the result is false.
+bool replaceFile(const char* path, const std::string& bytes);
+
+}  // namespace halvorax
