@@ -121,6 +121,23 @@ TEST(PropertyList, ReadsWhatOtherWritersProduce) {
     CFRelease(xml);
 }
 
+TEST(PropertyList, DatesInsideContainersAreLeftOut) {
+    CFDataRef xml = dataOf(
+        "<plist version=\"1.0\"><dict><key>when</key><date>2007-01-01T00:00:00Z</date>"
+        "<key>list</key><array><date>2007-01-01T00:00:00Z</date><string>x</string></array>"
+        "<key>name</key><string>Init</string></dict></plist>");
+    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, nullptr);
+    ASSERT_NE(plist, nullptr);
+    auto dict = static_cast<CFDictionaryRef>(plist);
+    EXPECT_EQ(CFDictionaryGetCount(dict), 2);
+    EXPECT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(CFDictionaryGetValue(dict, CFSTR("list")))), 1);
+    CFRelease(plist);
+    CFRelease(xml);
+    CFDataRef bare = dataOf("<plist version=\"1.0\"><date>2007-01-01T00:00:00Z</date></plist>");
+    EXPECT_EQ(CFPropertyListCreateFromXMLData(nullptr, bare, kCFPropertyListImmutable, nullptr), nullptr);
+    CFRelease(bare);
+}
+
 TEST(PropertyList, MalformedDataGivesNullAndAnErrorText) {
     for (const char* text : {"", "not a plist", "<plist version=\"1.0\"><dict><key>a</key>"}) {
         CFDataRef xml = dataOf(text);

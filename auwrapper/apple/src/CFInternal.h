@@ -23,7 +23,10 @@ enum TypeID : CFTypeID {
 };
 
 struct CFObject {
+    struct ImmortalTag {};
     explicit CFObject(CFTypeID id, bool isImmortal = false);
+    // For statically allocated constants: initialized before any code runs.
+    constexpr CFObject(CFTypeID id, ImmortalTag) : typeID(id), immortal(true) {}
     virtual ~CFObject();
     CFObject(const CFObject&) = delete;
     CFObject& operator=(const CFObject&) = delete;
@@ -78,7 +81,7 @@ struct __CFNumber : cf::CFObject {
 };
 
 struct __CFBoolean : cf::CFObject {
-    explicit __CFBoolean(bool v) : CFObject(cf::kBooleanType, true), value(v) {}
+    constexpr explicit __CFBoolean(bool v) : CFObject(cf::kBooleanType, ImmortalTag{}), value(v) {}
     const bool value;
 };
 

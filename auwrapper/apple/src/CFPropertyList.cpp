@@ -67,6 +67,13 @@ plist_t toPlist(CFTypeRef ref) {
     }
 }
 
+// Dates and UIDs have no CF type in this layer: inside arrays and dictionaries they are
+// left out, so that an Info.plist or preset carrying one still reads.
+bool isSkipped(plist_t node) {
+    const plist_type type = plist_get_node_type(node);
+    return type == PLIST_DATE || type == PLIST_UID;
+}
+
 // Builds the CF object of a plist node; null (and a reason) when the node has no CF form here.
 CFTypeRef fromPlist(plist_t node, const char*& problem) {
     switch (plist_get_node_type(node)) {
@@ -103,6 +110,7 @@ CFTypeRef fromPlist(plist_t node, const char*& problem) {
         CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
         const uint32_t count = plist_array_get_size(node);
         for (uint32_t i = 0; i < count; ++i) {
+            if (isSkipped(plist_array_get_item(node, i))) continue;
             CFTypeRef item = fromPlist(plist_array_get_item(node, i), problem);
             if (item == nullptr) {
                 CFRelease(array);
@@ -122,9 +130,10 @@ CFTypeRef fromPlist(plist_t node, const char*& problem) {
             char* key = nullptr;
             plist_t value = nullptr;
             plist_dict_next_item(node, iter, &key, &value);
-            if (value == nullptr) {
+            if (value == nullptr || isSkipped(value)) {
                 std::free(key);
-                break;
+                if (value == nullptr) break;
+                continue;
             }
             CFStringRef cfKey = makeStringFromUTF8(key);
             std::free(key);
