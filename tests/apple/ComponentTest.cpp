@@ -187,8 +187,15 @@ TEST_F(ComponentTest, RegisterComponentTakesPascalStrings) {
     ASSERT_EQ(GetComponentInfo(effect, nullptr, back, nullptr, nullptr), noErr);
     EXPECT_EQ(std::string(*back + 1, UInt8((*back)[0])), "Delay");
     DisposeHandle(back);
+    ComponentInstance open = OpenComponent(effect);
     EXPECT_EQ(UnregisterComponent(effect), noErr);
     EXPECT_NE(UnregisterComponent(effect), noErr);
+    ComponentDescription looking{kAudioUnitType_Effect, kSubType, 0, 0, 0};
+    EXPECT_EQ(FindNextComponent(nullptr, &looking), nullptr);
+    ComponentDescription cdOfOpen{};
+    EXPECT_EQ(GetComponentInfo(reinterpret_cast<Component>(open), &cdOfOpen, nullptr, nullptr, nullptr), noErr);
+    EXPECT_EQ(cdOfOpen.componentType, kAudioUnitType_Effect);  // an open instance keeps its component
+    EXPECT_EQ(CloseComponent(open), noErr);
 }
 
 TEST_F(ComponentTest, ArgumentsFollowTheInstanceInDeclarationOrder) {

@@ -85,6 +85,8 @@ struct ComponentRecord {
     std::string name;
     std::string info;
     SInt32 version = 0;
+    int openInstances = 0;      // guarded by componentsMutex
+    bool unregistered = false;  // freed when the last instance closes
 };
 
 struct ComponentInstanceRecord {
@@ -111,6 +113,14 @@ ComponentRecord* validComponent(Component c) {
     if (c->magic == kComponentMagic) return c;
     auto* asInstance = reinterpret_cast<ComponentInstanceRecord*>(c);
     return asInstance->magic == kInstanceMagic ? asInstance->component : nullptr;
+}
+
+void destroyInstance(ComponentInstanceRecord* instance) {
+    ComponentRecord* component = instance->component;
+    instance->magic = 0;
+    delete instance;
+    std::lock_guard<std::mutex> lock(componentsMutex);
+    if (--component->openInstances == 0 && component->unregistered) delete component;
 }
 
 std::string pascalText(Handle h) {
@@ -201,7 +211,11 @@ OSErr UnregisterComponent(Component aComponent) {
     auto& list = components();
     auto it = std::find(list.begin(), list.end(), aComponent);
     if (it == list.end()) return OSErr(badComponentInstance);
-    list.erase(it);  // the record stays valid for instances still open
+    list.erase(it);
+    if (aComponent->openInstances == 0)
+        delete aComponent;
+    else
+        aComponent->unregistered = true;  // instances still open keep the record
     return noErr;
 }
 
@@ -225,11 +239,14 @@ OSErr OpenAComponent(Component aComponent, ComponentInstance* ci) {
     if (aComponent == nullptr || aComponent->magic != kComponentMagic) return OSErr(badComponentInstance);
     auto* instance = new ComponentInstanceRecord();
     instance->component = aComponent;
+    {
+        std::lock_guard<std::mutex> lock(componentsMutex);
+        ++aComponent->openInstances;
+    }
     const ComponentResult result = ComponentCall(instance, kComponentOpenSelect).dispatch();
     if (result != noErr) {
         ComponentCall(instance, kComponentCloseSelect).dispatch();
-        instance->magic = 0;
-        delete instance;
+        destroyInstance(instance);
         return OSErr(result);
     }
     *ci = instance;
@@ -245,8 +262,7 @@ ComponentInstance OpenComponent(Component aComponent) {
 OSErr CloseComponent(ComponentInstance ci) {
     if (validInstance(ci) == nullptr) return OSErr(badComponentInstance);
     const ComponentResult result = ComponentCall(ci, kComponentCloseSelect).dispatch();
-    ci->magic = 0;
-    delete ci;
+    destroyInstance(ci);
     return OSErr(result);
 }
 
