@@ -1,0 +1,48 @@
+// Carbon event-loop timers. Timers fire only from the host's event-loop call
+// (RunCurrentEventLoop, or StandInRunEventLoopTimers for a host that keeps its own clock).
+#ifndef HALVORAX_APPLE_CARBON_H
+#define HALVORAX_APPLE_CARBON_H
+
+#include <MacTypes.h>
+#include <CoreFoundation/CoreFoundation.h>
+#include <CoreServices/CoreServices.h>
+
+APPLE_EXTERN_C_BEGIN
+
+typedef double EventTime;
+typedef EventTime EventTimeout;
+typedef EventTime EventTimerInterval;
+
+#define kEventDurationSecond ((EventTime)1.0)
+#define kEventDurationMillisecond ((EventTime)(kEventDurationSecond / 1000))
+#define kEventDurationMicrosecond ((EventTime)(kEventDurationSecond / 1000000))
+#define kEventDurationNoWait ((EventTime)0.0)
+#define kEventDurationForever ((EventTime)(-1.0))
+
+enum { eventLoopTimedOutErr = -9875, eventLoopQuitErr = -9876 };
+
+typedef struct OpaqueEventLoopRef* EventLoopRef;
+typedef struct __EventLoopTimer* EventLoopTimerRef;
+
+typedef void (*EventLoopTimerProcPtr)(EventLoopTimerRef inTimer, void* inUserData);
+typedef EventLoopTimerProcPtr EventLoopTimerUPP;
+
+static inline EventLoopTimerUPP NewEventLoopTimerUPP(EventLoopTimerProcPtr userRoutine) { return userRoutine; }
+static inline void DisposeEventLoopTimerUPP(EventLoopTimerUPP) {}
+
+APPLE_API EventLoopRef GetMainEventLoop(void);
+APPLE_API EventLoopRef GetCurrentEventLoop(void);
+// Seconds since an arbitrary start (monotonic clock).
+APPLE_API EventTime GetCurrentEventTime(void);
+// First fire after inFireDelay, then every inInterval; an interval of 0 fires once.
+APPLE_API OSStatus InstallEventLoopTimer(EventLoopRef inEventLoop, EventTimerInterval inFireDelay,
+                                         EventTimerInterval inInterval, EventLoopTimerUPP inTimerProc,
+                                         void* inTimerData, EventLoopTimerRef* outTimer);
+APPLE_API OSStatus RemoveEventLoopTimer(EventLoopTimerRef inTimer);
+// Runs the event loop for inTimeout seconds, firing timers as they come due; returns
+// eventLoopTimedOutErr when the time is up.
+APPLE_API OSStatus RunCurrentEventLoop(EventTimeout inTimeout);
+
+APPLE_EXTERN_C_END
+
+#endif

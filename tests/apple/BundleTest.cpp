@@ -1,0 +1,165 @@
+// Bundles and file URLs: Info.plist, resources by name and by type, the executable and its symbols.
+#include "TestBundle.h"
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <StandIn/StandIn.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string pathOf(CFURLRef url) {
+    UInt8 buffer[1024];
+    if (!CFURLGetFileSystemRepresentation(url, true, buffer, sizeof buffer)) return "<failed>";
+    return reinterpret_cast<char*>(buffer);
+}
+
+std::string text(CFStringRef s) {
+    char buffer[1024];
+    return CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8) ? buffer : "<failed>";
+}
+
+}  // namespace
+
+TEST(CFURL, PathComponentsAndExtensions) {
+    CFURLRef exe = TestBundle::urlOf("/opt/x/Halvorax.vst/Contents/x86_64-linux/Halvorax.so", false);
+    CFURLRef up1 = CFURLCreateCopyDeletingLastPathComponent(nullptr, exe);
+    CFURLRef up2 = CFURLCreateCopyDeletingLastPathComponent(nullptr, up1);
+    CFURLRef up3 = CFURLCreateCopyDeletingLastPathComponent(nullptr, up2);
+    EXPECT_EQ(pathOf(up3), "/opt/x/Halvorax.vst");
+    EXPECT_TRUE(CFURLHasDirectoryPath(up3));
+    CFStringRef last = CFURLCopyLastPathComponent(up3);
+    EXPECT_EQ(text(last), "Halvorax.vst");
+    CFStringRef ext = CFURLCopyPathExtension(exe);
+    EXPECT_EQ(text(ext), "so");
+    CFURLRef stem = CFURLCreateCopyDeletingPathExtension(nullptr, exe);
+    EXPECT_EQ(pathOf(stem), "/opt/x/Halvorax.vst/Contents/x86_64-linux/Halvorax");
+    CFURLRef joined = CFURLCreateCopyAppendingPathComponent(nullptr, up3, CFSTR("Contents"), true);
+    EXPECT_TRUE(CFEqual(joined, up2));
+    EXPECT_EQ(CFURLCopyPathExtension(up2), nullptr);  // "Contents" has none
+    CFStringRef path = CFURLCopyFileSystemPath(joined, kCFURLPOSIXPathStyle);
+    EXPECT_EQ(text(path), "/opt/x/Halvorax.vst/Contents");
+    UInt8 tiny[8];
+    EXPECT_FALSE(CFURLGetFileSystemRepresentation(exe, true, tiny, sizeof tiny));
+    for (CFTypeRef r : {CFTypeRef(exe), CFTypeRef(up1), CFTypeRef(up2), CFTypeRef(up3), CFTypeRef(last),
+                        CFTypeRef(ext), CFTypeRef(stem), CFTypeRef(joined), CFTypeRef(path)})
+        CFRelease(r);
+}
+
+TEST(CFBundle, InfoDictionaryFromInfoPlist) {
+    TestBundle folder;
+    CFURLRef url = folder.copyURL();
+    CFBundleRef bundle = CFBundleCreate(nullptr, url);
+    ASSERT_NE(bundle, nullptr);
+    EXPECT_EQ(text(CFBundleGetIdentifier(bundle)), "com.brindlecove.test");
+    CFDictionaryRef info = CFBundleGetInfoDictionary(bundle);
+    ASSERT_NE(info, nullptr);
+    auto config = static_cast<CFDictionaryRef>(CFBundleGetValueForInfoDictionaryKey(bundle, CFSTR("TDConfig")));
+    ASSERT_EQ(CFGetTypeID(config), CFDictionaryGetTypeID());
+    EXPECT_EQ(CFDictionaryGetValue(config, CFSTR("AutoConvertPresets")), kCFBooleanFalse);
+    EXPECT_EQ(CFDictionaryGetValue(config, CFSTR("PresetIsFXB")), kCFBooleanTrue);
+    EXPECT_EQ(CFBundleGetValueForInfoDictionaryKey(bundle, CFSTR("Missing")), nullptr);
+    CFURLRef back = CFBundleCopyBundleURL(bundle);
+    EXPECT_TRUE(CFEqual(back, url));
+    CFRelease(back);
+    CFRelease(bundle);
+    CFRelease(url);
+}
+
+TEST(CFBundle, OneObjectPerFolderWhileAlive) {
+    TestBundle folder;
+    const CFIndex before = StandInLiveObjectCount();
+    CFURLRef url = folder.copyURL();
+    CFBundleRef first = CFBundleCreate(nullptr, url);
+    CFBundleRef second = CFBundleCreate(nullptr, url);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(CFGetRetainCount(first), 2);
+    CFRelease(second);
+    CFRelease(first);
+    CFRelease(url);
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}
+
+TEST(CFBundle, MissingFolderOrInfoPlist) {
+    CFURLRef nowhere = TestBundle::urlOf("/nonexistent/Nothing.vst", true);
+    EXPECT_EQ(CFBundleCreate(nullptr, nowhere), nullptr);
+    CFRelease(nowhere);
+    TestBundle bare(false);
+    CFURLRef url = bare.copyURL();
+    CFBundleRef bundle = CFBundleCreate(nullptr, url);
+    ASSERT_NE(bundle, nullptr);
+    EXPECT_EQ(CFBundleGetInfoDictionary(bundle), nullptr);
+    EXPECT_EQ(CFBundleGetIdentifier(bundle), nullptr);
+    CFRelease(bundle);
+    CFRelease(url);
+}
+
+TEST(CFBundle, ResourcesByNameAndType) {
+    TestBundle folder;
+    CFURLRef url = folder.copyURL();
+    CFBundleRef bundle = CFBundleCreate(nullptr, url);
+    CFURLRef resources = CFBundleCopyResourcesDirectoryURL(bundle);
+    EXPECT_EQ(pathOf(resources), (folder.path() / "Contents/Resources").string());
+    CFURLRef params = CFBundleCopyResourceURL(bundle, CFSTR("TDParameters"), CFSTR("txt"), nullptr);
+    EXPECT_EQ(pathOf(params), (folder.path() / "Contents/Resources/TDParameters.txt").string());
+    CFURLRef whole = CFBundleCopyResourceURL(bundle, CFSTR("TDParameters.txt"), nullptr, nullptr);
+    EXPECT_TRUE(CFEqual(whole, params));
+    EXPECT_EQ(CFBundleCopyResourceURL(bundle, CFSTR("TDFactoryPresets"), CFSTR("txt"), nullptr), nullptr);
+    CFURLRef nested = CFBundleCopyResourceURL(bundle, CFSTR("c"), CFSTR("aupreset"), CFSTR("Presets"));
+    EXPECT_NE(nested, nullptr);
+
+    CFArrayRef presets = CFBundleCopyResourceURLsOfType(bundle, CFSTR("aupreset"), nullptr);
+    ASSERT_EQ(CFArrayGetCount(presets), 2);  // hidden files and subfolders are not listed
+    EXPECT_EQ(pathOf(static_cast<CFURLRef>(CFArrayGetValueAtIndex(presets, 0))),
+              (folder.path() / "Contents/Resources/a.aupreset").string());
+    CFArrayRef vsts = CFBundleCopyResourceURLsOfType(bundle, CFSTR("vst"), nullptr);
+    ASSERT_EQ(CFArrayGetCount(vsts), 1);
+    EXPECT_TRUE(CFURLHasDirectoryPath(static_cast<CFURLRef>(CFArrayGetValueAtIndex(vsts, 0))));
+    CFArrayRef none = CFBundleCopyResourceURLsOfType(bundle, CFSTR("component"), nullptr);
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(CFArrayGetCount(none), 0);
+    for (CFTypeRef r : {CFTypeRef(resources), CFTypeRef(params), CFTypeRef(whole), CFTypeRef(nested),
+                        CFTypeRef(presets), CFTypeRef(vsts), CFTypeRef(none), CFTypeRef(bundle), CFTypeRef(url)})
+        CFRelease(r);
+}
+
+TEST(CFBundle, ExecutableLoadsAndExportsSymbols) {
+    TestBundle folder;
+    CFURLRef url = folder.copyURL();
+    CFBundleRef bundle = CFBundleCreate(nullptr, url);
+    CFURLRef exe = CFBundleCopyExecutableURL(bundle);
+    EXPECT_EQ(pathOf(exe), folder.executable().string());
+    EXPECT_FALSE(CFBundleIsExecutableLoaded(bundle));
+    ASSERT_TRUE(CFBundleLoadExecutable(bundle));
+    EXPECT_TRUE(CFBundleIsExecutableLoaded(bundle));
+    auto answer = reinterpret_cast<int (*)()>(CFBundleGetFunctionPointerForName(bundle, CFSTR("TestPluginAnswer")));
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answer(), 42);
+    EXPECT_EQ(CFBundleGetFunctionPointerForName(bundle, CFSTR("main_macho")), nullptr);
+    CFBundleUnloadExecutable(bundle);
+    EXPECT_FALSE(CFBundleIsExecutableLoaded(bundle));
+    // Looking up a symbol loads the executable again.
+    EXPECT_NE(CFBundleGetFunctionPointerForName(bundle, CFSTR("TestPluginAnswer")), nullptr);
+    EXPECT_TRUE(CFBundleIsExecutableLoaded(bundle));
+    CFRelease(exe);
+    CFRelease(bundle);
+    CFRelease(url);
+}
+
+TEST(CFBundle, MainBundleCanBeReplacedForHostIdentification) {
+    CFBundleRef own = CFBundleGetMainBundle();
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(CFBundleGetMainBundle(), own);
+    TestBundle folder;
+    CFURLRef url = folder.copyURL();
+    StandInSetMainBundle(url);
+    CFBundleRef main = CFBundleGetMainBundle();
+    EXPECT_EQ(text(CFBundleGetIdentifier(main)), "com.brindlecove.test");
+    EXPECT_EQ(text(static_cast<CFStringRef>(
+                  CFBundleGetValueForInfoDictionaryKey(main, CFSTR("CFBundleShortVersionString")))),
+              "7.2.3");
+    StandInSetMainBundle(nullptr);
+    CFRelease(url);
+    EXPECT_NE(CFBundleGetMainBundle(), nullptr);
+}

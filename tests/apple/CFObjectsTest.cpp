@@ -1,0 +1,184 @@
+// Retain counting, numbers, data, and nested arrays and dictionaries with their callbacks.
+#include <CoreFoundation/CoreFoundation.h>
+#include <StandIn/StandIn.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+CFNumberRef int32Number(SInt32 v) { return CFNumberCreate(nullptr, kCFNumberSInt32Type, &v); }
+
+CFMutableDictionaryRef newDictionary() {
+    return CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+}
+
+}  // namespace
+
+TEST(CFRetainRelease, ObjectIsFreedWhenCountReachesZero) {
+    const CFIndex before = StandInLiveObjectCount();
+    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>("abc"), 3);
+    EXPECT_EQ(StandInLiveObjectCount(), before + 1);
+    EXPECT_EQ(CFGetRetainCount(data), 1);
+    EXPECT_EQ(CFRetain(data), data);
+    EXPECT_EQ(CFGetRetainCount(data), 2);
+    CFRelease(data);
+    EXPECT_EQ(StandInLiveObjectCount(), before + 1);
+    CFRelease(data);
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}
+
+TEST(CFRetainRelease, ContainersRetainTheirContentsAndReleaseThemAtTheEnd) {
+    const CFIndex before = StandInLiveObjectCount();
+    CFNumberRef n = int32Number(7);
+    CFStringRef key = CFStringCreateWithCString(nullptr, "type", kCFStringEncodingUTF8);
+    CFMutableDictionaryRef dict = newDictionary();
+    CFDictionarySetValue(dict, key, n);
+    EXPECT_EQ(CFGetRetainCount(n), 2);
+    EXPECT_EQ(CFGetRetainCount(key), 2);
+    CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+    CFArrayAppendValue(array, dict);
+    CFArrayAppendValue(array, n);
+    EXPECT_EQ(CFGetRetainCount(n), 3);
+    CFRelease(n);
+    CFRelease(key);
+    CFRelease(dict);
+    EXPECT_EQ(StandInLiveObjectCount(), before + 4);
+    CFRelease(array);
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}
+
+TEST(CFRetainRelease, ReplacingAndRemovingReleaseOldValues) {
+    const CFIndex before = StandInLiveObjectCount();
+    CFMutableDictionaryRef dict = newDictionary();
+    CFNumberRef one = int32Number(1);
+    CFNumberRef two = int32Number(2);
+    CFDictionarySetValue(dict, CFSTR("k"), one);
+    CFDictionaryAddValue(dict, CFSTR("k"), two);  // Add keeps an existing value
+    EXPECT_EQ(CFDictionaryGetValue(dict, CFSTR("k")), one);
+    CFDictionarySetValue(dict, CFSTR("k"), two);
+    EXPECT_EQ(CFGetRetainCount(one), 1);
+    EXPECT_EQ(CFGetRetainCount(two), 2);
+    CFDictionaryRemoveValue(dict, CFSTR("k"));
+    EXPECT_EQ(CFGetRetainCount(two), 1);
+    EXPECT_EQ(CFDictionaryGetCount(dict), 0);
+    CFRelease(one);
+    CFRelease(two);
+    CFRelease(dict);
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}
+
+TEST(CFArrayCallBacks, NullCallBacksHoldPlainPointers) {
+    struct Preset {
+        SInt32 number;
+    } presets[2] = {{0}, {1}};
+    CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, nullptr);
+    CFArrayAppendValue(array, &presets[0]);
+    CFArrayAppendValue(array, &presets[1]);
+    EXPECT_EQ(CFArrayGetCount(array), 2);
+    EXPECT_EQ(static_cast<const Preset*>(CFArrayGetValueAtIndex(array, 1))->number, 1);
+    EXPECT_EQ(CFArrayGetValueAtIndex(array, 2), nullptr);
+    CFArrayRemoveValueAtIndex(array, 0);
+    EXPECT_EQ(CFArrayGetValueAtIndex(array, 0), &presets[1]);
+    CFRelease(array);
+}
+
+TEST(CFDictionaryKeys, KeysMatchByValueAndCopyStringKeys) {
+    CFMutableDictionaryRef dict =
+        CFDictionaryCreateMutable(nullptr, 0, &kCFCopyStringDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFStringRef key = CFStringCreateWithCString(nullptr, "vstdata", kCFStringEncodingMacRoman);
+    CFDictionarySetValue(dict, key, kCFBooleanTrue);
+    EXPECT_EQ(CFDictionaryGetValue(dict, CFSTR("vstdata")), kCFBooleanTrue);
+    EXPECT_TRUE(CFDictionaryContainsKey(dict, CFSTR("vstdata")));
+    EXPECT_FALSE(CFDictionaryContainsKey(dict, CFSTR("VSTDATA")));
+    const void* value = nullptr;
+    EXPECT_FALSE(CFDictionaryGetValueIfPresent(dict, CFSTR("name"), &value));
+    CFRelease(key);
+    const void* keys[1];
+    const void* values[1];
+    CFDictionaryGetKeysAndValues(dict, keys, values);
+    EXPECT_TRUE(CFEqual(keys[0], CFSTR("vstdata")));
+    CFRelease(dict);
+}
+
+TEST(CFCollections, NestedEqualityAndImmutableCreation) {
+    CFNumberRef n = int32Number(3);
+    const void* keys[] = {CFSTR("a"), CFSTR("b")};
+    const void* values[] = {n, kCFBooleanFalse};
+    CFDictionaryRef d1 = CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks,
+                                            &kCFTypeDictionaryValueCallBacks);
+    CFMutableDictionaryRef d2 = newDictionary();
+    CFDictionarySetValue(d2, CFSTR("b"), kCFBooleanFalse);
+    CFNumberRef same = int32Number(3);
+    CFDictionarySetValue(d2, CFSTR("a"), same);
+    EXPECT_TRUE(CFEqual(d1, d2));
+    const void* items[] = {d1, CFSTR("x")};
+    CFArrayRef a1 = CFArrayCreate(nullptr, items, 2, &kCFTypeArrayCallBacks);
+    const void* items2[] = {d2, CFSTR("x")};
+    CFArrayRef a2 = CFArrayCreate(nullptr, items2, 2, &kCFTypeArrayCallBacks);
+    EXPECT_TRUE(CFEqual(a1, a2));
+    CFDictionarySetValue(d2, CFSTR("b"), kCFBooleanTrue);
+    EXPECT_FALSE(CFEqual(a1, a2));
+    for (CFTypeRef r : {CFTypeRef(n), CFTypeRef(same), CFTypeRef(d1), CFTypeRef(d2), CFTypeRef(a1), CFTypeRef(a2)})
+        CFRelease(r);
+}
+
+TEST(CFNumber, ConversionsReportLoss) {
+    SInt64 big = 0x100000000LL;
+    CFNumberRef n = CFNumberCreate(nullptr, kCFNumberSInt64Type, &big);
+    SInt32 small = 0;
+    EXPECT_FALSE(CFNumberGetValue(n, kCFNumberSInt32Type, &small));
+    EXPECT_EQ(CFNumberGetType(n), kCFNumberSInt64Type);
+    CFRelease(n);
+
+    int i = -5;
+    n = CFNumberCreate(nullptr, kCFNumberIntType, &i);
+    EXPECT_EQ(CFNumberGetType(n), kCFNumberSInt32Type);
+    EXPECT_FALSE(CFNumberIsFloatType(n));
+    Float64 d = 0;
+    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberFloat64Type, &d));
+    EXPECT_EQ(d, -5.0);
+    CFRelease(n);
+
+    Float64 half = 2.5;
+    n = CFNumberCreate(nullptr, kCFNumberFloat64Type, &half);
+    EXPECT_TRUE(CFNumberIsFloatType(n));
+    EXPECT_FALSE(CFNumberGetValue(n, kCFNumberSInt32Type, &small));
+    EXPECT_EQ(small, 2);
+    Float32 f = 0;
+    EXPECT_TRUE(CFNumberGetValue(n, kCFNumberFloat32Type, &f));
+    EXPECT_EQ(f, 2.5f);
+    CFNumberRef two = int32Number(2);
+    Float64 two64 = 2.0;
+    CFNumberRef twoReal = CFNumberCreate(nullptr, kCFNumberFloat64Type, &two64);
+    EXPECT_TRUE(CFEqual(two, twoReal));
+    EXPECT_EQ(CFHash(two), CFHash(twoReal));
+    EXPECT_FALSE(CFEqual(two, n));
+    CFRelease(n);
+    CFRelease(two);
+    CFRelease(twoReal);
+}
+
+TEST(CFBoolean, ConstantsAndTypes) {
+    EXPECT_TRUE(CFBooleanGetValue(kCFBooleanTrue));
+    EXPECT_FALSE(CFBooleanGetValue(kCFBooleanFalse));
+    EXPECT_EQ(CFGetTypeID(kCFBooleanTrue), CFBooleanGetTypeID());
+    EXPECT_NE(CFBooleanGetTypeID(), CFNumberGetTypeID());
+    EXPECT_FALSE(CFEqual(kCFBooleanTrue, kCFBooleanFalse));
+}
+
+TEST(CFData, MutableDataGrowsAndCopiesOut) {
+    CFMutableDataRef data = CFDataCreateMutable(nullptr, 0);
+    CFDataAppendBytes(data, reinterpret_cast<const UInt8*>("CcnK"), 4);
+    CFDataAppendBytes(data, reinterpret_cast<const UInt8*>("FxCk"), 4);
+    EXPECT_EQ(CFDataGetLength(data), 8);
+    UInt8 out[4];
+    CFDataGetBytes(data, CFRangeMake(4, 4), out);
+    EXPECT_EQ(std::memcmp(out, "FxCk", 4), 0);
+    CFDataSetLength(data, 10);
+    EXPECT_EQ(CFDataGetBytePtr(data)[9], 0);
+    CFDataRef copy = CFDataCreate(nullptr, CFDataGetBytePtr(data), CFDataGetLength(data));
+    EXPECT_TRUE(CFEqual(data, copy));
+    CFRelease(copy);
+    CFRelease(data);
+}

@@ -1,0 +1,146 @@
+// Strings: encodings (MacRoman and UTF-8 above all), comparison, splitting.
+#include <CoreFoundation/CoreFoundation.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string cString(CFStringRef s, CFStringEncoding encoding) {
+    char buffer[256];
+    if (!CFStringGetCString(s, buffer, sizeof buffer, encoding)) return "<failed>";
+    return buffer;
+}
+
+struct Owned {  // releases on scope exit
+    explicit Owned(CFTypeRef r) : ref(r) {}
+    ~Owned() {
+        if (ref) CFRelease(ref);
+    }
+    CFStringRef str() const { return static_cast<CFStringRef>(ref); }
+    CFTypeRef ref;
+};
+
+}  // namespace
+
+TEST(CFStringEncoding, MacRomanToUTF8AndBack) {
+    // "Café ü ß € Ω ™ ﬁ" and the Apple logo as MacRoman bytes.
+    const char macRoman[] = "Caf\x8E \x9F \xA7 \xDB \xBD \xAA \xDE \xF0";
+    Owned s(CFStringCreateWithCString(nullptr, macRoman, kCFStringEncodingMacRoman));
+    ASSERT_NE(s.ref, nullptr);
+    EXPECT_EQ(CFStringGetLength(s.str()), 18);
+    EXPECT_EQ(CFStringGetCharacterAtIndex(s.str(), 3), 0x00E9);
+    EXPECT_EQ(CFStringGetCharacterAtIndex(s.str(), 9), 0x20AC);
+    EXPECT_EQ(cString(s.str(), kCFStringEncodingUTF8), "Café ü ß € Ω ™ ﬁ \xEF\xA3\xBF");
+    EXPECT_EQ(cString(s.str(), kCFStringEncodingMacRoman), macRoman);
+}
+
+TEST(CFStringEncoding, UTF8ToMacRomanAndBack) {
+    Owned s(CFStringCreateWithCString(nullptr, "Ñandú – “quote” … °", kCFStringEncodingUTF8));
+    ASSERT_NE(s.ref, nullptr);
+    const std::string mac = cString(s.str(), kCFStringEncodingMacRoman);
+    EXPECT_EQ(mac, "\x84" "and\x9C \xD0 \xD2quote\xD3 \xC9 \xA1");
+    Owned back(CFStringCreateWithCString(nullptr, mac.c_str(), kCFStringEncodingMacRoman));
+    EXPECT_TRUE(CFEqual(s.ref, back.ref));
+}
+
+TEST(CFStringEncoding, EveryMacRomanByteRoundTrips) {
+    UInt8 all[255];
+    for (int i = 1; i < 256; ++i) all[i - 1] = UInt8(i);
+    Owned s(CFStringCreateWithBytes(nullptr, all, sizeof all, kCFStringEncodingMacRoman, false));
+    ASSERT_EQ(CFStringGetLength(s.str()), 255);
+    char utf8[1024];
+    ASSERT_TRUE(CFStringGetCString(s.str(), utf8, sizeof utf8, kCFStringEncodingUTF8));
+    Owned viaUTF8(CFStringCreateWithCString(nullptr, utf8, kCFStringEncodingUTF8));
+    UInt8 back[256];
+    CFIndex used = 0;
+    EXPECT_EQ(CFStringGetBytes(viaUTF8.str(), CFRangeMake(0, 255), kCFStringEncodingMacRoman, 0, false, back,
+                               sizeof back, &used),
+              255);
+    ASSERT_EQ(used, 255);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(back), 255), std::string(reinterpret_cast<char*>(all), 255));
+}
+
+TEST(CFStringEncoding, UnmappableAndInvalidInput) {
+    Owned cyrillic(CFStringCreateWithCString(nullptr, "Жук", kCFStringEncodingUTF8));
+    char buffer[16];
+    EXPECT_FALSE(CFStringGetCString(cyrillic.str(), buffer, sizeof buffer, kCFStringEncodingMacRoman));
+    UInt8 bytes[8];
+    CFIndex used = 0;
+    EXPECT_EQ(CFStringGetBytes(cyrillic.str(), CFRangeMake(0, 3), kCFStringEncodingMacRoman, '?', false, bytes,
+                               sizeof bytes, &used),
+              3);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), size_t(used)), "???");
+    EXPECT_EQ(CFStringCreateWithCString(nullptr, "bad \xC3", kCFStringEncodingUTF8), nullptr);
+    EXPECT_EQ(CFStringCreateWithCString(nullptr, "\xE9t\xE9", kCFStringEncodingASCII), nullptr);
+}
+
+TEST(CFStringEncoding, BufferLimits) {
+    Owned s(CFStringCreateWithCString(nullptr, "über", kCFStringEncodingUTF8));
+    char small[5];
+    EXPECT_FALSE(CFStringGetCString(s.str(), small, sizeof small, kCFStringEncodingUTF8));  // 5 bytes + NUL
+    EXPECT_TRUE(CFStringGetCString(s.str(), small, sizeof small, kCFStringEncodingMacRoman));
+    UInt8 bytes[3];
+    CFIndex used = 0;
+    EXPECT_EQ(CFStringGetBytes(s.str(), CFRangeMake(0, 4), kCFStringEncodingUTF8, 0, false, bytes, 3, &used), 2);
+    EXPECT_EQ(used, 3);  // "üb": whole characters only
+    EXPECT_EQ(CFStringGetBytes(s.str(), CFRangeMake(0, 4), kCFStringEncodingUTF8, 0, false, nullptr, 0, &used), 4);
+    EXPECT_EQ(used, 5);
+}
+
+TEST(CFStringEncoding, SupplementaryCharactersUseSurrogatePairs) {
+    Owned s(CFStringCreateWithCString(nullptr, "a\xF0\x9D\x84\x9E", kCFStringEncodingUTF8));  // G clef
+    EXPECT_EQ(CFStringGetLength(s.str()), 3);
+    EXPECT_EQ(cString(s.str(), kCFStringEncodingUTF8), "a\xF0\x9D\x84\x9E");
+}
+
+TEST(CFStringEncoding, CharactersAndSubstrings) {
+    const UniChar chars[] = {'T', 'D', 0x00E9};
+    Owned s(CFStringCreateWithCharacters(nullptr, chars, 3));
+    EXPECT_EQ(cString(s.str(), kCFStringEncodingUTF8), "TDé");
+    Owned tail(CFStringCreateWithSubstring(nullptr, s.str(), CFRangeMake(1, 2)));
+    EXPECT_EQ(cString(tail.str(), kCFStringEncodingUTF8), "Dé");
+    UniChar out[2];
+    CFStringGetCharacters(s.str(), CFRangeMake(1, 2), out);
+    EXPECT_EQ(out[1], 0x00E9);
+}
+
+TEST(CFStringCompare, LiteralCaseInsensitiveAndNumeric) {
+    EXPECT_EQ(CFStringCompare(CFSTR("ProgramNumber"), CFSTR("data"), 0), kCFCompareLessThan);
+    EXPECT_EQ(CFStringCompare(CFSTR("abc"), CFSTR("abc"), 0), kCFCompareEqualTo);
+    EXPECT_EQ(CFStringCompare(CFSTR("abc"), CFSTR("ab"), 0), kCFCompareGreaterThan);
+    EXPECT_EQ(CFStringCompare(CFSTR("ABC"), CFSTR("abc"), kCFCompareCaseInsensitive), kCFCompareEqualTo);
+    EXPECT_EQ(CFStringCompare(CFSTR("7.10"), CFSTR("7.9"), 0), kCFCompareLessThan);
+    EXPECT_EQ(CFStringCompare(CFSTR("7.10"), CFSTR("7.9"), kCFCompareNumerically), kCFCompareGreaterThan);
+    const CFStringCompareFlags version = kCFCompareCaseInsensitive | kCFCompareNumerically;
+    EXPECT_EQ(CFStringCompare(CFSTR("7.2.3"), CFSTR("8.0.0"), version), kCFCompareLessThan);
+    EXPECT_EQ(CFStringCompare(CFSTR("8.0.0"), CFSTR("8.0.0"), version), kCFCompareEqualTo);
+    EXPECT_EQ(CFStringCompare(CFSTR("8.0"), CFSTR("8.0.1"), version), kCFCompareLessThan);
+    EXPECT_EQ(CFStringCompare(CFSTR("4.1.2"), CFSTR("4.2"), version), kCFCompareLessThan);
+    EXPECT_EQ(CFStringCompare(CFSTR("10.0B"), CFSTR("10.0a"), version), kCFCompareGreaterThan);
+    EXPECT_EQ(CFStringCompare(CFSTR("08"), CFSTR("8"), version), kCFCompareEqualTo);
+}
+
+TEST(CFStringSplit, SeparatingStrings) {
+    Owned parts(CFStringCreateArrayBySeparatingStrings(nullptr, CFSTR("Saw|Square||Both"), CFSTR("|")));
+    ASSERT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(parts.ref)), 4);
+    auto at = [&](CFIndex i) { return static_cast<CFStringRef>(CFArrayGetValueAtIndex(static_cast<CFArrayRef>(parts.ref), i)); };
+    EXPECT_TRUE(CFEqual(at(0), CFSTR("Saw")));
+    EXPECT_TRUE(CFEqual(at(2), CFSTR("")));
+    EXPECT_TRUE(CFEqual(at(3), CFSTR("Both")));
+    Owned single(CFStringCreateArrayBySeparatingStrings(nullptr, CFSTR("Mode"), CFSTR("|")));
+    EXPECT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(single.ref)), 1);
+}
+
+TEST(CFStringConstant, SameTextSameImmortalObject) {
+    CFStringRef a = CFSTR("Untitled");
+    EXPECT_EQ(a, CFSTR("Untitled"));
+    CFRetain(a);
+    CFRelease(a);
+    CFRelease(a);  // constant strings ignore release
+    EXPECT_EQ(CFStringGetLength(a), 8);
+    EXPECT_EQ(CFGetTypeID(a), CFStringGetTypeID());
+    Owned copy(CFStringCreateWithCString(nullptr, "Untitled", kCFStringEncodingMacRoman));
+    EXPECT_TRUE(CFEqual(a, copy.ref));
+    EXPECT_EQ(CFHash(a), CFHash(copy.ref));
+}

@@ -1,0 +1,161 @@
+// XML property lists: what the preset files and Info.plist go through.
+#include <CoreFoundation/CoreFoundation.h>
+#include <StandIn/StandIn.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string textOf(CFDataRef data) {
+    return std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), size_t(CFDataGetLength(data)));
+}
+
+CFDataRef dataOf(const std::string& text) {
+    return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text.data()), CFIndex(text.size()));
+}
+
+void setNumber(CFMutableDictionaryRef dict, const char* key, SInt32 value) {
+    CFNumberRef n = CFNumberCreate(nullptr, kCFNumberSInt32Type, &value);
+    CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
+    CFDictionarySetValue(dict, k, n);
+    CFRelease(k);
+    CFRelease(n);
+}
+
+// A preset dictionary as the wrapper writes it, with a nested array and a real.
+CFMutableDictionaryRef makePreset() {
+    CFMutableDictionaryRef dict =
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    setNumber(dict, "version", 1);
+    setNumber(dict, "type", 0x61756D75);
+    setNumber(dict, "manufacturer", SInt32(0x8A424344));  // a code with the high bit set is negative
+    setNumber(dict, "ProgramNumber", 3);
+    CFStringRef name = CFStringCreateWithCString(nullptr, "Brass <&> Strings ü", kCFStringEncodingUTF8);
+    CFDictionarySetValue(dict, CFSTR("name"), name);
+    CFRelease(name);
+    UInt8 bytes[300];
+    for (int i = 0; i < 300; ++i) bytes[i] = UInt8(i * 7);
+    CFDataRef data = CFDataCreate(nullptr, bytes, sizeof bytes);
+    CFDictionarySetValue(dict, CFSTR("vstdata"), data);
+    CFRelease(data);
+    CFMutableArrayRef list = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+    Float64 real = 0.1;
+    CFNumberRef r = CFNumberCreate(nullptr, kCFNumberFloat64Type, &real);
+    CFArrayAppendValue(list, r);
+    CFArrayAppendValue(list, kCFBooleanTrue);
+    CFRelease(r);
+    CFDictionarySetValue(dict, CFSTR("extra"), list);
+    CFRelease(list);
+    return dict;
+}
+
+}  // namespace
+
+TEST(PropertyList, XMLRoundTripKeepsEveryValue) {
+    const CFIndex before = StandInLiveObjectCount();
+    CFMutableDictionaryRef preset = makePreset();
+    CFDataRef xml = CFPropertyListCreateXMLData(nullptr, preset);
+    ASSERT_NE(xml, nullptr);
+    CFStringRef error = nullptr;
+    CFPropertyListRef back = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, &error);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(error, nullptr);
+    EXPECT_EQ(CFGetTypeID(back), CFDictionaryGetTypeID());
+    EXPECT_TRUE(CFEqual(back, preset));
+    SInt32 manufacturer = 0;
+    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(back),
+                                                                   CFSTR("manufacturer"))),
+                     kCFNumberSInt32Type, &manufacturer);
+    EXPECT_EQ(UInt32(manufacturer), 0x8A424344u);
+    CFRelease(back);
+    CFRelease(xml);
+    CFRelease(preset);
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}
+
+TEST(PropertyList, XMLFormUsesAppleVocabularyAndSortedKeys) {
+    CFMutableDictionaryRef preset = makePreset();
+    CFDataRef xml = CFPropertyListCreateXMLData(nullptr, preset);
+    const std::string text = textOf(xml);
+    EXPECT_NE(text.find("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\""), std::string::npos);
+    EXPECT_NE(text.find("<key>version</key>"), std::string::npos);
+    EXPECT_NE(text.find("<integer>1635085685</integer>"), std::string::npos);
+    EXPECT_NE(text.find("<integer>-1975368892</integer>"), std::string::npos);
+    EXPECT_NE(text.find("Brass &lt;&amp;&gt; Strings ü"), std::string::npos);
+    EXPECT_NE(text.find("<true/>"), std::string::npos);
+    EXPECT_NE(text.find("<data>"), std::string::npos);
+    // CF's order: capitals before lower case.
+    const size_t program = text.find("<key>ProgramNumber</key>");
+    const size_t extra = text.find("<key>extra</key>");
+    const size_t manufacturer = text.find("<key>manufacturer</key>");
+    const size_t version = text.find("<key>version</key>");
+    EXPECT_LT(program, extra);
+    EXPECT_LT(extra, manufacturer);
+    EXPECT_LT(manufacturer, version);
+    CFRelease(xml);
+    CFRelease(preset);
+}
+
+TEST(PropertyList, ReadsWhatOtherWritersProduce) {
+    CFDataRef xml = dataOf(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+        "\t<key>data</key>\n\t<data>\n\tQ2NuSw==\n\t</data>\n\t<key>n</key><integer>-12</integer>\n"
+        "\t<key>r</key><real>2.5</real>\n\t<key>list</key><array/>\n\t<key>d</key><dict/>\n"
+        "\t<key>f</key><false/>\n</dict>\n</plist>\n");
+    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListMutableContainers, nullptr);
+    ASSERT_NE(plist, nullptr);
+    auto dict = static_cast<CFDictionaryRef>(plist);
+    EXPECT_EQ(CFDictionaryGetCount(dict), 6);
+    auto data = static_cast<CFDataRef>(CFDictionaryGetValue(dict, CFSTR("data")));
+    ASSERT_EQ(CFGetTypeID(data), CFDataGetTypeID());
+    EXPECT_EQ(textOf(data), "CcnK");
+    SInt32 n = 0;
+    EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("n"))),
+                                 kCFNumberSInt32Type, &n));
+    EXPECT_EQ(n, -12);
+    EXPECT_TRUE(CFNumberIsFloatType(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("r")))));
+    EXPECT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(CFDictionaryGetValue(dict, CFSTR("list")))), 0);
+    EXPECT_EQ(CFDictionaryGetValue(dict, CFSTR("f")), kCFBooleanFalse);
+    CFRelease(plist);
+    CFRelease(xml);
+}
+
+TEST(PropertyList, DatesInsideContainersAreLeftOut) {
+    CFDataRef xml = dataOf(
+        "<plist version=\"1.0\"><dict><key>when</key><date>2007-01-01T00:00:00Z</date>"
+        "<key>list</key><array><date>2007-01-01T00:00:00Z</date><string>x</string></array>"
+        "<key>name</key><string>Init</string></dict></plist>");
+    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, nullptr);
+    ASSERT_NE(plist, nullptr);
+    auto dict = static_cast<CFDictionaryRef>(plist);
+    EXPECT_EQ(CFDictionaryGetCount(dict), 2);
+    EXPECT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(CFDictionaryGetValue(dict, CFSTR("list")))), 1);
+    CFRelease(plist);
+    CFRelease(xml);
+    CFDataRef bare = dataOf("<plist version=\"1.0\"><date>2007-01-01T00:00:00Z</date></plist>");
+    EXPECT_EQ(CFPropertyListCreateFromXMLData(nullptr, bare, kCFPropertyListImmutable, nullptr), nullptr);
+    CFRelease(bare);
+}
+
+TEST(PropertyList, MalformedDataGivesNullAndAnErrorText) {
+    for (const char* text : {"", "not a plist", "<plist version=\"1.0\"><dict><key>a</key>"}) {
+        CFDataRef xml = dataOf(text);
+        CFStringRef error = nullptr;
+        EXPECT_EQ(CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, &error), nullptr) << text;
+        ASSERT_NE(error, nullptr);
+        EXPECT_GT(CFStringGetLength(error), 0);
+        CFRelease(error);
+        CFRelease(xml);
+    }
+}
+
+TEST(PropertyList, NonPropertyListObjectsAreRefused) {
+    CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, CFSTR("/tmp"), kCFURLPOSIXPathStyle, true);
+    CFMutableDictionaryRef dict =
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFDictionarySetValue(dict, CFSTR("url"), url);
+    EXPECT_EQ(CFPropertyListCreateXMLData(nullptr, dict), nullptr);
+    CFRelease(dict);
+    CFRelease(url);
+}

@@ -1,0 +1,63 @@
+// A temporary bundle folder for the tests: Info.plist, resources and the test plug-in as executable.
+#pragma once
+
+#include <CoreFoundation/CoreFoundation.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+class TestBundle {
+public:
+    explicit TestBundle(bool withInfoPlist = true) {
+        char pattern[] = "/tmp/apple_tests_XXXXXX";
+        root_ = mkdtemp(pattern);
+        path_ = root_ / "Test.vst";
+        const auto contents = path_ / "Contents";
+        std::filesystem::create_directories(contents / "Resources" / "Inner.vst" / "Contents");
+        std::filesystem::create_directories(contents / "Resources" / "Presets");
+        std::filesystem::create_directories(contents / "x86_64-linux");
+        if (withInfoPlist) write(contents / "Info.plist", kInfoPlist);
+        write(contents / "Resources" / "TDParameters.txt", "vst param #\tname\r");
+        write(contents / "Resources" / "b.aupreset", "");
+        write(contents / "Resources" / "a.aupreset", "");
+        write(contents / "Resources" / ".hidden.aupreset", "");
+        write(contents / "Resources" / "Presets" / "c.aupreset", "");
+        std::filesystem::copy_file(APPLE_TEST_PLUGIN_PATH, contents / "x86_64-linux" / "TestPlugin.so");
+    }
+    ~TestBundle() {
+        std::error_code ec;
+        std::filesystem::remove_all(root_, ec);
+    }
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path executable() const { return path_ / "Contents" / "x86_64-linux" / "TestPlugin.so"; }
+
+    CFURLRef copyURL() const { return urlOf(path_, true); }
+
+    static CFURLRef urlOf(const std::filesystem::path& p, bool isDirectory) {
+        const std::string s = p.string();
+        return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(s.data()),
+                                                       CFIndex(s.size()), isDirectory);
+    }
+
+private:
+    static void write(const std::filesystem::path& p, const std::string& text) { std::ofstream(p) << text; }
+
+    static constexpr const char* kInfoPlist =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<plist version=\"1.0\">\n<dict>\n"
+        "\t<key>CFBundleExecutable</key>\n\t<string>TestPlugin</string>\n"
+        "\t<key>CFBundleIdentifier</key>\n\t<string>com.brindlecove.test</string>\n"
+        "\t<key>CFBundleShortVersionString</key>\n\t<string>7.2.3</string>\n"
+        "\t<key>TDConfig</key>\n\t<dict>\n"
+        "\t\t<key>AutoConvertPresets</key>\n\t\t<false/>\n"
+        "\t\t<key>PresetIsFXB</key>\n\t\t<true/>\n"
+        "\t\t<key>UpdateNameOnLoad</key>\n\t\t<true/>\n"
+        "\t</dict>\n</dict>\n</plist>\n";
+
+    std::filesystem::path root_;
+    std::filesystem::path path_;
+};
