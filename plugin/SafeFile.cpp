@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -88,7 +89,16 @@ bool readRegularFile(const char* path, std::size_t limit, std::string& bytes) {
 
 bool replaceFile(const char* path, const std::string& bytes) {
     if (path == nullptr || path[0] == 0) return false;
-    const std::string target = path;
+    // Saving through a link replaces the file it points to, not the link.
+    std::string target = path;
+    struct stat link {};
+    if (::lstat(path, &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(path, nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    path = target.c_str();
     const std::string temporary = temporaryName(folderOf(target));
 
     // A file being replaced keeps its permissions; a new one gets the usual ones.
