@@ -7,7 +7,8 @@
 namespace halvorax {
 
 std::vector<float> renderSong(HostedPlugin& plugin, const MidiSong& song, const RenderSettings& settings,
-                              const std::function<void(double)>& progress) {
+                              const std::function<void(double)>& progress,
+                              const std::function<void(long long)>& beforeBlock) {
     const long long total = static_cast<long long>(std::ceil((song.lengthSeconds + settings.tailSeconds) * settings.sampleRate));
     std::vector<float> interleaved(static_cast<std::size_t>(total) * 2);
     std::vector<float> left(settings.blockSize), right(settings.blockSize);
@@ -16,6 +17,7 @@ std::vector<float> renderSong(HostedPlugin& plugin, const MidiSong& song, const 
     std::size_t next = 0;
     for (long long start = 0; start < total; start += settings.blockSize) {
         const int frames = static_cast<int>(std::min<long long>(settings.blockSize, total - start));
+        if (beforeBlock) beforeBlock(start);
         block.clear();
         while (next < song.messages.size()) {
             const long long frame = std::llround(song.messages[next].seconds * settings.sampleRate);

@@ -17,9 +17,11 @@ struct RenderSettings {
 };
 
 // Renders the song block by block, handing each block its events at their frame offsets.
-// `progress`, when set, is called with the fraction done after every block.
+// `beforeBlock`, when set, is called with each block's first frame before it renders;
+// `progress`, when set, with the fraction done after every block.
 std::vector<float> renderSong(HostedPlugin& plugin, const MidiSong& song, const RenderSettings& settings,
-                              const std::function<void(double)>& progress = {});
+                              const std::function<void(double)>& progress = {},
+                              const std::function<void(long long)>& beforeBlock = {});
 
 // Writes interleaved stereo float frames as a 32-bit float WAV file (libsndfile).
 bool writeWav(const std::string& path, const std::vector<float>& interleaved, double sampleRate,

@@ -4,6 +4,7 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "MidiFile.h"
+#include "PatchFile.h"
 #include "Renderer.h"
 #include "VstHost.h"
 
@@ -27,6 +29,8 @@ struct Options {
     double benchSeconds = 10.0;
     std::vector<int> benchVoices = {1, 4, 16};
     std::vector<std::string> positional;
+    std::vector<std::string> patches;  // Halvorax patch files, played in turn
+    double patchSeconds = 0.0;         // how long each plays; 0 shares the song evenly
 };
 
 void usage(FILE* out) {
@@ -39,6 +43,8 @@ void usage(FILE* out) {
                  "  -b, --block FRAMES    block size (default 512)\n"
                  "  -t, --tail SECONDS    render after the last event (default 2)\n"
                  "  -s, --set INDEX=VALUE set a parameter (normalized 0..1) before playing\n"
+                 "  -p, --patch FILE      a Halvorax .repatch to play; several play in turn\n"
+                 "      --patch-seconds S how long each patch plays (default: the song shared evenly)\n"
                  "  -i, --info            print what the effect reports and exit\n"
                  "      --bench           measure CPU seconds per second of audio with 1, 4, 16 held notes\n"
                  "      --bench-seconds S audio seconds rendered per measurement (default 10)\n"
@@ -46,16 +52,17 @@ void usage(FILE* out) {
 }
 
 bool parseOptions(int argc, char** argv, Options& options) {
-    enum { kBench = 1000, kBenchSeconds };
+    enum { kBench = 1000, kBenchSeconds, kPatchSeconds };
     static const option longOptions[] = {
         {"rate", required_argument, nullptr, 'r'},  {"block", required_argument, nullptr, 'b'},
         {"tail", required_argument, nullptr, 't'},  {"set", required_argument, nullptr, 's'},
         {"info", no_argument, nullptr, 'i'},        {"bench", no_argument, nullptr, kBench},
+        {"patch", required_argument, nullptr, 'p'}, {"patch-seconds", required_argument, nullptr, kPatchSeconds},
         {"bench-seconds", required_argument, nullptr, kBenchSeconds},
         {"help", no_argument, nullptr, 'h'},        {nullptr, 0, nullptr, 0},
     };
     int c;
-    while ((c = getopt_long(argc, argv, "r:b:t:s:ih", longOptions, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, "r:b:t:s:p:ih", longOptions, nullptr)) != -1) {
         switch (c) {
             case 'r': options.render.sampleRate = std::atof(optarg); break;
             case 'b': options.render.blockSize = std::atoi(optarg); break;
@@ -70,6 +77,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
                 options.overrides.emplace_back(index, value);
                 break;
             }
+            case 'p': options.patches.push_back(optarg); break;
+            case kPatchSeconds: options.patchSeconds = std::atof(optarg); break;
             case 'i': options.info = true; break;
             case kBench: options.bench = true; break;
             case kBenchSeconds: options.benchSeconds = std::atof(optarg); break;
@@ -132,6 +141,30 @@ void printInfo(HostedPlugin& plugin) {
         std::printf("  %3d  %-20s %8.5f  %s\n", i, name.c_str(), plugin.getParameter(i),
                     plugin.parameterDisplay(i).c_str());
     }
+}
+
+// The parameter values of a Halvorax patch file: the defaults, overwritten by its entries.
+bool readPatchValues(const std::string& path, std::vector<float>& values) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "halvorax-render: cannot read patch %s\n", path.c_str());
+        return false;
+    }
+    std::string text;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() < PatchFile::kMaxFileSize)
+        text.append(buffer, got);
+    std::fclose(file);
+    float parsed[kNumParameters] = {};
+    for (const ParameterRow& row : reparameters)
+        parsed[row.index] = static_cast<float>(row.defaultValue) / static_cast<float>(row.maximum);
+    if (PatchFile::parse(text.data(), text.size(), parsed) == 0) {
+        std::fprintf(stderr, "halvorax-render: %s holds no patch values\n", path.c_str());
+        return false;
+    }
+    values.assign(parsed, parsed + kNumParameters);
+    return true;
 }
 
 void drawProgress(double fraction) {
@@ -223,8 +256,25 @@ int main(int argc, char** argv) {
     auto plugin = openInstrument(options.positional[0], options);
     if (!plugin) return 1;
     plugin->tempo = song.firstTempo;
+    std::vector<std::vector<float>> patches(options.patches.size());
+    for (std::size_t i = 0; i < patches.size(); ++i)
+        if (!readPatchValues(options.patches[i], patches[i])) return 1;
+    const double patchSeconds = options.patchSeconds > 0 ? options.patchSeconds
+                                : song.lengthSeconds / std::max<std::size_t>(1, patches.size());
+    std::size_t current = patches.size();
+    auto switchPatches = [&](long long frame) {
+        if (patches.empty()) return;
+        const std::size_t due = std::min(patches.size() - 1,
+                                         static_cast<std::size_t>(frame / options.render.sampleRate / patchSeconds));
+        if (due == current) return;
+        current = due;
+        // Notes sounding now finish on the new sound, as on the hardware.
+        for (int i = 0; i < kNumParameters; ++i) plugin->setParameter(i, patches[current][i]);
+        for (auto [index, value] : options.overrides) plugin->setParameter(index, value);
+    };
     const bool showProgress = isatty(STDERR_FILENO);
-    const std::vector<float> audio = renderSong(*plugin, song, options.render, showProgress ? drawProgress : nullptr);
+    const std::vector<float> audio =
+        renderSong(*plugin, song, options.render, showProgress ? drawProgress : nullptr, switchPatches);
     if (!writeWav(options.positional[2], audio, options.render.sampleRate, error)) {
         std::fprintf(stderr, "halvorax-render: %s\n", error.c_str());
         return 1;

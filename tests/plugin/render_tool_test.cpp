@@ -95,6 +95,21 @@ TEST_F(RenderTool, RendersHalvoraxToAWavOfTheSongsLength) {
     for (float s : samples) ASSERT_TRUE(std::isfinite(s));
 }
 
+TEST_F(RenderTool, PatchesChangeTheSoundAndBadOnesAreRefused) {
+    const std::string patches = std::string(HALVORAX_SOURCE_DIR) + "/resources/patches/";
+    const std::string bass = (home / "bass.wav").string(), bells = (home / "bells.wav").string();
+    const std::string song = std::string(HALVORAX_SOURCE_DIR) + "/resources/range.mid";
+    ASSERT_EQ(run("--tail 0 --patch \"" + patches + "Juno Sub Bass.repatch\" " + HALVORAX_BUNDLE_PATH + " " + song +
+                  " " + bass).status, 0);
+    ASSERT_EQ(run("--tail 0 --patch \"" + patches + "Glass Bells.repatch\" " + HALVORAX_BUNDLE_PATH + " " + song +
+                  " " + bells).status, 0);
+    SF_INFO info;
+    EXPECT_NE(readWav(bass, info), readWav(bells, info));
+    ToolRun missing = run("--patch /nonexistent.repatch " + std::string(HALVORAX_BUNDLE_PATH) + " " + song + " " + bass);
+    EXPECT_NE(missing.status, 0);
+    EXPECT_NE(missing.output.find("cannot read patch"), std::string::npos) << missing.output;
+}
+
 TEST_F(RenderTool, RendersAThirdPartySynthAudibly) {
     const char* amsynth = "/usr/lib/vst/amsynth_vst.so";
     if (!std::filesystem::exists(amsynth)) GTEST_SKIP() << "amsynth is not installed";
