@@ -185,12 +185,38 @@ void AlphaJunoVoice::blockProcess(float** outputs, int count) {
     if (count < 1) return;
     BlockConstants k;
     prepareBlock(k);
-    float* left = outputs[0];
-    float* right = outputs[1];
-    for (int n = 0; n < count; ++n) {
-        const double out = renderSample(k, n);
-        left[n] += out;
-        right[n] += out;
+    // The block runs in chunks and each chunk in stages linked only by per-sample
+    // buffers. The filter of one chunk runs in the same loop as the oscillators
+    // of the next, so that their independent work overlaps the filter's serial
+    // chain. Every stage keeps its own state, so the order within a stage and
+    // hence every sample is the same as rendering one sample at a time.
+    int start = 0;
+    int n = count < kChunk ? count : kChunk;
+    controlStage(k, chunks[0], n);
+    oscillatorStage(k, chunks[0], 0, n);
+    cutoffStage(k, chunks[0], start, n);
+    for (int j = 0;; ++j) {
+        ChunkBuffers& current = chunks[j & 1];
+        float* left = outputs[0] + start;
+        float* right = outputs[1] + start;
+        const int nextStart = start + n;
+        if (nextStart >= count) {
+            filterStage(current, left, right, 0, n);
+            break;
+        }
+        ChunkBuffers& next = chunks[(j + 1) & 1];
+        const int nextN = count - nextStart < kChunk ? count - nextStart : kChunk;
+        controlStage(k, next, nextN);
+        const int both = nextN < n ? nextN : n;
+        for (int i = 0; i < both; ++i) {
+            oscillatorStage(k, next, i, i + 1);
+            filterStage(current, left, right, i, i + 1);
+        }
+        oscillatorStage(k, next, both, nextN);
+        filterStage(current, left, right, both, n);
+        cutoffStage(k, next, nextStart, nextN);
+        start = nextStart;
+        n = nextN;
     }
 }
 
@@ -208,15 +234,14 @@ int AlphaJunoVoice::junoTable(double increment) const {
 }
 
 void AlphaJunoVoice::advanceOscillators(double inc) {
-    const double b = 2.0 * inc, c = inc / 2.0, d = inc / 4.0;
-    oscA.increment = inc;
-    oscB.increment = b < 0.5 ? b : 0.5;
-    oscC.increment = c < 0.5 ? c : 0.5;
-    oscD.increment = d < 0.5 ? d : 0.5;
-    oscA.Advance();
-    oscB.Advance();
-    oscC.Advance();
-    oscD.Advance();
+    // Halving and doubling are exact, so one division gives all four periods
+    // exactly as 1 / increment would.
+    const double q = 1.0 / inc;
+    oscA.Step(inc, q);
+    if (2.0 * inc < 0.5) oscB.Step(2.0 * inc, q * 0.5);
+    else oscB.Step(0.5, 2.0);
+    oscC.Step(inc / 2.0, q * 2.0);  // inc <= 0.5, so C and D never reach the limit
+    oscD.Step(inc / 4.0, q * 4.0);
 }
 
 double AlphaJunoVoice::sawSource(int mode, double p, int tA, int tB) {
@@ -293,131 +318,147 @@ double AlphaJunoVoice::subSource(int mode, int tC) const {
     }
 }
 
-double AlphaJunoVoice::renderSample(const BlockConstants& k, int n) {
-    // 1. Pulse-width smoother, in single precision.
-    pwm.value += ((float)k.pwmTarget + pwm.offset - pwm.value) * 0.005f;
-    pwm.offset = -pwm.offset;
-    double p = pwm.value;
-
-    // 2. Main LFO.
-    const double lfoValue = lfo.NextFaded();
-    const double envValue = env.envLevel;  // as left by the previous sample
-
-    // 3. Pitch envelope term.
+void AlphaJunoVoice::controlStage(const BlockConstants& k, ChunkBuffers& chunk, int count) {
     const double depth2 = k.dcoEnvDepth * k.dcoEnvDepth;
-    double pitchEnv = 0.0;
-    switch (k.dcoEnvMode) {
-    case 0: pitchEnv = envValue * depth2; break;
-    case 1: pitchEnv = -envValue * depth2; break;
-    case 2: pitchEnv = envValue * depth2 * velocity; break;
-    case 3: pitchEnv = -envValue * depth2 * velocity; break;
-    default: break;
-    }
+    for (int n = 0; n < count; ++n) {
+        // Pulse-width smoother, in single precision.
+        pwm.value += ((float)k.pwmTarget + pwm.offset - pwm.value) * 0.005f;
+        pwm.offset = -pwm.offset;
+        double p = pwm.value;
 
-    // 4. Glide.
-    if (glideOn) {
-        freq += (targetFreq + antiDenormal - freq) * k.glide;
-        glideNote += (targetNote + antiDenormal - glideNote) * k.glide;
-    }
+        const double lfoValue = lfo.NextFaded();
+        const double envValue = env.envLevel;  // as left by the previous sample
 
-    // 5, 6. Pitch in octaves and the base increment.
-    double vibrato;
-    if (k.aftertouchOn)
-        vibrato = modWheel * lfoValue / 12.0 +
-                  2.0 * k.dcoAfterDepth * aftertouch * lfoValue / 12.0;
-    else
-        vibrato = 2.0 * k.dcoAfterDepth * modWheel * lfoValue / 12.0;
-    const double pitch = 2.5 * pitchEnv + k.bendOctaves + k.dcoLfo * lfoValue * 3.0 / 12.0 +
+        double pitchEnv = 0.0;
+        switch (k.dcoEnvMode) {
+        case 0: pitchEnv = envValue * depth2; break;
+        case 1: pitchEnv = -envValue * depth2; break;
+        case 2: pitchEnv = envValue * depth2 * velocity; break;
+        case 3: pitchEnv = -envValue * depth2 * velocity; break;
+        default: break;
+        }
+
+        if (glideOn) {
+            freq += (targetFreq + antiDenormal - freq) * k.glide;
+            glideNote += (targetNote + antiDenormal - glideNote) * k.glide;
+        }
+
+        // Pitch in octaves.
+        double vibrato;
+        if (k.aftertouchOn)
+            vibrato = modWheel * lfoValue / 12.0 +
+                      2.0 * k.dcoAfterDepth * aftertouch * lfoValue / 12.0;
+        else
+            vibrato = 2.0 * k.dcoAfterDepth * modWheel * lfoValue / 12.0;
+        chunk.pitch[n] = 2.5 * pitchEnv + k.bendOctaves + k.dcoLfo * lfoValue * 3.0 / 12.0 +
                          vibrato + k.rangeOctaves;
-    double inc = std::exp2(pitch) * k.tune * freq / sampleRate;
-    if (inc > 0.5) inc = 0.5;
+        chunk.freq[n] = freq;
 
-    // 7. The PWM LFO sweeps the width between 0 and P.
-    if (k.pwmLfoOn) p = p * 0.5 + p * 0.5 * pwmLfo.Value();
+        // The PWM LFO sweeps the width between 0 and P.
+        if (k.pwmLfoOn) p = p * 0.5 + p * 0.5 * pwmLfo.Value();
+        pwmLfo.Advance();
+        chunk.width[n] = p;
+        chunk.lfo[n] = lfoValue;
+        chunk.env[n] = envValue;
 
-    // 8, 9. Oscillators and the fixed-length table numbers.
-    advanceOscillators(inc);
-    const int tA = junoTable(oscA.increment);
-    const int tB = junoTable(oscB.increment);
-    const int tC = junoTable(oscA.increment * 0.5);
+        // VCA.
+        double source = 0.0;
+        switch (k.vcaEnv) {
+        case 0: source = envValue; break;
+        case 1: source = gate; break;
+        case 2: source = envValue * velocity; break;
+        case 3: source = gate * velocity; break;
+        default: break;
+        }
+        source = source < 0.0 ? 0.0 : (source > 1.0 ? 1.0 : source);
+        double gain;
+        if (k.aftertouchOn) {
+            gain = source + aftertouch * 0.5 * k.vcaAfterDepth;
+        } else {
+            const double m = k.vcaAfterDepth * modWheel * lfoValue;
+            gain = (source + m * 0.5) * (m + 1.0);
+        }
+        double vca = vcaSmooth.Process(gain, 0.01);
+        if (vca < 0.0001 && gate == 0.0 &&
+            (env.envState == JunoEnvelope::kSustain || env.envState == JunoEnvelope::kRelease))
+            sounding = false;
+        chunk.vca[n] = vca < 0.0 ? 0.0 : (vca > 2.0 ? 2.0 : vca);
 
-    // 10, 11. Sources and mix.
-    const double saw = sawSource(k.saw, p, tA, tB);
-    const double pulse = pulseSource(k.pulse, p, tA);
-    const double sub = k.subLevel > 0.0 ? subSource(k.sub, tC) : 0.0;
-    const double noise = nextNoise();
-    float x = (float)((2.0 * noise * k.noiseLevel + 1.5 * sub * k.subLevel + pulse + 1.5 * saw) *
-                      (double)0.1f);
-
-    // 12. High-pass / bass stage.
-    switch (k.hpf) {
-    case 0: x = x + 4.0f * bassFilter.process2(x); break;
-    case 2:
-    case 3: x = (float)(x - highPass.Process(x, k.highPassCoefficient)); break;
-    default: break;
+        env.Step(k.l1, k.l2, k.l3, antiDenormal);
+        antiDenormal = -antiDenormal;
     }
+}
 
-    // 13. Pre-filter DC blocker and drive.
-    const float drive = (float)((1.0 + k.vcaLevel) *
-                                (float)(x - preFilterBlocker.Process(x, k.dcCoefficient)));
+void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, ChunkBuffers& chunk, int from,
+                                     int to) {
+    for (int n = from; n < to; ++n) {
+        double inc = std::exp2(chunk.pitch[n]) * k.tune * chunk.freq[n] / sampleRate;
+        if (inc > 0.5) inc = 0.5;
+        advanceOscillators(inc);
+        const int tA = junoTable(oscA.increment);
+        const int tB = junoTable(oscB.increment);
+        const int tC = junoTable(oscA.increment * 0.5);
+        const double p = chunk.width[n];
 
-    // 14. Cutoff control.
-    double cutoffEnv = 0.0;
-    switch (k.vcfEnvMode) {
-    case 0: cutoffEnv = envValue; break;
-    case 1: cutoffEnv = -envValue; break;
-    case 2: cutoffEnv = envValue * velocity; break;
-    case 3: cutoffEnv = velocity; break;
-    default: break;
+        const double saw = sawSource(k.saw, p, tA, tB);
+        const double pulse = pulseSource(k.pulse, p, tA);
+        const double sub = k.subLevel > 0.0 ? subSource(k.sub, tC) : 0.0;
+        const double noise = nextNoise();
+        chunk.mix[n] = (float)((2.0 * noise * k.noiseLevel + 1.5 * sub * k.subLevel + pulse +
+                                1.5 * saw) *
+                               (double)0.1f);
     }
-    const double pressure = k.aftertouchOn ? k.vcfAfterDepth * aftertouch * 0.25
-                                           : 0.25 * k.vcfAfterDepth * modWheel * lfoValue;
-    const double cutoffIn = cutoffInput ? cutoffInput[n] : 0.0f;
-    const double control = (lfoValue * 0.25 * (k.vcfLfo * k.vcfLfo) + cutoffEnv * 0.8 * k.vcfEnv +
-                             drive * k.audioCutoffMod * 2.5 + (cutoffIn - 0.14) + pressure) *
-                            k.keyCutoff;
+}
 
-    // 15. Cutoff smoother, then the filter's coefficient.
-    float cutoff = (float)cutoffSmooth.Process(control, 0.5);
-    cutoff = cutoff < 0.001f ? 0.001f : (cutoff > 1.0f ? 1.0f : cutoff);
-    cutoff = cutoff * cutoff * cutoff * cutoff;
-    vcf.cutoff = (float)(cutoff * k.ratio);
+void AlphaJunoVoice::cutoffStage(const BlockConstants& k, ChunkBuffers& chunk, int start,
+                                 int count) {
+    for (int n = 0; n < count; ++n) {
+        float x = chunk.mix[n];
+        switch (k.hpf) {
+        case 0: x = x + 4.0f * bassFilter.process2(x); break;
+        case 2:
+        case 3: x = (float)(x - highPass.Process(x, k.highPassCoefficient)); break;
+        default: break;
+        }
+        // Pre-filter DC blocker and drive.
+        const float drive = (float)((1.0 + k.vcaLevel) *
+                                    (float)(x - preFilterBlocker.Process(x, k.dcCoefficient)));
+        chunk.drive[n] = drive;
 
-    // 16. Filter.
-    const double y = vcf.processJuno(drive);
+        const double envValue = chunk.env[n];
+        const double lfoValue = chunk.lfo[n];
+        double cutoffEnv = 0.0;
+        switch (k.vcfEnvMode) {
+        case 0: cutoffEnv = envValue; break;
+        case 1: cutoffEnv = -envValue; break;
+        case 2: cutoffEnv = envValue * velocity; break;
+        case 3: cutoffEnv = velocity; break;
+        default: break;
+        }
+        const double pressure = k.aftertouchOn ? k.vcfAfterDepth * aftertouch * 0.25
+                                               : 0.25 * k.vcfAfterDepth * modWheel * lfoValue;
+        const double cutoffIn = cutoffInput ? cutoffInput[start + n] : 0.0f;
+        const double control =
+            (lfoValue * 0.25 * (k.vcfLfo * k.vcfLfo) + cutoffEnv * 0.8 * k.vcfEnv +
+             drive * k.audioCutoffMod * 2.5 + (cutoffIn - 0.14) + pressure) *
+            k.keyCutoff;
 
-    // 17, 18. VCA.
-    double source = 0.0;
-    switch (k.vcaEnv) {
-    case 0: source = envValue; break;
-    case 1: source = gate; break;
-    case 2: source = envValue * velocity; break;
-    case 3: source = gate * velocity; break;
-    default: break;
+        // Cutoff smoother, then the filter's coefficient.
+        float cutoff = (float)cutoffSmooth.Process(control, 0.5);
+        cutoff = cutoff < 0.001f ? 0.001f : (cutoff > 1.0f ? 1.0f : cutoff);
+        cutoff = cutoff * cutoff * cutoff * cutoff;
+        chunk.cutoff[n] = (float)(cutoff * k.ratio);
     }
-    source = source < 0.0 ? 0.0 : (source > 1.0 ? 1.0 : source);
-    double gain;
-    if (k.aftertouchOn) {
-        gain = source + aftertouch * 0.5 * k.vcaAfterDepth;
-    } else {
-        const double m = k.vcaAfterDepth * modWheel * lfoValue;
-        gain = (source + m * 0.5) * (m + 1.0);
+}
+
+void AlphaJunoVoice::filterStage(const ChunkBuffers& chunk, float* left, float* right, int from,
+                                 int to) {
+    for (int n = from; n < to; ++n) {
+        vcf.cutoff = chunk.cutoff[n];
+        const double y = vcf.processJuno(chunk.drive[n]);
+        const float o = (float)(y * chunk.vca[n]);
+        const double out = (float)(o - outputBlocker.Process(o, 0.0005)) * 0.2;
+        left[n] += out;
+        right[n] += out;
     }
-    double vca = vcaSmooth.Process(gain, 0.01);
-    if (vca < 0.0001 && gate == 0.0 &&
-        (env.envState == JunoEnvelope::kSustain || env.envState == JunoEnvelope::kRelease))
-        sounding = false;
-    vca = vca < 0.0 ? 0.0 : (vca > 2.0 ? 2.0 : vca);
-
-    // 19. Envelope and PWM-LFO advance.
-    env.Step(k.l1, k.l2, k.l3, antiDenormal);
-    pwmLfo.Advance();
-
-    // 20. Output with its DC blocker.
-    const float o = (float)(y * vca);
-    const double out = (float)(o - outputBlocker.Process(o, 0.0005)) * 0.2;
-
-    // 21.
-    antiDenormal = -antiDenormal;
-    return out;
 }

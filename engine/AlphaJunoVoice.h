@@ -25,12 +25,13 @@ struct JunoOscillator {
     double phase = 0.0;
     double increment = 0.0;
     int period = 0;
-    // New period and phase for the current increment; the phase wraps into 0..1.
-    void Advance() {
-        const double samples = 1.0 / increment;
-        period = samples < 1e9 ? (int)samples : 1000000000;  // beyond every map
-        phase += increment;
-        phase -= std::floor(phase);
+    // Sets the increment and its period from 1 / increment (the caller passes
+    // the reciprocal, scaled exactly by a power of two), then steps the phase.
+    void Step(double inc, double reciprocal) {
+        increment = inc;
+        period = reciprocal < 1e9 ? (int)reciprocal : 1000000000;  // beyond every map
+        phase += inc;
+        if (phase >= 1.0) phase -= 1.0;  // increments are at most 0.5
     }
 };
 
@@ -95,7 +96,6 @@ public:
 private:
     struct BlockConstants;
     void prepareBlock(BlockConstants& k);
-    double renderSample(const BlockConstants& k, int n);
     void advanceOscillators(double increment);
     double sawSource(int mode, double p, int tA, int tB);
     double pulseSource(int mode, double p, int tA) const;
@@ -110,6 +110,27 @@ private:
     uint32_t noiseSeed = 132151223u;
     OnePole saw3Blocker, highPass, preFilterBlocker, cutoffSmooth, outputBlocker;
     double antiDenormal = 1e-14;
+
+    // Per-sample values handed from one stage to the next.
+    enum { kChunk = 32 };
+    struct ChunkBuffers {
+        double pitch[kChunk];   // octaves
+        double freq[kChunk];    // glided base frequency
+        double width[kChunk];   // pulse width P
+        double lfo[kChunk];     // faded main LFO
+        double env[kChunk];     // envelope level before its step
+        double vca[kChunk];     // clamped VCA gain
+        float mix[kChunk];      // source mix
+        float drive[kChunk];    // filter input
+        float cutoff[kChunk];   // filter cutoff coefficient
+    };
+    ChunkBuffers chunks[2];  // the chunk being filtered and the next one
+
+    // The stages of one chunk, in signal order.
+    void controlStage(const BlockConstants& k, ChunkBuffers& chunk, int count);
+    void oscillatorStage(const BlockConstants& k, ChunkBuffers& chunk, int from, int to);
+    void cutoffStage(const BlockConstants& k, ChunkBuffers& chunk, int start, int count);
+    void filterStage(const ChunkBuffers& chunk, float* left, float* right, int from, int to);
 
     Wavetable mgsaw, mgsqu, junosaw1, junosaw4, junosaw5, junopulse;
     const uint8_t* junosaw1Map = nullptr;
