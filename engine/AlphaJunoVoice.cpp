@@ -58,7 +58,7 @@ struct AlphaJunoVoice::BlockConstants {
     double highPassCoefficient;
     double dcCoefficient;
     int dcoEnvMode, saw, pulse, sub, hpf, vcfEnvMode, vcaEnv;
-    bool aftertouchOn, pwmLfoOn;
+    bool aftertouchOn, pwmLfoOn, needsTableA, needsTableC;
     // Parameter values in double form.
     double dcoLfo, dcoEnvDepth, dcoAfterDepth, vcfEnv, vcfLfo, vcfAfterDepth, vcaLevel,
         vcaAfterDepth, audioCutoffMod, pwmTarget;
@@ -163,6 +163,8 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
     k.vcaEnv = selection(p[kVcaEnv]);
     k.highPassCoefficient = k.ratio * (double)(k.hpf == 3 ? 0.2f : 0.1f);
     k.dcCoefficient = k.ratio * 0.0005;
+    k.needsTableA = k.saw >= 3 || k.pulse == 3;
+    k.needsTableC = k.sub == 3;
     k.aftertouchOn = p[kAftertouchEnabled] > 0.0f;
     k.pwmLfoOn = p[kDcoPwmRate] > 0.0f;
 
@@ -185,44 +187,25 @@ void AlphaJunoVoice::blockProcess(float** outputs, int count) {
     if (count < 1) return;
     BlockConstants k;
     prepareBlock(k);
-    // The block runs in chunks and each chunk in stages linked only by per-sample
-    // buffers. The filter of one chunk runs in the same loop as the oscillators
-    // of the next, so that their independent work overlaps the filter's serial
-    // chain. Every stage keeps its own state, so the order within a stage and
-    // hence every sample is the same as rendering one sample at a time.
-    int start = 0;
-    int n = count < kChunk ? count : kChunk;
-    controlStage(k, chunks[0], n);
-    oscillatorStage(k, chunks[0], 0, n);
-    cutoffStage(k, chunks[0], start, n);
-    for (int j = 0;; ++j) {
-        ChunkBuffers& current = chunks[j & 1];
-        float* left = outputs[0] + start;
-        float* right = outputs[1] + start;
-        const int nextStart = start + n;
-        if (nextStart >= count) {
-            filterStage(current, left, right, 0, n);
-            break;
-        }
-        ChunkBuffers& next = chunks[(j + 1) & 1];
-        const int nextN = count - nextStart < kChunk ? count - nextStart : kChunk;
-        controlStage(k, next, nextN);
-        const int both = nextN < n ? nextN : n;
-        for (int i = 0; i < both; ++i) {
-            oscillatorStage(k, next, i, i + 1);
-            filterStage(current, left, right, i, i + 1);
-        }
-        oscillatorStage(k, next, both, nextN);
-        filterStage(current, left, right, both, n);
-        cutoffStage(k, next, nextStart, nextN);
-        start = nextStart;
-        n = nextN;
+    // Each chunk runs in stages linked only by per-sample buffers: short loops
+    // with few values carried from one sample to the next. Every stage keeps its
+    // own state, so every sample is the same as rendering one sample at a time.
+    for (int start = 0; start < count; start += kChunk) {
+        const int n = count - start < kChunk ? count - start : kChunk;
+        controlStage(k, n);
+        oscillatorStage(k, n);
+        cutoffStage(k, start, n);
+        filterStage(outputs[0] + start, outputs[1] + start, n);
     }
 }
 
-float AlphaJunoVoice::nextNoise() {
+uint32_t AlphaJunoVoice::nextNoiseSeed() {
     noiseSeed = noiseSeed * 1103515245u + 12345u;
-    const float r = (float)(noiseSeed & 0x7FFFFFFFu);
+    return noiseSeed;
+}
+
+float AlphaJunoVoice::noiseValue(uint32_t seed) {
+    const float r = (float)(seed & 0x7FFFFFFFu);
     return (float)(2.0 * r / 2147483647.0 - 1.0);
 }
 
@@ -274,15 +257,16 @@ double AlphaJunoVoice::sawSource(int mode, double p, int tA, int tB) {
 }
 
 double AlphaJunoVoice::pulseSource(int mode, double p, int tA) const {
-    const int period = oscA.period;
     const double phase = oscA.phase;
     switch (mode) {
     case 1:
-        return 2.0 * (mgsaw.FetchMapped(period, (float)phase) -
-                      mgsaw.FetchMapped(period, (float)(phase + 0.5)));
-    case 2:
-        return 2.0 * (mgsaw.FetchMapped(period, (float)phase) -
-                      mgsaw.FetchMapped(period, (float)(phase + 0.75)));
+    case 2: {
+        // The difference of two sawtooth reads, half or three quarters apart.
+        const Wavetable::Table saw = mgsaw.Select(oscA.period);
+        const double offset = mode == 1 ? 0.5 : 0.75;
+        return 2.0 * (Wavetable::Read(saw, (float)phase) -
+                      Wavetable::Read(saw, (float)(phase + offset)));
+    }
     case 3: {
         const int n = WavetableBank::kFixedLength;
         return 1.5 * (junosaw1.FetchFixed(tA, (float)(phase + 0.5), n) -
@@ -293,32 +277,28 @@ double AlphaJunoVoice::pulseSource(int mode, double p, int tA) const {
     }
 }
 
+// The difference of two sawtooth reads of one oscillator.
+double AlphaJunoVoice::sawDifference(const JunoOscillator& osc, double offset) const {
+    const Wavetable::Table saw = mgsaw.Select(osc.period);
+    return Wavetable::Read(saw, (float)osc.phase) - Wavetable::Read(saw, (float)(osc.phase + offset));
+}
+
 double AlphaJunoVoice::subSource(int mode, int tC) const {
-    const int pc = oscC.period, pd = oscD.period;
-    const double c = oscC.phase, d = oscD.phase;
     switch (mode) {
-    case 0:
-        return 2.0 * (mgsaw.FetchMapped(pc, (float)c) - mgsaw.FetchMapped(pc, (float)(c + 0.5)));
-    case 1:
-        return 2.5 *
-               (mgsaw.FetchMapped(pc, (float)c) - mgsaw.FetchMapped(pc, (float)(c + 0.75)));
+    case 0: return 2.0 * sawDifference(oscC, 0.5);
+    case 1: return 2.5 * sawDifference(oscC, 0.75);
     case 2:
-        return 1.5 * (2.0 * (mgsqu.FetchMapped(pc, (float)c) + 0.5) *
+        return 1.5 * (2.0 * (mgsqu.FetchMapped(oscC.period, (float)oscC.phase) + 0.5) *
                           (mgsqu.FetchMapped(oscB.period, (float)oscB.phase) + 0.5) -
                       1.0);
-    case 3:
-        return 2.0 * junopulse.FetchFixed(tC, (float)c, WavetableBank::kFixedLength);
-    case 4:
-        return 2.0 * (mgsaw.FetchMapped(pd, (float)d) - mgsaw.FetchMapped(pd, (float)(d + 0.5)));
-    case 5:
-        return 2.0 *
-               (mgsaw.FetchMapped(pd, (float)d) - mgsaw.FetchMapped(pd, (float)(d + 0.75)));
-    default:
-        return 0.0;
+    case 3: return 2.0 * junopulse.FetchFixed(tC, (float)oscC.phase, WavetableBank::kFixedLength);
+    case 4: return 2.0 * sawDifference(oscD, 0.5);
+    case 5: return 2.0 * sawDifference(oscD, 0.75);
+    default: return 0.0;
     }
 }
 
-void AlphaJunoVoice::controlStage(const BlockConstants& k, ChunkBuffers& chunk, int count) {
+void AlphaJunoVoice::controlStage(const BlockConstants& k, int count) {
     const double depth2 = k.dcoEnvDepth * k.dcoEnvDepth;
     for (int n = 0; n < count; ++n) {
         // Pulse-width smoother, in single precision.
@@ -389,29 +369,29 @@ void AlphaJunoVoice::controlStage(const BlockConstants& k, ChunkBuffers& chunk, 
     }
 }
 
-void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, ChunkBuffers& chunk, int from,
-                                     int to) {
-    for (int n = from; n < to; ++n) {
+void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
+    for (int n = 0; n < count; ++n) {
         double inc = std::exp2(chunk.pitch[n]) * k.tune * chunk.freq[n] / sampleRate;
         if (inc > 0.5) inc = 0.5;
         advanceOscillators(inc);
-        const int tA = junoTable(oscA.increment);
-        const int tB = junoTable(oscB.increment);
-        const int tC = junoTable(oscA.increment * 0.5);
+        // Table numbers only for the sources that read the fixed-length sets.
+        const int tA = k.needsTableA ? junoTable(oscA.increment) : 0;
+        const int tB = k.saw == 3 ? junoTable(oscB.increment) : 0;
+        const int tC = k.needsTableC ? junoTable(oscA.increment * 0.5) : 0;
         const double p = chunk.width[n];
 
         const double saw = sawSource(k.saw, p, tA, tB);
         const double pulse = pulseSource(k.pulse, p, tA);
         const double sub = k.subLevel > 0.0 ? subSource(k.sub, tC) : 0.0;
-        const double noise = nextNoise();
-        chunk.mix[n] = (float)((2.0 * noise * k.noiseLevel + 1.5 * sub * k.subLevel + pulse +
-                                1.5 * saw) *
+        // The generator runs on at noise level 0, where its term is 0.
+        const uint32_t seed = nextNoiseSeed();
+        const double noise = k.noiseLevel != 0.0 ? 2.0 * noiseValue(seed) * k.noiseLevel : 0.0;
+        chunk.mix[n] = (float)((noise + 1.5 * sub * k.subLevel + pulse + 1.5 * saw) *
                                (double)0.1f);
     }
 }
 
-void AlphaJunoVoice::cutoffStage(const BlockConstants& k, ChunkBuffers& chunk, int start,
-                                 int count) {
+void AlphaJunoVoice::cutoffStage(const BlockConstants& k, int start, int count) {
     for (int n = 0; n < count; ++n) {
         float x = chunk.mix[n];
         switch (k.hpf) {
@@ -451,9 +431,8 @@ void AlphaJunoVoice::cutoffStage(const BlockConstants& k, ChunkBuffers& chunk, i
     }
 }
 
-void AlphaJunoVoice::filterStage(const ChunkBuffers& chunk, float* left, float* right, int from,
-                                 int to) {
-    for (int n = from; n < to; ++n) {
+void AlphaJunoVoice::filterStage(float* left, float* right, int count) {
+    for (int n = 0; n < count; ++n) {
         vcf.cutoff = chunk.cutoff[n];
         const double y = vcf.processJuno(chunk.drive[n]);
         const float o = (float)(y * chunk.vca[n]);

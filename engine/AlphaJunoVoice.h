@@ -100,7 +100,9 @@ private:
     double sawSource(int mode, double p, int tA, int tB);
     double pulseSource(int mode, double p, int tA) const;
     double subSource(int mode, int tC) const;
-    float nextNoise();
+    double sawDifference(const JunoOscillator& osc, double offset) const;
+    uint32_t nextNoiseSeed();
+    static float noiseValue(uint32_t seed);
     int junoTable(double increment) const;
 
     struct PwmSmoother {
@@ -112,7 +114,7 @@ private:
     double antiDenormal = 1e-14;
 
     // Per-sample values handed from one stage to the next.
-    enum { kChunk = 32 };
+    enum { kChunk = 64 };
     struct ChunkBuffers {
         double pitch[kChunk];   // octaves
         double freq[kChunk];    // glided base frequency
@@ -124,13 +126,13 @@ private:
         float drive[kChunk];    // filter input
         float cutoff[kChunk];   // filter cutoff coefficient
     };
-    ChunkBuffers chunks[2];  // the chunk being filtered and the next one
+    ChunkBuffers chunk;
 
     // The stages of one chunk, in signal order.
-    void controlStage(const BlockConstants& k, ChunkBuffers& chunk, int count);
-    void oscillatorStage(const BlockConstants& k, ChunkBuffers& chunk, int from, int to);
-    void cutoffStage(const BlockConstants& k, ChunkBuffers& chunk, int start, int count);
-    void filterStage(const ChunkBuffers& chunk, float* left, float* right, int from, int to);
+    void controlStage(const BlockConstants& k, int count);
+    void oscillatorStage(const BlockConstants& k, int count);
+    void cutoffStage(const BlockConstants& k, int start, int count);
+    void filterStage(float* left, float* right, int count);
 
     Wavetable mgsaw, mgsqu, junosaw1, junosaw4, junosaw5, junopulse;
     const uint8_t* junosaw1Map = nullptr;
