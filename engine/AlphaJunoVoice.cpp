@@ -48,6 +48,7 @@ int clampMapIndex(double hz) {
 
 // Values held for one block.
 struct AlphaJunoVoice::BlockConstants {
+    double rate;          // sample rate in Hz
     double keyCutoff;     // cutoff key-follow factor K
     double tune;          // tuning factor T
     double ratio;         // 44100 / sample rate
@@ -131,14 +132,18 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
     const double keyRate = std::exp2((p[kEnvKeyFollow] / 14.0) * 1.5 * (glideNote - 60.0));
     k.tune = std::exp2(tuneCents / 1200.0);
 
-    lfo.SetMainRates(p[kLfoRate], p[kLfoDelay], sampleRate);
-    pwmLfo.SetPwmRate(p[kDcoPwmRate], sampleRate);
-    env.SetRates(p[kEnvT1], p[kEnvT2], p[kEnvT3], p[kEnvT4], keyRate, sampleRate);
+    // A host that reports no sample rate would turn every state into NaN for
+    // good; such a block runs at 44.1 kHz instead.
+    const double rate = sampleRate > 0.0 && std::isfinite(sampleRate) ? sampleRate : 44100.0;
+    k.rate = rate;
+    lfo.SetMainRates(p[kLfoRate], p[kLfoDelay], rate);
+    pwmLfo.SetPwmRate(p[kDcoPwmRate], rate);
+    env.SetRates(p[kEnvT1], p[kEnvT2], p[kEnvT3], p[kEnvT4], keyRate, rate);
 
     vcf.resonance = (float)(std::pow((double)p[kVcfReso], (double)0.3f) * 0.99 + 0.01);
     vcf.filterType = (int)p[kFilterMode];
-    k.ratio = 44100.0 / sampleRate;
-    vcf.sampleRate = sampleRate;
+    k.ratio = 44100.0 / rate;
+    vcf.sampleRate = rate;
     vcf.ratio = k.ratio;
 
     double bassCutoff = (double)0.4f * k.ratio;
@@ -150,7 +155,7 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
 
     k.subLevel = p[kDcoSubLevel] / 3.0;
     k.noiseLevel = p[kDcoNoiseLevel] / 3.0;
-    k.glide = 10.0 / (portaTime * 0.0227 * sampleRate + 10.0);
+    k.glide = 10.0 / (portaTime * 0.0227 * rate + 10.0);
     k.bendOctaves = (bend - 0.5) * 2.0 * p[kBenderRange] / 12.0;
     k.rangeOctaves = 1.0 - p[kDcoRange];
 
@@ -209,10 +214,10 @@ float AlphaJunoVoice::noiseValue(uint32_t seed) {
     return (float)(2.0 * r / 2147483647.0 - 1.0);
 }
 
-int AlphaJunoVoice::junoTable(double increment) const {
+int AlphaJunoVoice::junoTable(double increment, double rate) const {
     // Indices at or past the Nyquist frequency (and all of them above 44.1 kHz)
     // use the last map entry, which selects the top table.
-    const int t = junosaw1Map[clampMapIndex(increment * sampleRate)];
+    const int t = junosaw1Map[clampMapIndex(increment * rate)];
     return t > 127 ? 127 : t;
 }
 
@@ -371,13 +376,13 @@ void AlphaJunoVoice::controlStage(const BlockConstants& k, int count) {
 
 void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
     for (int n = 0; n < count; ++n) {
-        double inc = std::exp2(chunk.pitch[n]) * k.tune * chunk.freq[n] / sampleRate;
+        double inc = std::exp2(chunk.pitch[n]) * k.tune * chunk.freq[n] / k.rate;
         if (inc > 0.5) inc = 0.5;
         advanceOscillators(inc);
         // Table numbers only for the sources that read the fixed-length sets.
-        const int tA = k.needsTableA ? junoTable(oscA.increment) : 0;
-        const int tB = k.saw == 3 ? junoTable(oscB.increment) : 0;
-        const int tC = k.needsTableC ? junoTable(oscA.increment * 0.5) : 0;
+        const int tA = k.needsTableA ? junoTable(oscA.increment, k.rate) : 0;
+        const int tB = k.saw == 3 ? junoTable(oscB.increment, k.rate) : 0;
+        const int tC = k.needsTableC ? junoTable(oscA.increment * 0.5, k.rate) : 0;
         const double p = chunk.width[n];
 
         const double saw = sawSource(k.saw, p, tA, tB);

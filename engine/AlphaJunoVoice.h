@@ -103,7 +103,7 @@ private:
     double sawDifference(const JunoOscillator& osc, double offset) const;
     uint32_t nextNoiseSeed();
     static float noiseValue(uint32_t seed);
-    int junoTable(double increment) const;
+    int junoTable(double increment, double rate) const;
 
     struct PwmSmoother {
         float value = 0.0f;

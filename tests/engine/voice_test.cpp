@@ -330,3 +330,31 @@ TEST(VoiceRelease, TailReachesSilenceWithoutDenormals) {
         EXPECT_NE(std::fpclassify(v->vcaLevel()), FP_SUBNORMAL);
     }
 }
+
+TEST(VoiceOutput, BlockWithoutSampleRateRendersAt44100) {
+    VoiceRig a, b;
+    for (VoiceRig* v : {&a, &b}) {
+        heavyPatch(**v, 0, 2);
+        (*v)->NoteOn(52, 100);
+    }
+    b->sampleRate = 0.0;
+    a.render(700);
+    b.render(700);
+    for (int n = 0; n < 700; ++n) ASSERT_EQ(a.left[n], b.left[n]) << n;
+    b->sampleRate = 44100.0;
+    b.render(100);
+    EXPECT_TRUE(std::isfinite(b.left[99]));
+}
+
+TEST(VoiceOutput, HighSampleRatesClampTheFrequencyMap) {
+    // At 192 kHz a high note's frequency index passes the map's end; it reads
+    // the top fixed-length table.
+    VoiceRig v;
+    v->params[7] = 4;
+    v->params[0] = 0;
+    v->sampleRate = 192000.0;
+    v->NoteOn(127, 100);
+    v.render(2000);
+    EXPECT_GT(v->oscA.increment * 192000.0, 22050.0);
+    for (int n = 0; n < 2000; ++n) ASSERT_TRUE(std::isfinite(v.left[n]));
+}
