@@ -406,8 +406,8 @@ void AlphaJunoVoice::cutoffStage(const BlockConstants& k, int start, int count) 
         default: break;
         }
         // Pre-filter DC blocker and drive.
-        const float drive = (float)((1.0 + k.vcaLevel) *
-                                    (float)(x - preFilterBlocker.Process(x, k.dcCoefficient)));
+        const double drive =
+            (1.0 + k.vcaLevel) * (float)(x - preFilterBlocker.Process(x, k.dcCoefficient));
         chunk.drive[n] = drive;
 
         const double envValue = chunk.env[n];
@@ -439,7 +439,7 @@ void AlphaJunoVoice::cutoffStage(const BlockConstants& k, int start, int count) 
 void AlphaJunoVoice::filterStage(float* left, float* right, int count) {
     for (int n = 0; n < count; ++n) {
         vcf.cutoff = chunk.cutoff[n];
-        const double y = vcf.processJuno(chunk.drive[n]);
+        const double y = vcf.processJuno((float)chunk.drive[n]);
         const float o = (float)(y * chunk.vca[n]);
         const double out = (float)(o - outputBlocker.Process(o, 0.0005)) * 0.2;
         left[n] += out;

@@ -123,7 +123,7 @@ private:
         double env[kChunk];     // envelope level before its step
         double vca[kChunk];     // clamped VCA gain
         float mix[kChunk];      // source mix
-        float drive[kChunk];    // filter input
+        double drive[kChunk];   // filter input
         float cutoff[kChunk];   // filter cutoff coefficient
     };
     ChunkBuffers chunk;
