@@ -1,6 +1,7 @@
 // Cost of one voice per output sample, and of building the wavetables at start-up.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -65,13 +66,16 @@ void BM_WavetableBuild(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_VoiceLight);
-BENCHMARK(BM_VoiceHeavyType0);
-BENCHMARK(BM_VoiceHeavyType1);
+// The machine is shared, so the fastest repetition is the best estimate of the cost.
+double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+BENCHMARK(BM_VoiceLight)->Repetitions(7)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_VoiceHeavyType0)->Repetitions(7)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_VoiceHeavyType1)->Repetitions(7)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_WavetableBuild)->Unit(benchmark::kMillisecond)->Iterations(5);
 static void BM_VoiceLightNoFilter(benchmark::State& state) {
     runVoice(state, [](AlphaJunoVoice& v, int) { lightPatch(v); v.params[59] = 2; }, 0);
 }
-BENCHMARK(BM_VoiceLightNoFilter);
+BENCHMARK(BM_VoiceLightNoFilter)->Repetitions(7)->ComputeStatistics("min", fastest);
 static void BM_VoiceHeavyNoFilter(benchmark::State& state) { runVoice(state, heavyPatch, 2); }
-BENCHMARK(BM_VoiceHeavyNoFilter);
+BENCHMARK(BM_VoiceHeavyNoFilter)->Repetitions(7)->ComputeStatistics("min", fastest);

@@ -48,6 +48,7 @@ int clampMapIndex(double hz) {
 
 // Values held for one block.
 struct AlphaJunoVoice::BlockConstants {
+    double rate;          // sample rate in Hz
     double keyCutoff;     // cutoff key-follow factor K
     double tune;          // tuning factor T
     double ratio;         // 44100 / sample rate
@@ -58,7 +59,7 @@ struct AlphaJunoVoice::BlockConstants {
     double highPassCoefficient;
     double dcCoefficient;
     int dcoEnvMode, saw, pulse, sub, hpf, vcfEnvMode, vcaEnv;
-    bool aftertouchOn, pwmLfoOn;
+    bool aftertouchOn, pwmLfoOn, needsTableA, needsTableC;
     // Parameter values in double form.
     double dcoLfo, dcoEnvDepth, dcoAfterDepth, vcfEnv, vcfLfo, vcfAfterDepth, vcaLevel,
         vcaAfterDepth, audioCutoffMod, pwmTarget;
@@ -131,14 +132,18 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
     const double keyRate = std::exp2((p[kEnvKeyFollow] / 14.0) * 1.5 * (glideNote - 60.0));
     k.tune = std::exp2(tuneCents / 1200.0);
 
-    lfo.SetMainRates(p[kLfoRate], p[kLfoDelay], sampleRate);
-    pwmLfo.SetPwmRate(p[kDcoPwmRate], sampleRate);
-    env.SetRates(p[kEnvT1], p[kEnvT2], p[kEnvT3], p[kEnvT4], keyRate, sampleRate);
+    // A host that reports no sample rate would turn every state into NaN for
+    // good; such a block runs at 44.1 kHz instead.
+    const double rate = sampleRate > 0.0 && std::isfinite(sampleRate) ? sampleRate : 44100.0;
+    k.rate = rate;
+    lfo.SetMainRates(p[kLfoRate], p[kLfoDelay], rate);
+    pwmLfo.SetPwmRate(p[kDcoPwmRate], rate);
+    env.SetRates(p[kEnvT1], p[kEnvT2], p[kEnvT3], p[kEnvT4], keyRate, rate);
 
     vcf.resonance = (float)(std::pow((double)p[kVcfReso], (double)0.3f) * 0.99 + 0.01);
     vcf.filterType = (int)p[kFilterMode];
-    k.ratio = 44100.0 / sampleRate;
-    vcf.sampleRate = sampleRate;
+    k.ratio = 44100.0 / rate;
+    vcf.sampleRate = rate;
     vcf.ratio = k.ratio;
 
     double bassCutoff = (double)0.4f * k.ratio;
@@ -150,7 +155,7 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
 
     k.subLevel = p[kDcoSubLevel] / 3.0;
     k.noiseLevel = p[kDcoNoiseLevel] / 3.0;
-    k.glide = 10.0 / (portaTime * 0.0227 * sampleRate + 10.0);
+    k.glide = 10.0 / (portaTime * 0.0227 * rate + 10.0);
     k.bendOctaves = (bend - 0.5) * 2.0 * p[kBenderRange] / 12.0;
     k.rangeOctaves = 1.0 - p[kDcoRange];
 
@@ -163,6 +168,8 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
     k.vcaEnv = selection(p[kVcaEnv]);
     k.highPassCoefficient = k.ratio * (double)(k.hpf == 3 ? 0.2f : 0.1f);
     k.dcCoefficient = k.ratio * 0.0005;
+    k.needsTableA = k.saw >= 3 || k.pulse == 3;
+    k.needsTableC = k.sub == 3;
     k.aftertouchOn = p[kAftertouchEnabled] > 0.0f;
     k.pwmLfoOn = p[kDcoPwmRate] > 0.0f;
 
@@ -185,38 +192,44 @@ void AlphaJunoVoice::blockProcess(float** outputs, int count) {
     if (count < 1) return;
     BlockConstants k;
     prepareBlock(k);
-    float* left = outputs[0];
-    float* right = outputs[1];
-    for (int n = 0; n < count; ++n) {
-        const double out = renderSample(k, n);
-        left[n] += out;
-        right[n] += out;
+    // Each chunk runs in stages linked only by per-sample buffers: short loops
+    // with few values carried from one sample to the next. Every stage keeps its
+    // own state, so every sample is the same as rendering one sample at a time.
+    for (int start = 0; start < count; start += kChunk) {
+        const int n = count - start < kChunk ? count - start : kChunk;
+        controlStage(k, n);
+        oscillatorStage(k, n);
+        cutoffStage(k, start, n);
+        filterStage(outputs[0] + start, outputs[1] + start, n);
     }
 }
 
-float AlphaJunoVoice::nextNoise() {
+uint32_t AlphaJunoVoice::nextNoiseSeed() {
     noiseSeed = noiseSeed * 1103515245u + 12345u;
-    const float r = (float)(noiseSeed & 0x7FFFFFFFu);
+    return noiseSeed;
+}
+
+float AlphaJunoVoice::noiseValue(uint32_t seed) {
+    const float r = (float)(seed & 0x7FFFFFFFu);
     return (float)(2.0 * r / 2147483647.0 - 1.0);
 }
 
-int AlphaJunoVoice::junoTable(double increment) const {
+int AlphaJunoVoice::junoTable(double increment, double rate) const {
     // Indices at or past the Nyquist frequency (and all of them above 44.1 kHz)
     // use the last map entry, which selects the top table.
-    const int t = junosaw1Map[clampMapIndex(increment * sampleRate)];
+    const int t = junosaw1Map[clampMapIndex(increment * rate)];
     return t > 127 ? 127 : t;
 }
 
 void AlphaJunoVoice::advanceOscillators(double inc) {
-    const double b = 2.0 * inc, c = inc / 2.0, d = inc / 4.0;
-    oscA.increment = inc;
-    oscB.increment = b < 0.5 ? b : 0.5;
-    oscC.increment = c < 0.5 ? c : 0.5;
-    oscD.increment = d < 0.5 ? d : 0.5;
-    oscA.Advance();
-    oscB.Advance();
-    oscC.Advance();
-    oscD.Advance();
+    // Halving and doubling are exact, so one division gives all four periods
+    // exactly as 1 / increment would.
+    const double q = 1.0 / inc;
+    oscA.Step(inc, q);
+    if (2.0 * inc < 0.5) oscB.Step(2.0 * inc, q * 0.5);
+    else oscB.Step(0.5, 2.0);
+    oscC.Step(inc / 2.0, q * 2.0);  // inc <= 0.5, so C and D never reach the limit
+    oscD.Step(inc / 4.0, q * 4.0);
 }
 
 double AlphaJunoVoice::sawSource(int mode, double p, int tA, int tB) {
@@ -249,15 +262,16 @@ double AlphaJunoVoice::sawSource(int mode, double p, int tA, int tB) {
 }
 
 double AlphaJunoVoice::pulseSource(int mode, double p, int tA) const {
-    const int period = oscA.period;
     const double phase = oscA.phase;
     switch (mode) {
     case 1:
-        return 2.0 * (mgsaw.FetchMapped(period, (float)phase) -
-                      mgsaw.FetchMapped(period, (float)(phase + 0.5)));
-    case 2:
-        return 2.0 * (mgsaw.FetchMapped(period, (float)phase) -
-                      mgsaw.FetchMapped(period, (float)(phase + 0.75)));
+    case 2: {
+        // The difference of two sawtooth reads, half or three quarters apart.
+        const Wavetable::Table saw = mgsaw.Select(oscA.period);
+        const double offset = mode == 1 ? 0.5 : 0.75;
+        return 2.0 * (Wavetable::Read(saw, (float)phase) -
+                      Wavetable::Read(saw, (float)(phase + offset)));
+    }
     case 3: {
         const int n = WavetableBank::kFixedLength;
         return 1.5 * (junosaw1.FetchFixed(tA, (float)(phase + 0.5), n) -
@@ -268,156 +282,167 @@ double AlphaJunoVoice::pulseSource(int mode, double p, int tA) const {
     }
 }
 
+// The difference of two sawtooth reads of one oscillator.
+double AlphaJunoVoice::sawDifference(const JunoOscillator& osc, double offset) const {
+    const Wavetable::Table saw = mgsaw.Select(osc.period);
+    return Wavetable::Read(saw, (float)osc.phase) - Wavetable::Read(saw, (float)(osc.phase + offset));
+}
+
 double AlphaJunoVoice::subSource(int mode, int tC) const {
-    const int pc = oscC.period, pd = oscD.period;
-    const double c = oscC.phase, d = oscD.phase;
     switch (mode) {
-    case 0:
-        return 2.0 * (mgsaw.FetchMapped(pc, (float)c) - mgsaw.FetchMapped(pc, (float)(c + 0.5)));
-    case 1:
-        return 2.5 *
-               (mgsaw.FetchMapped(pc, (float)c) - mgsaw.FetchMapped(pc, (float)(c + 0.75)));
+    case 0: return 2.0 * sawDifference(oscC, 0.5);
+    case 1: return 2.5 * sawDifference(oscC, 0.75);
     case 2:
-        return 1.5 * (2.0 * (mgsqu.FetchMapped(pc, (float)c) + 0.5) *
+        return 1.5 * (2.0 * (mgsqu.FetchMapped(oscC.period, (float)oscC.phase) + 0.5) *
                           (mgsqu.FetchMapped(oscB.period, (float)oscB.phase) + 0.5) -
                       1.0);
-    case 3:
-        return 2.0 * junopulse.FetchFixed(tC, (float)c, WavetableBank::kFixedLength);
-    case 4:
-        return 2.0 * (mgsaw.FetchMapped(pd, (float)d) - mgsaw.FetchMapped(pd, (float)(d + 0.5)));
-    case 5:
-        return 2.0 *
-               (mgsaw.FetchMapped(pd, (float)d) - mgsaw.FetchMapped(pd, (float)(d + 0.75)));
-    default:
-        return 0.0;
+    case 3: return 2.0 * junopulse.FetchFixed(tC, (float)oscC.phase, WavetableBank::kFixedLength);
+    case 4: return 2.0 * sawDifference(oscD, 0.5);
+    case 5: return 2.0 * sawDifference(oscD, 0.75);
+    default: return 0.0;
     }
 }
 
-double AlphaJunoVoice::renderSample(const BlockConstants& k, int n) {
-    // 1. Pulse-width smoother, in single precision.
-    pwm.value += ((float)k.pwmTarget + pwm.offset - pwm.value) * 0.005f;
-    pwm.offset = -pwm.offset;
-    double p = pwm.value;
-
-    // 2. Main LFO.
-    const double lfoValue = lfo.NextFaded();
-    const double envValue = env.envLevel;  // as left by the previous sample
-
-    // 3. Pitch envelope term.
+void AlphaJunoVoice::controlStage(const BlockConstants& k, int count) {
     const double depth2 = k.dcoEnvDepth * k.dcoEnvDepth;
-    double pitchEnv = 0.0;
-    switch (k.dcoEnvMode) {
-    case 0: pitchEnv = envValue * depth2; break;
-    case 1: pitchEnv = -envValue * depth2; break;
-    case 2: pitchEnv = envValue * depth2 * velocity; break;
-    case 3: pitchEnv = -envValue * depth2 * velocity; break;
-    default: break;
-    }
+    for (int n = 0; n < count; ++n) {
+        // Pulse-width smoother, in single precision.
+        pwm.value += ((float)k.pwmTarget + pwm.offset - pwm.value) * 0.005f;
+        pwm.offset = -pwm.offset;
+        double p = pwm.value;
 
-    // 4. Glide.
-    if (glideOn) {
-        freq += (targetFreq + antiDenormal - freq) * k.glide;
-        glideNote += (targetNote + antiDenormal - glideNote) * k.glide;
-    }
+        const double lfoValue = lfo.NextFaded();
+        const double envValue = env.envLevel;  // as left by the previous sample
 
-    // 5, 6. Pitch in octaves and the base increment.
-    double vibrato;
-    if (k.aftertouchOn)
-        vibrato = modWheel * lfoValue / 12.0 +
-                  2.0 * k.dcoAfterDepth * aftertouch * lfoValue / 12.0;
-    else
-        vibrato = 2.0 * k.dcoAfterDepth * modWheel * lfoValue / 12.0;
-    const double pitch = 2.5 * pitchEnv + k.bendOctaves + k.dcoLfo * lfoValue * 3.0 / 12.0 +
+        double pitchEnv = 0.0;
+        switch (k.dcoEnvMode) {
+        case 0: pitchEnv = envValue * depth2; break;
+        case 1: pitchEnv = -envValue * depth2; break;
+        case 2: pitchEnv = envValue * depth2 * velocity; break;
+        case 3: pitchEnv = -envValue * depth2 * velocity; break;
+        default: break;
+        }
+
+        if (glideOn) {
+            freq += (targetFreq + antiDenormal - freq) * k.glide;
+            glideNote += (targetNote + antiDenormal - glideNote) * k.glide;
+        }
+
+        // Pitch in octaves.
+        double vibrato;
+        if (k.aftertouchOn)
+            vibrato = modWheel * lfoValue / 12.0 +
+                      2.0 * k.dcoAfterDepth * aftertouch * lfoValue / 12.0;
+        else
+            vibrato = 2.0 * k.dcoAfterDepth * modWheel * lfoValue / 12.0;
+        chunk.pitch[n] = 2.5 * pitchEnv + k.bendOctaves + k.dcoLfo * lfoValue * 3.0 / 12.0 +
                          vibrato + k.rangeOctaves;
-    double inc = std::exp2(pitch) * k.tune * freq / sampleRate;
-    if (inc > 0.5) inc = 0.5;
+        chunk.freq[n] = freq;
 
-    // 7. The PWM LFO sweeps the width between 0 and P.
-    if (k.pwmLfoOn) p = p * 0.5 + p * 0.5 * pwmLfo.Value();
+        // The PWM LFO sweeps the width between 0 and P.
+        if (k.pwmLfoOn) p = p * 0.5 + p * 0.5 * pwmLfo.Value();
+        pwmLfo.Advance();
+        chunk.width[n] = p;
+        chunk.lfo[n] = lfoValue;
+        chunk.env[n] = envValue;
 
-    // 8, 9. Oscillators and the fixed-length table numbers.
-    advanceOscillators(inc);
-    const int tA = junoTable(oscA.increment);
-    const int tB = junoTable(oscB.increment);
-    const int tC = junoTable(oscA.increment * 0.5);
+        // VCA.
+        double source = 0.0;
+        switch (k.vcaEnv) {
+        case 0: source = envValue; break;
+        case 1: source = gate; break;
+        case 2: source = envValue * velocity; break;
+        case 3: source = gate * velocity; break;
+        default: break;
+        }
+        source = source < 0.0 ? 0.0 : (source > 1.0 ? 1.0 : source);
+        double gain;
+        if (k.aftertouchOn) {
+            gain = source + aftertouch * 0.5 * k.vcaAfterDepth;
+        } else {
+            const double m = k.vcaAfterDepth * modWheel * lfoValue;
+            gain = (source + m * 0.5) * (m + 1.0);
+        }
+        double vca = vcaSmooth.Process(gain, 0.01);
+        if (vca < 0.0001 && gate == 0.0 &&
+            (env.envState == JunoEnvelope::kSustain || env.envState == JunoEnvelope::kRelease))
+            sounding = false;
+        chunk.vca[n] = vca < 0.0 ? 0.0 : (vca > 2.0 ? 2.0 : vca);
 
-    // 10, 11. Sources and mix.
-    const double saw = sawSource(k.saw, p, tA, tB);
-    const double pulse = pulseSource(k.pulse, p, tA);
-    const double sub = k.subLevel > 0.0 ? subSource(k.sub, tC) : 0.0;
-    const double noise = nextNoise();
-    float x = (float)((2.0 * noise * k.noiseLevel + 1.5 * sub * k.subLevel + pulse + 1.5 * saw) *
-                      (double)0.1f);
-
-    // 12. High-pass / bass stage.
-    switch (k.hpf) {
-    case 0: x = x + 4.0f * bassFilter.process2(x); break;
-    case 2:
-    case 3: x = (float)(x - highPass.Process(x, k.highPassCoefficient)); break;
-    default: break;
+        env.Step(k.l1, k.l2, k.l3, antiDenormal);
+        antiDenormal = -antiDenormal;
     }
+}
 
-    // 13. Pre-filter DC blocker and drive.
-    const float drive = (float)((1.0 + k.vcaLevel) *
-                                (float)(x - preFilterBlocker.Process(x, k.dcCoefficient)));
+void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
+    for (int n = 0; n < count; ++n) {
+        double inc = std::exp2(chunk.pitch[n]) * k.tune * chunk.freq[n] / k.rate;
+        if (inc > 0.5) inc = 0.5;
+        advanceOscillators(inc);
+        // Table numbers only for the sources that read the fixed-length sets.
+        const int tA = k.needsTableA ? junoTable(oscA.increment, k.rate) : 0;
+        const int tB = k.saw == 3 ? junoTable(oscB.increment, k.rate) : 0;
+        const int tC = k.needsTableC ? junoTable(oscA.increment * 0.5, k.rate) : 0;
+        const double p = chunk.width[n];
 
-    // 14. Cutoff control.
-    double cutoffEnv = 0.0;
-    switch (k.vcfEnvMode) {
-    case 0: cutoffEnv = envValue; break;
-    case 1: cutoffEnv = -envValue; break;
-    case 2: cutoffEnv = envValue * velocity; break;
-    case 3: cutoffEnv = velocity; break;
-    default: break;
+        const double saw = sawSource(k.saw, p, tA, tB);
+        const double pulse = pulseSource(k.pulse, p, tA);
+        const double sub = k.subLevel > 0.0 ? subSource(k.sub, tC) : 0.0;
+        // The generator runs on at noise level 0, where its term is 0.
+        const uint32_t seed = nextNoiseSeed();
+        const double noise = k.noiseLevel != 0.0 ? 2.0 * noiseValue(seed) * k.noiseLevel : 0.0;
+        chunk.mix[n] = (float)((noise + 1.5 * sub * k.subLevel + pulse + 1.5 * saw) *
+                               (double)0.1f);
     }
-    const double pressure = k.aftertouchOn ? k.vcfAfterDepth * aftertouch * 0.25
-                                           : 0.25 * k.vcfAfterDepth * modWheel * lfoValue;
-    const double cutoffIn = cutoffInput ? cutoffInput[n] : 0.0f;
-    const double control = (lfoValue * 0.25 * (k.vcfLfo * k.vcfLfo) + cutoffEnv * 0.8 * k.vcfEnv +
-                             drive * k.audioCutoffMod * 2.5 + (cutoffIn - 0.14) + pressure) *
-                            k.keyCutoff;
+}
 
-    // 15. Cutoff smoother, then the filter's coefficient.
-    float cutoff = (float)cutoffSmooth.Process(control, 0.5);
-    cutoff = cutoff < 0.001f ? 0.001f : (cutoff > 1.0f ? 1.0f : cutoff);
-    cutoff = cutoff * cutoff * cutoff * cutoff;
-    vcf.cutoff = (float)(cutoff * k.ratio);
+void AlphaJunoVoice::cutoffStage(const BlockConstants& k, int start, int count) {
+    for (int n = 0; n < count; ++n) {
+        float x = chunk.mix[n];
+        switch (k.hpf) {
+        case 0: x = x + 4.0f * bassFilter.process2(x); break;
+        case 2:
+        case 3: x = (float)(x - highPass.Process(x, k.highPassCoefficient)); break;
+        default: break;
+        }
+        // Pre-filter DC blocker and drive.
+        const double drive =
+            (1.0 + k.vcaLevel) * (float)(x - preFilterBlocker.Process(x, k.dcCoefficient));
+        chunk.drive[n] = drive;
 
-    // 16. Filter.
-    const double y = vcf.processJuno(drive);
+        const double envValue = chunk.env[n];
+        const double lfoValue = chunk.lfo[n];
+        double cutoffEnv = 0.0;
+        switch (k.vcfEnvMode) {
+        case 0: cutoffEnv = envValue; break;
+        case 1: cutoffEnv = -envValue; break;
+        case 2: cutoffEnv = envValue * velocity; break;
+        case 3: cutoffEnv = velocity; break;
+        default: break;
+        }
+        const double pressure = k.aftertouchOn ? k.vcfAfterDepth * aftertouch * 0.25
+                                               : 0.25 * k.vcfAfterDepth * modWheel * lfoValue;
+        const double cutoffIn = cutoffInput ? cutoffInput[start + n] : 0.0f;
+        const double control =
+            (lfoValue * 0.25 * (k.vcfLfo * k.vcfLfo) + cutoffEnv * 0.8 * k.vcfEnv +
+             drive * k.audioCutoffMod * 2.5 + (cutoffIn - 0.14) + pressure) *
+            k.keyCutoff;
 
-    // 17, 18. VCA.
-    double source = 0.0;
-    switch (k.vcaEnv) {
-    case 0: source = envValue; break;
-    case 1: source = gate; break;
-    case 2: source = envValue * velocity; break;
-    case 3: source = gate * velocity; break;
-    default: break;
+        // Cutoff smoother, then the filter's coefficient.
+        float cutoff = (float)cutoffSmooth.Process(control, 0.5);
+        cutoff = cutoff < 0.001f ? 0.001f : (cutoff > 1.0f ? 1.0f : cutoff);
+        cutoff = cutoff * cutoff * cutoff * cutoff;
+        chunk.cutoff[n] = (float)(cutoff * k.ratio);
     }
-    source = source < 0.0 ? 0.0 : (source > 1.0 ? 1.0 : source);
-    double gain;
-    if (k.aftertouchOn) {
-        gain = source + aftertouch * 0.5 * k.vcaAfterDepth;
-    } else {
-        const double m = k.vcaAfterDepth * modWheel * lfoValue;
-        gain = (source + m * 0.5) * (m + 1.0);
+}
+
+void AlphaJunoVoice::filterStage(float* left, float* right, int count) {
+    for (int n = 0; n < count; ++n) {
+        vcf.cutoff = chunk.cutoff[n];
+        const double y = vcf.processJuno((float)chunk.drive[n]);
+        const float o = (float)(y * chunk.vca[n]);
+        const double out = (float)(o - outputBlocker.Process(o, 0.0005)) * 0.2;
+        left[n] += out;
+        right[n] += out;
     }
-    double vca = vcaSmooth.Process(gain, 0.01);
-    if (vca < 0.0001 && gate == 0.0 &&
-        (env.envState == JunoEnvelope::kSustain || env.envState == JunoEnvelope::kRelease))
-        sounding = false;
-    vca = vca < 0.0 ? 0.0 : (vca > 2.0 ? 2.0 : vca);
-
-    // 19. Envelope and PWM-LFO advance.
-    env.Step(k.l1, k.l2, k.l3, antiDenormal);
-    pwmLfo.Advance();
-
-    // 20. Output with its DC blocker.
-    const float o = (float)(y * vca);
-    const double out = (float)(o - outputBlocker.Process(o, 0.0005)) * 0.2;
-
-    // 21.
-    antiDenormal = -antiDenormal;
-    return out;
 }

@@ -25,12 +25,13 @@ struct JunoOscillator {
     double phase = 0.0;
     double increment = 0.0;
     int period = 0;
-    // New period and phase for the current increment; the phase wraps into 0..1.
-    void Advance() {
-        const double samples = 1.0 / increment;
-        period = samples < 1e9 ? (int)samples : 1000000000;  // beyond every map
-        phase += increment;
-        phase -= std::floor(phase);
+    // Sets the increment and its period from 1 / increment (the caller passes
+    // the reciprocal, scaled exactly by a power of two), then steps the phase.
+    void Step(double inc, double reciprocal) {
+        increment = inc;
+        period = reciprocal < 1e9 ? (int)reciprocal : 1000000000;  // beyond every map
+        phase += inc;
+        if (phase >= 1.0) phase -= 1.0;  // increments are at most 0.5
     }
 };
 
@@ -95,13 +96,14 @@ public:
 private:
     struct BlockConstants;
     void prepareBlock(BlockConstants& k);
-    double renderSample(const BlockConstants& k, int n);
     void advanceOscillators(double increment);
     double sawSource(int mode, double p, int tA, int tB);
     double pulseSource(int mode, double p, int tA) const;
     double subSource(int mode, int tC) const;
-    float nextNoise();
-    int junoTable(double increment) const;
+    double sawDifference(const JunoOscillator& osc, double offset) const;
+    uint32_t nextNoiseSeed();
+    static float noiseValue(uint32_t seed);
+    int junoTable(double increment, double rate) const;
 
     struct PwmSmoother {
         float value = 0.0f;
@@ -110,6 +112,27 @@ private:
     uint32_t noiseSeed = 132151223u;
     OnePole saw3Blocker, highPass, preFilterBlocker, cutoffSmooth, outputBlocker;
     double antiDenormal = 1e-14;
+
+    // Per-sample values handed from one stage to the next.
+    enum { kChunk = 64 };
+    struct ChunkBuffers {
+        double pitch[kChunk];   // octaves
+        double freq[kChunk];    // glided base frequency
+        double width[kChunk];   // pulse width P
+        double lfo[kChunk];     // faded main LFO
+        double env[kChunk];     // envelope level before its step
+        double vca[kChunk];     // clamped VCA gain
+        float mix[kChunk];      // source mix
+        double drive[kChunk];   // filter input
+        float cutoff[kChunk];   // filter cutoff coefficient
+    };
+    ChunkBuffers chunk;
+
+    // The stages of one chunk, in signal order.
+    void controlStage(const BlockConstants& k, int count);
+    void oscillatorStage(const BlockConstants& k, int count);
+    void cutoffStage(const BlockConstants& k, int start, int count);
+    void filterStage(float* left, float* right, int count);
 
     Wavetable mgsaw, mgsqu, junosaw1, junosaw4, junosaw5, junopulse;
     const uint8_t* junosaw1Map = nullptr;

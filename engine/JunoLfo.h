@@ -27,9 +27,11 @@ public:
         return value;
     }
     double Value() const { return JunoTriangle(phase); }
+    // phase = frac(phase + increment); the common case needs one subtraction.
     void Advance() {
         phase += increment;
-        phase -= std::floor(phase);
+        if (phase >= 1.0) phase -= 1.0;
+        if (phase >= 1.0 || phase < 0.0) phase -= std::floor(phase);
     }
 
     double phase = 0.0;

@@ -11,22 +11,35 @@ public:
               const float* data)
         : map(map), mapSize(mapSize), length(length), index(index), data(data) {}
 
-    // Linear-interpolated read of the table map[i] (i clamped to the map) at phase x.
-    float FetchMapped(int i, float x) const {
-        float f = x - floorFast(x);
+    // One table of the set: its first sample and its length.
+    struct Table {
+        const float* samples;
+        int length;
+    };
+
+    // The table map[i] selects, i clamped to the map.
+    Table Select(int i) const {
         if (i < 0) i = 0;
         if (i > mapSize - 1) i = mapSize - 1;
         const int t = map[i];
-        const int n = length[t];
+        return {data + index[t], length[t]};
+    }
+
+    // Linear-interpolated read of one table at phase x.
+    static float Read(const Table& table, float x) {
+        const float f = x - floorFast(x);
+        const int n = table.length;
         const float pos = f * (float)n;
         int j = (int)pos;
         const float w = pos - (float)j;
-        const float* table = data + index[t];
         int k = j + 1;
         if (k >= n) k -= n;
         if (j >= n) j -= n;  // f rounded up to 1.0
-        return (1.0f - w) * table[j] + w * table[k];
+        return (1.0f - w) * table.samples[j] + w * table.samples[k];
     }
+
+    // Linear-interpolated read of the table map[i] (i clamped to the map) at phase x.
+    float FetchMapped(int i, float x) const { return Read(Select(i), x); }
 
     // Linear-interpolated read of table t, holding n samples, at phase x.
     float FetchFixed(int t, float x, int n) const {

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "JunoEnvelope.h"
+#include "JunoLfo.h"
+
+namespace {
+
+// Steps an envelope until it leaves the given state; returns the step count.
+int stepsWhileIn(JunoEnvelope& env, int state, float l1, float l2, float l3, int limit) {
+    int steps = 0;
+    double a = 1e-14;
+    while (env.envState == state && steps < limit) {
+        env.Step(l1, l2, l3, a);
+        a = -a;
+        ++steps;
+    }
+    return steps;
+}
+
+}  // namespace
+
+TEST(EnvelopeTimeTable, Breakpoints) {
+    const int index[] = {16, 32, 50, 64, 80, 90, 100, 110, 127};
+    const int samples[] = {664, 1740, 6231, 16305, 49344, 99746, 195765, 391296, 1469661};
+    EXPECT_EQ(JunoEnvTime(0), 0.0);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ((int)std::lround(JunoEnvTime(index[i]) * 44100.0), samples[i]) << index[i];
+    EXPECT_DOUBLE_EQ(JunoEnvTime(127), 33.32564626);
+    EXPECT_DOUBLE_EQ(JunoEnvTime(64), 0.36972789);
+}
+
+TEST(EnvelopeTimeTable, InterpolatedToEightDecimals) {
+    EXPECT_DOUBLE_EQ(JunoEnvTime(1), 0.00094104);
+    EXPECT_DOUBLE_EQ(JunoEnvTime(8), 0.00752835);  // 0.007528345 rounds up
+    // Index 120 lies 10/17 of the way from 110 to 127.
+    const double between = 8.87292517 + (33.32564626 - 8.87292517) * 10.0 / 17.0;
+    EXPECT_DOUBLE_EQ(JunoEnvTime(120), std::round(between * 1e8) / 1e8);
+    for (int i = 1; i < 127; ++i) EXPECT_LT(JunoEnvTime(i), JunoEnvTime(i + 1)) << i;
+}
+
+TEST(EnvelopeTimeTable, IndexAndRate) {
+    EXPECT_EQ(JunoEnvIndex(0.0), 1);
+    EXPECT_EQ(JunoEnvIndex(0.5), 63);
+    EXPECT_EQ(JunoEnvIndex(1.0), 127);
+    EXPECT_EQ(JunoEnvIndex(2.0), 127);
+    EXPECT_EQ(JunoEnvIndex(-1.0), 1);
+    EXPECT_FLOAT_EQ(parameterToEnvTimeTC(0.0, 44100.0), (float)(1.0 / (44100.0 * 0.00094104 + 1.0)));
+}
+
+TEST(EnvelopeRates, SegmentIndices) {
+    JunoEnvelope env;
+    env.SetRates(0.0f, 0.0f, 1.0f, 0.5f, 1.0, 44100.0);
+    // T1 = 0 still uses index 1; T2 falling starts at index trunc(0.1889 * 127) = 23.
+    EXPECT_EQ(env.attackRate, (double)(float)(1.0 / (44100.0 * JunoEnvTime(1) + 1.0)));
+    EXPECT_EQ(env.decayFallRate, (double)(float)(1.0 / (44100.0 * JunoEnvTime(23) + 1.0)));
+    EXPECT_EQ(env.decayRiseRate, (double)(float)(1.0 / (44100.0 * JunoEnvTime(1) + 1.0)));
+    EXPECT_EQ(env.sustainRate, (double)(float)(1.0 / (44100.0 * JunoEnvTime(127) + 1.0)));
+    EXPECT_EQ(env.releaseRate, (double)(float)(1.0 / (44100.0 * JunoEnvTime(63) + 1.0)));
+}
+
+TEST(EnvelopeRates, KeyFollowScalesEveryRate) {
+    JunoEnvelope plain, keyed;
+    plain.SetRates(0.3f, 0.4f, 0.5f, 0.6f, 1.0, 44100.0);
+    const double k = std::exp2((1.0 / 14.0) * 1.5 * 12.0);  // key follow 1, 12 above note 60
+    keyed.SetRates(0.3f, 0.4f, 0.5f, 0.6f, k, 44100.0);
+    EXPECT_DOUBLE_EQ(keyed.attackRate, plain.attackRate * k);
+    EXPECT_DOUBLE_EQ(keyed.decayFallRate, plain.decayFallRate * k);
+    EXPECT_DOUBLE_EQ(keyed.sustainRate, plain.sustainRate * k);
+    EXPECT_DOUBLE_EQ(keyed.releaseRate, plain.releaseRate * k);
+    EXPECT_NEAR(k, 2.438, 0.001);
+}
+
+TEST(EnvelopeSegments, AttackTimingInSamples) {
+    for (double rate : {44100.0, 96000.0}) {
+        for (float t1 : {0.0f, 0.2f, 0.5f}) {
+            JunoEnvelope env;
+            env.SetRates(t1, 0.5f, 0.5f, 0.5f, 1.0, rate);
+            env.Begin();
+            env.Step(1.0f, 0.5f, 0.5f, 1e-14);  // start -> attack
+            const int steps = stepsWhileIn(env, JunoEnvelope::kAttack, 1.0f, 0.5f, 0.5f, 10000000);
+            // A linear ramp of attackRate per sample up to 1.25 x L1; the level is
+            // held in single precision, so long ramps drift by a few samples.
+            const double seconds =
+                JunoEnvTime(std::max(1, (int)((float)(t1 * 0.99 + 0.01) * 127.0f)));
+            const double expected = 1.25 * (rate * seconds + 1.0);
+            EXPECT_NEAR(steps, expected, 1.0 + 2e-4 * expected) << rate << " " << t1;
+            EXPECT_EQ(env.envLevel, 1.25f);
+        }
+    }
+}
+
+TEST(EnvelopeSegments, AttackOvershootsThenFallsToL2) {
+    JunoEnvelope env;
+    env.SetRates(0.1f, 0.2f, 0.5f, 0.5f, 1.0, 44100.0);
+    env.Begin();
+    EXPECT_EQ(stepsWhileIn(env, JunoEnvelope::kStart, 0.8f, 0.3f, 0.5f, 10), 1);
+    stepsWhileIn(env, JunoEnvelope::kAttack, 0.8f, 0.3f, 0.5f, 1000000);
+    EXPECT_EQ(env.envState, JunoEnvelope::kAttackDone);
+    EXPECT_EQ(env.envLevel, (float)(0.8f * 1.25));
+    env.Step(0.8f, 0.3f, 0.5f, 1e-14);
+    EXPECT_EQ(env.envState, JunoEnvelope::kDecay);
+    const int fall = stepsWhileIn(env, JunoEnvelope::kDecay, 0.8f, 0.3f, 0.5f, 10000000);
+    EXPECT_EQ(env.envLevel, 0.3f);
+    EXPECT_NEAR(fall, (1.0 - 0.3) / env.decayFallRate, 2.0);
+}
+
+TEST(EnvelopeSegments, T2ComparesL2WithL1NotTheOvershoot) {
+    // L1 < L2 < 1.25 x L1: the rising branch is taken from the overshot level,
+    // which is already above L2, so the level drops to L2 on the first T2 step.
+    JunoEnvelope env;
+    env.SetRates(0.0f, 0.9f, 0.5f, 0.5f, 1.0, 44100.0);
+    env.Begin();
+    stepsWhileIn(env, JunoEnvelope::kStart, 0.6f, 0.7f, 0.5f, 10);
+    stepsWhileIn(env, JunoEnvelope::kAttack, 0.6f, 0.7f, 0.5f, 100000);
+    env.Step(0.6f, 0.7f, 0.5f, 1e-14);  // attack done -> T2
+    EXPECT_FLOAT_EQ(env.envLevel, 0.75f);
+    env.Step(0.6f, 0.7f, 0.5f, 1e-14);
+    EXPECT_EQ(env.envState, JunoEnvelope::kSustain);
+    EXPECT_EQ(env.envLevel, 0.7f);
+}
+
+TEST(EnvelopeSegments, ZeroL1EndsAttackAtOnce) {
+    JunoEnvelope env;
+    env.SetRates(0.5f, 0.5f, 0.5f, 0.5f, 1.0, 44100.0);
+    env.Begin();
+    env.Step(0.0f, 0.5f, 0.5f, 1e-14);
+    env.Step(0.0f, 0.5f, 0.5f, 1e-14);
+    EXPECT_EQ(env.envState, JunoEnvelope::kAttackDone);
+    EXPECT_EQ(env.envLevel, 0.0f);
+}
+
+TEST(EnvelopeSegments, AttackStartsFromTheCurrentLevel) {
+    JunoEnvelope env;
+    env.SetRates(0.5f, 0.5f, 0.5f, 0.5f, 1.0, 44100.0);
+    env.envLevel = 0.4f;
+    env.envState = JunoEnvelope::kRelease;
+    env.Begin();
+    env.Step(1.0f, 0.5f, 0.5f, 1e-14);
+    env.Step(1.0f, 0.5f, 0.5f, 1e-14);
+    EXPECT_FLOAT_EQ(env.envLevel, (float)(0.4f + env.attackRate));
+}
+
+TEST(EnvelopeSegments, SustainApproachesL3) {
+    JunoEnvelope env;
+    env.SetRates(0.5f, 0.5f, 0.0f, 0.5f, 1.0, 44100.0);
+    env.envState = JunoEnvelope::kSustain;
+    env.envLevel = 1.0f;
+    for (int i = 0; i < 20000; ++i) env.Step(1.0f, 1.0f, 0.25f, i % 2 ? -1e-14 : 1e-14);
+    EXPECT_EQ(env.envState, JunoEnvelope::kSustain);
+    EXPECT_NEAR(env.envLevel, 0.25f, 1e-4);
+}
+
+TEST(EnvelopeSegments, ReleaseReachesExactZeroWithoutDenormals) {
+    for (double rate : {44100.0, 192000.0}) {
+        JunoEnvelope env;
+        env.SetRates(0.5f, 0.5f, 0.5f, 0.0f, 1.0, rate);
+        env.envState = JunoEnvelope::kRelease;
+        env.envLevel = 1.0f;
+        double a = 1e-14;
+        int steps = 0;
+        while (env.envLevel != 0.0f && steps < 10000000) {
+            env.Step(1.0f, 1.0f, 1.0f, a);
+            ASSERT_NE(std::fpclassify(env.envLevel), FP_SUBNORMAL);
+            a = -a;
+            ++steps;
+        }
+        EXPECT_EQ(env.envLevel, 0.0f) << rate;
+        for (int i = 0; i < 1000; ++i, a = -a) env.Step(1.0f, 1.0f, 1.0f, a);
+        EXPECT_EQ(env.envLevel, 0.0f);
+    }
+}
+
+TEST(Lfo, TriangleShape) {
+    EXPECT_DOUBLE_EQ(JunoTriangle(0.0), 0.0);
+    EXPECT_DOUBLE_EQ(JunoTriangle(0.125), 0.5);
+    EXPECT_DOUBLE_EQ(JunoTriangle(0.25), 1.0);
+    EXPECT_DOUBLE_EQ(JunoTriangle(0.5), 0.0);
+    EXPECT_DOUBLE_EQ(JunoTriangle(0.75), -1.0);
+    EXPECT_DOUBLE_EQ(JunoTriangle(0.875), -0.5);
+    EXPECT_NEAR(JunoTriangle(0.9999999), 0.0, 1e-6);
+}
+
+TEST(Lfo, Rates) {
+    JunoLfo lfo;
+    lfo.SetMainRates(0.0f, 0.0f, 44100.0);
+    EXPECT_NEAR(lfo.increment * 44100.0, 0.01675, 1e-5);
+    lfo.SetMainRates(1.0f, 0.0f, 44100.0);
+    EXPECT_NEAR(lfo.increment * 44100.0, 60.329, 1e-3);
+    lfo.SetPwmRate(0.0f, 48000.0);
+    EXPECT_NEAR(lfo.increment * 48000.0, 0.0524, 1e-9);
+    lfo.SetPwmRate(1.0f, 48000.0);
+    EXPECT_NEAR(lfo.increment * 48000.0, 19.41, 1e-9);
+}
+
+TEST(Lfo, DelayFadesInFromZero) {
+    JunoLfo lfo;
+    lfo.SetMainRates(0.5f, 0.0f, 44100.0);  // delay 0 still fades over index 1
+    const double d = (float)(1.0 / (44100.0 * JunoEnvTime(1) + 1.0));
+    EXPECT_EQ(lfo.delayRate, d);
+    lfo.phase = 0.25;
+    lfo.delayLevel = 0.0;
+    EXPECT_EQ(lfo.NextFaded(), 0.0);  // value before the fade advances
+    int steps = 1;
+    while (lfo.delayLevel < 1.0 && steps < 1000) {
+        lfo.NextFaded();
+        ++steps;
+    }
+    EXPECT_EQ(steps, (int)std::ceil(1.0 / d));
+    EXPECT_EQ(lfo.delayLevel, 1.0);
+}
+
+TEST(Lfo, PhaseWrapsAndValueIsTakenBeforeAdvance) {
+    JunoLfo lfo;
+    lfo.increment = 0.3;
+    lfo.delayLevel = 1.0;
+    lfo.phase = 0.8;
+    EXPECT_DOUBLE_EQ(lfo.NextFaded(), JunoTriangle(0.8));
+    EXPECT_NEAR(lfo.phase, 0.1, 1e-12);
+}

@@ -1,0 +1,360 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "AlphaJunoVoice.h"
+
+namespace {
+
+// A voice with its own cutoff buffer and output channels.
+struct VoiceRig {
+    std::unique_ptr<AlphaJunoVoice> voice = std::make_unique<AlphaJunoVoice>();
+    std::vector<float> cutoff = std::vector<float>(4096, 0.5f);
+    std::vector<float> left = std::vector<float>(4096), right = std::vector<float>(4096);
+
+    VoiceRig() { voice->cutoffInput = cutoff.data(); }
+    AlphaJunoVoice& operator*() { return *voice; }
+    AlphaJunoVoice* operator->() { return voice.get(); }
+
+    // Renders count samples (at most 4096) into cleared channels.
+    void render(int count) {
+        std::fill(left.begin(), left.end(), 0.0f);
+        std::fill(right.begin(), right.end(), 0.0f);
+        float* out[2] = {left.data(), right.data()};
+        voice->blockProcess(out, count);
+    }
+};
+
+// Every source at its maximum and modulation on every route.
+void heavyPatch(AlphaJunoVoice& v, int filterType, int hpf) {
+    float* p = v.params;
+    p[1] = 1;  p[2] = 1;  p[3] = 0;  p[4] = 1;  p[5] = 12;
+    p[6] = 3;  p[7] = 3;  p[8] = 2;  p[9] = 3;  p[10] = 3;
+    p[11] = 1; p[12] = 1; p[13] = (float)hpf; p[15] = 1; p[16] = 1;
+    p[17] = 0; p[18] = 1; p[19] = 1; p[20] = 1; p[21] = 1;
+    p[22] = 0; p[23] = 1; p[26] = 1; p[28] = 0; p[29] = 1;
+    p[30] = 0.2f; p[31] = 1; p[32] = 0.5f; p[33] = 1; p[34] = 0.3f;
+    p[35] = 1; p[58] = 1; p[59] = (float)filterType;
+}
+
+bool isBadSample(float x) { return !std::isfinite(x) || std::fpclassify(x) == FP_SUBNORMAL; }
+
+}  // namespace
+
+TEST(VoicePitchTable, DividerFrequencies) {
+    EXPECT_EQ((float)AlphaJunoVoice::NoteFrequency(69), 439.995605f);
+    EXPECT_EQ((float)AlphaJunoVoice::NoteFrequency(60), 261.626007f);
+    EXPECT_EQ((float)AlphaJunoVoice::NoteFrequency(127), 12539.18457f);
+    for (int n = 0; n < 128; ++n) {
+        const double ideal = 440.0 * std::pow(2.0, (n - 69) / 12.0);
+        const double cents = 1200.0 * std::log2(AlphaJunoVoice::NoteFrequency(n) / ideal);
+        EXPECT_LT(std::fabs(cents), 1.5) << n;  // the divider's rounding
+    }
+}
+
+TEST(VoicePitchTable, OutOfRangeNotesPlay440) {
+    EXPECT_EQ(AlphaJunoVoice::NoteFrequency(-1), 440.0);
+    EXPECT_EQ(AlphaJunoVoice::NoteFrequency(128), 440.0);
+    VoiceRig v;
+    v->NoteOn(200, 100);
+    EXPECT_EQ(v->freq, 440.0);
+    v->NoteOn(57, 100);
+    EXPECT_EQ(v->freq, (double)(float)AlphaJunoVoice::NoteFrequency(57));  // loaded as float
+    v->SlideTo(-3, 100, false);
+    EXPECT_EQ(v->targetFreq, 440.0);
+}
+
+TEST(VoiceNotes, NoteOnOffAndReset) {
+    VoiceRig v;
+    EXPECT_FALSE(v->sounding);
+    EXPECT_EQ(v->envState(), JunoEnvelope::kIdle);
+    v->NoteOn(64, 127);
+    EXPECT_TRUE(v->sounding);
+    EXPECT_TRUE(v->keyHeld);
+    EXPECT_EQ(v->gate, 1.0);
+    EXPECT_EQ(v->velocity, 1.0);
+    EXPECT_EQ(v->note, 64.0);
+    EXPECT_EQ(v->glideNote, 64.0);
+    EXPECT_EQ(v->envState(), JunoEnvelope::kStart);
+    v.render(100);
+    v->NoteOff(64, 30);
+    EXPECT_FALSE(v->keyHeld);
+    EXPECT_EQ(v->gate, 0.0);
+    EXPECT_EQ(v->envState(), JunoEnvelope::kRelease);
+    v->Reset();
+    EXPECT_FALSE(v->sounding);
+    EXPECT_EQ(v->envState(), JunoEnvelope::kIdle);
+    EXPECT_EQ(v->envLevel(), 0.0f);
+    EXPECT_EQ(v->vcaLevel(), 0.0);
+    EXPECT_EQ(v->lfoPhase(), 0.0);
+}
+
+TEST(VoiceNotes, RetrigDcoRestartsThePhases) {
+    VoiceRig v;
+    v->params[7] = 1;
+    v->NoteOn(60, 100);
+    v.render(37);
+    const double running = v->oscA.phase;
+    ASSERT_GT(running, 0.0);
+    v->NoteOn(62, 100);  // retrigdco off: the phases run on
+    EXPECT_EQ(v->oscA.phase, running);
+
+    v->params[56] = 1;
+    v->NoteOn(64, 100);
+    EXPECT_EQ(v->oscA.phase, 0.0);
+    EXPECT_EQ(v->oscB.phase, 0.0);
+    EXPECT_EQ(v->oscC.phase, 0.0);
+    EXPECT_EQ(v->oscD.phase, 0.0);
+    v.render(1);  // the first sample reads at phase = increment
+    EXPECT_EQ(v->oscA.phase, v->oscA.increment);
+    EXPECT_EQ(v->oscD.phase, v->oscD.increment);
+}
+
+TEST(VoiceNotes, RetrigLfoSetsBothLfosToTheirPeak) {
+    VoiceRig v;
+    v->params[57] = 1;
+    v->setLfoPhase(0.6);
+    v->NoteOn(60, 100);
+    EXPECT_EQ(v->lfoPhase(), 0.25);
+    EXPECT_EQ(v->pwmLfo.phase, 0.25);
+    EXPECT_EQ(v->lfo.delayLevel, 0.0);
+}
+
+TEST(VoiceGlide, PortaTimeZeroJumpsInOneSample) {
+    VoiceRig v;
+    v->NoteOn(48, 100);
+    v.render(10);
+    v->portaTime = 0.0;
+    v->SlideTo(60, 100, false);
+    EXPECT_EQ(v->freq, (double)(float)AlphaJunoVoice::NoteFrequency(48));
+    v.render(1);
+    EXPECT_NEAR(v->freq, v->targetFreq, 1e-12);
+    EXPECT_NEAR(v->glideNote, 60.0, 1e-12);
+}
+
+TEST(VoiceGlide, CoefficientAtFullPortaTime) {
+    for (double rate : {44100.0, 96000.0}) {
+        VoiceRig v;
+        v->sampleRate = rate;
+        v->NoteOn(48, 100);
+        v.render(3);
+        v->portaTime = 127.0;
+        v->SlideTo(72, 100, false);
+        const double from = v->freq, to = v->targetFreq;
+        const double g = 10.0 / (127.0 * 0.0227 * rate + 10.0);
+        v.render(1);
+        EXPECT_NEAR(v->freq, from + (to - from) * g, 1e-12);
+        EXPECT_NEAR(v->glideNote, 48.0 + 24.0 * g, 1e-12);
+        v.render(1);
+        const double second = from + (to - from) * g;
+        EXPECT_NEAR(v->freq, second + (to - second) * g, 1e-12);
+    }
+}
+
+TEST(VoiceGlide, SlideRetriggerRestartsEnvelopeOnlyWhenAsked) {
+    VoiceRig v;
+    v->NoteOn(48, 100);
+    v.render(500);
+    const int state = v->envState();
+    v->SlideTo(50, 90, false);
+    EXPECT_EQ(v->envState(), state);
+    EXPECT_TRUE(v->glideOn);
+    v->NoteOff(50, 0);
+    v->SlideTo(52, 90, true);
+    EXPECT_EQ(v->envState(), JunoEnvelope::kStart);
+    EXPECT_EQ(v->gate, 1.0);
+    EXPECT_DOUBLE_EQ(v->velocity, 90.0 / 127.0);
+    v->NoteOn(52, 90);
+    EXPECT_FALSE(v->glideOn);
+}
+
+TEST(VoicePitch, DcoRangeOctaves) {
+    const double octaves[] = {2.0, 1.0, 0.5, 0.25};
+    for (int range = 0; range < 4; ++range) {
+        VoiceRig v;
+        v->params[0] = (float)range;
+        v->NoteOn(69, 100);
+        v.render(1);
+        EXPECT_DOUBLE_EQ(v->oscA.increment, octaves[range] * v->freq / 44100.0) << range;
+        EXPECT_DOUBLE_EQ(v->oscC.increment, v->oscA.increment / 2.0);
+        EXPECT_DOUBLE_EQ(v->oscD.increment, v->oscA.increment / 4.0);
+    }
+}
+
+TEST(VoicePitch, BendRange) {
+    for (double bend : {0.0, 0.5, 1.0}) {
+        VoiceRig v;
+        v->params[0] = 1;
+        v->params[5] = 12;
+        v->bend = bend;
+        v->NoteOn(60, 100);
+        v.render(1);
+        const double octaves = (bend - 0.5) * 2.0;
+        EXPECT_DOUBLE_EQ(v->oscA.increment, std::exp2(octaves) * v->freq / 44100.0) << bend;
+    }
+    VoiceRig v;  // two semitones
+    v->params[0] = 1;
+    v->params[5] = 2;
+    v->bend = 1.0;
+    v->NoteOn(60, 100);
+    v.render(1);
+    EXPECT_NEAR(v->oscA.increment, std::exp2(2.0 / 12.0) * v->freq / 44100.0, 1e-15);
+}
+
+TEST(VoicePitch, IncrementLimitedAtNyquist) {
+    VoiceRig v;
+    v->params[0] = 0;  // one octave up
+    v->params[5] = 12;
+    v->bend = 1.0;
+    v->NoteOn(127, 100);
+    v.render(1);
+    EXPECT_EQ(v->oscA.increment, 0.5);
+    EXPECT_EQ(v->oscA.period, 2);
+    EXPECT_EQ(v->oscB.increment, 0.5);
+    EXPECT_EQ(v->oscC.increment, 0.25);
+}
+
+TEST(VoiceOutput, BothChannelsIdentical) {
+    VoiceRig v;
+    heavyPatch(*v, 1, 0);
+    v->modWheel = 0.7;
+    v->NoteOn(45, 100);
+    for (int block = 0; block < 20; ++block) {
+        v.render(333);
+        for (int n = 0; n < 333; ++n) ASSERT_EQ(v.left[n], v.right[n]) << n;
+    }
+}
+
+TEST(VoiceOutput, AddsIntoTheChannels) {
+    VoiceRig a, b;
+    for (VoiceRig* v : {&a, &b}) {
+        (*v)->params[7] = 1;
+        (*v)->NoteOn(60, 100);
+    }
+    a.render(64);
+    std::vector<float> left(64, 0.25f), right(64, -0.5f);
+    float* out[2] = {left.data(), right.data()};
+    b->blockProcess(out, 64);
+    for (int n = 0; n < 64; ++n) {
+        EXPECT_EQ(left[n], (float)(0.25 + a.left[n]));
+        EXPECT_EQ(right[n], (float)(-0.5 + a.left[n]));
+    }
+    b->blockProcess(out, 0);  // nothing rendered
+    EXPECT_EQ(left[0], (float)(0.25 + a.left[0]));
+}
+
+TEST(VoiceOutput, FiniteAndBoundedAtTheExtremes) {
+    for (double rate : {22050.0, 44100.0, 96000.0, 192000.0}) {
+        for (int filterType : {0, 1}) {
+            for (int hpf : {0, 3}) {
+                for (int note : {0, 60, 127}) {
+                    VoiceRig v;
+                    heavyPatch(*v, filterType, hpf);
+                    v->sampleRate = rate;
+                    std::fill(v.cutoff.begin(), v.cutoff.end(), 1.0f);
+                    v->modWheel = 1.0;
+                    v->aftertouch = 1.0;
+                    v->bend = 1.0;
+                    v->NoteOn(note, 127);
+                    float peak = 0.0f;
+                    for (int block = 0; block < 40; ++block) {
+                        if (block == 30) v->NoteOff(note, 0);
+                        v.render(1024);
+                        for (int n = 0; n < 1024; ++n) {
+                            ASSERT_TRUE(std::isfinite(v.left[n]));
+                            peak = std::max(peak, std::fabs(v.left[n]));
+                        }
+                    }
+                    EXPECT_LT(peak, 8.0f) << rate << " " << filterType << " " << hpf << " " << note;
+                }
+            }
+        }
+    }
+}
+
+TEST(VoiceRelease, GateModeStopsSoundingAfterTheVcaDecays) {
+    VoiceRig v;
+    v->params[22] = 1;  // VCA follows the gate
+    v->NoteOn(60, 100);
+    v.render(3000);
+    ASSERT_NEAR(v->vcaLevel(), 1.0, 1e-4);
+    v->NoteOff(60, 0);
+    int samples = 0;
+    while (v->sounding && samples < 100000) {
+        v.render(1);
+        ++samples;
+    }
+    // 0.99 per sample from 1.0 to below 0.0001.
+    EXPECT_NEAR(samples, std::ceil(std::log(1e-4) / std::log(0.99)), 2.0);
+}
+
+TEST(VoiceRelease, TailReachesSilenceWithoutDenormals) {
+    for (int filterType : {0, 1}) {
+        VoiceRig v;
+        heavyPatch(*v, filterType, 0);
+        v->params[10] = 0;  // no noise, so the filter rings down
+        v->params[34] = 0.1f;
+        v->NoteOn(40, 100);
+        v.render(4096);
+        v->NoteOff(40, 0);
+        int blocks = 0;
+        while (v->sounding && blocks < 2000) {
+            v.render(512);
+            for (int n = 0; n < 512; ++n) ASSERT_FALSE(isBadSample(v.left[n])) << blocks;
+            ++blocks;
+        }
+        EXPECT_FALSE(v->sounding);
+        // Rendered on regardless (as the engine does with voice 0): the envelope
+        // ends at exactly 0, the voice stays far below hearing and every value
+        // stays a normal number.
+        while (v->envLevel() != 0.0f && blocks < 4000) {
+            v.render(512);
+            for (int n = 0; n < 512; ++n) ASSERT_FALSE(isBadSample(v.left[n])) << blocks;
+            ++blocks;
+        }
+        EXPECT_EQ(v->envLevel(), 0.0f);
+        for (int block = 0; block < 200; ++block) {
+            v.render(512);
+            for (int n = 0; n < 512; ++n) {
+                ASSERT_FALSE(isBadSample(v.left[n]));
+                // The output DC blocker discharges over some 2000-sample time constants.
+                if (block >= 100) {
+                    ASSERT_LT(std::fabs(v.left[n]), 1e-6f) << block;
+                }
+            }
+        }
+        EXPECT_EQ(v->envLevel(), 0.0f);
+        for (double s : v->vcf.state) EXPECT_NE(std::fpclassify(s), FP_SUBNORMAL);
+        EXPECT_NE(std::fpclassify(v->vcaLevel()), FP_SUBNORMAL);
+    }
+}
+
+TEST(VoiceOutput, BlockWithoutSampleRateRendersAt44100) {
+    VoiceRig a, b;
+    for (VoiceRig* v : {&a, &b}) {
+        heavyPatch(**v, 0, 2);
+        (*v)->NoteOn(52, 100);
+    }
+    b->sampleRate = 0.0;
+    a.render(700);
+    b.render(700);
+    for (int n = 0; n < 700; ++n) ASSERT_EQ(a.left[n], b.left[n]) << n;
+    b->sampleRate = 44100.0;
+    b.render(100);
+    EXPECT_TRUE(std::isfinite(b.left[99]));
+}
+
+TEST(VoiceOutput, HighSampleRatesClampTheFrequencyMap) {
+    // At 192 kHz a high note's frequency index passes the map's end; it reads
+    // the top fixed-length table.
+    VoiceRig v;
+    v->params[7] = 4;
+    v->params[0] = 0;
+    v->sampleRate = 192000.0;
+    v->NoteOn(127, 100);
+    v.render(2000);
+    EXPECT_GT(v->oscA.increment * 192000.0, 22050.0);
+    for (int n = 0; n < 2000; ++n) ASSERT_TRUE(std::isfinite(v.left[n]));
+}

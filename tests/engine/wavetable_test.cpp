@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <vector>
+
+#include "Wavetable.h"
+
+namespace {
+
+const double kPi = 3.14159265358979323846;
+
+// Magnitude of every bin 0..n/2 of one table, by a plain DFT.
+std::vector<double> spectrum(const float* data, int n) {
+    std::vector<double> mag(n / 2 + 1);
+    for (int k = 0; k <= n / 2; ++k) {
+        std::complex<double> sum = 0.0;
+        for (int m = 0; m < n; ++m)
+            sum += (double)data[m] * std::polar(1.0, -2.0 * kPi * k * m / n);
+        mag[k] = std::abs(sum) / n;
+    }
+    return mag;
+}
+
+double peak(const float* data, int n) {
+    double p = 0.0;
+    for (int m = 0; m < n; ++m) p = std::max(p, (double)std::fabs(data[m]));
+    return p;
+}
+
+const float* table(const Wavetable& w, int t) { return w.data + w.index[t]; }
+
+// No partial above K, the mean removed, and partial K present (where the
+// naive waveform has one there).
+void expectBandLimited(const Wavetable& w, int t, int K, bool oddOnly) {
+    const int n = w.length[t];
+    const std::vector<double> mag = spectrum(table(w, t), n);
+    const double fundamental = mag[1];
+    ASSERT_GT(fundamental, 0.01) << "table " << t;
+    EXPECT_LT(mag[0], 1e-6 * fundamental + 1e-7) << "table " << t << " mean";
+    for (int k = K + 1; k <= n / 2; ++k)
+        ASSERT_LT(mag[k], 1e-5 * fundamental) << "table " << t << " bin " << k << " above " << K;
+    const int top = (oddOnly && K % 2 == 0) ? K - 1 : K;
+    EXPECT_GT(mag[top], 1e-4 * fundamental) << "table " << t << " bin " << top;
+}
+
+}  // namespace
+
+TEST(WavetableMaps, MgSawMapByPeriod) {
+    const uint8_t* map = WavetableBank::Get().MgSawMap();
+    EXPECT_EQ(map[0], 128);
+    EXPECT_EQ(map[2], 128);
+    EXPECT_EQ(map[3], 128);
+    EXPECT_EQ(map[4], 127);
+    EXPECT_EQ(map[7], 127);
+    EXPECT_EQ(map[8], 126);
+    EXPECT_EQ(map[508], 1);
+    EXPECT_EQ(map[510], 1);
+    EXPECT_EQ(map[511], 0);
+    EXPECT_EQ(map[22049], 0);
+}
+
+TEST(WavetableMaps, JunoSaw1MapByFrequency) {
+    const uint8_t* map = WavetableBank::Get().JunoSaw1Map();
+    for (int f = 0; f <= 7; ++f) EXPECT_EQ(map[f], 0) << f;
+    EXPECT_EQ(map[260], 59);
+    EXPECT_EQ(map[261], 60);
+    EXPECT_EQ(map[438], 68);
+    EXPECT_EQ(map[439], 69);  // A4 is selected one hertz early
+    EXPECT_EQ(map[12542], 126);
+    EXPECT_EQ(map[12543], 127);
+    EXPECT_EQ(map[22049], 127);
+}
+
+TEST(WavetableLayout, LengthsAndOffsets) {
+    const WavetableBank& bank = WavetableBank::Get();
+    const Wavetable saw = bank.MgSaw(), squ = bank.MgSqu(), fixed = bank.JunoSaw4();
+    EXPECT_EQ(saw.length[0], 511);
+    EXPECT_EQ(saw.index[0], 0);
+    EXPECT_EQ(saw.length[1], 512);
+    EXPECT_EQ(saw.index[1], 511);
+    EXPECT_EQ(saw.index[128], 512 * 128 - 1);
+    EXPECT_EQ(squ.length, saw.length);
+    EXPECT_EQ(squ.index, saw.index);
+    EXPECT_EQ(fixed.length[127], 2048);
+    EXPECT_EQ(fixed.index[127], 2048 * 127);
+    EXPECT_EQ(saw.mapSize, 22050);
+    EXPECT_EQ(fixed.mapSize, 22050);
+}
+
+TEST(WavetableBandLimits, PerTableLimits) {
+    EXPECT_EQ(WavetableBank::MgBandLimit(1), 256);
+    EXPECT_EQ(WavetableBank::MgBandLimit(85), 88);
+    EXPECT_EQ(WavetableBank::MgBandLimit(86), 85);
+    EXPECT_EQ(WavetableBank::MgBandLimit(127), 3);
+    EXPECT_EQ(WavetableBank::MgBandLimit(128), 1);
+    EXPECT_EQ(WavetableBank::FixedBandLimit(69), 50);
+    EXPECT_EQ(WavetableBank::FixedBandLimit(100), 8);
+    EXPECT_EQ(WavetableBank::FixedBandLimit(127), 1);
+    EXPECT_EQ(WavetableBank::FixedBandLimit(0), 1024);
+}
+
+TEST(WavetableBandLimits, MgSetsHaveNoPartialAboveK) {
+    const WavetableBank& bank = WavetableBank::Get();
+    for (int t : {0, 1, 2, 40, 85, 86, 100, 126, 127, 128}) {
+        expectBandLimited(bank.MgSaw(), t, WavetableBank::MgBandLimit(t), false);
+        expectBandLimited(bank.MgSqu(), t, WavetableBank::MgBandLimit(t), t != 0);
+    }
+}
+
+TEST(WavetableBandLimits, FixedSetsHaveNoPartialAboveK) {
+    const WavetableBank& bank = WavetableBank::Get();
+    for (int t : {0, 16, 17, 40, 69, 100, 120, 127}) {
+        const int K = WavetableBank::FixedBandLimit(t);
+        expectBandLimited(bank.JunoSaw1(), t, K, false);
+        expectBandLimited(bank.JunoSaw4(), t, K, false);
+        expectBandLimited(bank.JunoSaw5(), t, K, false);
+        // The pulse's top partial may fall on one of its missing harmonics.
+        const std::vector<double> mag = spectrum(table(bank.JunoPulse(), t), 2048);
+        for (int k = K + 1; k <= 1024; ++k) ASSERT_LT(mag[k], 1e-5 * mag[1]) << t << " " << k;
+    }
+}
+
+TEST(WavetableBandLimits, TopTableOfMgSawIsHalfTheFundamental) {
+    // Table 128 keeps only the fundamental, halved: 1 / (2 N sin(pi / N)).
+    const Wavetable saw = WavetableBank::Get().MgSaw();
+    const double expected = 0.5 / (512.0 * std::sin(kPi / 512.0));
+    EXPECT_NEAR(peak(table(saw, 128), 512), expected, 1e-4);
+}
+
+TEST(WavetablePeaks, FixedSetsScaledTo099) {
+    const WavetableBank& bank = WavetableBank::Get();
+    for (const Wavetable& w : {bank.JunoSaw1(), bank.JunoSaw4(), bank.JunoSaw5(), bank.JunoPulse()})
+        for (int t = 0; t < 128; t += 9) EXPECT_NEAR(peak(table(w, t), 2048), 0.99, 1e-6) << t;
+}
+
+TEST(WavetablePeaks, FullBandFixedShapes) {
+    // Table 0 keeps every bin, so its floor shows the shape's full-band scaling.
+    const WavetableBank& bank = WavetableBank::Get();
+    EXPECT_NEAR(table(bank.JunoSaw4(), 0)[64], -0.358, 0.002);
+    EXPECT_NEAR(table(bank.JunoSaw5(), 0)[64], -0.194, 0.002);
+    EXPECT_NEAR(table(bank.JunoPulse(), 0)[64], -0.33, 0.002);
+    EXPECT_NEAR(table(bank.JunoPulse(), 0)[1216], 0.99, 0.03);
+    EXPECT_NEAR(table(bank.JunoSaw1(), 0)[1024], 0.0, 0.002);
+}
+
+TEST(WavetablePeaks, MgSetsUnscaled) {
+    const WavetableBank& bank = WavetableBank::Get();
+    for (const Wavetable& w : {bank.MgSaw(), bank.MgSqu()}) {
+        for (int t = 0; t <= 127; ++t) {
+            const double p = peak(table(w, t), w.length[t]);
+            EXPECT_GT(p, 0.42) << t;
+            EXPECT_LT(p, 0.62) << t;
+        }
+    }
+}
+
+TEST(WavetableFetch, MappedSelectsByPeriodAndClampsIndex) {
+    const Wavetable saw = WavetableBank::Get().MgSaw();
+    const float x = 0.3f;
+    auto direct = [&](int t) {
+        const float pos = x * saw.length[t];
+        const int j = (int)pos;
+        const float w = pos - j;
+        return (1 - w) * table(saw, t)[j] + w * table(saw, t)[j + 1];
+    };
+    EXPECT_FLOAT_EQ(saw.FetchMapped(2, x), direct(128));  // Nyquist: the sine
+    EXPECT_FLOAT_EQ(saw.FetchMapped(10000, x), direct(0));
+    EXPECT_FLOAT_EQ(saw.FetchMapped(-5, x), direct(128));
+    EXPECT_FLOAT_EQ(saw.FetchMapped(1 << 30, x), direct(0));
+}
+
+TEST(WavetableFetch, InterpolationWrapsToTheFirstSample) {
+    const WavetableBank& bank = WavetableBank::Get();
+    const Wavetable saw = bank.MgSaw();
+    const float* t1 = table(saw, 1);
+    // Halfway between the last sample (511) and sample 0.
+    const float x = 511.5f / 512.0f;
+    EXPECT_FLOAT_EQ(saw.FetchMapped(500, x), 0.5f * t1[511] + 0.5f * t1[0]);
+    const float* t0 = table(saw, 0);
+    const float x0 = 510.25f / 511.0f;
+    const float pos = x0 * 511.0f;
+    const float w = pos - 510.0f;
+    EXPECT_FLOAT_EQ(saw.FetchMapped(600, x0), (1 - w) * t0[510] + w * t0[0]);
+
+    const Wavetable pulse = bank.JunoPulse();
+    const float* p5 = table(pulse, 5);
+    EXPECT_FLOAT_EQ(pulse.FetchFixed(5, 2047.5f / 2048.0f, 2048), 0.5f * p5[2047] + 0.5f * p5[0]);
+    // Phases outside 0..1 wrap.
+    EXPECT_FLOAT_EQ(pulse.FetchFixed(5, 1.25f, 2048), p5[512]);
+    EXPECT_FLOAT_EQ(pulse.FetchFixed(5, -0.75f, 2048), p5[512]);
+    EXPECT_FLOAT_EQ(saw.FetchMapped(100, 2.5f), saw.FetchMapped(100, 0.5f));
+}
+
+TEST(WavetableFetch, PhaseRoundingUpToOneReadsSampleZero) {
+    const Wavetable saw1 = WavetableBank::Get().JunoSaw1();
+    const float tiny = -1e-10f;  // x - floor(x) rounds to 1.0 in single precision
+    EXPECT_FLOAT_EQ(saw1.FetchFixed(60, tiny, 2048), table(saw1, 60)[0]);
+    const Wavetable saw = WavetableBank::Get().MgSaw();
+    EXPECT_FLOAT_EQ(saw.FetchMapped(100, tiny), table(saw, saw.map[100])[0]);
+}
