@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,15 +26,30 @@ const std::pair<int, float> kHeavyPatch[] = {
     {24, 1.0f}, {25, 0.5f},
 };
 
-void effectWithHeldKeys(benchmark::State& state, float filterMode) {
+// The built bundle, loaded and started as a host does; null (and the benchmark skipped)
+// when it cannot be loaded.
+std::unique_ptr<HostedPlugin> startHalvorax(benchmark::State& state) {
     setenv("XDG_DATA_HOME", "/tmp/halvorax-bench-data", 1);
     std::string error;
     auto plugin = HostedPlugin::load(HALVORAX_BUNDLE_PATH, error);
     if (!plugin) {
         state.SkipWithError(error.c_str());
-        return;
+        return nullptr;
     }
     plugin->start(kRate, kBlock);
+    return plugin;
+}
+
+void reportCpuPerAudioSecond(benchmark::State& state) {
+    // CPU seconds per audio second: the rate of audio seconds per CPU second, inverted.
+    state.counters["cpu_per_audio_s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * kBlock / kRate,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void effectWithHeldKeys(benchmark::State& state, float filterMode) {
+    auto plugin = startHalvorax(state);
+    if (!plugin) return;
     for (auto [index, value] : kHeavyPatch) plugin->setParameter(index, value);
     plugin->setParameter(59, filterMode);
     const int voices = static_cast<int>(state.range(0));
@@ -49,10 +65,7 @@ void effectWithHeldKeys(benchmark::State& state, float filterMode) {
         plugin->process(outputs, kBlock);
         benchmark::DoNotOptimize(left.data());
     }
-    // CPU seconds per audio second: the rate of audio seconds per CPU second, inverted.
-    state.counters["cpu_per_audio_s"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kBlock / kRate,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    reportCpuPerAudioSecond(state);
 }
 
 void BM_EffectFilterType0(benchmark::State& state) { effectWithHeldKeys(state, 0.0f); }
@@ -60,14 +73,8 @@ void BM_EffectFilterType1(benchmark::State& state) { effectWithHeldKeys(state, 1
 
 // An instance past the silence cut-off.
 void BM_EffectSilent(benchmark::State& state) {
-    setenv("XDG_DATA_HOME", "/tmp/halvorax-bench-data", 1);
-    std::string error;
-    auto plugin = HostedPlugin::load(HALVORAX_BUNDLE_PATH, error);
-    if (!plugin) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    plugin->start(kRate, kBlock);
+    auto plugin = startHalvorax(state);
+    if (!plugin) return;
     std::vector<float> left(kBlock), right(kBlock);
     float* outputs[2] = {left.data(), right.data()};
     for (int b = 0; b < 3 * 44100 / kBlock; ++b) plugin->process(outputs, kBlock);
@@ -75,9 +82,7 @@ void BM_EffectSilent(benchmark::State& state) {
         plugin->process(outputs, kBlock);
         benchmark::DoNotOptimize(left.data());
     }
-    state.counters["cpu_per_audio_s"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kBlock / kRate,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    reportCpuPerAudioSecond(state);
 }
 
 }  // namespace
