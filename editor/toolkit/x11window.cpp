@@ -94,7 +94,7 @@ std::unique_ptr<X11FrameWindow> X11FrameWindow::create(Window parent, const CRec
                             CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
   w->surface = cairo_xlib_surface_create(display, w->window, w->visual, width, height);
   XMapWindow(display, w->window);
-  XFlush(display);
+  XSync(display, False);  // mapped before open returns, so the host sees it at once
   return w;
 }
 
@@ -213,7 +213,7 @@ void X11FrameWindow::openPopup(const CPoint& framePoint, int width, int height) 
   XMapRaised(display, popup);
   XGrabPointer(display, popup, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
-  XFlush(display);
+  XSync(display, False);
 }
 
 void X11FrameWindow::closePopup() {
@@ -223,7 +223,7 @@ void X11FrameWindow::closePopup() {
   popupSurface = nullptr;
   XDestroyWindow(display, popup);
   popup = 0;
-  XFlush(display);
+  XSync(display, False);  // the pointer is free again before the next event is read
 }
 
 void X11FrameWindow::drawPopup(CFrame& frame) {
