@@ -93,6 +93,10 @@ void CFrame::paint(const std::vector<CRect>& rects) {
 }
 
 void CFrame::redrawDirty() {
+  if (CView::isDirty()) {  // a dirty frame redraws completely
+    CView::setDirty(false);
+    invalid();
+  }
   invalidateDirtyViews();
   std::vector<CRect> rects;
   rects.swap(invalidRects);

@@ -93,6 +93,11 @@ std::unique_ptr<X11FrameWindow> X11FrameWindow::create(Window parent, const CRec
                             width, height, 0, w->depth, InputOutput, w->visual,
                             CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
   w->surface = cairo_xlib_surface_create(display, w->window, w->visual, width, height);
+  // XEmbed information (version 0, mapped) for embedders that look for it.
+  Atom xembedInfo = XInternAtom(display, "_XEMBED_INFO", False);
+  long info[2] = {0, 1};
+  XChangeProperty(display, w->window, xembedInfo, xembedInfo, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(info), 2);
   XMapWindow(display, w->window);
   XSync(display, False);  // mapped before open returns, so the host sees it at once
   return w;

@@ -71,6 +71,14 @@ TEST(FrameRedraw, OnlyDirtyViewsAreRedrawnAndAQuietIdleDrawsNothing) {
   frame->idle();
   EXPECT_EQ(label->draws, 2);
   EXPECT_EQ(a->draws, 1);
+
+  frame->setDirty(true);  // the editor's full redraw: every view once
+  frame->idle();
+  EXPECT_EQ(a->draws, 2);
+  EXPECT_EQ(b->draws, 3);
+  EXPECT_EQ(label->draws, 3);
+  frame->idle();
+  EXPECT_EQ(a->draws, 2);
   EXPECT_TRUE(rec.changes.empty());
   frame->forget();
 }

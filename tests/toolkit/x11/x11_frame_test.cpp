@@ -8,6 +8,7 @@
 
 // Xlib's macros (None, Bool, ...) must come after GoogleTest's headers.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <dirent.h>
 #include <unistd.h>
@@ -196,6 +197,13 @@ TEST_F(X11FrameTest, RealPointerEventsDragASliderAndClickAButton) {
   editor.idle();
   editor.idle();
   EXPECT_EQ(editor.getFrame()->getPaintCount(), paints);
+
+  // The window shows what the frame drew: the lit half of the button strip (grey 2).
+  XImage* shot = XGetImage(display, editor.getFrame()->getSystemWindow(), 160, 45, 1, 1, AllPlanes, ZPixmap);
+  ASSERT_NE(shot, nullptr);
+  EXPECT_EQ((XGetPixel(shot, 0, 0) >> 16) & 0xff, 2u);
+  EXPECT_EQ(toolkit_test::redAt(editor.getFrame()->getBackBuffer(), 160, 45), 2);
+  XDestroyImage(shot);
 }
 
 TEST_F(X11FrameTest, PopupMenuOpensInItsOwnWindowAndReportsTheChoice) {
