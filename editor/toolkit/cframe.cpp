@@ -16,6 +16,7 @@ CFrame::CFrame(const CRect& rect, void* systemWindow, VSTGUIEditorInterface* edi
 }
 
 CFrame::~CFrame() {
+  endGesture();
   if (popupMenu) closePopup(popupMenu);
   removeAll(true);
   window.reset();
@@ -32,6 +33,8 @@ bool CFrame::setSize(CCoord width, CCoord height) {
   invalid();
   return true;
 }
+
+int CFrame::getScreenHeight() const { return window ? window->getScreenHeight() : 0; }
 
 unsigned long CFrame::getSystemWindow() const { return window ? window->getWindow() : 0; }
 
@@ -130,8 +133,13 @@ cairo_surface_t* CFrame::createOffscreenImage() {
   return image;
 }
 
+// One gesture at a time: other buttons pressed during a drag are ignored, and only the
+// release of the button that started it ends it.
 CMouseEventResult CFrame::mouseDown(CPoint where, CButtonState buttons) {
-  return onMouseDown(where, buttons);
+  if (gestureButton) return kMouseEventHandled;
+  CMouseEventResult r = onMouseDown(where, buttons);
+  if (mouseDownView) gestureButton = buttons & kMouseButtonMask;
+  return r;
 }
 
 CMouseEventResult CFrame::mouseMoved(CPoint where, CButtonState buttons) {
@@ -139,7 +147,17 @@ CMouseEventResult CFrame::mouseMoved(CPoint where, CButtonState buttons) {
 }
 
 CMouseEventResult CFrame::mouseUp(CPoint where, CButtonState buttons) {
+  if (gestureButton && !(buttons & gestureButton)) return kMouseEventHandled;
+  gestureButton = 0;
   return onMouseUp(where, buttons);
+}
+
+// Ends a drag that is still going on (the window closes mid-gesture): the control gets its
+// release, so edits are closed for the host and a wheel springs back.
+void CFrame::endGesture() {
+  if (!mouseDownView) return;
+  CPoint where = mouseDownView->getViewSize().getTopLeft();
+  mouseUp(where, gestureButton ? gestureButton : kLButton);
 }
 
 bool CFrame::mouseWheel(CPoint where, float distance, CButtonState buttons) {
@@ -150,10 +168,8 @@ void CFrame::openPopup(COptionMenu* menu) {
   if (popupMenu && popupMenu != menu) popupMenu->popupCancel();
   popupMenu = menu;
   if (window) {
-    CRect r = menu->getViewSize();
     CPoint at = menu->getFrameRect().getTopLeft();
     CRect popupSize = menu->getPopupSize();
-    (void)r;
     window->openPopup(at, static_cast<int>(popupSize.getWidth()),
                       static_cast<int>(popupSize.getHeight()));
   }

@@ -53,6 +53,8 @@ class CFrame : public CViewContainer {
   // The X11 child window, 0 when off-screen.
   unsigned long getSystemWindow() const;
   bool isOnScreen() const { return window != nullptr; }
+  // Height of the screen the window is on; 0 when off-screen.
+  int getScreenHeight() const;
   // The frame's rendered image (valid after a redraw); owned by the frame.
   cairo_surface_t* getBackBuffer() const { return backBuffer; }
   // Draws the whole frame into a new image surface (the caller destroys it).
@@ -65,6 +67,7 @@ class CFrame : public CViewContainer {
   CMouseEventResult mouseMoved(CPoint where, CButtonState buttons);
   CMouseEventResult mouseUp(CPoint where, CButtonState buttons);
   bool mouseWheel(CPoint where, float distance, CButtonState buttons);
+  void endGesture();
 
   // Pop-up menus: the frame shows at most one, in a window of its own when on screen.
   void openPopup(COptionMenu* menu);
@@ -87,6 +90,7 @@ class CFrame : public CViewContainer {
   cairo_surface_t* backBuffer = nullptr;
   COptionMenu* popupMenu = nullptr;
   int64_t paintCount = 0;
+  CButtonState gestureButton = 0;  // the button of the drag in progress
 };
 
 }  // namespace VSTGUI

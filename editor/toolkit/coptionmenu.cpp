@@ -1,6 +1,7 @@
 #include "coptionmenu.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "cdrawcontext.h"
@@ -95,14 +96,7 @@ bool COptionMenu::isCheckEntry(int32_t index) const {
 
 // ---------------------------------------------------------------- pop-up
 
-double COptionMenu::entryTop(int32_t index) const {
-  double y = 3;
-  for (int32_t i = 0; i < index && i < getNbEntries(); ++i)
-    y += items[static_cast<size_t>(i)]->isSeparator() ? kSeparatorHeight : kItemHeight;
-  return y;
-}
-
-CRect COptionMenu::getPopupSize() const {
+COptionMenu::PopupLayout COptionMenu::computeLayout() const {
   // Measure the texts with the font the pop-up draws them in.
   cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
   cairo_t* cr = cairo_create(scratch);
@@ -111,28 +105,51 @@ CRect COptionMenu::getPopupSize() const {
   for (const auto& item : items) {
     cairo_text_extents_t ext;
     cairo_text_extents(cr, item->getTitle(), &ext);
-    width = std::max(width, ext.x_advance + 44);
+    width = std::max(width, std::ceil(ext.x_advance) + 44);
   }
   cairo_destroy(cr);
   cairo_surface_destroy(scratch);
-  return CRect(0, 0, static_cast<int>(width), static_cast<int>(entryTop(getNbEntries()) + 3));
+
+  PopupLayout result;
+  const double margin = 3;
+  const double limit = maxPopupHeight > 0 ? std::max(maxPopupHeight, margin * 2 + kItemHeight) : 1e12;
+  double x = 0, y = margin, bottom = margin;
+  for (const auto& item : items) {
+    double h = item->isSeparator() ? kSeparatorHeight : kItemHeight;
+    if (y + h + margin > limit && y > margin) {  // next column
+      x += width;
+      y = margin;
+    }
+    result.rows.emplace_back(x, y, x + width, y + h);
+    y += h;
+    bottom = std::max(bottom, y);
+  }
+  result.size = CRect(0, 0, x + width, bottom + margin);
+  return result;
 }
 
+const COptionMenu::PopupLayout& COptionMenu::layout() const {
+  if (!popupOpen) cachedLayout = computeLayout();
+  return cachedLayout;
+}
+
+CRect COptionMenu::getPopupSize() const { return layout().size; }
+
 int32_t COptionMenu::popupEntryAt(const CPoint& where) const {
-  CRect all = getPopupSize();
-  if (!all.pointInside(where)) return -1;
+  const PopupLayout& l = layout();
   for (int32_t i = 0; i < getNbEntries(); ++i) {
+    if (!l.rows[static_cast<size_t>(i)].pointInside(where)) continue;
     const CMenuItem& item = *items[static_cast<size_t>(i)];
-    double top = entryTop(i);
-    double bottom = top + (item.isSeparator() ? kSeparatorHeight : kItemHeight);
-    if (where.v >= top && where.v < bottom)
-      return (item.isSeparator() || !item.isEnabled()) ? -1 : i;
+    return (item.isSeparator() || !item.isEnabled()) ? -1 : i;
   }
   return -1;
 }
 
 bool COptionMenu::popup() {
   if (popupOpen || !getFrame() || items.empty()) return false;
+  const int screen = getFrame()->getScreenHeight();
+  if (screen > 0 && (maxPopupHeight <= 0 || maxPopupHeight > screen - 20)) maxPopupHeight = screen - 20;
+  cachedLayout = computeLayout();
   popupOpen = true;
   hover = -1;
   getFrame()->openPopup(this);
@@ -182,39 +199,39 @@ void COptionMenu::popupChoose(int32_t index) {
 }
 
 void COptionMenu::drawPopup(cairo_t* cr) const {
-  CRect all = getPopupSize();
+  const PopupLayout& l = layout();
   CDrawContext context(cr);
-  context.fillRect(all, MakeCColor(38, 40, 44));
+  context.fillRect(l.size, MakeCColor(38, 40, 44));
   cairo_set_source_rgb(cr, 0.45, 0.47, 0.5);
   cairo_set_line_width(cr, 1);
-  cairo_rectangle(cr, 0.5, 0.5, all.getWidth() - 1, all.getHeight() - 1);
+  cairo_rectangle(cr, 0.5, 0.5, l.size.getWidth() - 1, l.size.getHeight() - 1);
   cairo_stroke(cr);
   context.setFont(12.0);
   for (int32_t i = 0; i < getNbEntries(); ++i) {
     const CMenuItem& item = *items[static_cast<size_t>(i)];
-    double top = entryTop(i);
+    const CRect& row = l.rows[static_cast<size_t>(i)];
     if (item.isSeparator()) {
       cairo_set_source_rgb(cr, 0.33, 0.35, 0.38);
-      cairo_move_to(cr, 6, top + kSeparatorHeight / 2 + 0.5);
-      cairo_line_to(cr, all.getWidth() - 6, top + kSeparatorHeight / 2 + 0.5);
+      cairo_move_to(cr, row.left + 6, row.top + kSeparatorHeight / 2 + 0.5);
+      cairo_line_to(cr, row.right - 6, row.top + kSeparatorHeight / 2 + 0.5);
       cairo_stroke(cr);
       continue;
     }
-    CRect row(1, top, all.getWidth() - 1, top + kItemHeight);
-    if (i == hover) context.fillRect(row, MakeCColor(141, 192, 71));
+    CRect inner(row.left + 1, row.top, row.right - 1, row.bottom);
+    if (i == hover) context.fillRect(inner, MakeCColor(141, 192, 71));
     CColor text = i == hover ? MakeCColor(20, 24, 20)
                              : (item.isEnabled() ? MakeCColor(225, 228, 220) : MakeCColor(120, 122, 118));
     if (item.isChecked()) {  // a tick in the left margin
       context.setSourceColor(text);
       cairo_set_line_width(cr, 2);
-      cairo_move_to(cr, 7, top + 10);
-      cairo_line_to(cr, 11, top + 14);
-      cairo_line_to(cr, 17, top + 6);
+      cairo_move_to(cr, row.left + 7, row.top + 10);
+      cairo_line_to(cr, row.left + 11, row.top + 14);
+      cairo_line_to(cr, row.left + 17, row.top + 6);
       cairo_stroke(cr);
       cairo_set_line_width(cr, 1);
     }
-    CRect textRect(row);
-    textRect.left = 24;
+    CRect textRect(inner);
+    textRect.left = row.left + 24;
     context.drawString(item.getTitle(), textRect, kLeftText, text);
   }
 }

@@ -59,7 +59,10 @@ class COptionMenu : public CControl {
   // listener later, from the frame's idle (or from popupMouseUp in tests).
   bool popup();
   bool isPopupOpen() const { return popupOpen; }
+  // Size of the pop-up. Entries that do not fit the maximum height continue in further
+  // columns (a long patch list stays reachable on any screen).
   CRect getPopupSize() const;
+  void setMaxPopupHeight(double height) { maxPopupHeight = height; }
   // Pointer input in pop-up coordinates.
   void popupMouseMoved(const CPoint& where);
   void popupMouseDown(const CPoint& where);
@@ -79,8 +82,17 @@ class COptionMenu : public CControl {
   static constexpr double kItemHeight = 20, kSeparatorHeight = 9, kMinWidth = 140;
 
  private:
-  double entryTop(int32_t index) const;
+  // Rectangles of the entries in pop-up coordinates, and the pop-up's size.
+  struct PopupLayout {
+    std::vector<CRect> rows;
+    CRect size;
+  };
+  PopupLayout computeLayout() const;
+  const PopupLayout& layout() const;
   void setHover(int32_t index);
+
+  mutable PopupLayout cachedLayout;  // valid while the pop-up is open
+  double maxPopupHeight = 0;         // 0: no limit
 
   std::vector<std::unique_ptr<CMenuItem>> items;
   int32_t currentIndex = -1;

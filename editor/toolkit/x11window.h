@@ -22,6 +22,7 @@ class X11FrameWindow {
   ~X11FrameWindow();
 
   Window getWindow() const { return window; }
+  int getScreenHeight() const { return DisplayHeight(display, DefaultScreen(display)); }
   // Delivers every pending event to the frame (or its open pop-up menu).
   void pump(CFrame& frame);
   // Copies the given areas of the back buffer, plus any exposed ones, to the window.

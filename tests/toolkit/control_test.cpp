@@ -106,6 +106,19 @@ TEST_F(ControlTest, VerticalSliderGrabsHandleOrJumpsToThePress) {
   EXPECT_FLOAT_EQ(rec.changes.back().second, 0.5f);
 }
 
+TEST_F(ControlTest, OtherButtonsDuringADragAreIgnored) {
+  CBitmap* handle = bitmapNamed("handle.png");
+  auto* slider = add(new CVerticalSlider(CRect(50, 20, 70, 136), &rec, 3, CPoint(0, 0), 116, handle,
+                                         nullptr, CPoint(0, 0), kBottom));
+  frame->mouseDown(CPoint(60, 131), kLButton);
+  frame->mouseDown(CPoint(60, 131), kRButton);
+  frame->mouseUp(CPoint(60, 131), kRButton);
+  frame->mouseMoved(CPoint(60, 25), kLButton | kRButton);
+  EXPECT_FLOAT_EQ(slider->getValue(), 1.0f);  // still dragging
+  frame->mouseUp(CPoint(60, 25), kLButton);
+  EXPECT_EQ(rec.gestures, (std::vector<std::string>{"begin 3", "end 3"}));
+}
+
 TEST_F(ControlTest, OnOffButtonTogglesOnLeftPressOnly) {
   CBitmap* bitmap = bitmapNamed("button.png");
   auto* button = add(new COnOffButton(CRect(100, 100, 130, 118), &rec, 24, bitmap, 0));

@@ -32,7 +32,9 @@ class CustomControlTest : public ::testing::Test {
     frame->addView(fader);
     frame->idle();  // both drawn once
   }
-  void TearDown() override { frame->forget(); }
+  void TearDown() override {
+    if (frame) frame->forget();
+  }
 
   Recorder rec;
   CFrame* frame = nullptr;
@@ -51,6 +53,16 @@ TEST_F(CustomControlTest, WheelDraggedToTopSpringsBackToRestOnRelease) {
   EXPECT_FLOAT_EQ(rec.changes[1].second, 0.5f);
   EXPECT_EQ(static_cast<int>(rec.changes[1].second * 16383), 8191);  // the plug-in's bend
   EXPECT_EQ(wheel->currentFrame(), 63);  // drawn at its centre again
+  EXPECT_EQ(rec.gestures, (std::vector<std::string>{"begin 44", "end 44"}));
+}
+
+TEST_F(CustomControlTest, ClosingTheWindowMidDragReleasesTheWheel) {
+  frame->mouseDown(CPoint(79, 325), kLButton);
+  frame->mouseMoved(CPoint(79, 200), kLButton);
+  frame->forget();
+  frame = nullptr;
+  ASSERT_EQ(rec.changes.size(), 2u);
+  EXPECT_FLOAT_EQ(rec.changes.back().second, 0.5f);  // no bend left hanging
   EXPECT_EQ(rec.gestures, (std::vector<std::string>{"begin 44", "end 44"}));
 }
 

@@ -239,6 +239,27 @@ TEST_F(MenuTest, PressOutsideClosesWithoutChoice) {
   cairo_surface_destroy(s);
 }
 
+TEST_F(MenuTest, LongListsContinueInColumnsWithinTheHeightLimit) {
+  for (int i = 0; i < 40; ++i) menu->addEntry(("Patch " + std::to_string(i) + ".repatch").c_str());
+  menu->setMaxPopupHeight(300);
+  CRect size = menu->getPopupSize();
+  EXPECT_LE(size.getHeight(), 300);
+  EXPECT_GE(size.getWidth(), 3 * COptionMenu::kMinWidth);  // 46 entries need three columns
+  ASSERT_TRUE(menu->popup());
+  // The last entry sits at the top of a later column; choosing it reports its position.
+  CPoint last;
+  for (CCoord x = 5; x < size.getWidth() && last.h == 0; x += 10)
+    for (CCoord y = 5; y < size.getHeight(); y += 5)
+      if (menu->popupEntryAt(CPoint(x, y)) == 45) {
+        last = CPoint(x, y);
+        break;
+      }
+  ASSERT_GT(last.h, COptionMenu::kMinWidth);
+  menu->popupMouseUp(last);
+  ASSERT_EQ(rec.changes.size(), 1u);
+  EXPECT_FLOAT_EQ(rec.changes[0].second, 45.0f);
+}
+
 TEST(Lifecycle, OpeningAndClosingAFrameHundredTimesLeavesNothingBehind) {
   toolkit_test::resourceDir();
   toolkit_test::writeStrip("strip.png", 10, 10, 128);
