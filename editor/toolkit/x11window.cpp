@@ -12,23 +12,49 @@
 namespace VSTGUI {
 
 namespace {
-bool xErrorSeen = false;
-int trapXError(Display*, XErrorEvent*) {
-  xErrorSeen = true;
-  return 0;
+// X errors on the editor's display are counted instead of ending the process (the default
+// handler exits): a host may pass a stale window id or destroy its window before closing
+// the editor. Errors of other displays go on to the handler installed before. Installed
+// only around the editor's own X calls, which are the only places its display is read.
+Display* trappedDisplay = nullptr;
+XErrorHandler previousHandler = nullptr;
+int trapDepth = 0;
+int errorCount = 0;
+
+int trapXError(Display* display, XErrorEvent* event) {
+  if (display == trappedDisplay) {
+    ++errorCount;
+    return 0;
+  }
+  return previousHandler ? previousHandler(display, event) : 0;
 }
 
-// Runs a request with X errors trapped instead of ending the process (a host may pass a
-// stale window id). The previous handler is restored at once.
+class ErrorScope {
+ public:
+  explicit ErrorScope(Display* display) {
+    if (trapDepth++ > 0) return;
+    trappedDisplay = display;
+    previousHandler = XSetErrorHandler(trapXError);
+  }
+  ~ErrorScope() {
+    if (--trapDepth > 0) return;
+    XSync(trappedDisplay, False);  // errors of this scope arrive before the handler goes
+    XSetErrorHandler(previousHandler);
+    trappedDisplay = nullptr;
+  }
+  ErrorScope(const ErrorScope&) = delete;
+  ErrorScope& operator=(const ErrorScope&) = delete;
+};
+
+// Runs requests and tells whether the server refused any of them.
 template <typename F>
 bool withErrorTrap(Display* display, F&& request) {
+  ErrorScope scope(display);
   XSync(display, False);
-  xErrorSeen = false;
-  auto previous = XSetErrorHandler(trapXError);
+  int before = errorCount;
   request();
   XSync(display, False);
-  XSetErrorHandler(previous);
-  return !xErrorSeen;
+  return errorCount == before;
 }
 
 CButtonState modifiers(unsigned int state) {
@@ -75,6 +101,7 @@ std::unique_ptr<X11FrameWindow> X11FrameWindow::create(Window parent, const CRec
   }
   std::unique_ptr<X11FrameWindow> w(new X11FrameWindow);
   w->display = display;
+  ErrorScope scope(display);
   int screen = DefaultScreen(display);
   w->visual = DefaultVisual(display, screen);
   w->depth = DefaultDepth(display, screen);
@@ -104,22 +131,26 @@ std::unique_ptr<X11FrameWindow> X11FrameWindow::create(Window parent, const CRec
 }
 
 X11FrameWindow::~X11FrameWindow() {
-  closePopup();
-  if (surface) cairo_surface_destroy(surface);
-  if (window) XDestroyWindow(display, window);
-  if (colormap) XFreeColormap(display, colormap);
-  if (display) {
-    XSync(display, False);
-    XCloseDisplay(display);
+  if (!display) return;
+  {
+    ErrorScope scope(display);
+    closePopup();
+    if (surface) cairo_surface_destroy(surface);
+    if (window && !windowGone) XDestroyWindow(display, window);
+    if (colormap) XFreeColormap(display, colormap);
   }
+  XCloseDisplay(display);
 }
 
 void X11FrameWindow::resize(int width, int height) {
+  if (windowGone) return;
+  ErrorScope scope(display);
   XResizeWindow(display, window, width, height);
   cairo_xlib_surface_set_size(surface, width, height);
 }
 
 void X11FrameWindow::pump(CFrame& frame) {
+  ErrorScope scope(display);
   while (XPending(display)) {
     XEvent event;
     XNextEvent(display, &event);
@@ -132,6 +163,9 @@ void X11FrameWindow::pump(CFrame& frame) {
 
 void X11FrameWindow::dispatch(CFrame& frame, XEvent& event) {
   switch (event.type) {
+    case DestroyNotify:
+      if (event.xdestroywindow.window == window) windowGone = true;  // the host's window went first
+      break;
     case Expose:
       exposed.emplace_back(event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
                            event.xexpose.y + event.xexpose.height);
@@ -183,7 +217,8 @@ void X11FrameWindow::dispatchPopup(CFrame& frame, XEvent& event) {
 }
 
 void X11FrameWindow::present(cairo_surface_t* backBuffer, const std::vector<CRect>& rects) {
-  if (rects.empty() && exposed.empty()) return;
+  if (windowGone || (rects.empty() && exposed.empty())) return;
+  ErrorScope scope(display);
   cairo_t* cr = cairo_create(surface);
   cairo_set_source_surface(cr, backBuffer, 0, 0);
   for (const CRect& r : rects) cairo_rectangle(cr, r.left, r.top, r.getWidth(), r.getHeight());
@@ -196,6 +231,8 @@ void X11FrameWindow::present(cairo_surface_t* backBuffer, const std::vector<CRec
 }
 
 void X11FrameWindow::openPopup(const CPoint& framePoint, int width, int height) {
+  if (windowGone) return;
+  ErrorScope scope(display);
   closePopup();
   int rootX = 0, rootY = 0;
   Window child = 0;
@@ -223,6 +260,7 @@ void X11FrameWindow::openPopup(const CPoint& framePoint, int width, int height) 
 
 void X11FrameWindow::closePopup() {
   if (!popup) return;
+  ErrorScope scope(display);
   XUngrabPointer(display, CurrentTime);
   cairo_surface_destroy(popupSurface);
   popupSurface = nullptr;
@@ -234,6 +272,7 @@ void X11FrameWindow::closePopup() {
 void X11FrameWindow::drawPopup(CFrame& frame) {
   COptionMenu* menu = frame.getOpenPopup();
   if (!popup || !menu) return;
+  ErrorScope scope(display);
   cairo_t* cr = cairo_create(popupSurface);
   menu->drawPopup(cr);
   cairo_destroy(cr);

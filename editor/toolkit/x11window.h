@@ -48,6 +48,7 @@ class X11FrameWindow {
   int depth = 0;
   cairo_surface_t* surface = nullptr;
   std::vector<CRect> exposed;
+  bool windowGone = false;  // destroyed with the host's window
   Window popup = 0;
   cairo_surface_t* popupSurface = nullptr;
 };

@@ -235,6 +235,28 @@ TEST_F(X11FrameTest, PopupMenuOpensInItsOwnWindowAndReportsTheChoice) {
   EXPECT_TRUE(editor.changes.empty());
 }
 
+TEST_F(X11FrameTest, HostDestroyingItsWindowFirstDoesNotEndTheProcess) {
+  ASSERT_TRUE(editor.open(parentHandle()));
+  editor.idle();
+  XDestroyWindow(display, parent);
+  XSync(display, False);
+  parent = XCreateSimpleWindow(display, root, 30, 40, 400, 300, 0, 0, 0);  // for TearDown
+  editor.getFrame()->invalid();  // drawing into the vanished window is refused quietly
+  for (int i = 0; i < 5; ++i) {
+    editor.idle();
+    usleep(2000);
+  }
+  editor.close();
+  // A stale window id is refused as well: the frame falls back to drawing off-screen.
+  testing::internal::CaptureStdout();
+  editor.open(reinterpret_cast<void*>(static_cast<uintptr_t>(0x7ffffff)));
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_FALSE(editor.getFrame()->isOnScreen());
+  EXPECT_NE(out.find("parent window"), std::string::npos);
+  editor.idle();
+  editor.close();
+}
+
 TEST_F(X11FrameTest, OpeningAndClosingHundredTimesLeaksNoWindowsFilesOrObjects) {
   // One warm-up round lets Xlib and Cairo set up their process-wide caches.
   editor.open(parentHandle());
