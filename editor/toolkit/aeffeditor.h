@@ -1,0 +1,50 @@
+// The editor side of the VST 2.4 effect base classes: the effect (AudioEffect) owns one
+// AEffEditor and forwards the editor opcodes (get rectangle, open, close, idle, keys,
+// knob mode) to it.
+#pragma once
+
+#include <cstdint>
+
+class AudioEffect;
+
+#ifndef HALVORAX_VST_EDITOR_TYPES
+#define HALVORAX_VST_EDITOR_TYPES
+// The editor rectangle as the host reads it (16-bit fields, this order).
+struct ERect {
+  int16_t top, left, bottom, right;
+};
+// A key forwarded by the host (effEditKeyDown/KeyUp).
+struct VstKeyCode {
+  int32_t character;
+  unsigned char virt;
+  unsigned char modifier;
+};
+#endif
+
+class AEffEditor {
+ public:
+  explicit AEffEditor(AudioEffect* effect = nullptr) : effect(effect) {}
+  virtual ~AEffEditor() = default;
+
+  virtual AudioEffect* getEffect() { return effect; }
+  virtual bool getRect(ERect** rect) {
+    *rect = nullptr;
+    return false;
+  }
+  // ptr: the host's parent window (an X11 window id on Linux).
+  virtual bool open(void* ptr) {
+    systemWindow = ptr;
+    return false;
+  }
+  virtual void close() { systemWindow = nullptr; }
+  virtual bool isOpen() { return systemWindow != nullptr; }
+  virtual void idle() {}
+  virtual bool onKeyDown(VstKeyCode&) { return false; }
+  virtual bool onKeyUp(VstKeyCode&) { return false; }
+  virtual bool onWheel(float) { return false; }
+  virtual bool setKnobMode(int32_t) { return false; }
+
+ protected:
+  AudioEffect* effect;
+  void* systemWindow = nullptr;
+};
