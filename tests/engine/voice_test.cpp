@@ -319,9 +319,10 @@ TEST(VoiceRelease, TailReachesSilenceWithoutDenormals) {
             v.render(512);
             for (int n = 0; n < 512; ++n) {
                 ASSERT_FALSE(isBadSample(v.left[n]));
-                // The output DC blocker discharges over some 2000-sample time constants.
+                // The output DC blocker discharges over some 2000-sample time
+                // constants; what stays is the anti-denormal offsets (about -160 dB).
                 if (block >= 100) {
-                    ASSERT_LT(std::fabs(v.left[n]), 1e-6f) << block;
+                    ASSERT_LT(std::fabs(v.left[n]), 1e-7f) << block;
                 }
             }
         }
