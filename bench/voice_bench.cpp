@@ -57,6 +57,29 @@ void BM_VoiceLight(benchmark::State& state) {
 void BM_VoiceHeavyType0(benchmark::State& state) { runVoice(state, heavyPatch, 0); }
 void BM_VoiceHeavyType1(benchmark::State& state) { runVoice(state, heavyPatch, 1); }
 
+// The same patches with the filter type set to 2 (input passed through): the
+// voice's own share of the cost, without the filter.
+void BM_VoiceLightNoFilter(benchmark::State& state) {
+    runVoice(state, [](AlphaJunoVoice& v, int) { lightPatch(v); v.params[59] = 2; }, 0);
+}
+void BM_VoiceHeavyNoFilter(benchmark::State& state) { runVoice(state, heavyPatch, 2); }
+
+// The filter alone, at full resonance, per sample.
+void BM_FilterOnly(benchmark::State& state) {
+    JunoVCF filter;
+    filter.filterType = (int)state.range(0);
+    filter.resonance = 1.0f;
+    filter.cutoff = 0.3f;
+    float sum = 0.0f;
+    for (auto _ : state) {
+        for (int n = 0; n < kBlock; ++n) sum += filter.processJuno((n & 64) ? 0.1f : -0.1f);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["ns_per_sample"] = benchmark::Counter(
+        (double)state.iterations() * kBlock,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void BM_WavetableBuild(benchmark::State& state) {
     for (auto _ : state) {
         auto bank = std::make_unique<WavetableBank>();
@@ -64,18 +87,15 @@ void BM_WavetableBuild(benchmark::State& state) {
     }
 }
 
-}  // namespace
-
 // The machine is shared, so the fastest repetition is the best estimate of the cost.
 double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+}  // namespace
 
 BENCHMARK(BM_VoiceLight)->Repetitions(7)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_VoiceHeavyType0)->Repetitions(7)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_VoiceHeavyType1)->Repetitions(7)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_WavetableBuild)->Unit(benchmark::kMillisecond)->Iterations(5);
-static void BM_VoiceLightNoFilter(benchmark::State& state) {
-    runVoice(state, [](AlphaJunoVoice& v, int) { lightPatch(v); v.params[59] = 2; }, 0);
-}
 BENCHMARK(BM_VoiceLightNoFilter)->Repetitions(7)->ComputeStatistics("min", fastest);
-static void BM_VoiceHeavyNoFilter(benchmark::State& state) { runVoice(state, heavyPatch, 2); }
 BENCHMARK(BM_VoiceHeavyNoFilter)->Repetitions(7)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_FilterOnly)->Arg(0)->Arg(1)->Repetitions(7)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_WavetableBuild)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -37,6 +37,9 @@ double AlphaChorus::read(const double* line, int pos, double delay) const {
     const int i = static_cast<int>(std::floor(delay));
     int p = pos - i;
     if (p < 0) p += lineLength;
+    // Below about 920 Hz the delay falls under one sample and p is the write
+    // position itself, which is one past the last slot right after a wrap.
+    if (p >= lineLength) p -= lineLength;
     int q = p - 1;
     if (q < 0) q += lineLength;
     const double w = static_cast<float>(delay - i);

@@ -73,8 +73,8 @@ void AlphaJuno::release(AlphaJunoVoice& v, bool consultPedal) {
 }
 
 int AlphaJuno::NoteOn(int note, int velocity) {
-    if (!validKey(note)) return note;
     applyChordModeSwitch();
+    if (!validKey(note)) return note;
     switch (polyMode) {
     case 0: noteOnMono(note, velocity); break;
     case 1: noteOnPoly(note, velocity); break;
@@ -240,6 +240,8 @@ void AlphaJuno::noteOffChord() {
         AlphaJunoVoice& v = voices[i];
         switch (portaMode) {
         case 0:
+            // Voice 0's note is read as it stands when each voice slides: once voice 0
+            // has moved to the root, the voices after it glide without a restart.
             if (fallBack)
                 v.SlideTo(chordTarget(root, i), static_cast<int>(lastVelocity), root != voices[0].note);
             else
@@ -303,13 +305,16 @@ void AlphaJuno::Reset() {
     lastVelocity = 0.0;
 }
 
+// An empty block still hands the inputs and the shared LFO phase to the voices
+// and the rate to the chorus; it just renders no samples.
 void AlphaJuno::blockProcess(float** outputs, int count) {
-    for (int done = 0; done < count;) {
-        const int n = std::min(count - done, kMaxBlock);
+    int done = 0;
+    do {
+        const int n = std::min(std::max(count - done, 0), kMaxBlock);
         float* piece[2] = {outputs[0] + done, outputs[1] + done};
         renderPiece(piece, n);
         done += n;
-    }
+    } while (done < count);
 }
 
 // A slow per-sample approach of the cutoff control that every voice reads.

@@ -26,7 +26,8 @@ public:
 
     AlphaJuno();
 
-    // Starts a key (0..127, velocity 1..127); returns the note. Keys outside 0..127 are ignored.
+    // Starts a key (0..127, velocity 1..127); returns the note. A key outside 0..127
+    // plays nothing (the chord-play switch is still applied).
     int NoteOn(int note, int velocity);
     // Ends a key; the velocity is ignored.
     void NoteOff(int note, int velocity);

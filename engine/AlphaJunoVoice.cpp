@@ -221,10 +221,9 @@ int AlphaJunoVoice::junoTable(double increment, double rate) const {
     return t > 127 ? 127 : t;
 }
 
-void AlphaJunoVoice::advanceOscillators(double inc) {
-    // Halving and doubling are exact, so one division gives all four periods
-    // exactly as 1 / increment would.
-    const double q = 1.0 / inc;
+void AlphaJunoVoice::advanceOscillators(double inc, double q) {
+    // q = 1 / inc. Halving and doubling are exact, so it gives all four
+    // periods exactly as 1 / increment would.
     oscA.Step(inc, q);
     if (2.0 * inc < 0.5) oscB.Step(2.0 * inc, q * 0.5);
     else oscB.Step(0.5, 2.0);
@@ -375,10 +374,18 @@ void AlphaJunoVoice::controlStage(const BlockConstants& k, int count) {
 }
 
 void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
+    // Without pitch modulation the increment repeats; it is recomputed only
+    // when its inputs change.
+    double pitch = k.rangeOctaves, frequency = -1.0, inc = 0.0, reciprocal = 0.0;
     for (int n = 0; n < count; ++n) {
-        double inc = std::exp2(chunk.pitch[n]) * k.tune * chunk.freq[n] / k.rate;
-        if (inc > 0.5) inc = 0.5;
-        advanceOscillators(inc);
+        if (chunk.pitch[n] != pitch || chunk.freq[n] != frequency) {
+            pitch = chunk.pitch[n];
+            frequency = chunk.freq[n];
+            inc = std::exp2(pitch) * k.tune * frequency / k.rate;
+            if (inc > 0.5) inc = 0.5;
+            reciprocal = 1.0 / inc;
+        }
+        advanceOscillators(inc, reciprocal);
         // Table numbers only for the sources that read the fixed-length sets.
         const int tA = k.needsTableA ? junoTable(oscA.increment, k.rate) : 0;
         const int tB = k.saw == 3 ? junoTable(oscB.increment, k.rate) : 0;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 
 #include "JunoEnvelope.h"
@@ -96,7 +95,7 @@ public:
 private:
     struct BlockConstants;
     void prepareBlock(BlockConstants& k);
-    void advanceOscillators(double increment);
+    void advanceOscillators(double increment, double reciprocal);
     double sawSource(int mode, double p, int tA, int tB);
     double pulseSource(int mode, double p, int tA) const;
     double subSource(int mode, int tC) const;

@@ -37,3 +37,47 @@ public:
     double sustainRate = 0.0;
     double releaseRate = 0.0;
 };
+
+// Inline: it runs once per sample of every voice.
+inline void JunoEnvelope::Step(float l1, float l2, float l3, double a) {
+    switch (envState) {
+    case kStart:
+        envState = kAttack;
+        break;
+    case kAttack:
+        envLevel += attackRate;
+        if (envLevel > l1 * 1.25) {
+            envLevel = l1 * 1.25;
+            envState = kAttackDone;
+        }
+        break;
+    case kAttackDone:
+        envState = kDecay;
+        break;
+    case kDecay:
+        // The T2 direction compares L2 with L1, not with the overshot level.
+        if (l2 > l1) {
+            envLevel += decayRiseRate;
+            if (envLevel > l2) {
+                envLevel = l2;
+                envState = kSustain;
+            }
+        } else {
+            envLevel -= decayFallRate;
+            if (envLevel < l2) {
+                envLevel = l2;
+                envState = kSustain;
+            }
+        }
+        break;
+    case kSustain:
+        envLevel = (float)((l3 + a - envLevel) * sustainRate + envLevel) - 0.0000001;
+        break;
+    case kRelease:
+        envLevel = (float)((0.0 + a - envLevel) * releaseRate + envLevel) - 0.0000001;
+        break;
+    default:
+        break;
+    }
+    if (envLevel < 0.0f) envLevel = 0.0f;
+}

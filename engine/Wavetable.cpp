@@ -10,48 +10,66 @@ namespace {
 using Complex = std::complex<double>;
 const double kPi = 3.14159265358979323846;
 
-// In-place radix-2 FFT; sign -1 forward, +1 inverse (unscaled).
-void fft(std::vector<Complex>& a, int sign) {
-    const size_t n = a.size();
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) std::swap(a[i], a[j]);
+// Discrete Fourier transforms of one length: radix-2 for powers of two, a
+// plain DFT otherwise (the 511-sample table). Unscaled in both directions.
+class Fourier {
+public:
+    explicit Fourier(size_t n) : n(n), root(n) {
+        for (size_t k = 0; k < n; ++k) root[k] = std::polar(1.0, -2.0 * kPi * (double)k / (double)n);
     }
-    for (size_t len = 2; len <= n; len <<= 1) {
-        const double angle = sign * 2.0 * kPi / (double)len;
-        std::vector<Complex> twiddle(len / 2);
-        for (size_t k = 0; k < len / 2; ++k) twiddle[k] = std::polar(1.0, angle * (double)k);
-        for (size_t i = 0; i < n; i += len) {
-            for (size_t k = 0; k < len / 2; ++k) {
-                const Complex u = a[i + k];
-                const Complex v = a[i + k + len / 2] * twiddle[k];
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
+    void Forward(std::vector<Complex>& a) const { transform(a, false); }
+    void Inverse(std::vector<Complex>& a) const { transform(a, true); }
+
+private:
+    // e^(-+2 pi i k / n), the conjugate for the inverse.
+    Complex rootAt(size_t k, bool inverse) const { return inverse ? std::conj(root[k]) : root[k]; }
+
+    void transform(std::vector<Complex>& a, bool inverse) const {
+        if ((n & (n - 1)) == 0) fft(a, inverse);
+        else dft(a, inverse);
+    }
+
+    void fft(std::vector<Complex>& a, bool inverse) const {
+        for (size_t i = 1, j = 0; i < n; ++i) {
+            size_t bit = n >> 1;
+            for (; j & bit; bit >>= 1) j ^= bit;
+            j ^= bit;
+            if (i < j) std::swap(a[i], a[j]);
+        }
+        // Stage len uses every (n / len)-th root; products written out in real
+        // arithmetic (std::complex adds checks for infinities).
+        double* d = reinterpret_cast<double*>(a.data());
+        for (size_t len = 2; len <= n; len <<= 1) {
+            const size_t half = len / 2, stride = n / len;
+            for (size_t i = 0; i < n; i += len) {
+                for (size_t k = 0; k < half; ++k) {
+                    const Complex w = rootAt(k * stride, inverse);
+                    const double wr = w.real(), wi = w.imag();
+                    double* u = d + 2 * (i + k);
+                    double* v = d + 2 * (i + k + half);
+                    const double vr = v[0] * wr - v[1] * wi, vi = v[0] * wi + v[1] * wr;
+                    v[0] = u[0] - vr;
+                    v[1] = u[1] - vi;
+                    u[0] += vr;
+                    u[1] += vi;
+                }
             }
         }
     }
-}
 
-// Plain DFT for lengths that are not a power of two (the 511-sample table).
-void dft(std::vector<Complex>& a, int sign) {
-    const size_t n = a.size();
-    std::vector<Complex> root(n), out(n);
-    for (size_t k = 0; k < n; ++k) root[k] = std::polar(1.0, sign * 2.0 * kPi * (double)k / (double)n);
-    for (size_t k = 0; k < n; ++k) {
-        Complex sum = 0.0;
-        for (size_t m = 0; m < n; ++m) sum += a[m] * root[(k * m) % n];
-        out[k] = sum;
+    void dft(std::vector<Complex>& a, bool inverse) const {
+        std::vector<Complex> out(n);
+        for (size_t k = 0; k < n; ++k) {
+            Complex sum = 0.0;
+            for (size_t m = 0; m < n; ++m) sum += a[m] * rootAt((k * m) % n, inverse);
+            out[k] = sum;
+        }
+        a = out;
     }
-    a = out;
-}
 
-void transform(std::vector<Complex>& a, int sign) {
-    const size_t n = a.size();
-    if ((n & (n - 1)) == 0) fft(a, sign);
-    else dft(a, sign);
-}
+    size_t n;
+    std::vector<Complex> root;
+};
 
 // Keeps bins 1..K (and their mirrors), zeroes the mean and everything above K,
 // halves the `halved` highest kept bins. A bin at exactly n/2 has no mirror.
@@ -68,13 +86,14 @@ std::vector<Complex> bandLimit(const std::vector<Complex>& spectrum, int K, int 
 
 // Band-limits two real waveforms of one length with one inverse transform:
 // spectra A and B (both Hermitian) go in as A + iB, the result is a + ib.
-void bandLimitPair(const std::vector<Complex>& spectrumA, const std::vector<Complex>& spectrumB,
-                   int K, int halved, std::vector<double>& a, std::vector<double>& b) {
+void bandLimitPair(const Fourier& fourier, const std::vector<Complex>& spectrumA,
+                   const std::vector<Complex>& spectrumB, int K, int halved, std::vector<double>& a,
+                   std::vector<double>& b) {
     const size_t n = spectrumA.size();
     std::vector<Complex> limitedA = bandLimit(spectrumA, K, halved);
     std::vector<Complex> limitedB = bandLimit(spectrumB, K, halved);
     for (size_t k = 0; k < n; ++k) limitedA[k] += Complex(0.0, 1.0) * limitedB[k];
-    transform(limitedA, +1);
+    fourier.Inverse(limitedA);
     a.resize(n);
     b.resize(n);
     for (size_t m = 0; m < n; ++m) {
@@ -83,9 +102,9 @@ void bandLimitPair(const std::vector<Complex>& spectrumA, const std::vector<Comp
     }
 }
 
-std::vector<Complex> spectrumOf(const std::vector<double>& wave) {
+std::vector<Complex> spectrumOf(const Fourier& fourier, const std::vector<double>& wave) {
     std::vector<Complex> a(wave.begin(), wave.end());
-    transform(a, -1);
+    fourier.Forward(a);
     return a;
 }
 
@@ -168,11 +187,12 @@ void WavetableBank::buildMgSets() {
     std::vector<double> a, b;
     const int lengths[] = {kMgLength - 1, kMgLength};
     for (int n : lengths) {
-        const std::vector<Complex> saw = spectrumOf(naiveMgSaw(n));
-        const std::vector<Complex> square = spectrumOf(naiveMgSquare(n));
+        const Fourier fourier(n);
+        const std::vector<Complex> saw = spectrumOf(fourier, naiveMgSaw(n));
+        const std::vector<Complex> square = spectrumOf(fourier, naiveMgSquare(n));
         for (int t = 0; t < kMgTables; ++t) {
             if (mgLength[t] != n) continue;
-            bandLimitPair(saw, square, MgBandLimit(t), 1, a, b);
+            bandLimitPair(fourier, saw, square, MgBandLimit(t), 1, a, b);
             for (int m = 0; m < n; ++m) {
                 mgsaw[mgIndex[t] + m] = (float)a[m];
                 mgsqu[mgIndex[t] + m] = (float)b[m];
@@ -183,19 +203,20 @@ void WavetableBank::buildMgSets() {
 
 void WavetableBank::buildFixedSets() {
     const int n = kFixedLength;
-    const std::vector<Complex> saw1 = spectrumOf(naiveSixteenths(n, 0xFFFFu, true));
-    const std::vector<Complex> saw4 = spectrumOf(naiveSixteenths(n, 0xAAAAu, true));
-    const std::vector<Complex> saw5 = spectrumOf(naiveSixteenths(n, 0xA0A0u, true));
-    const std::vector<Complex> pulse = spectrumOf(naiveSixteenths(n, 0xAA00u, false));
+    const Fourier fourier(n);
+    const std::vector<Complex> saw1 = spectrumOf(fourier, naiveSixteenths(n, 0xFFFFu, true));
+    const std::vector<Complex> saw4 = spectrumOf(fourier, naiveSixteenths(n, 0xAAAAu, true));
+    const std::vector<Complex> saw5 = spectrumOf(fourier, naiveSixteenths(n, 0xA0A0u, true));
+    const std::vector<Complex> pulse = spectrumOf(fourier, naiveSixteenths(n, 0xAA00u, false));
     std::vector<double> a, b;
     for (int t = 0; t < kFixedTables; ++t) {
         fixedLength[t] = n;
         fixedIndex[t] = n * t;
         const int K = FixedBandLimit(t);
-        bandLimitPair(saw1, saw4, K, 2, a, b);
+        bandLimitPair(fourier, saw1, saw4, K, 2, a, b);
         storeScaled(a, 0.99, junosaw1 + n * t);
         storeScaled(b, 0.99, junosaw4 + n * t);
-        bandLimitPair(saw5, pulse, K, 2, a, b);
+        bandLimitPair(fourier, saw5, pulse, K, 2, a, b);
         storeScaled(a, 0.99, junosaw5 + n * t);
         storeScaled(b, 0.99, junopulse + n * t);
     }

@@ -48,7 +48,7 @@ public:
         // The weight comes from the unwrapped position, so a phase that rounds
         // up to a whole cycle reads sample 0 instead of extrapolating.
         const float w = pos - (float)whole;
-        const int j = whole % n;
+        const int j = (int)((unsigned)whole % (unsigned)n);  // pos is never negative
         const float* table = data + index[t];
         int k = j + 1;
         if (k >= n) k -= n;

@@ -615,3 +615,89 @@ TEST(AlphaJunoRender, ResetSilencesEverything) {
         EXPECT_EQ(v.vcaLevel(), 0.0);
     }
 }
+
+TEST(AlphaJunoRender, EmptyBlockStillHandsInputsToTheVoices) {
+    Rig rig;
+    rig.set(kChorus, 1);
+    rig.set(kChorusRate, 1);
+    rig.e->NoteOn(60, 100);
+    rig.e->voices[0].setLfoPhase(0.1);
+    rig.e->bend = 0.3;
+    float l = 0, r = 0;
+    float* out[2] = {&l, &r};
+    rig.e->blockProcess(out, 0);
+    EXPECT_EQ(rig.e->voices[0].lfoPhase(), static_cast<double>(0.1f));
+    EXPECT_EQ(rig.e->voices[0].bend, static_cast<double>(0.3f));
+    EXPECT_NEAR(rig.e->chorus.rate, 10.44, 0.01);
+    EXPECT_EQ(l, 0.0f);
+    EXPECT_EQ(rig.e->chorus.writeLeft, 0);
+}
+
+TEST(AlphaJunoRender, PerformanceInputsAndLfoPhaseReachVoicesThroughSinglePrecision) {
+    Rig rig;
+    rig.set(kLfoRate, 0.7f);
+    rig.e->NoteOn(60, 100);
+    rig.e->NoteOn(67, 100);
+    rig.e->bend = 0.3;
+    rig.e->modWheel = 0.1;
+    rig.e->aftertouch = 0.7;
+    rig.e->tuneCents = 3.3;
+    rig.e->portaTime = 12.34;
+    rig.render(100, 100);
+    const double phase0 = rig.e->voices[0].lfoPhase();
+    float l = 0, r = 0;
+    float* out[2] = {&l, &r};
+    rig.e->blockProcess(out, 0);
+    for (int i : {0, 1}) {
+        const AlphaJunoVoice& v = rig.e->voices[i];
+        EXPECT_EQ(v.bend, static_cast<double>(0.3f));
+        EXPECT_EQ(v.modWheel, static_cast<double>(0.1f));
+        EXPECT_EQ(v.aftertouch, static_cast<double>(0.7f));
+        EXPECT_EQ(v.tuneCents, static_cast<double>(3.3f));
+        EXPECT_EQ(v.portaTime, static_cast<double>(12.34f));
+        // Voice 1 takes voice 0's phase as voice 0 left it, rounded like every copy.
+        EXPECT_EQ(v.lfoPhase(), static_cast<double>(static_cast<float>(phase0)));
+    }
+}
+
+TEST(AlphaJunoRender, CutoffSmootherRoundsItsStepAndEverySample) {
+    Rig rig;
+    double smooth = 0.0;
+    for (float target : {0.37f, 0.91f, 0.0f}) {
+        rig.set(kCutoff, target);
+        rig.render(300, 300);
+        for (int n = 0; n < 300; ++n) {
+            smooth = static_cast<float>((target - smooth) / 100) + smooth;
+            ASSERT_EQ(rig.e->cutoffBuffer[n], static_cast<float>(smooth)) << target << " " << n;
+        }
+        EXPECT_EQ(rig.e->cutoffSmooth, smooth);
+    }
+}
+
+// ---- effective mode and chord fallback ---------------------------------------
+
+TEST(AlphaJunoChord, EveryNoteOnSwitchesToChordPlayEvenForAKeyOutOfRange) {
+    Rig rig;
+    rig.set(kChordMode, 1);
+    rig.e->NoteOn(-1, 100);
+    EXPECT_EQ(rig.e->polyMode, 2);
+    EXPECT_EQ(rig.soundingCount(), 0);
+}
+
+// Porta mode 0, key released back to an older key: voice 0 restarts because the
+// root differs from its note; the later voices compare against voice 0 after it
+// has slid to the root, so they glide on without a restart.
+TEST(AlphaJunoChord, FallbackRestartFollowsVoiceZerosNoteAsItSlides) {
+    Rig rig;
+    rig.set(kChordMode, 1);
+    rig.e->NoteOn(60, 100);
+    rig.e->NoteOn(64, 100);
+    rig.render(8192);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(rig.e->voices[i].envState(), JunoEnvelope::kSustain) << i;
+    rig.e->NoteOff(64, 0);
+    EXPECT_EQ(rig.e->voices[0].note, 60.0);
+    EXPECT_EQ(rig.e->voices[0].envState(), JunoEnvelope::kStart);
+    EXPECT_EQ(rig.e->voices[1].note, 63.0);
+    EXPECT_EQ(rig.e->voices[1].envState(), JunoEnvelope::kSustain);
+    EXPECT_EQ(rig.e->voices[2].envState(), JunoEnvelope::kSustain);
+}

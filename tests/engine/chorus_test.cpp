@@ -138,3 +138,90 @@ TEST(AlphaChorus, ZeroSampleRateDoesNotPoisonTheLfo) {
     c->blockProcess(io.ptrs, io.ptrs, 64);
     for (float v : io.left) ASSERT_TRUE(std::isfinite(v));
 }
+
+namespace {
+
+// The chorus written out step by step in its plainest form; the chorus under
+// test must agree with it bit for bit.
+struct ReferenceChorus {
+    std::vector<double> lineL = std::vector<double>(44100, 0.0), lineR = lineL;
+    int wl = 0, wr = 0;
+    double phase = 0;
+
+    static double tap(const std::vector<double>& line, int pos, double d) {
+        const int len = 44100;
+        const int i = static_cast<int>(std::floor(d));
+        int p = pos - i;
+        if (p < 0) p += len;
+        if (p >= len) p -= len;  // a delay under one sample reads the write slot
+        int q = p - 1;
+        if (q < 0) q += len;
+        const double w = static_cast<float>(d - i);
+        return w * line[q] + (1 - w) * line[p];
+    }
+    void run(float* l, float* r, int count, double rate, double sampleRate) {
+        const double inc = rate / sampleRate, s = sampleRate / 44100.0;
+        for (int n = 0; n < count; ++n) {
+            phase = phase + inc - std::floor(phase + inc);
+            if (wl == 44100) wl = 0;
+            lineL[wl++] = l[n] * 0.75;
+            if (wr == 44100) wr = 0;
+            lineR[wr++] = r[n] * 0.75;
+            const double dl = (std::sin(2 * M_PI * phase) * 80.0 + 128.0) * s;
+            const double dr = (std::sin(2 * M_PI * phase + M_PI / 2) * 80.0 + 128.0) * s;
+            const double wetL = tap(lineL, wl, dl), wetR = tap(lineR, wr, dr);
+            l[n] = static_cast<float>((l[n] * 0.5 + (1 - 0.5) * wetL) * 1.5);
+            r[n] = static_cast<float>(((1 - 0.5) * wetR + r[n] * 0.5) * 1.5);
+        }
+    }
+};
+
+}  // namespace
+
+// Several blocks, lines wrapping, rates from a crawl to the top of the range,
+// and sample rates from below 1 kHz (delays under one sample) to 192 kHz.
+TEST(AlphaChorus, MatchesTheStepByStepModelSampleForSample) {
+    for (double sampleRate : {441.0, 22050.0, 44100.0, 96000.0, 192000.0}) {
+        auto c = std::make_unique<AlphaChorus>();
+        auto ref = std::make_unique<ReferenceChorus>();
+        c->sampleRate = sampleRate;
+        unsigned seed = 1;
+        int n0 = 0;
+        for (int block : {1, 511, 44100, 3, 30000, 20000}) {
+            c->rate = 2 * (std::pow(block % 7 / 6.0, 4.099999904632568) * 5.1968174263409725 + 0.025182573659027953);
+            Stereo io(block), want(block);
+            for (int n = 0; n < block; ++n) {
+                seed = seed * 1664525u + 1013904223u;
+                io.left[n] = want.left[n] = std::sin((n0 + n) * 0.031f) + static_cast<float>(seed >> 9) * 1e-7f;
+                io.right[n] = want.right[n] = std::sin((n0 + n) * 0.017f) * 0.5f;
+            }
+            c->blockProcess(io.ptrs, io.ptrs, block);
+            ref->run(want.left.data(), want.right.data(), block, c->rate, sampleRate);
+            for (int n = 0; n < block; ++n) {
+                ASSERT_EQ(io.left[n], want.left[n]) << sampleRate << " sample " << n0 + n;
+                ASSERT_EQ(io.right[n], want.right[n]) << sampleRate << " sample " << n0 + n;
+            }
+            n0 += block;
+        }
+        EXPECT_EQ(c->lfoPhase, ref->phase);
+    }
+}
+
+// Right after a wrap the write position equals the line length; a delay under
+// one sample must then read slot 0 (the oldest sample), never past the line.
+TEST(AlphaChorus, DelayUnderOneSampleAfterAWrapReadsTheOldestSlot) {
+    auto c = std::make_unique<AlphaChorus>();
+    c->sampleRate = 441.0;  // delays 0.48 .. 2.08 samples
+    c->rate = 0.0;
+    c->lfoPhase = 0.75;     // left delay 0.48 samples: i = 0
+    c->writeLeft = 44099;
+    c->delayLeft[0] = 0.25;
+    c->delayRight[0] = 1000.0;  // the memory just past the left line
+    Stereo io(1);
+    io.left[0] = 1.0f;
+    c->blockProcess(io.ptrs, io.ptrs, 1);
+    ASSERT_EQ(c->writeLeft, 44100);
+    const double w = static_cast<float>(0.48);
+    EXPECT_DOUBLE_EQ(c->lastWetLeft, w * 0.75 + (1 - w) * 0.25);
+    EXPECT_FLOAT_EQ(io.left[0], static_cast<float>((0.5 + 0.5 * c->lastWetLeft) * 1.5));
+}

@@ -178,3 +178,162 @@ TEST(JunoVCF, FilterTypeSwitchKeepsSharedStates) {
     EXPECT_EQ(f.state[0], lp);
     EXPECT_TRUE(std::isfinite(f.processJuno(1.0f)));
 }
+
+namespace {
+
+// The filter written out step by step in its plainest form, with every
+// single-precision rounding point where the filter's design puts it. The filter
+// under test must agree with it bit for bit, sample after sample.
+struct ReferenceFilter {
+    double s[6] = {0, 0, 0, 0, 0, 0};
+    double d = 1e-8;
+
+    static double pick(int tap, double lp, double bp, double hp) {
+        return tap == 1 ? bp : tap == 2 ? hp : lp;
+    }
+    double nextOffset() {
+        const double v = d;
+        d = -d;
+        return v;
+    }
+    float type0(float x, float cf, float rf, int tap) {
+        const double dd = nextOffset(), r = rf, c = cf;
+        const double k = 1.007 - r;
+        const float u = static_cast<float>(r * x + 1.5 * x * (1 - r));
+        const double g = std::min(std::max(1.4 * c, 0.001), 1.1);
+        double lp = s[0], bp = s[1];
+        double h = u - k * bp - lp + dd;
+        bp = bp + g * h + dd;
+        lp = lp + g * bp + dd;
+        const float u2 = static_cast<float>((1 - r) * pick(tap, lp, bp, h));
+        h = u2 - k * bp - lp + dd;
+        bp = bp + g * h + dd;
+        lp = lp + g * bp + dd;
+        const double out = pick(tap, lp, bp, h);
+        s[0] = std::tanh(lp);
+        s[1] = std::tanh(bp);
+        s[2] = std::tanh(h);
+        const float cc = cf * cf;
+        const double m = std::min(static_cast<double>(cc), 0.5);
+        return static_cast<float>(out * ((1 - m) * 2.5 + m));
+    }
+    float section1(float u, int b, double g, double k, double dd) {
+        double lp = s[b], bp = s[b + 1];
+        bp = (u - k * bp - lp + dd) * g + dd + bp;
+        lp = bp * g + dd + lp;
+        const double h = u - k * bp - lp + dd;
+        s[b + 2] = h;
+        bp = h * g + dd + bp;
+        s[b + 1] = bp;
+        lp = bp * g + dd + lp;
+        lp = 2 * std::tanh(lp * 0.5);
+        s[b] = lp;
+        return static_cast<float>(bp * 0.4 + lp);
+    }
+    float type1(float x, float cf, float rf) {
+        const double dd = nextOffset(), r = rf, c = cf;
+        const double g = std::min(std::max(0.001, 1.5 * c), 1 + 0.1 * r);
+        const float u = static_cast<float>((1 - r) * x + 0.25 * x * r);
+        const double k = 1.007 - 0.85 * r;
+        const float y1 = section1(u, 0, g, k, dd);
+        return static_cast<float>(2 * section1(y1, 3, g, k, dd));
+    }
+    float plain(float x, float cf, float rf, int tap) {
+        const double dd = nextOffset(), r = rf, c = cf;
+        const double g = std::min(std::max(1.4 * c, 0.001), 1.2);
+        const double k = (1.007 - r) / g;
+        const float u = static_cast<float>(x + dd);
+        const double bp1 = (u - k * s[1] - s[0]) * g + dd + s[1];
+        const double lp1 = bp1 * g + dd + s[0];
+        const double h = u - k * bp1 - lp1;
+        s[2] = h;
+        s[1] = h * g + bp1;
+        s[0] = g * s[1] + lp1;
+        return static_cast<float>(pick(tap, s[0], s[1], h));
+    }
+};
+
+// A reproducible test signal: a bright sawtooth with noise and level jumps.
+float testInput(int n, unsigned& seed) {
+    seed = seed * 1664525u + 1013904223u;
+    const float noise = static_cast<float>(seed >> 8) / 16777216.0f - 0.5f;
+    const float saw = static_cast<float>((n % 97) / 48.5 - 1.0);
+    return ((n / 3000) % 2 ? 2.5f : 0.7f) * saw + 0.3f * noise;
+}
+
+// Cutoff and resonance swept the way a voice moves them from sample to sample,
+// touching 0 and the full-cutoff and full-resonance corners.
+void sweep(int n, float& cutoff, float& reso) {
+    const double t = n / 20000.0;
+    const float c = static_cast<float>(std::clamp(0.5 + 0.6 * std::sin(6.2831853 * t * 3.1), 0.0, 1.0));
+    cutoff = c * c * c * c * (n % 5000 < 2500 ? 1.0f : 0.459375f);
+    reso = static_cast<float>(std::clamp(0.5 + 0.55 * std::sin(6.2831853 * t * 1.7), 0.0, 1.0));
+}
+
+}  // namespace
+
+TEST(JunoVCF, Type0MatchesTheStepByStepModelForEveryTap) {
+    for (int tap : {0, 1, 2}) {
+        JunoVCF f;
+        f.outputTap = tap;
+        ReferenceFilter ref;
+        unsigned seed = 7;
+        for (int n = 0; n < 40000; ++n) {
+            sweep(n, f.cutoff, f.resonance);
+            const float x = testInput(n, seed);
+            ASSERT_EQ(f.processJuno(x), ref.type0(x, f.cutoff, f.resonance, tap)) << "tap " << tap << " n " << n;
+        }
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(f.state[i], ref.s[i]);
+    }
+}
+
+TEST(JunoVCF, Type1MatchesTheStepByStepModelAndIgnoresTheTap) {
+    JunoVCF f;
+    f.filterType = 1;
+    f.outputTap = 2;
+    ReferenceFilter ref;
+    unsigned seed = 11;
+    for (int n = 0; n < 40000; ++n) {
+        sweep(n, f.cutoff, f.resonance);
+        const float x = testInput(n, seed);
+        ASSERT_EQ(f.processJuno(x), ref.type1(x, f.cutoff, f.resonance)) << n;
+    }
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(f.state[i], ref.s[i]) << i;
+}
+
+TEST(JunoVCF, TypeSwitchesShareStatesLikeTheModel) {
+    JunoVCF f;
+    ReferenceFilter ref;
+    unsigned seed = 3;
+    for (int n = 0; n < 30000; ++n) {
+        sweep(n, f.cutoff, f.resonance);
+        f.filterType = (n / 700) % 3;  // 2: passes the input, still flips the offset
+        const float x = testInput(n, seed);
+        const float want = f.filterType == 0   ? ref.type0(x, f.cutoff, f.resonance, 0)
+                           : f.filterType == 1 ? ref.type1(x, f.cutoff, f.resonance)
+                                               : (ref.nextOffset(), x);
+        ASSERT_EQ(f.processJuno(x), want) << n;
+    }
+}
+
+TEST(JunoVCF, Process2MatchesTheStepByStepModelForEveryTap) {
+    for (int tap : {0, 1, 2}) {
+        JunoVCF f;
+        f.outputTap = tap;
+        ReferenceFilter ref;
+        unsigned seed = 5;
+        for (int n = 0; n < 40000; ++n) {
+            // The bass stage's own setting, then a sweep reaching the 1.2 loop-gain limit.
+            if (n < 20000) {
+                f.cutoff = static_cast<float>(std::pow(0.4000000059604645, 4));
+                f.resonance = 0.109f;
+            } else {
+                sweep(n, f.cutoff, f.resonance);
+                f.cutoff *= 1.2f;
+                f.resonance *= 0.3f;
+            }
+            const float x = testInput(n, seed) * 0.2f;
+            ASSERT_EQ(f.process2(x), ref.plain(x, f.cutoff, f.resonance, tap)) << "tap " << tap << " n " << n;
+        }
+    }
+}
