@@ -83,6 +83,10 @@ public:
     void updatePatchMenuTexts();      // the toggle texts, on every update
     void releasePatchList();          // deletes patchList (close and destruction)
 
+    // Builds the rows of a layout table into the container, this editor listening to every
+    // control; fills `controls`. Rows of an unknown kind are skipped.
+    bool buildGui(VSTGUI::CViewContainer* container, const widget_t* table, int count);
+
     // The value a control of that parameter shows (its positions, for stepped ones).
     static float snapParameterValue(int32_t index, float value);
 
@@ -106,8 +110,6 @@ protected:
     bool effectEndEdit(int32_t index) override;
     bool effectSizeWindow(int32_t width, int32_t height) override;
 
-    // Builds the rows of a layout table into the container; fills `controls`.
-    bool buildGui(VSTGUI::CViewContainer* container, const widget_t* table, int count);
     VSTGUI::CControl* makeControl(const widget_t& row, VSTGUI::CBitmap* bitmap);
     void createFixedViews();
     void advanceDisplay();
