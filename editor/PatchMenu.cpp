@@ -40,10 +40,18 @@ void setEntryText(VSTGUI::COptionMenu* menu, int32_t position, const char* on, c
     }
 }
 
-// Folder, a backslash, file name; check_path then makes every backslash a "/".
+// Folder, a backslash and the file name. check_path makes the backslashes of the folder
+// part "/"; the name is appended afterwards, as listed, since a backslash is an ordinary
+// character of a file name here.
 void joinPatchPath(char* path, std::size_t size, const char* folder, const char* name) {
-    std::snprintf(path, size, "%s\\%s", folder, name);
-    check_path(path);
+    std::snprintf(path, size, "%s\\", folder);
+    const std::size_t length = static_cast<std::size_t>(check_path(path));
+    std::snprintf(path + length, size - length, "%s", name);
+}
+
+// Panels opened from the editor stay above its window.
+void attachPanels(const VSTGUI::CFrame* frame) {
+    desktopFilePanels().setParentWindow(frame ? frame->getSystemWindow() : 0);
 }
 
 }  // namespace
@@ -139,6 +147,7 @@ void HalvoGui::patchMenuDispatch(int entry) {
     VSTGUI::COptionMenu* menu = frame ? patchMenu : nullptr;  // the menu lives with the window
     char start[kSysexPathSize];
     char chosen[kSysexPathSize] = {};
+    attachPanels(frame);
     switch (entry) {
         case kLoadEntry:
             panelStart(*plugin, start, sizeof start);

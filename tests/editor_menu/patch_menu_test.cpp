@@ -222,6 +222,26 @@ TEST_F(PatchMenuTest, StepZeroReloadsAndAnUnlistedPatchLeavesTheRockerIdle) {
     EXPECT_EQ(std::string(effect->getPatchFolder()), (folder / "sub").string());
 }
 
+TEST_F(PatchMenuTest, ABackslashInAFileNameIsPartOfTheName) {
+    writePatch(folder, "back\\slash.repatch", 0.75f);
+    load(folder / "Alpha.repatch");
+    gui->buildPatchMenu(menu);
+    const std::vector<std::string> names = listed();
+    const auto found = std::find(names.begin(), names.end(), "back\\slash.repatch");
+    ASSERT_NE(found, names.end());
+    const int position = static_cast<int>(found - names.begin());
+
+    menu->setCurrent(kFirstPatchEntry + position);
+    gui->patchMenuDispatch(kFirstPatchEntry + position);
+    EXPECT_EQ(currentPatch(), "back\\slash.repatch");
+    EXPECT_NEAR(effect->getParameter(kVcfFreq), 0.75f, 1e-2);
+
+    load(folder / names[(position + 1) % names.size()]);
+    gui->patchStep(-1);
+    EXPECT_EQ(currentPatch(), "back\\slash.repatch");
+    EXPECT_NE(gui->getDisplayState(), kDisplayHeld);
+}
+
 TEST_F(PatchMenuTest, AListedFileDeletedAfterListingShowsTheLoadErrorFor100Ticks) {
     const std::vector<std::string> names = listed();
     fs::remove(folder / names[1]);
