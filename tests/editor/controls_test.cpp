@@ -32,6 +32,19 @@ TEST_F(ControlsTest, SetParameterSnapsSteppedParametersToTheirPositions) {
     }
 }
 
+TEST_F(ControlsTest, TheEffectHasAnEditorWhoseSizeIsKnownBeforeOpening) {
+    EXPECT_TRUE(effect->getAeffect()->flags & effFlagsHasEditor);
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, &rect), 1);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 430);
+    EXPECT_EQ(rect->right, 990);
+    dispatch(effEditClose);  // closing and idling an editor never opened is harmless
+    dispatch(effEditIdle);
+    EXPECT_EQ(gui->getFrame(), nullptr);
+}
+
 TEST_F(ControlsTest, OpeningShowsTheEffectsValues) {
     effect->setParameter(14, 0.75f);
     effect->setParameter(24, 1.0f);
