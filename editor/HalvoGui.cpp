@@ -1,10 +1,11 @@
 #include "HalvoGui.h"
 
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
+#include <pthread.h>
 
 #include "CPitchWheel.h"
 #include "CSequenceFader.h"
@@ -20,16 +21,21 @@ namespace {
 constexpr float kBendMaximum = 16383.0f;
 constexpr float kModWheelMaximum = 127.0f;
 
-// Every thread gets a distinct non-zero number, so "is this the editor's thread" is one
-// relaxed load and a compare.
-uint64_t threadNumber() {
-    static std::atomic<uint64_t> next{1};
-    thread_local const uint64_t number = next.fetch_add(1, std::memory_order_relaxed);
-    return number;
-}
+// The calling thread's id: pthread_self neither allocates nor locks, unlike a first touch
+// of a thread_local in a module loaded at run time, so the audio thread may ask.
+static_assert(sizeof(pthread_t) <= sizeof(uint64_t), "a thread id fits the atomic word");
+uint64_t threadNumber() { return static_cast<uint64_t>(pthread_self()); }
 
 void copyText(char* text, std::size_t size, const char* source) {
     std::snprintf(text, size, "%s", source ? source : "");
+}
+
+// The status line's formatting: a longer line is cut to the buffer (255 characters).
+__attribute__((format(printf, 3, 4))) void formatLine(char* text, std::size_t size, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, size, format, arguments);
+    va_end(arguments);
 }
 
 }  // namespace
@@ -353,11 +359,11 @@ void HalvoGui::composeStatusLine() {
             plugin->getParameterDisplay(lastParam, display);
         }
         if (name[0] == 0)
-            std::snprintf(text, sizeof text, "%10s", patchName);
+            formatLine(text, sizeof text, "%10s", patchName);
         else if (showPatchName)
-            std::snprintf(text, sizeof text, "%10s | %s: %s", patchName, name, display);
+            formatLine(text, sizeof text, "%10s | %s: %s", patchName, name, display);
         else
-            std::snprintf(text, sizeof text, "%s: %s", name, display);
+            formatLine(text, sizeof text, "%s: %s", name, display);
     }
     setPatchDisplayText(text, 0);
 }
@@ -377,8 +383,10 @@ void HalvoGui::composeLearnLine(char* text, int size) {
     char name[64] = {};
     plugin->getParameterName(lastParam, name);
     // The colon blinks: shown 3 ticks in 8.
-    std::snprintf(text, size, idleCount % 8 < 3 ? "Midi Learn: %s -> %s" : "Midi Learn  %s -> %s",
-                  controllerText, name);
+    if (idleCount % 8 < 3)
+        formatLine(text, size, "Midi Learn: %s -> %s", controllerText, name);
+    else
+        formatLine(text, size, "Midi Learn  %s -> %s", controllerText, name);
 }
 
 }  // namespace halvorax

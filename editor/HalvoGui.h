@@ -152,7 +152,7 @@ private:
     std::atomic<float> pendingValues[kNumEditedParameters];
     std::atomic<uint64_t> pendingMask{0};
     std::atomic<bool> windowOpen{false};
-    std::atomic<uint64_t> editorThread{0};  // hash of the thread that opened the window
+    std::atomic<uint64_t> editorThread{0};  // id of the thread that opened the window
 };
 
 }  // namespace halvorax

@@ -116,6 +116,14 @@ TEST_F(StatusLineTest, WithoutThePatchNameOnlyTheParameterShows) {
     EXPECT_EQ(display(), "LFO Rate: " + parameterDisplay(26));
 }
 
+TEST_F(StatusLineTest, ALongLineIsCutTo255Characters) {
+    effect->splitPatchFilename(("/x/" + std::string(240, 'n') + ".repatch").c_str());
+    touch(26, 0.5f);
+    idle();
+    EXPECT_EQ(display().size(), 255u);
+    EXPECT_EQ(display().substr(0, 243), std::string(240, 'n') + " | ");
+}
+
 TEST_F(StatusLineTest, TheWheelsHaveNoNameSoThePatchNameStays) {
     touch(44, 0.9f);
     idle();
