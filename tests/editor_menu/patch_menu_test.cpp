@@ -280,6 +280,29 @@ TEST_F(PatchMenuTest, APatchFolderThatVanishedCostsAMessageAndAnEmptyList) {
     gui->patchMenuDispatch(kFirstPatchEntry);  // past the end: nothing
 }
 
+TEST_F(PatchMenuTest, PathsLongerThanTheNameFieldsStillLoadFromTheList) {
+    // A folder path near the 255-character limit and a long file name: the joined path
+    // passes 256 characters and fits the 1024-byte path buffers.
+    fs::path deep = root;
+    while (deep.string().size() < 230) deep /= std::string(20, 'd');
+    fs::create_directories(deep);
+    const std::string name = std::string(200, 'n') + ".repatch";
+    writePatch(deep, name, 0.6f);
+    writePatch(deep, "Short.repatch", 0.3f);
+    ASSERT_LT(deep.string().size(), 256u);
+    gui->buildPatchMenu(menu);
+    const std::vector<std::string> names = listed();
+    ASSERT_EQ(names.size(), 2u);
+    const int position = names[0] == name ? 0 : 1;
+    gui->patchMenuDispatch(kFirstPatchEntry + position);
+    EXPECT_EQ(currentPatch(), name);
+    EXPECT_NEAR(effect->getParameter(kVcfFreq), 0.6f, 1e-2);
+    gui->patchStep(1);
+    EXPECT_EQ(currentPatch(), "Short.repatch");
+    gui->patchStep(1);
+    EXPECT_EQ(currentPatch(), name);
+}
+
 TEST_F(PatchMenuTest, AFolderOfThousandsOfPatchesFillsTheMenu) {
     for (int i = 0; i < 3000; ++i) touch("patches/p" + std::to_string(i) + ".repatch");
     gui->buildPatchMenu(menu);
