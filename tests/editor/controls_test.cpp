@@ -45,6 +45,25 @@ TEST_F(ControlsTest, TheEffectHasAnEditorWhoseSizeIsKnownBeforeOpening) {
     EXPECT_EQ(gui->getFrame(), nullptr);
 }
 
+// A host that can resize its window, recording the sizes asked for.
+std::vector<std::pair<int, int>> resizes;
+VstIntPtr resizingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float) {
+    if (opcode == audioMasterVersion) return kVstVersion;
+    if (opcode == audioMasterCanDo) return std::string(static_cast<const char*>(ptr)) == "sizeWindow" ? 1 : 0;
+    if (opcode == audioMasterSizeWindow) resizes.emplace_back(index, static_cast<int>(value));
+    return opcode == audioMasterSizeWindow ? 1 : 0;
+}
+
+TEST_F(ControlsTest, AWindowSizeChangeAsksTheHostOnlyWhenItCan) {
+    const VSTGUI::CRect panel(0, 0, 990, 430), larger(0, 0, 1000, 500);
+    EXPECT_FALSE(gui->beforeSizeChange(larger, panel));  // this host cannot
+    EXPECT_EQ(countCalls(audioMasterCanDo), 1);
+    EXPECT_EQ(countCalls(audioMasterSizeWindow), 0);
+    HalvoVST2 resizable(resizingHost);
+    EXPECT_TRUE(static_cast<HalvoGui*>(resizable.getEditor())->beforeSizeChange(larger, panel));
+    EXPECT_EQ(resizes, (std::vector<std::pair<int, int>>{{1000, 500}}));
+}
+
 TEST_F(ControlsTest, OpeningShowsTheEffectsValues) {
     effect->setParameter(14, 0.75f);
     effect->setParameter(24, 1.0f);
