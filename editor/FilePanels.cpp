@@ -78,7 +78,12 @@ private:
         }
         // The host's open files (sockets, audio devices) are not the panel's business.
         syscall(SYS_close_range, 3u, ~0u, 0u);
+        // Nor are the host's blocked or ignored signals: the chooser must be stoppable.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
         signal(SIGPIPE, SIG_DFL);
+        signal(SIGCHLD, SIG_DFL);
         execvpe(args[0], args.data(), envp.data());
         _exit(127);
     }
