@@ -2,8 +2,8 @@
 // host's C callbacks into virtual calls and answers dispatcher opcodes 0 to 24.
 #pragma once
 
-#include "AEffEditor.h"
 #include "VstAbi.h"
+#include "aeffeditor.h"  // the editor interface, shared with the editor toolkit
 
 // Size of the parameter text buffers we fill: hosts pass at least this much in practice,
 // although the interface documents 8 bytes; we never write past it.

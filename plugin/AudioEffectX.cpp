@@ -21,9 +21,12 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         case effCanDo: return text ? canDo(text) : 0;
         case effGetVstVersion: return getVstVersion();
         case effEditKeyDown:
-            return editor ? editor->onKeyDown(index, static_cast<VstInt32>(value), static_cast<VstInt32>(opt)) : 0;
-        case effEditKeyUp:
-            return editor ? editor->onKeyUp(index, static_cast<VstInt32>(value), static_cast<VstInt32>(opt)) : 0;
+        case effEditKeyUp: {
+            if (editor == nullptr) return 0;
+            // index: the character, value: the virtual key, opt: the modifiers.
+            VstKeyCode key{index, static_cast<unsigned char>(value), static_cast<unsigned char>(opt)};
+            return opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
+        }
         case effSetEditKnobMode: return editor ? editor->setKnobMode(static_cast<VstInt32>(value)) : 0;
         default: return 0;
     }
@@ -34,3 +37,11 @@ VstTimeInfo* AudioEffectX::getTimeInfo(VstInt32 filter) {
 }
 
 bool AudioEffectX::wantEvents(VstInt32 filter) { return callHost(audioMasterWantMidi, 0, filter) != 0; }
+
+VstInt32 AudioEffectX::canHostDo(const char* text) {
+    return static_cast<VstInt32>(callHost(audioMasterCanDo, 0, 0, const_cast<char*>(text)));
+}
+
+bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height) {
+    return callHost(audioMasterSizeWindow, width, height) != 0;
+}

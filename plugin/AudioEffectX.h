@@ -25,6 +25,10 @@ public:
     // Host requests.
     VstTimeInfo* getTimeInfo(VstInt32 filter);
     bool wantEvents(VstInt32 filter = 1);
+    // 1: the host can, -1: it cannot, 0: it does not know.
+    VstInt32 canHostDo(const char* text);
+    // Asks the host to resize the editor's window.
+    bool sizeWindow(VstInt32 width, VstInt32 height);
 
 protected:
     void isSynth(bool state = true) { setFlag(effFlagsIsSynth, state); }

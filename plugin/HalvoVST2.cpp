@@ -63,9 +63,13 @@ HalvoVST2::HalvoVST2(audioMasterCallback audioMaster)
     LoadPatch(defaultPatch);
 
     patchChanged = false;
+    setEditor(createEditor(this));
 }
 
-HalvoVST2::~HalvoVST2() = default;
+// The editor's window goes first, while the effect it reports gestures to is whole.
+HalvoVST2::~HalvoVST2() {
+    if (editor) editor->close();
+}
 
 // ---------------------------------------------------------------------------------------
 // Parameters

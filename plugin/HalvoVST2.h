@@ -26,6 +26,10 @@ constexpr int kLongPathSize = 1024;
 constexpr const char* kDefaultPatchFile = "RoriVerov1.repatch";
 constexpr const char* kInitPatchFile = "Init Patch.repatch";
 
+class HalvoVST2;
+// Makes the effect's editor (the editor library's HalvoGui); the effect owns it.
+AEffEditor* createEditor(HalvoVST2* effect);
+
 class HalvoVST2 : public AudioEffectX {
 public:
     explicit HalvoVST2(audioMasterCallback audioMaster);

@@ -143,12 +143,18 @@ enum VstTimeInfoFlags {
     kVstClockValid = 1 << 15,
 };
 
+// The editor's types, shared word for word with the toolkit's aeffeditor.h (same guard).
+#ifndef HALVORAX_VST_EDITOR_TYPES
+#define HALVORAX_VST_EDITOR_TYPES
 struct ERect {
-    int16_t top;
-    int16_t left;
-    int16_t bottom;
-    int16_t right;
+    int16_t top, left, bottom, right;
 };
+struct VstKeyCode {
+    int32_t character;
+    unsigned char virt;
+    unsigned char modifier;
+};
+#endif
 
 enum VstPinPropertiesFlags { kVstPinIsActive = 1, kVstPinIsStereo = 2, kVstPinUseSpeaker = 4 };
 

@@ -1,6 +1,7 @@
 // halvorax-render: a command-line VST 2.4 host. Plays a Standard MIDI File through any Linux
 // VST2 instrument into a WAV file, reports what an effect says about itself (--info), and
-// measures an instrument's CPU cost (--bench).
+// measures an instrument's CPU cost (--bench), draws Halvorax's editor panel into a PNG
+// (--screenshot) and opens a plug-in's editor in a window of its own (--editor).
 #include <getopt.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "EditorModes.h"
 #include "MidiFile.h"
 #include "PatchFile.h"
 #include "Renderer.h"
@@ -31,6 +33,8 @@ struct Options {
     std::vector<std::string> positional;
     std::vector<std::string> patches;  // Halvorax patch files, played in turn
     double patchSeconds = 0.0;         // how long each plays; 0 shares the song evenly
+    std::string screenshot;            // PNG path of the panel picture
+    bool editor = false;
 };
 
 void usage(FILE* out) {
@@ -38,6 +42,8 @@ void usage(FILE* out) {
                  "usage: halvorax-render [options] PLUGIN MIDIFILE OUT.wav\n"
                  "       halvorax-render --info PLUGIN\n"
                  "       halvorax-render --bench [--set I=V ...] PLUGIN [OTHER ...]   (--set applies to PLUGIN)\n"
+                 "       halvorax-render --screenshot PANEL.png [--patch F.repatch] [--set I=V ...]\n"
+                 "       halvorax-render --editor [PLUGIN] [MIDIFILE]\n"
                  "PLUGIN is a Linux VST 2.4 .so or a bundle folder (Name.vst).\n"
                  "  -r, --rate HZ         sample rate (default 44100)\n"
                  "  -b, --block FRAMES    block size (default 512)\n"
@@ -48,17 +54,21 @@ void usage(FILE* out) {
                  "  -i, --info            print what the effect reports and exit\n"
                  "      --bench           measure CPU seconds per second of audio with 1, 4, 16 held notes\n"
                  "      --bench-seconds S audio seconds rendered per measurement (default 10)\n"
+                 "      --screenshot PNG  draw Halvorax's editor panel (off-screen, no X server) into PNG\n"
+                 "      --editor          open the plug-in's editor in a window (default plug-in: Halvorax),\n"
+                 "                        playing MIDIFILE in a loop if given; close the window to quit\n"
                  "  -h, --help            this text\n");
 }
 
 bool parseOptions(int argc, char** argv, Options& options) {
-    enum { kBench = 1000, kBenchSeconds, kPatchSeconds };
+    enum { kBench = 1000, kBenchSeconds, kPatchSeconds, kScreenshot, kEditor };
     static const option longOptions[] = {
         {"rate", required_argument, nullptr, 'r'},  {"block", required_argument, nullptr, 'b'},
         {"tail", required_argument, nullptr, 't'},  {"set", required_argument, nullptr, 's'},
         {"info", no_argument, nullptr, 'i'},        {"bench", no_argument, nullptr, kBench},
         {"patch", required_argument, nullptr, 'p'}, {"patch-seconds", required_argument, nullptr, kPatchSeconds},
         {"bench-seconds", required_argument, nullptr, kBenchSeconds},
+        {"screenshot", required_argument, nullptr, kScreenshot}, {"editor", no_argument, nullptr, kEditor},
         {"help", no_argument, nullptr, 'h'},        {nullptr, 0, nullptr, 0},
     };
     int c;
@@ -82,6 +92,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
             case 'i': options.info = true; break;
             case kBench: options.bench = true; break;
             case kBenchSeconds: options.benchSeconds = std::atof(optarg); break;
+            case kScreenshot: options.screenshot = optarg; break;
+            case kEditor: options.editor = true; break;
             case 'h': usage(stdout); std::exit(0);
             default: usage(stderr); return false;
         }
@@ -235,6 +247,19 @@ int runBench(const Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options)) return 2;
+    if (!options.screenshot.empty()) {
+        if (!options.positional.empty()) return usage(stderr), 2;
+        ScreenshotSettings settings;
+        settings.pngPath = options.screenshot;
+        settings.patches = options.patches;
+        settings.overrides = options.overrides;
+        return runScreenshot(settings);
+    }
+    if (options.editor) {
+        if (options.positional.size() > 2) return usage(stderr), 2;
+        const std::string plugin = options.positional.empty() ? defaultPluginPath() : options.positional[0];
+        return runEditorWindow(plugin, options.positional.size() > 1 ? options.positional[1] : "");
+    }
     if (options.bench) {
         if (options.positional.empty()) return usage(stderr), 2;
         return runBench(options);

@@ -1,6 +1,7 @@
-// The editor side of the VST 2.4 effect base classes: the effect (AudioEffect) owns one
-// AEffEditor and forwards the editor opcodes (get rectangle, open, close, idle, keys,
-// knob mode) to it.
+// The editor side of the VST 2.4 effect base classes, the one declaration shared by the
+// effect (AudioEffect owns one AEffEditor and forwards the editor opcodes to it: get
+// rectangle, open, close, idle, keys, knob mode, and every parameter change) and by the
+// toolkit's AEffGUIEditor. It knows the effect only by a forward declaration.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,8 @@ class AEffEditor {
   virtual bool onKeyUp(VstKeyCode&) { return false; }
   virtual bool onWheel(float) { return false; }
   virtual bool setKnobMode(int32_t) { return false; }
+  // A parameter of the effect changed, from any source and any thread.
+  virtual void setParameter(int32_t index, float value) {}
 
  protected:
   AudioEffect* effect;

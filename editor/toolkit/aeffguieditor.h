@@ -14,7 +14,7 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
   explicit AEffGUIEditor(AudioEffect* effect);
   ~AEffGUIEditor() override;
 
-  virtual void setParameter(int32_t index, float value) {}
+  void setParameter(int32_t index, float value) override {}
   bool getRect(ERect** ppRect) override;
   bool open(void* ptr) override;
   void close() override;

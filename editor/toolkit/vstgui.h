@@ -13,8 +13,9 @@
 //   CBitmap::setResourceFolder (by default: Resources beside the module's folder).
 // - COptionMenu::popup returns at once; the choice arrives through valueChanged on a
 //   later idle.
-// - AEffGUIEditor knows the effect only as `class AudioEffect`; the plug-in's editor
-//   registers itself with the effect and implements effectBeginEdit / effectEndEdit /
+// - AEffGUIEditor knows the effect only as `class AudioEffect` (aeffeditor.h is the one
+//   editor interface, shared with the effect's base class); the effect takes its editor
+//   with setEditor, and the plug-in's editor implements effectBeginEdit / effectEndEdit /
 //   effectSizeWindow to reach it.
 #pragma once
 
