@@ -18,6 +18,9 @@ constexpr size_t kMaxNameField = 255;
 constexpr size_t kMaxDisplayField = 1023;
 constexpr size_t kMaxUnitField = 255;
 constexpr size_t kInfoNameBytes = 51;
+// Halfway display within 0.0001 of the middle, both ends included; the extra billionth keeps
+// decimal displays such as 5.0001 on the inclusive side of binary rounding.
+constexpr double kLinearTolerance = 0.0001 + 1e-9;
 
 std::string skipLeadingSpaces(const char* text) {
     while (*text == ' ') ++text;
@@ -192,7 +195,7 @@ std::string ParameterMap::createDefault(EffectAccess& effect, bool vstSupportsEx
 
         double c = 0, zero = 0, half = 0, one = 0;
         const bool linear = parseNumber(atZero, zero) && parseNumber(atCurrent, c) && parseNumber(atOne, one) &&
-                            parseNumber(atHalf, half) && std::fabs(half - (zero + one) / 2.0) <= 0.0001;
+                            parseNumber(atHalf, half) && std::fabs(half - (zero + one) / 2.0) <= kLinearTolerance;
         double minimum = 0.0, maximum = 1.0, defaultValue = current;
         char kind = '=';
         std::string unit = fieldText(label);
