@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "AuHost.h"
+#include "AuHostPresets.h"
 #include "MidiFile.h"
 #include "Renderer.h"
 
@@ -37,6 +38,8 @@ struct Options {
     bool info = false;
     double editorSeconds = -1.0;
     std::string savePreset, loadPreset;
+    bool listFactory = false;
+    std::string factoryPreset, convertFolder;
     std::vector<std::pair<AudioUnitParameterID, float>> parameters;
     std::vector<std::string> positional;
 };
@@ -53,6 +56,9 @@ void usage(FILE* out) {
                  "  -l, --load-preset FILE   restore the state from an .aupreset file before playing\n"
                  "  -s, --save-preset FILE   save the state as an .aupreset file (after playing)\n"
                  "  -e, --editor [SECONDS]   open the editor window (default: until it is closed)\n"
+                 "  -P, --factory-presets    list the factory presets (number and name)\n"
+                 "  -f, --factory-preset P   select factory preset P (number or name) before playing\n"
+                 "  -c, --convert FOLDER     convert the .fxp/.fxb files of FOLDER into .aupreset files\n"
                  "  -h, --help               this text\n");
 }
 
@@ -62,10 +68,12 @@ bool parseOptions(int argc, char** argv, Options& options) {
         {"tail", required_argument, nullptr, 't'},        {"param", required_argument, nullptr, 'p'},
         {"info", no_argument, nullptr, 'i'},              {"load-preset", required_argument, nullptr, 'l'},
         {"save-preset", required_argument, nullptr, 's'}, {"editor", optional_argument, nullptr, 'e'},
-        {"help", no_argument, nullptr, 'h'},              {nullptr, 0, nullptr, 0},
+        {"help", no_argument, nullptr, 'h'},              {"factory-presets", no_argument, nullptr, 'P'},
+        {"factory-preset", required_argument, nullptr, 'f'}, {"convert", required_argument, nullptr, 'c'},
+        {nullptr, 0, nullptr, 0},
     };
     int c;
-    while ((c = getopt_long(argc, argv, "r:b:t:p:il:s:e::h", longOptions, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, "r:b:t:p:il:s:e::hPf:c:", longOptions, nullptr)) != -1) {
         switch (c) {
             case 'r': options.render.sampleRate = std::atof(optarg); break;
             case 'b': options.render.blockSize = std::atoi(optarg); break;
@@ -83,6 +91,9 @@ bool parseOptions(int argc, char** argv, Options& options) {
             case 's': options.savePreset = optarg; break;
             case 'e': options.editorSeconds = optarg ? std::atof(optarg) : 0.0; break;
             case 'h': usage(stdout); std::exit(0);
+            case 'P': options.listFactory = true; break;
+            case 'f': options.factoryPreset = optarg; break;
+            case 'c': options.convertFolder = optarg; break;
             default: return false;
         }
     }
@@ -161,6 +172,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "halvorax-auhost: %s\n", error.c_str());
         return 1;
     }
+    // ---- preset options (AuHostPresets.cpp) ----
+    if (options.listFactory) std::fputs(listFactoryPresets(host->unit()).c_str(), stdout);
+    if (!options.factoryPreset.empty() && !selectFactoryPreset(host->unit(), options.factoryPreset, error)) {
+        std::fprintf(stderr, "halvorax-auhost: %s\n", error.c_str());
+        return 1;
+    }
+    if (!options.convertFolder.empty()) {
+        std::string report;
+        const int converted = convertPresetFolder(*host, options.convertFolder, report);
+        std::printf("%s%d converted\n", report.c_str(), converted);
+    }
+    // ---- end of preset options ----
     for (const auto& [id, value] : options.parameters) {
         const OSStatus result = AudioUnitSetParameter(host->unit(), id, kAudioUnitScope_Global, 0, value, 0);
         if (result != noErr) {
