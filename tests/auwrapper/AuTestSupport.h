@@ -38,7 +38,10 @@ struct EffectScript {
     VstIntPtr programAnswer = 0;     // effGetProgram
     VstIntPtr tailSize = 0;
     bool acceptBypass = false;
-    bool extensions = false;         // answers the 'sHi!' probe
+    bool extensions = false;         // answers the 'sHi!' probe and the value/text conversions
+    bool silentOutput = false;       // with extensions: reports its output silent ('sO00')
+    bool editor = false;             // has an editor of 300 x 200
+    bool editorOpens = true;         // the editor accepts effEditOpen
 };
 
 // One instance of the scriptable effect, with what it was asked.
@@ -51,6 +54,9 @@ struct ScriptedEffect {
     std::vector<VstMidiEvent> received;
     std::vector<VstInt32> opcodes;
     char programName[32] = "Init";
+    ERect rect = {0, 0, 200, 300};
+    void* editorWindow = nullptr;
+    VstIntPtr inputsSilent = -1;  // last 'sI00' value
 };
 
 inline EffectScript& nextScript() {
@@ -95,7 +101,33 @@ inline VstIntPtr scriptedDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index,
         }
         case effSetBypass: return s.script.acceptBypass ? 1 : 0;
         case effGetTailSize: return s.script.tailSize;
-        case effVendorSpecific: return s.script.extensions && index == CCONST('s', 'H', 'i', '!') ? 1 : 0;
+        case effVendorSpecific:
+            if (!s.script.extensions) return 0;
+            if (index == CCONST('s', 'H', 'i', '!')) return 1;
+            if (index == CCONST('s', 'I', '0', '0')) s.inputsSilent = value;
+            if (index == CCONST('s', 'O', '0', '0')) return s.script.silentOutput ? 1 : 0;
+            if (index == CCONST('s', 'V', '2', 'S')) {  // value to text: "  <value x 100> %"
+                float v;
+                std::memcpy(&v, ptr, sizeof v);
+                std::snprintf(static_cast<char*>(ptr), 25, "  %g %%", v * 100.0f);
+                return 1;
+            }
+            if (index == CCONST('s', 'S', '2', 'V')) {  // text to value: a number of percent
+                char* text = static_cast<char*>(ptr);
+                if (text[0] < '0' || text[0] > '9') return 0;
+                const float v = float(std::atof(text)) / 100.0f;
+                std::memcpy(ptr, &v, sizeof v);
+                return 1;
+            }
+            return 0;
+        case effEditGetRect:
+            if (!s.script.editor) return 0;
+            *static_cast<ERect**>(ptr) = &s.rect;
+            return 1;
+        case effEditOpen:
+            s.editorWindow = ptr;
+            return s.script.editorOpens ? 1 : 0;
+        case effEditClose: s.editorWindow = nullptr; return 0;
         default: return 0;
     }
 }
@@ -135,7 +167,7 @@ inline AEffect* scriptedEntry(audioMasterCallback host) {
     e.numOutputs = s->script.outputs;
     e.numParams = s->script.parameters;
     e.numPrograms = s->script.programs;
-    e.flags = s->script.flags;
+    e.flags = s->script.flags | (s->script.editor ? effFlagsHasEditor : 0);
     e.uniqueID = CCONST('T', 'e', 's', 't');
     e.object = s;
     lastEffect() = s;
