@@ -294,6 +294,7 @@ void TandemComponent::getStringFromValue(AudioUnitParameterStringFromValue& requ
     if (request.inValue == nullptr) {
         vst->getParameterDisplay(int32_t(request.inParamID), text);
     } else {
+        checkParameterScaling(request.inParamID);
         const float value = scaleFromAUParameter(request.inParamID, *request.inValue);
         std::memcpy(text, &value, sizeof value);
         if (vst->vendorSpecific(kValueToString, VstIntPtr(request.inParamID), text, 0.0f) == 0)

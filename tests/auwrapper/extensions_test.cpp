@@ -38,6 +38,9 @@ TEST(Extensions, StringFromValueScalesToTheEffectAndSkipsLeadingSpaces) {
     EXPECT_STREQ(text, "0.75");
     CFRelease(request.outString);
 
+    request = {1, &value, nullptr};  // not in the map: its range is empty
+    EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
+                                   &request, &size), kAudioUnitErr_InvalidParameter);
     request = {9, &value, nullptr};
     EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
                                    &request, &size), kAudioUnitErr_InvalidParameter);
