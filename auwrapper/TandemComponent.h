@@ -10,15 +10,13 @@
 //   TandemView.cpp        the editor view and its factory
 //   TandemEntry.cpp       the Component Manager entry point and its exception guard
 //
-// Filled in by the parameter-map / configuration / preset code (auwrapper/ParameterMap*,
-// Configuration*, Presets*, FactoryPresets*; weak stand-ins in PendingParts.cpp until then):
+// Defined with the parameter map, the configuration and the presets (auwrapper/TandemPresets.cpp
+// and the files it uses: ParameterMap*, FactoryPresets*, PresetConversion*, AUPresetDictionary*):
 //   loadConfiguration, readOrCreateParameterMapping, createDefaultParameterMappingFile,
 //   readParameterMapping, createAUPresetWithVSTData, createAUPresetOfCurrentProgram,
 //   createAUPresetOfCurrentBank, copyClassInfo, restoreClassInfo, loadOrCreateFactoryPresets,
 //   createFactoryPresets, loadFactoryPresets, convertVSTPresets, convertVSTPresetsInDomain,
 //   convertVSTPreset, convertLoadedPrograms.
-// With the stand-ins the component runs with an empty parameter map, no factory presets and
-// all configuration switches off, and refuses ClassInfo with kAudioUnitErr_InvalidProperty.
 #pragma once
 
 #include <AudioToolbox/AudioToolbox.h>

@@ -5,8 +5,8 @@
 // Every effect call checks that the effect exists and swallows exceptions the effect raises
 // (the call then counts as result 0).
 //
-// The FXP/FXB operations (createFXP ... readBigInt32) belong to the preset code and are
-// filled in by auwrapper/Fxp*.cpp; until then weak stand-ins in PendingParts.cpp answer.
+// The FXP/FXB operations (createFXP ... readBigInt32) belong to the preset code
+// (auwrapper/VSTPlugInFxp.cpp, FxpFxb.cpp).
 #pragma once
 
 #include <CoreFoundation/CoreFoundation.h>
@@ -96,7 +96,7 @@ public:
     VstIntPtr getTailSize();
     VstIntPtr getVersion();
 
-    // ---- FXP / FXB (filled in by the preset code, auwrapper/Fxp*.cpp) ----
+    // ---- FXP / FXB (auwrapper/VSTPlugInFxp.cpp) ----
     // A program ("FxCk" or "FPCh") or bank ("FxBk" or "FBCh") of the effect's current state.
     std::vector<unsigned char> createFXP();
     std::vector<unsigned char> createFXB();
