@@ -152,9 +152,10 @@ void fillInfo(const MapRecord& record, AudioUnitParameterInfo& info, CFArrayRef&
         info.minValue = 0.0f;
         info.maxValue = float(CFArrayGetCount(valueStrings) - 1);
         info.unit = kAudioUnitParameterUnit_Indexed;
-        // A default beyond the list would name no entry; hosts expect it within the range.
-        info.defaultValue = std::clamp(info.defaultValue, info.minValue, info.maxValue);
     }
+    // A Boolean or a list replaces the line's range; a default beyond the new range would name
+    // no state, and hosts expect it within the range.
+    info.defaultValue = std::clamp(info.defaultValue, info.minValue, info.maxValue);
     if (record.globalMeta) info.flags |= kMappedGlobalMetaFlag;
 }
 

@@ -60,7 +60,7 @@ TEST(ParameterMapReading, DisplayKindsAndUnits) {
     map.read(kHeader +
              "0\tCutoff\t20\t20000\t=\tHz\t1000\r"
              "1\tDrive\t0\t10\t?\t-\t5\n"
-             "2\tOn\t-5\t5\tb\t-\t0\r\n"
+             "2\tOn\t-5\t5\tb\t-\t-3\r\n"
              "4\tBright\t0\t3\tbright\t-\t0\r");
     ASSERT_EQ(map.count, 4);
     EXPECT_EQ(map.infos[0].unit, UInt32(kAudioUnitParameterUnit_CustomUnit));
@@ -74,6 +74,7 @@ TEST(ParameterMapReading, DisplayKindsAndUnits) {
     EXPECT_EQ(map.infos[2].unit, UInt32(kAudioUnitParameterUnit_Boolean));
     EXPECT_EQ(map.infos[2].minValue, 0.0f);
     EXPECT_EQ(map.infos[2].maxValue, 1.0f);
+    EXPECT_EQ(map.infos[2].defaultValue, 0.0f);
     // A word that starts with b is a one-entry list.
     EXPECT_EQ(map.infos[4].unit, UInt32(kAudioUnitParameterUnit_Indexed));
     ASSERT_NE(map.strings[4], nullptr);
