@@ -25,32 +25,41 @@ std::vector<float> readWav(const std::string& path, int& channels) {
 
 int run(const std::string& command) { return std::system((command + " > /dev/null 2>&1").c_str()); }
 
+struct Rendering {
+    const char* song;
+    const char* options;
+};
+
 TEST(AudioUnitPath, RendersTheSameSamplesAsTheVstPath) {
     const std::filesystem::path home = halvorax::test::isolateDataHome();
     setenv("HOME", home.c_str(), 1);
-    const std::string midi = std::string(HALVORAX_SOURCE_DIR) + "/resources/demo.mid";
-    const std::string vstWav = (home / "vst.wav").string();
-    const std::string auWav = (home / "au.wav").string();
-    ASSERT_EQ(run(std::string(HALVORAX_RENDER_PATH) + " -b 512 " + HALVORAX_BUNDLE_PATH + " " + midi + " " + vstWav), 0);
-    ASSERT_EQ(run(std::string(HALVORAX_AUHOST_PATH) + " -b 512 " + HALVORAX_BUNDLE_PATH + " " + midi + " " + auWav), 0);
-    int vstChannels = 0, auChannels = 0;
-    const std::vector<float> vst = readWav(vstWav, vstChannels);
-    const std::vector<float> au = readWav(auWav, auChannels);
-    ASSERT_EQ(vstChannels, 2);
-    ASSERT_EQ(auChannels, 2);
-    ASSERT_EQ(vst.size(), au.size());
-    ASSERT_GT(vst.size(), 44100u);
-    size_t differing = 0, first = vst.size();
-    float peak = 0.0f;
-    for (size_t i = 0; i < vst.size(); ++i) {
-        peak = std::max(peak, std::abs(vst[i]));
-        if (vst[i] != au[i]) {
-            ++differing;
-            first = std::min(first, i);
+    for (const Rendering& r : {Rendering{"demo.mid", " -b 512 "}, Rendering{"range.mid", " -r 48000 -b 300 "}}) {
+        SCOPED_TRACE(std::string(r.song) + r.options);
+        const std::string midi = std::string(HALVORAX_SOURCE_DIR) + "/resources/" + r.song;
+        const std::string vstWav = (home / "vst.wav").string();
+        const std::string auWav = (home / "au.wav").string();
+        const std::string arguments = std::string(r.options) + HALVORAX_BUNDLE_PATH + " " + midi + " ";
+        ASSERT_EQ(run(HALVORAX_RENDER_PATH + arguments + vstWav), 0);
+        ASSERT_EQ(run(HALVORAX_AUHOST_PATH + arguments + auWav), 0);
+        int vstChannels = 0, auChannels = 0;
+        const std::vector<float> vst = readWav(vstWav, vstChannels);
+        const std::vector<float> au = readWav(auWav, auChannels);
+        ASSERT_EQ(vstChannels, 2);
+        ASSERT_EQ(auChannels, 2);
+        ASSERT_EQ(vst.size(), au.size());
+        ASSERT_GT(vst.size(), 44100u);
+        size_t differing = 0, first = vst.size();
+        float peak = 0.0f;
+        for (size_t i = 0; i < vst.size(); ++i) {
+            peak = std::max(peak, std::abs(vst[i]));
+            if (vst[i] != au[i]) {
+                ++differing;
+                first = std::min(first, i);
+            }
         }
+        EXPECT_EQ(differing, 0u) << "first difference at sample " << first;
+        EXPECT_GT(peak, 0.01f);
     }
-    EXPECT_EQ(differing, 0u) << "first difference at sample " << first;
-    EXPECT_GT(peak, 0.01f);
 }
 
 TEST(AudioUnitHostTool, ListsTheUnitAndReportsStateSavingHonestly) {
