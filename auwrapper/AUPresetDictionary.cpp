@@ -43,7 +43,7 @@ CFMutableDictionaryRef AUPresetDictionary::create(const ComponentDescription& de
     setInt32(dict.get(), "type", SInt32(description.componentType));
     setInt32(dict.get(), "subtype", SInt32(description.componentSubType));
     setInt32(dict.get(), "manufacturer", SInt32(description.componentManufacturer));
-    CFDictionarySetValue(dict.get(), key("name"), name);
+    CFDictionarySetValue(dict.get(), key("name"), name ? name : CFSTR(""));
     ScopedCF<CFDataRef> data(CFDataCreate(nullptr, bytes, CFIndex(size)));
     throwOnNull(data.get(), "Could not create data");
     CFDictionarySetValue(dict.get(), key("vstdata"), data.get());

@@ -289,3 +289,23 @@ TEST_F(ComponentPresets, VSTPresetFilesAreConvertedOnceAtOpen) {
     }
     EXPECT_EQ(readText(folder + "/My Hoover.aupreset"), "kept");
 }
+
+TEST_F(ComponentPresets, PresetWorkLeavesNoCoreFoundationObjectsBehind) {
+    PresetBundle bundle;
+    bundle.shipResources();
+    const CFIndex before = StandInLiveObjectCount();
+    {
+        Unit unit(bundle);
+        ASSERT_EQ(unit.openResult, noErr);
+        for (int round = 0; round < 3; ++round) {
+            CFPropertyListRef state = nullptr;
+            UInt32 size = sizeof state;
+            ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
+            ASSERT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state), noErr);
+            const CFStringRef junk = CFSTR("junk");
+            EXPECT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &junk, sizeof junk), -10851);
+            CFRelease(state);
+        }
+    }
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}
