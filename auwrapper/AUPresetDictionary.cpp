@@ -112,8 +112,9 @@ void AUPresetDictionary::restoreClassInfo(EffectAccess& effect, const ComponentD
         requireValue(dict, "manufacturer", SInt32(description.componentManufacturer));
 
         SInt32 program = 0;
-        if (CFDictionaryContainsKey(dict, key("ProgramNumber"))) program = requiredInt32(dict, "ProgramNumber");
-        if (program < 0 || program >= effect.programCount()) program = 0;
+        bool exact = true;
+        if (CFDictionaryContainsKey(dict, key("ProgramNumber"))) program = requiredInt32(dict, "ProgramNumber", &exact);
+        if (!exact || program < 0 || program >= effect.programCount()) program = 0;  // out of range
         effect.setCurrentProgram(program);
 
         auto name = static_cast<CFStringRef>(required(dict, "name", CFStringGetTypeID()));

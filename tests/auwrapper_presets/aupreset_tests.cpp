@@ -126,6 +126,12 @@ TEST_F(ClassInfoFixture, ProgramNumberOutOfRangeSelectsZeroThenApplies) {
     setNumber(info, "ProgramNumber", 1);
     EXPECT_EQ(restoreResult(target, info), 0);
     EXPECT_EQ(target.values[1], source.values[0]);
+    const SInt64 wrapsToOne = (SInt64(1) << 32) + 1;
+    ScopedCF<CFNumberRef> huge(CFNumberCreate(nullptr, kCFNumberSInt64Type, &wrapsToOne));
+    CFDictionarySetValue(info, CFSTR("ProgramNumber"), huge.get());
+    target.current = 1;
+    EXPECT_EQ(restoreResult(target, info), 0);
+    EXPECT_EQ(target.current, 0);
     CFDictionaryRemoveValue(info, CFSTR("ProgramNumber"));
     target.current = 1;
     EXPECT_EQ(restoreResult(target, info), 0);
