@@ -81,6 +81,13 @@ TEST(AudioUnitHostTool, ListsTheUnitAndReportsStateSavingHonestly) {
         EXPECT_EQ(run(std::string(HALVORAX_AUHOST_PATH) + " --load-preset " + preset + " " + HALVORAX_BUNDLE_PATH), 0);
     }
     EXPECT_NE(run(std::string(HALVORAX_AUHOST_PATH) + " --load-preset /nonexistent.aupreset " + HALVORAX_BUNDLE_PATH), 0);
+    // An instrument without an editor refuses the editor option without a crash.
+    if (text.find("editor: no") == std::string::npos) return;
+    const std::string message = (home / "editor.txt").string();
+    EXPECT_NE(std::system((std::string(HALVORAX_AUHOST_PATH) + " --editor=0.1 " + HALVORAX_BUNDLE_PATH + " 2> " + message).c_str()), 0);
+    std::ifstream editorText(message);
+    const std::string said((std::istreambuf_iterator<char>(editorText)), std::istreambuf_iterator<char>());
+    EXPECT_NE(said.find("no editor"), std::string::npos) << said;
 }
 
 }  // namespace
