@@ -261,6 +261,33 @@ TEST(Inputs, RenderCallbackFeedsTheInputBus) {
                                    sizeof wrong), kAudioUnitErr_InvalidPropertyValue);
 }
 
+TEST(Inputs, AConnectionPullsTheSourceUnitOncePerBlockAndReplacesTheCallback) {
+    OpenedUnit source;
+    ScriptedEffect& sourceEffect = source.effect();
+    EffectScript script;
+    script.inputs = 2;
+    script.extensions = true;
+    OpenedUnit u(script, kAudioUnitType_Effect);
+    ScriptedEffect& effect = u.effect();
+    InputLog log;
+    AURenderCallbackStruct callback = {provideInput, &log};
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
+                                   sizeof callback), noErr);
+    AudioUnitConnection connection = {source.unit, 0, 0};
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
+                                   sizeof connection), noErr);
+    EXPECT_EQ(u.component().inputCallbacks[0].inputProc, nullptr);
+    StereoBuffers b;
+    ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
+    EXPECT_EQ(log.calls, 0);
+    EXPECT_EQ(sourceEffect.processCalls, 1);
+    EXPECT_EQ(effect.inputsSilent, 0);  // the source did not report silence
+    // The source's format reached the input bus; a connected input's rate is not writable.
+    const Float64 rate = 48000.0;
+    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Input, 0, &rate, sizeof rate),
+              kAudioUnitErr_InvalidProperty);
+}
+
 AEffect* instrumentEntry(audioMasterCallback master) {
     if (master(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     return (new halvorax::HalvoVST2(master))->getAeffect();
