@@ -225,6 +225,8 @@ ComponentResult TandemComponent::dispatch(ComponentParameters* p) {
         case kAudioUnitResetSelect:
             return reset(argument<UInt32>(p, 1), argument<UInt32>(p, 2));
         case kAudioUnitAddPropertyListenerSelect: {
+            // A listener without a procedure would be called later and crash: refused.
+            if (argument<AudioUnitPropertyListenerProc>(p, 2) == nullptr) return paramErr;
             if (propertyListenerCount >= kMaxListeners) return memFullErr;
             propertyListeners[propertyListenerCount++] = {argument<UInt32>(p, 1),
                                                           argument<AudioUnitPropertyListenerProc>(p, 2),
@@ -235,6 +237,7 @@ ComponentResult TandemComponent::dispatch(ComponentParameters* p) {
             return render(argument<AudioUnitRenderActionFlags*>(p, 1), argument<const AudioTimeStamp*>(p, 2),
                           argument<UInt32>(p, 3), argument<UInt32>(p, 4), argument<AudioBufferList*>(p, 5));
         case kAudioUnitAddRenderNotifySelect: {
+            if (argument<AURenderCallback>(p, 1) == nullptr) return paramErr;
             if (renderNotificationCount >= kMaxRenderNotifications) return memFullErr;
             renderNotifications[renderNotificationCount++] = {argument<AURenderCallback>(p, 1),
                                                               argument<void*>(p, 2)};
@@ -324,6 +327,7 @@ OSStatus TandemComponent::setParameter(AudioUnitParameterID id, AudioUnitScope s
 }
 
 OSStatus TandemComponent::scheduleParameters(const AudioUnitParameterEvent* events, UInt32 count) {
+    if (events == nullptr && count > 0) return paramErr;
     for (UInt32 i = 0; i < count; ++i) {
         const AudioUnitParameterEvent& event = events[i];
         if (event.scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidScope;

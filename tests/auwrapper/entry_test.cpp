@@ -82,6 +82,17 @@ TEST(EntryGuard, RenderNotificationListFullAt128) {
     EXPECT_EQ(u.component().renderNotifications[3].inputProcRefCon, reinterpret_cast<void*>(4L));
 }
 
+TEST(EntryGuard, NullProceduresAndEventListsAreRefused) {
+    OpenedUnit u;
+    EXPECT_EQ(AudioUnitAddRenderNotify(u.unit, nullptr, nullptr), paramErr);
+    EXPECT_EQ(AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_SampleRate, nullptr, nullptr), paramErr);
+    EXPECT_EQ(AudioUnitScheduleParameters(u.unit, nullptr, 1), paramErr);
+    EXPECT_EQ(AudioUnitScheduleParameters(u.unit, nullptr, 0), noErr);
+    const Float64 rate = 22050.0;
+    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, sizeof rate),
+              noErr);  // a change with nobody listening
+}
+
 TEST(Bridge, ExceptionsFromTheEffectAreSwallowed) {
     EffectScript script;
     OpenedUnit u(script, kAudioUnitType_MusicDevice, "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r"
