@@ -98,6 +98,22 @@ TEST(Render, NullHostBuffersReceiveTheComponentsOwnBuffers) {
     EXPECT_EQ(static_cast<float*>(b.list.buffers[1].mData)[3], 1.25f);
 }
 
+// A host that offers more buffers than the bus has channels gets only the bus's channels:
+// the rest would be read past the bus (or past the component's buffers).
+TEST(Render, ExtraHostBuffersAreLeftAlone) {
+    OpenedUnit u;
+    float channels[3][64] = {};
+    struct {
+        UInt32 count;
+        AudioBuffer buffers[3];
+    } list = {3, {{1, 256, channels[0]}, {1, 256, channels[1]}, {1, 256, nullptr}}};
+    const AudioTimeStamp stamp = stampAt(0.0);
+    AudioUnitRenderActionFlags flags = 0;
+    ASSERT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), noErr);
+    EXPECT_EQ(channels[1][5], 1.25f);
+    EXPECT_EQ(list.buffers[2].mData, nullptr);
+}
+
 struct NotifyLog {
     std::vector<AudioUnitRenderActionFlags> flags;
 };
