@@ -142,10 +142,14 @@ void TandemComponent::loadFactoryPresets(CFURLRef listFile) {
 // ---- Conversion of VST preset files ----
 
 void TandemComponent::convertVSTPresets() {
-    ScopedCF<CFStringRef> name(copyComponentName());
-    VSTPlugInAccess access(*vst);
-    PresetConversion(access, getComponentDescription(), presetIsFXB)
-        .convertVSTPresets(stringOf(name.get(), kCFStringEncodingMacRoman), PresetConversion::domainAudioFolders());
+    try {
+        ScopedCF<CFStringRef> name(copyComponentName());
+        VSTPlugInAccess access(*vst);
+        PresetConversion(access, getComponentDescription(), presetIsFXB)
+            .convertVSTPresets(stringOf(name.get(), kCFStringEncodingMacRoman), PresetConversion::domainAudioFolders());
+    } catch (const std::exception&) {
+        // Conversion never ends the open.
+    }
 }
 
 void TandemComponent::convertVSTPresetsInDomain(int domain, CFStringRef componentName) {
