@@ -82,6 +82,50 @@ TEST(EntryGuard, RenderNotificationListFullAt128) {
     EXPECT_EQ(u.component().renderNotifications[3].inputProcRefCon, reinterpret_cast<void*>(4L));
 }
 
+// Open, use and close a unit; the second round must leave the object count where it found it
+// (the first may create the process's one-time objects, such as the main bundle).
+TEST(EntryGuard, AnOpenedAndClosedUnitLeavesNoCoreFoundationObjects) {
+    const auto round = [] {
+        OpenedUnit u;
+        ASSERT_EQ(u.openResult, noErr);
+        AUPreset preset{};
+        UInt32 size = sizeof preset;
+        ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &preset, &size), noErr);
+        CFRelease(preset.presetName);
+        CFStringRef name = nullptr;
+        size = sizeof name;
+        ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &name, &size), noErr);
+        CFRelease(name);
+        AUPreset renamed = {-1, CFSTR("Renamed")};
+        ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &renamed,
+                                       sizeof renamed), noErr);
+        AudioUnitInitialize(u.unit);
+        MusicDeviceMIDIEvent(u.unit, 0x90, 60, 100, 0);
+        float left[64], right[64];
+        struct {
+            UInt32 count;
+            AudioBuffer buffers[2];
+        } list = {2, {{1, sizeof left, left}, {1, sizeof right, right}}};
+        AudioTimeStamp stamp{};
+        AudioUnitRenderActionFlags flags = 0;
+        ASSERT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), noErr);
+    };
+    round();
+    const CFIndex before = StandInLiveObjectCount();
+    round();
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}
+
+TEST(EntryGuard, AFailedOpenLeavesNoCoreFoundationObjects) {
+    EffectScript script;
+    script.flags = effFlagsIsSynth;  // no processReplacing: refused after the effect opened
+    { OpenedUnit warmUp(script); }
+    const CFIndex before = StandInLiveObjectCount();
+    OpenedUnit u(script);
+    EXPECT_EQ(u.openResult, -32767);
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}
+
 TEST(EntryGuard, NullProceduresAndEventListsAreRefused) {
     OpenedUnit u;
     EXPECT_EQ(AudioUnitAddRenderNotify(u.unit, nullptr, nullptr), paramErr);
