@@ -282,3 +282,55 @@ TEST(HostCallbacks, CopiedUpToTheCallersSizeAndAnnouncedOnlyWhenChanged) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace autest;
+
+struct ParameterLog {
+    std::vector<AudioUnitEventType> events;
+    std::vector<float> values;
+};
+
+void logParameterEvent(void* refCon, void*, const AudioUnitEvent* event, UInt64, AudioUnitParameterValue) {
+    static_cast<ParameterLog*>(refCon)->events.push_back(event->mEventType);
+}
+
+void logParameterValue(void* refCon, void*, const AudioUnitParameter*, AudioUnitParameterValue value) {
+    static_cast<ParameterLog*>(refCon)->values.push_back(value);
+}
+
+// The effect's edit gestures and automation reach the host's parameter and event listeners.
+TEST(Automation, GesturesAndValueChangesReachTheListeners) {
+    OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice,
+                 "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r2\tCutoff\t0\t100\t=\t-\t0\r");
+    ParameterLog log;
+    AUEventListenerRef events = nullptr;
+    ASSERT_EQ(AUEventListenerCreate(logParameterEvent, &log, nullptr, nullptr, 0.0f, 0.0f, &events), noErr);
+    AUParameterListenerRef values = nullptr;
+    ASSERT_EQ(AUParameterListenerCreate(logParameterValue, &log, nullptr, nullptr, 0.0f, &values), noErr);
+    AudioUnitEvent wanted{};
+    wanted.mArgument.mParameter = {u.unit, 2, kAudioUnitScope_Global, 0};
+    for (AudioUnitEventType type : {kAudioUnitEvent_ParameterValueChange, kAudioUnitEvent_BeginParameterChangeGesture,
+                                    kAudioUnitEvent_EndParameterChangeGesture}) {
+        wanted.mEventType = type;
+        ASSERT_EQ(AUEventListenerAddEventType(events, nullptr, &wanted), noErr);
+    }
+    ASSERT_EQ(AUListenerAddParameter(values, nullptr, &wanted.mArgument.mParameter), noErr);
+
+    AEffect* effect = u.component().vst->getEffect();
+    audioMasterCallback master = u.effect().host;
+    EXPECT_EQ(master(effect, audioMasterBeginEdit, 2, 0, nullptr, 0.0f), 1);
+    u.effect().values[2] = 0.25f;
+    EXPECT_EQ(master(effect, audioMasterAutomate, 2, 0, nullptr, 0.25f), 0);
+    EXPECT_EQ(master(effect, audioMasterEndEdit, 2, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(log.events, (std::vector<AudioUnitEventType>{kAudioUnitEvent_BeginParameterChangeGesture,
+                                                            kAudioUnitEvent_ParameterValueChange,
+                                                            kAudioUnitEvent_EndParameterChangeGesture}));
+    EXPECT_EQ(log.values, (std::vector<float>{25.0f}));
+
+    AUListenerDispose(values);
+    AUListenerDispose(events);
+}
+
+}  // namespace
