@@ -1,0 +1,161 @@
+#include "PresetFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "TandemExceptions.h"
+
+namespace tandem {
+
+namespace {
+
+// Closes the descriptor when it leaves scope, also while an exception passes.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd(fd) {}
+    ~FileDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd; }
+    void close() {
+        const int closing = fd;
+        fd = -1;
+        if (::close(closing) != 0) throw MacOSException(osStatusForErrno(errno));
+    }
+
+private:
+    int fd;
+};
+
+[[noreturn]] void throwErrno() { throw MacOSException(osStatusForErrno(errno)); }
+
+void writeAll(int fd, const unsigned char* bytes, size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            throwErrno();
+        }
+        bytes += written;
+        size -= size_t(written);
+    }
+}
+
+}  // namespace
+
+OSStatus osStatusForErrno(int error) {
+    switch (error) {
+    case ENOENT: return fnfErr;
+    case ENOTDIR: return kDirectoryNotFoundErr;
+    case EACCES:
+    case EPERM: return kPermissionErr;
+    case EROFS: return kWritePermissionErr;
+    case EEXIST: return kDuplicateFileErr;
+    case ENOSPC: return kDiskFullErr;
+    case ENOMEM: return memFullErr;
+    default: return kIOErr;
+    }
+}
+
+std::vector<unsigned char> loadFromFile(const std::string& path) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) throwErrno();
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) throwErrno();
+    if (S_ISDIR(info.st_mode)) throw MacOSException(kIOErr);
+    std::vector<unsigned char> bytes;
+    unsigned char block[65536];
+    while (true) {
+        const ssize_t got = ::read(file.get(), block, sizeof block);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throwErrno();
+        }
+        if (got == 0) break;
+        bytes.insert(bytes.end(), block, block + got);
+    }
+    return bytes;
+}
+
+void writeWholeFile(const std::string& path, const void* bytes, size_t size) {
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (file.get() < 0) throwErrno();
+    writeAll(file.get(), static_cast<const unsigned char*>(bytes), size);
+    file.close();
+}
+
+void saveProperties(CFPropertyListRef propertyList, const std::string& path) {
+    CFDataRef xml = CFPropertyListCreateXMLData(nullptr, propertyList);
+    if (xml == nullptr) throw TandemException("Could not create XML data from property list");
+    std::unique_ptr<const void, void (*)(const void*)> owner(xml, [](const void* ref) { CFRelease(ref); });
+    writeWholeFile(path, CFDataGetBytePtr(xml), size_t(CFDataGetLength(xml)));
+}
+
+bool createNewFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        if (errno == EEXIST) return false;
+        throwErrno();
+    }
+    FileDescriptor file(fd);
+    file.close();
+    return true;
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool folderExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void deleteFileIfPresent(const std::string& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwErrno();
+}
+
+std::string descendOrCreateFolder(const std::string& parent, const std::string& name) {
+    std::string path = parent;
+    if (path.empty() || path.back() != '/') path += '/';
+    path += name;
+    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) throwErrno();
+    if (!folderExists(path)) throw MacOSException(kDirectoryNotFoundErr);
+    return path;
+}
+
+const unsigned char* readLine(const unsigned char* position, const unsigned char* end, char* buffer) {
+    if (position == nullptr || position >= end) throw EOFException("End of file error");
+    int stored = 0;
+    while (position < end && *position != '\r' && *position != '\n') {
+        if (stored < kLineBufferSize - 1) buffer[stored++] = char(*position);
+        ++position;
+    }
+    buffer[stored] = 0;
+    if (position < end && *position == '\r') ++position;
+    if (position < end && *position == '\n') ++position;
+    return position;
+}
+
+std::string stringOf(CFStringRef string, CFStringEncoding encoding) {
+    if (string == nullptr) return {};
+    const CFIndex length = CFStringGetLength(string);
+    const CFIndex capacity = CFStringGetMaximumSizeForEncoding(length, encoding) + 1;
+    std::string text(size_t(capacity), '\0');
+    CFIndex used = 0;
+    CFStringGetBytes(string, CFRangeMake(0, length), encoding, '?', false, reinterpret_cast<UInt8*>(&text[0]),
+                     capacity, &used);
+    text.resize(size_t(used));
+    return text;
+}
+
+}  // namespace tandem

@@ -1,0 +1,51 @@
+// File operations shared by the preset and parameter-map code. Every file-system failure is
+// raised as a MacOSException carrying the classic Mac OS code of the failure (fnfErr -43 for a
+// missing file or folder, permErr -54 for refused access, ...).
+#pragma once
+
+#include <CoreFoundation/CoreFoundation.h>
+
+#include <string>
+#include <vector>
+
+namespace tandem {
+
+// Classic result codes for the errno values the file calls give.
+enum : OSStatus {
+    kDiskFullErr = -34,
+    kIOErr = -36,
+    kDuplicateFileErr = -48,
+    kPermissionErr = -54,
+    kWritePermissionErr = -61,
+    kDirectoryNotFoundErr = -120
+};
+OSStatus osStatusForErrno(int error);
+
+// Reads a whole file.
+std::vector<unsigned char> loadFromFile(const std::string& path);
+
+// Writes the XML form of a property list over the file's contents (the file is created when
+// missing); the file is closed also on failure.
+void saveProperties(CFPropertyListRef propertyList, const std::string& path);
+
+// Creates a file that must not exist yet; false (and nothing written) when it does.
+bool createNewFile(const std::string& path);
+// Writes `bytes` over the file's contents, creating it when missing.
+void writeWholeFile(const std::string& path, const void* bytes, size_t size);
+bool fileExists(const std::string& path);
+bool folderExists(const std::string& path);
+void deleteFileIfPresent(const std::string& path);
+
+// Finds the subfolder `name` of `parent`, creating it when missing; returns its path.
+std::string descendOrCreateFolder(const std::string& parent, const std::string& name);
+
+// Reads one line ending in CR, LF, CR LF or the end of the data into `buffer` (2048 bytes:
+// at most 2047 are kept, the rest of a longer line is skipped) and returns the position after
+// the line end. At or past the end raises EOFException "End of file error".
+constexpr int kLineBufferSize = 2048;
+const unsigned char* readLine(const unsigned char* position, const unsigned char* end, char* buffer);
+
+// Text of a CF string in the given encoding ("" for null).
+std::string stringOf(CFStringRef string, CFStringEncoding encoding = kCFStringEncodingUTF8);
+
+}  // namespace tandem

@@ -1,0 +1,274 @@
+// Test support for the Audio Unit component: a scriptable VST effect, a temporary component
+// bundle (Info.plist with TDConfig, Resources with a parameter map and an empty factory list),
+// and an opened Audio Unit instance whose component runs over either the scriptable effect or
+// the real instrument.
+#pragma once
+
+#include <AudioToolbox/AudioToolbox.h>
+#include <StandIn/StandIn.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "TandemComponent.h"
+#include "VstAbi.h"
+
+namespace autest {
+
+// What the scriptable effect is and does.
+struct EffectScript {
+    VstInt32 inputs = 0;
+    VstInt32 outputs = 2;
+    VstInt32 parameters = 8;
+    VstInt32 programs = 4;
+    VstInt32 flags = effFlagsCanReplacing | effFlagsIsSynth;
+    unsigned stereoMask = ~0u;       // pins answered with the stereo flag, one bit per pin
+    bool answerPins = true;          // pin properties answered at all
+    bool wantMidiOnResume = true;    // asks for MIDI when switched on
+    bool throwEverywhere = false;    // every entry raises
+    bool returnNull = false;         // the entry function gives no effect
+    VstIntPtr programAnswer = 0;     // effGetProgram
+    VstIntPtr tailSize = 0;
+    bool acceptBypass = false;
+    bool extensions = false;         // answers the 'sHi!' probe and the value/text conversions
+    bool silentOutput = false;       // with extensions: reports its output silent ('sO00')
+    bool editor = false;             // has an editor of 300 x 200
+    bool editorOpens = true;         // the editor accepts effEditOpen
+};
+
+// One instance of the scriptable effect, with what it was asked.
+struct ScriptedEffect {
+    AEffect effect{};
+    EffectScript script;
+    audioMasterCallback host = nullptr;
+    float values[64] = {};
+    int processCalls = 0;
+    std::vector<VstMidiEvent> received;
+    std::vector<VstInt32> opcodes;
+    char programName[32] = "Init";
+    ERect rect = {0, 0, 200, 300};
+    void* editorWindow = nullptr;
+    VstIntPtr inputsSilent = -1;  // last 'sI00' value
+};
+
+inline EffectScript& nextScript() {
+    static EffectScript script;
+    return script;
+}
+
+inline ScriptedEffect*& lastEffect() {
+    static ScriptedEffect* effect = nullptr;
+    return effect;
+}
+
+inline ScriptedEffect& scripted(AEffect* e) { return *static_cast<ScriptedEffect*>(e->object); }
+
+inline VstIntPtr scriptedDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float) {
+    ScriptedEffect& s = scripted(e);
+    s.opcodes.push_back(opcode);
+    if (s.script.throwEverywhere && opcode != effClose) throw std::runtime_error("effect failure");
+    switch (opcode) {
+        case effClose: delete &s; return 0;
+        case effMainsChanged:
+            if (value && s.script.wantMidiOnResume) s.host(e, audioMasterWantMidi, 0, 1, nullptr, 0.0f);
+            return 0;
+        case effGetProgram: return s.script.programAnswer;
+        case effGetProgramName: std::strcpy(static_cast<char*>(ptr), s.programName); return 0;
+        case effSetProgramName: std::strncpy(s.programName, static_cast<char*>(ptr), 31); return 0;
+        case effGetParamName: std::snprintf(static_cast<char*>(ptr), 64, "Parameter %d", index); return 0;
+        case effGetParamDisplay: std::snprintf(static_cast<char*>(ptr), 64, "%g", s.values[index]); return 0;
+        case effGetInputProperties:
+        case effGetOutputProperties: {
+            if (!s.script.answerPins) return 0;
+            auto* p = static_cast<VstPinProperties*>(ptr);
+            std::snprintf(p->label, sizeof p->label, "%s %d", opcode == effGetInputProperties ? "In" : "Out", index);
+            p->flags = kVstPinIsActive | ((s.script.stereoMask >> index) & 1 ? kVstPinIsStereo : 0);
+            return 1;
+        }
+        case effProcessEvents: {
+            auto* events = static_cast<VstEvents*>(ptr);
+            for (int i = 0; i < events->numEvents; ++i)
+                s.received.push_back(*reinterpret_cast<VstMidiEvent*>(events->events[i]));
+            return 1;
+        }
+        case effSetBypass: return s.script.acceptBypass ? 1 : 0;
+        case effGetTailSize: return s.script.tailSize;
+        case effVendorSpecific:
+            if (!s.script.extensions) return 0;
+            if (index == CCONST('s', 'H', 'i', '!')) return 1;
+            if (index == CCONST('s', 'I', '0', '0')) s.inputsSilent = value;
+            if (index == CCONST('s', 'O', '0', '0')) return s.script.silentOutput ? 1 : 0;
+            if (index == CCONST('s', 'V', '2', 'S')) {  // value to text: "  <value x 100> %"
+                float v;
+                std::memcpy(&v, ptr, sizeof v);
+                std::snprintf(static_cast<char*>(ptr), 25, "  %g %%", v * 100.0f);
+                return 1;
+            }
+            if (index == CCONST('s', 'S', '2', 'V')) {  // text to value: a number of percent
+                char* text = static_cast<char*>(ptr);
+                if (text[0] < '0' || text[0] > '9') return 0;
+                const float v = float(std::atof(text)) / 100.0f;
+                std::memcpy(ptr, &v, sizeof v);
+                return 1;
+            }
+            return 0;
+        case effEditGetRect:
+            if (!s.script.editor) return 0;
+            *static_cast<ERect**>(ptr) = &s.rect;
+            return 1;
+        case effEditOpen:
+            s.editorWindow = ptr;
+            return s.script.editorOpens ? 1 : 0;
+        case effEditClose: s.editorWindow = nullptr; return 0;
+        default: return 0;
+    }
+}
+
+inline void scriptedProcess(AEffect* e, float**, float** outputs, VstInt32 frames) {
+    ScriptedEffect& s = scripted(e);
+    if (s.script.throwEverywhere) throw std::runtime_error("effect failure");
+    ++s.processCalls;
+    for (VstInt32 c = 0; c < s.effect.numOutputs; ++c)
+        for (VstInt32 i = 0; i < frames; ++i) outputs[c][i] = float(c + 1) * 0.125f + float(s.processCalls);
+}
+
+inline void scriptedSetParameter(AEffect* e, VstInt32 index, float value) {
+    ScriptedEffect& s = scripted(e);
+    if (s.script.throwEverywhere) throw std::runtime_error("effect failure");
+    s.values[index] = value;
+}
+
+inline float scriptedGetParameter(AEffect* e, VstInt32 index) {
+    ScriptedEffect& s = scripted(e);
+    if (s.script.throwEverywhere) throw std::runtime_error("effect failure");
+    return s.values[index];
+}
+
+inline AEffect* scriptedEntry(audioMasterCallback host) {
+    if (nextScript().returnNull) return nullptr;
+    auto* s = new ScriptedEffect();
+    s->script = nextScript();
+    s->host = host;
+    AEffect& e = s->effect;
+    e.magic = kEffectMagic;
+    e.dispatcher = scriptedDispatcher;
+    e.processReplacing = scriptedProcess;
+    e.setParameter = scriptedSetParameter;
+    e.getParameter = scriptedGetParameter;
+    e.numInputs = s->script.inputs;
+    e.numOutputs = s->script.outputs;
+    e.numParams = s->script.parameters;
+    e.numPrograms = s->script.programs;
+    e.flags = s->script.flags | (s->script.editor ? effFlagsHasEditor : 0);
+    e.uniqueID = CCONST('T', 'e', 's', 't');
+    e.object = s;
+    lastEffect() = s;
+    return &e;
+}
+
+// A component bundle in a temporary folder.
+class ComponentBundle {
+public:
+    explicit ComponentBundle(const std::string& parameterMap = "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r") {
+        char pattern[] = "/tmp/auwrapper_tests_XXXXXX";
+        root_ = mkdtemp(pattern);
+        path_ = root_ / "Tandem.vst";
+        std::filesystem::create_directories(path_ / "Contents" / "Resources");
+        write(path_ / "Contents" / "Info.plist", kInfoPlist);
+        write(path_ / "Contents" / "Resources" / "TDParameters.txt", parameterMap);
+        write(path_ / "Contents" / "Resources" / "TDFactoryPresets.txt", "; no factory presets\r");
+    }
+    ~ComponentBundle() {
+        std::error_code ec;
+        std::filesystem::remove_all(root_, ec);
+    }
+    const std::filesystem::path& path() const { return path_; }
+    CFURLRef copyURL() const { return urlOf(path_); }
+
+    static CFURLRef urlOf(const std::filesystem::path& p) {
+        const std::string s = p.string();
+        return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(s.data()),
+                                                       CFIndex(s.size()), true);
+    }
+    static void write(const std::filesystem::path& p, const std::string& text) { std::ofstream(p) << text; }
+
+private:
+    static constexpr const char* kInfoPlist =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<plist version=\"1.0\">\n<dict>\n"
+        "\t<key>CFBundleIdentifier</key>\n\t<string>com.brindlecove.tandemtest</string>\n"
+        "\t<key>TDConfig</key>\n\t<dict>\n"
+        "\t\t<key>AutoConvertPresets</key>\n\t\t<false/>\n"
+        "\t\t<key>PresetIsFXB</key>\n\t\t<false/>\n"
+        "\t\t<key>UpdateNameOnLoad</key>\n\t\t<false/>\n"
+        "\t</dict>\n</dict>\n</plist>\n";
+
+    std::filesystem::path root_;
+    std::filesystem::path path_;
+};
+
+// The bundle and effect entry the next opened component uses.
+struct Origin {
+    CFURLRef bundleURL = nullptr;
+    tandem::VSTEntryFunction entry = scriptedEntry;
+};
+inline Origin& nextOrigin() {
+    static Origin origin;
+    return origin;
+}
+
+inline tandem::TandemComponent* createTestComponent(ComponentInstance instance) {
+    tandem::TandemOrigin origin;
+    origin.bundleURL = nextOrigin().bundleURL;
+    origin.vstEntry = nextOrigin().entry;
+    return new tandem::TandemComponent(instance, origin);
+}
+
+inline ComponentResult testEntry(ComponentParameters* params, Handle storage) {
+    return tandem::tandemEntry(params, reinterpret_cast<tandem::TandemComponent*>(storage), createTestComponent);
+}
+
+// An opened instance over a fresh bundle and the given effect script.
+class OpenedUnit {
+public:
+    explicit OpenedUnit(const EffectScript& script = EffectScript(), OSType type = kAudioUnitType_MusicDevice,
+                        const std::string& parameterMap = "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r",
+                        tandem::VSTEntryFunction entry = scriptedEntry)
+        : bundle_(parameterMap) {
+        nextScript() = script;
+        CFURLRef url = bundle_.copyURL();
+        nextOrigin().bundleURL = url;
+        nextOrigin().entry = entry;
+        ComponentDescription cd = {type, 0x54657374 /* Test */, 0x42726E64 /* Brnd */, 0, 0};
+        component_ = StandInRegisterComponent(&cd, testEntry, "Brindlecove: Tandem Test", "", 0x00010203);
+        openResult = OpenAComponent(component_, &unit);
+        CFRelease(url);
+        nextOrigin().bundleURL = nullptr;
+    }
+    ~OpenedUnit() {
+        if (unit) CloseComponent(unit);
+        UnregisterComponent(component_);
+    }
+    tandem::TandemComponent& component() const {
+        return *reinterpret_cast<tandem::TandemComponent*>(GetComponentInstanceStorage(unit));
+    }
+    ScriptedEffect& effect() const { return *lastEffect(); }
+
+    AudioUnit unit = nullptr;
+    OSErr openResult = noErr;
+
+private:
+    ComponentBundle bundle_;
+    Component component_ = nullptr;
+};
+
+}  // namespace autest

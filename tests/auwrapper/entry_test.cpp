@@ -1,0 +1,302 @@
+// The entry guard and its result codes, opening failures, the hosted-plug-in bridge (effects
+// that raise, text limits, requests during the entry function), bus layouts and the
+// identification of the host application.
+#include <new>
+#include <stdexcept>
+
+#include "AuTestSupport.h"
+#include "TandemExceptions.h"
+
+namespace {
+
+using namespace autest;
+
+ComponentResult callSelector(AudioUnit unit, SInt16 selector, long argument = 0) {
+    struct {
+        ComponentParameters header;
+        long more[4];
+    } block{};
+    block.header.what = selector;
+    block.header.paramSize = sizeof(long);
+    block.header.params[0] = reinterpret_cast<long>(unit);
+    block.more[0] = argument;
+    return CallComponentDispatch(&block.header);
+}
+
+TEST(EntryGuard, ExceptionsBecomeResultCodes) {
+    using namespace tandem;
+    const auto resultOf = [](auto raise) {
+        try {
+            raise();
+        } catch (...) {
+            return resultForCurrentException();
+        }
+        return OSStatus(1);
+    };
+    EXPECT_EQ(resultOf([] { throw MacOSException(-10851); }), -10851);
+    EXPECT_EQ(resultOf([] { throw EOFException("End of file error"); }), eofErr);
+    EXPECT_EQ(resultOf([] { throw std::bad_alloc(); }), memFullErr);
+    EXPECT_EQ(resultOf([] { throw TandemException("x"); }), -32767);
+    EXPECT_EQ(resultOf([] { throw FormatException("x"); }), -32767);
+    EXPECT_EQ(resultOf([] { throw std::runtime_error("x"); }), -32767);
+    EXPECT_EQ(resultOf([] { throw 42; }), -32767);
+    EXPECT_STREQ(MacOSException(-43).what(), "Mac OS error code -43");
+    EXPECT_EQ(std::string(TandemException(std::string(300, 'x').c_str()).what()).size(), 255u);
+}
+
+TEST(EntryGuard, FailedOpensReportMinus32767AndStoreNoInstance) {
+    EffectScript noEffect;
+    noEffect.returnNull = true;
+    EffectScript tooManyInputs;
+    tooManyInputs.inputs = 33;
+    EffectScript tooManyOutputs;
+    tooManyOutputs.outputs = 33;
+    EffectScript noReplacing;
+    noReplacing.flags = effFlagsIsSynth;
+    for (const EffectScript& script : {noEffect, tooManyInputs, tooManyOutputs, noReplacing}) {
+        OpenedUnit u(script);
+        EXPECT_EQ(u.openResult, -32767);
+        EXPECT_EQ(u.unit, nullptr);
+    }
+}
+
+TEST(EntryGuard, SelectorsCanDoVersionAndUnknown) {
+    OpenedUnit u;
+    ASSERT_EQ(u.openResult, noErr);
+    for (SInt16 selector : {-4, -3, -2, -1, 1, 2, 3, 4, 5, 6, 7, 9, 10, 14, 15, 16, 17, 18, 257})
+        EXPECT_EQ(ComponentFunctionImplemented(u.unit, selector), 1) << selector;
+    for (SInt16 selector : {-5, 0, 8, 11, 12, 13, 19, 256, 258})
+        EXPECT_EQ(ComponentFunctionImplemented(u.unit, selector), 0) << selector;
+    EXPECT_EQ(GetComponentVersion(u.unit), 0x00010203);
+    for (SInt16 selector : {8, 11, 12, 13, 19, 100, 258})
+        EXPECT_EQ(callSelector(u.unit, selector), ComponentResult(badComponentSelector)) << selector;
+}
+
+TEST(EntryGuard, RenderNotificationListFullAt128) {
+    OpenedUnit u;
+    for (int i = 0; i < 128; ++i)
+        ASSERT_EQ(AudioUnitAddRenderNotify(u.unit, reinterpret_cast<AURenderCallback>(1), reinterpret_cast<void*>(long(i))), noErr);
+    EXPECT_EQ(AudioUnitAddRenderNotify(u.unit, reinterpret_cast<AURenderCallback>(1), nullptr), memFullErr);
+    ASSERT_EQ(AudioUnitRemoveRenderNotify(u.unit, reinterpret_cast<AURenderCallback>(1), reinterpret_cast<void*>(3L)), noErr);
+    EXPECT_EQ(u.component().renderNotificationCount, 127);
+    EXPECT_EQ(u.component().renderNotifications[3].inputProcRefCon, reinterpret_cast<void*>(4L));
+}
+
+// Open, use and close a unit; the second round must leave the object count where it found it
+// (the first may create the process's one-time objects, such as the main bundle).
+TEST(EntryGuard, AnOpenedAndClosedUnitLeavesNoCoreFoundationObjects) {
+    const auto round = [] {
+        OpenedUnit u;
+        ASSERT_EQ(u.openResult, noErr);
+        AUPreset preset{};
+        UInt32 size = sizeof preset;
+        ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &preset, &size), noErr);
+        CFRelease(preset.presetName);
+        CFStringRef name = nullptr;
+        size = sizeof name;
+        ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &name, &size), noErr);
+        CFRelease(name);
+        AUPreset renamed = {-1, CFSTR("Renamed")};
+        ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &renamed,
+                                       sizeof renamed), noErr);
+        AudioUnitInitialize(u.unit);
+        MusicDeviceMIDIEvent(u.unit, 0x90, 60, 100, 0);
+        float left[64], right[64];
+        struct {
+            UInt32 count;
+            AudioBuffer buffers[2];
+        } list = {2, {{1, sizeof left, left}, {1, sizeof right, right}}};
+        AudioTimeStamp stamp{};
+        AudioUnitRenderActionFlags flags = 0;
+        ASSERT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), noErr);
+    };
+    round();
+    const CFIndex before = StandInLiveObjectCount();
+    round();
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}
+
+TEST(EntryGuard, AFailedOpenLeavesNoCoreFoundationObjects) {
+    EffectScript script;
+    script.flags = effFlagsIsSynth;  // no processReplacing: refused after the effect opened
+    { OpenedUnit warmUp(script); }
+    const CFIndex before = StandInLiveObjectCount();
+    OpenedUnit u(script);
+    EXPECT_EQ(u.openResult, -32767);
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}
+
+TEST(EntryGuard, NullProceduresAndEventListsAreRefused) {
+    OpenedUnit u;
+    EXPECT_EQ(AudioUnitAddRenderNotify(u.unit, nullptr, nullptr), paramErr);
+    EXPECT_EQ(AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_SampleRate, nullptr, nullptr), paramErr);
+    EXPECT_EQ(AudioUnitScheduleParameters(u.unit, nullptr, 1), paramErr);
+    EXPECT_EQ(AudioUnitScheduleParameters(u.unit, nullptr, 0), noErr);
+    const Float64 rate = 22050.0;
+    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, sizeof rate),
+              noErr);  // a change with nobody listening
+}
+
+TEST(Bridge, ExceptionsFromTheEffectAreSwallowed) {
+    EffectScript script;
+    OpenedUnit u(script, kAudioUnitType_MusicDevice, "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r"
+                                                     "0\tLevel\t0\t1\t=\t-\t0\r");
+    ASSERT_EQ(u.openResult, noErr);
+    u.effect().script.throwEverywhere = true;
+    tandem::VSTPlugIn& vst = *u.component().vst;
+    EXPECT_EQ(vst.getParameter(0), 0.0f);
+    EXPECT_EQ(vst.getCurrentProgram(), 0);
+    vst.suspend();
+    EXPECT_FALSE(vst.isResumed());
+    char name[25] = "unchanged";
+    vst.getParameterName(0, name);
+    EXPECT_STREQ(name, "");
+    EXPECT_EQ(AudioUnitInitialize(u.unit), noErr);
+    EXPECT_TRUE(vst.isResumed());
+    Float32 value = 1.0f;
+    EXPECT_EQ(AudioUnitGetParameter(u.unit, 0, kAudioUnitScope_Global, 0, &value), noErr);
+    EXPECT_EQ(value, 0.0f);
+    EXPECT_EQ(AudioUnitSetParameter(u.unit, 0, kAudioUnitScope_Global, 0, 0.5f, 0), noErr);
+    float left[64], right[64];
+    struct {
+        UInt32 count;
+        AudioBuffer buffers[2];
+    } list = {2, {{1, sizeof left, left}, {1, sizeof right, right}}};
+    AudioTimeStamp stamp{};
+    AudioUnitRenderActionFlags flags = 0;
+    EXPECT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), noErr);
+    u.effect().script.throwEverywhere = false;
+}
+
+TEST(Bridge, ProgramNumberIsCappedAndNamesCutTo24Characters) {
+    EffectScript script;
+    script.programs = 128;
+    script.programAnswer = 200;
+    OpenedUnit u(script);
+    tandem::VSTPlugIn& vst = *u.component().vst;
+    EXPECT_EQ(vst.getCurrentProgram(), 128);
+    vst.setCurrentProgramName("A program name far longer than twenty-four");
+    char name[25];
+    vst.getCurrentProgramName(name);
+    EXPECT_STREQ(name, "A program name far longe");
+}
+
+TEST(Bridge, HostRequestsAreAnsweredAsTheHostTableSays) {
+    OpenedUnit u;
+    AEffect* effect = u.component().vst->getEffect();
+    audioMasterCallback master = u.effect().host;
+    EXPECT_EQ(master(effect, audioMasterVersion, 0, 0, nullptr, 0.0f), 2300);
+    EXPECT_EQ(master(effect, audioMasterCurrentId, 0, 0, nullptr, 0.0f), effect->uniqueID);
+    EXPECT_EQ(master(effect, audioMasterCanDo, 0, 0, const_cast<char*>("sizeWindow"), 0.0f), 1);
+    EXPECT_EQ(master(effect, audioMasterCanDo, 0, 0, const_cast<char*>("offline"), 0.0f), 0);
+    EXPECT_EQ(master(effect, audioMasterCanDo, 0, 0, const_cast<char*>("sizeWindows"), 0.0f), 0);
+    EXPECT_EQ(master(effect, audioMasterGetSampleRate, 0, 0, nullptr, 0.0f), 44100);
+    EXPECT_EQ(master(effect, audioMasterGetBlockSize, 0, 0, nullptr, 0.0f), 4096);
+    EXPECT_EQ(master(effect, audioMasterGetVendorVersion, 0, 0, nullptr, 0.0f), 65536);
+    EXPECT_EQ(master(effect, audioMasterProcessEvents, 0, 0, nullptr, 0.0f), 0);
+    char text[64] = {};
+    EXPECT_EQ(master(effect, audioMasterGetVendorString, 0, 0, text, 0.0f), 1);
+    EXPECT_STREQ(text, "Marlpit Development");
+    EXPECT_EQ(master(effect, audioMasterGetProductString, 0, 0, text, 0.0f), 1);
+    EXPECT_STREQ(text, "Tandem");
+    EXPECT_EQ(master(effect, audioMasterGetTime, 0, 0, nullptr, 0.0f),
+              reinterpret_cast<VstIntPtr>(&u.component().vstTimeInfo));
+}
+
+// An effect that asks for its unique ID while its entry function still runs.
+VstIntPtr idDuringEntry = -1;
+AEffect* askingEntry(audioMasterCallback master) {
+    AEffect* effect = scriptedEntry(master);
+    idDuringEntry = master(effect, audioMasterCurrentId, 0, 0, nullptr, 0.0f);
+    return effect;
+}
+
+TEST(Bridge, UniqueIdCanBeAskedDuringTheEntryFunction) {
+    OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice, "vst param #\r", askingEntry);
+    ASSERT_EQ(u.openResult, noErr);
+    EXPECT_EQ(idDuringEntry, CCONST('T', 'e', 's', 't'));
+}
+
+TEST(BusLayout, MultiBusForMusicDevicesOneWidthOtherwise) {
+    EffectScript script;
+    script.outputs = 6;
+    script.stereoMask = 0;  // every pin mono
+    OpenedUnit device(script);
+    EXPECT_EQ(device.component().outputBusCount, 6);
+    OpenedUnit effect(script, kAudioUnitType_Effect);
+    EXPECT_EQ(effect.component().outputBusCount, 6);  // pin 0's width (1) for every bus
+    script.answerPins = false;  // default width: 2 for an even pin count
+    OpenedUnit silent(script);
+    EXPECT_EQ(silent.component().outputBusCount, 3);
+    EXPECT_EQ(silent.component().outputBusNames[0], nullptr);
+    UInt32 size = 0;
+    EXPECT_EQ(AudioUnitGetPropertyInfo(silent.unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &size,
+                                       nullptr), kAudioUnitErr_InvalidProperty);
+    EXPECT_TRUE(silent.component().busesUniform);
+}
+
+// A main bundle with the given identifier and version.
+class MainBundle {
+public:
+    MainBundle(const char* identifier, const char* version) {
+        char pattern[] = "/tmp/auwrapper_host_XXXXXX";
+        root_ = mkdtemp(pattern);
+        const auto contents = root_ / "Host.app" / "Contents";
+        std::filesystem::create_directories(contents);
+        std::string plist =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+            "\t<key>CFBundleIdentifier</key>\n\t<string>" + std::string(identifier) + "</string>\n";
+        if (version) plist += "\t<key>CFBundleShortVersionString</key>\n\t<string>" + std::string(version) + "</string>\n";
+        plist += "</dict>\n</plist>\n";
+        ComponentBundle::write(contents / "Info.plist", plist);
+        CFURLRef url = ComponentBundle::urlOf(root_ / "Host.app");
+        StandInSetMainBundle(url);
+        CFRelease(url);
+    }
+    ~MainBundle() {
+        StandInSetMainBundle(nullptr);
+        std::error_code ec;
+        std::filesystem::remove_all(root_, ec);
+    }
+
+private:
+    std::filesystem::path root_;
+};
+
+TEST(HostIdentification, LogicAndGarageBandVersions) {
+    struct Case {
+        const char* identifier;
+        const char* version;
+        int expected;
+    };
+    const Case cases[] = {
+        {"com.apple.logic.pro", "7.2.3", 1},   {"com.apple.logic.express", "7.9", 1},
+        {"com.apple.logic.pro", "8.0.0", 3},   {"com.apple.logic.pro", "8.0.1", 0},
+        {"com.apple.logic.pro", "10.4", 0},    {"com.apple.garageband", "4.1.9", 2},
+        {"com.apple.garageband", "4.2", 0},    {"com.apple.garageband", "3.10", 2},
+        {"com.apple.Logic.pro", "7.0", 0},     {"com.example.host", "1.0", 0},
+        {"com.apple.logic.pro", nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        MainBundle main(c.identifier, c.version);
+        OpenedUnit u;
+        ASSERT_EQ(u.openResult, noErr);
+        EXPECT_EQ(u.component().hostApplication, c.expected) << c.identifier << " " << (c.version ? c.version : "-");
+    }
+}
+
+TEST(HostIdentification, OldLogicGetsOneBusWidthForEveryBus) {
+    EffectScript script;
+    script.outputs = 4;
+    script.stereoMask = 0b1110;  // a mono first pin, then stereo pins
+    {
+        OpenedUnit u(script);
+        EXPECT_EQ(u.component().outputBusCount, 3);  // 1 + 2 + the last pin narrowed to 1
+        EXPECT_EQ(u.component().getOutputBusChannelCount(1), 2);
+    }
+    MainBundle main("com.apple.logic.pro", "7.2");
+    OpenedUnit u(script);
+    EXPECT_EQ(u.component().outputBusCount, 4);
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// The same MIDI file played through the VST 2.4 interface (halvorax-render) and through the
+// Audio Unit interface (halvorax-auhost) gives the same samples.
+#include <sndfile.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "AuTestSupport.h"
+#include "TestHost.h"
+
+namespace {
+
+std::vector<float> readWav(const std::string& path, int& channels) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) return {};
+    std::vector<float> samples(size_t(info.frames) * size_t(info.channels));
+    sf_readf_float(file, samples.data(), info.frames);
+    sf_close(file);
+    channels = info.channels;
+    return samples;
+}
+
+int run(const std::string& command) { return std::system((command + " > /dev/null 2>&1").c_str()); }
+
+struct Rendering {
+    const char* song;
+    const char* options;
+};
+
+TEST(AudioUnitPath, RendersTheSameSamplesAsTheVstPath) {
+    const std::filesystem::path home = halvorax::test::isolateDataHome();
+    setenv("HOME", home.c_str(), 1);
+    for (const Rendering& r : {Rendering{"demo.mid", " -b 512 "}, Rendering{"range.mid", " -r 48000 -b 300 "}}) {
+        SCOPED_TRACE(std::string(r.song) + r.options);
+        const std::string midi = std::string(HALVORAX_SOURCE_DIR) + "/resources/" + r.song;
+        const std::string vstWav = (home / "vst.wav").string();
+        const std::string auWav = (home / "au.wav").string();
+        const std::string arguments = std::string(r.options) + HALVORAX_BUNDLE_PATH + " " + midi + " ";
+        ASSERT_EQ(run(HALVORAX_RENDER_PATH + arguments + vstWav), 0);
+        ASSERT_EQ(run(HALVORAX_AUHOST_PATH + arguments + auWav), 0);
+        int vstChannels = 0, auChannels = 0;
+        const std::vector<float> vst = readWav(vstWav, vstChannels);
+        const std::vector<float> au = readWav(auWav, auChannels);
+        ASSERT_EQ(vstChannels, 2);
+        ASSERT_EQ(auChannels, 2);
+        ASSERT_EQ(vst.size(), au.size());
+        ASSERT_GT(vst.size(), 44100u);
+        size_t differing = 0, first = vst.size();
+        float peak = 0.0f;
+        for (size_t i = 0; i < vst.size(); ++i) {
+            peak = std::max(peak, std::abs(vst[i]));
+            if (vst[i] != au[i]) {
+                ++differing;
+                first = std::min(first, i);
+            }
+        }
+        EXPECT_EQ(differing, 0u) << "first difference at sample " << first;
+        EXPECT_GT(peak, 0.01f);
+    }
+}
+
+TEST(AudioUnitHostTool, ListsTheUnitAndReportsStateSavingHonestly) {
+    const std::filesystem::path home = halvorax::test::isolateDataHome();
+    setenv("HOME", home.c_str(), 1);
+    const std::string listing = (home / "info.txt").string();
+    ASSERT_EQ(std::system((std::string(HALVORAX_AUHOST_PATH) + " --info " + HALVORAX_BUNDLE_PATH + " > " + listing).c_str()), 0);
+    std::ifstream in(listing);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("type: aumu"), std::string::npos) << text;
+    EXPECT_NE(text.find("output buses: 1"), std::string::npos);
+    EXPECT_NE(text.find("bus 0: 2 channels, 44100 Hz"), std::string::npos);
+    EXPECT_NE(text.find("input buses: 0"), std::string::npos);
+    // Round trip of the state through an .aupreset file.
+    const std::string preset = (home / "state.aupreset").string();
+    const int saved = run(std::string(HALVORAX_AUHOST_PATH) + " --save-preset " + preset + " " + HALVORAX_BUNDLE_PATH);
+    if (saved == 0) {
+        EXPECT_TRUE(std::filesystem::exists(preset));
+        EXPECT_EQ(run(std::string(HALVORAX_AUHOST_PATH) + " --load-preset " + preset + " " + HALVORAX_BUNDLE_PATH), 0);
+    }
+    EXPECT_NE(run(std::string(HALVORAX_AUHOST_PATH) + " --load-preset /nonexistent.aupreset " + HALVORAX_BUNDLE_PATH), 0);
+    // An instrument without an editor refuses the editor option without a crash.
+    if (text.find("editor: no") == std::string::npos) return;
+    const std::string message = (home / "editor.txt").string();
+    EXPECT_NE(std::system((std::string(HALVORAX_AUHOST_PATH) + " --editor=0.1 " + HALVORAX_BUNDLE_PATH + " 2> " + message).c_str()), 0);
+    std::ifstream editorText(message);
+    const std::string said((std::istreambuf_iterator<char>(editorText)), std::istreambuf_iterator<char>());
+    EXPECT_NE(said.find("no editor"), std::string::npos) << said;
+}
+
+}  // namespace

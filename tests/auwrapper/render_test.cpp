@@ -1,0 +1,335 @@
+// Rendering: argument checks, one effect call per time stamp, Reset, render notifications,
+// the MIDI queue, stream formats, transport as VstTimeInfo, input callbacks, and no allocation
+// while rendering the real instrument.
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "AuTestSupport.h"
+#include "HalvoVST2.h"
+#include "../plugin/TestHost.h"
+
+namespace {
+std::atomic<bool> armed{false};
+std::atomic<int> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (armed) ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+// The replacement pair allocates with malloc, so free is the matching release.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+using namespace autest;
+
+struct StereoBuffers {
+    float left[512] = {};
+    float right[512] = {};
+    struct {
+        UInt32 count;
+        AudioBuffer buffers[2];
+    } list;
+    StereoBuffers() : list{2, {{1, sizeof left, left}, {1, sizeof right, right}}} {}
+    AudioBufferList* get() { return reinterpret_cast<AudioBufferList*>(&list); }
+};
+
+AudioTimeStamp stampAt(double sampleTime) {
+    AudioTimeStamp stamp{};
+    stamp.mSampleTime = sampleTime;
+    stamp.mFlags = kAudioTimeStampSampleTimeValid;
+    return stamp;
+}
+
+OSStatus renderAt(AudioUnit unit, double sampleTime, UInt32 bus, StereoBuffers& buffers, UInt32 frames = 512,
+                  AudioUnitRenderActionFlags* flags = nullptr) {
+    const AudioTimeStamp stamp = stampAt(sampleTime);
+    AudioUnitRenderActionFlags local = 0;
+    return AudioUnitRender(unit, flags ? flags : &local, &stamp, bus, frames, buffers.get());
+}
+
+TEST(Render, BadArgumentsAreParameterErrors) {
+    OpenedUnit u;
+    StereoBuffers b;
+    const AudioTimeStamp stamp = stampAt(0.0);
+    AudioUnitRenderActionFlags flags = 0;
+    EXPECT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 512, nullptr), paramErr);
+    EXPECT_EQ(AudioUnitRender(u.unit, &flags, nullptr, 0, 512, b.get()), paramErr);
+    EXPECT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 1, 512, b.get()), paramErr);
+    EXPECT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 4097, b.get()), paramErr);
+    EXPECT_EQ(AudioUnitRender(u.unit, nullptr, &stamp, 0, 512, b.get()), noErr);
+}
+
+TEST(Render, SecondBusWithTheSameTimeStampReusesTheBlockAndResetRendersAnew) {
+    EffectScript script;
+    script.outputs = 4;  // two stereo output buses
+    OpenedUnit u(script);
+    ASSERT_EQ(u.openResult, noErr);
+    ASSERT_EQ(u.component().outputBusCount, 2);
+    ASSERT_EQ(AudioUnitInitialize(u.unit), noErr);
+    StereoBuffers bus0, bus1;
+    ASSERT_EQ(renderAt(u.unit, 1024.0, 0, bus0), noErr);
+    ASSERT_EQ(renderAt(u.unit, 1024.0, 1, bus1), noErr);
+    EXPECT_EQ(u.effect().processCalls, 1);
+    EXPECT_EQ(bus0.left[7], 1.125f);
+    EXPECT_EQ(bus0.right[7], 1.25f);
+    EXPECT_EQ(bus1.left[7], 1.375f);
+    EXPECT_EQ(bus1.right[7], 1.5f);
+
+    ASSERT_EQ(AudioUnitReset(u.unit, kAudioUnitScope_Global, 0), noErr);
+    ASSERT_EQ(renderAt(u.unit, 1024.0, 1, bus1), noErr);
+    EXPECT_EQ(u.effect().processCalls, 2);
+    EXPECT_EQ(bus1.left[7], 2.375f);
+    EXPECT_EQ(AudioUnitReset(u.unit, kAudioUnitScope_Output, 0), kAudioUnitErr_InvalidScope);
+}
+
+TEST(Render, NullHostBuffersReceiveTheComponentsOwnBuffers) {
+    OpenedUnit u;
+    StereoBuffers b;
+    b.list.buffers[0].mData = nullptr;
+    b.list.buffers[1].mData = nullptr;
+    ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
+    ASSERT_NE(b.list.buffers[0].mData, nullptr);
+    EXPECT_EQ(static_cast<float*>(b.list.buffers[1].mData)[3], 1.25f);
+}
+
+// A host that offers more buffers than the bus has channels gets only the bus's channels:
+// the rest would be read past the bus (or past the component's buffers).
+TEST(Render, ExtraHostBuffersAreLeftAlone) {
+    OpenedUnit u;
+    float channels[3][64] = {};
+    struct {
+        UInt32 count;
+        AudioBuffer buffers[3];
+    } list = {3, {{1, 256, channels[0]}, {1, 256, channels[1]}, {1, 256, nullptr}}};
+    const AudioTimeStamp stamp = stampAt(0.0);
+    AudioUnitRenderActionFlags flags = 0;
+    ASSERT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), noErr);
+    EXPECT_EQ(channels[1][5], 1.25f);
+    EXPECT_EQ(list.buffers[2].mData, nullptr);
+}
+
+struct NotifyLog {
+    std::vector<AudioUnitRenderActionFlags> flags;
+};
+
+OSStatus logRender(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
+                   AudioBufferList*) {
+    static_cast<NotifyLog*>(refCon)->flags.push_back(*flags);
+    return noErr;
+}
+
+TEST(RenderNotifications, CalledBeforeAndAfterAndRemovedTogetherWhenAddedTwice) {
+    OpenedUnit u;
+    NotifyLog twice, once;
+    ASSERT_EQ(AudioUnitAddRenderNotify(u.unit, logRender, &twice), noErr);
+    ASSERT_EQ(AudioUnitAddRenderNotify(u.unit, logRender, &once), noErr);
+    ASSERT_EQ(AudioUnitAddRenderNotify(u.unit, logRender, &twice), noErr);
+    StereoBuffers b;
+    AudioUnitRenderActionFlags flags = 0;
+    ASSERT_EQ(renderAt(u.unit, 0.0, 0, b, 512, &flags), noErr);
+    EXPECT_EQ(flags & kAudioUnitRenderAction_PostRender, 0u);
+    EXPECT_EQ(twice.flags, (std::vector<AudioUnitRenderActionFlags>{kAudioUnitRenderAction_PreRender,
+                                                                     kAudioUnitRenderAction_PreRender,
+                                                                     kAudioUnitRenderAction_PostRender,
+                                                                     kAudioUnitRenderAction_PostRender}));
+    ASSERT_EQ(AudioUnitRemoveRenderNotify(u.unit, logRender, &twice), noErr);
+    twice.flags.clear();
+    once.flags.clear();
+    ASSERT_EQ(renderAt(u.unit, 512.0, 0, b), noErr);
+    EXPECT_TRUE(twice.flags.empty());
+    EXPECT_EQ(once.flags.size(), 2u);
+}
+
+TEST(MidiQueue, FullAt1025AndDeliveredInArrivalOrderWithOffsets) {
+    OpenedUnit u;
+    ASSERT_EQ(AudioUnitInitialize(u.unit), noErr);
+    for (UInt32 i = 0; i < 1024; ++i)
+        ASSERT_EQ(MusicDeviceMIDIEvent(u.unit, 0x90, i % 128, 100, (1023 - i) % 512), noErr) << i;
+    EXPECT_EQ(MusicDeviceMIDIEvent(u.unit, 0x80, 60, 0, 0), memFullErr);
+    StereoBuffers b;
+    ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
+    const auto& received = u.effect().received;
+    ASSERT_EQ(received.size(), 1024u);
+    for (UInt32 i = 0; i < 1024; ++i) {
+        EXPECT_EQ(received[i].deltaFrames, VstInt32((1023 - i) % 512));
+        EXPECT_EQ(UInt8(received[i].midiData[1]), i % 128);
+        EXPECT_EQ(received[i].type, kVstMidiType);
+        EXPECT_EQ(received[i].byteSize, VstInt32(sizeof(VstMidiEvent)));
+    }
+    // The queue is empty again; events after a rendered time wait for the next block.
+    ASSERT_EQ(MusicDeviceMIDIEvent(u.unit, 0x80, 60, 0, 5), noErr);
+    ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
+    EXPECT_EQ(received.size(), 1024u);
+    ASSERT_EQ(renderAt(u.unit, 512.0, 0, b), noErr);
+    EXPECT_EQ(received.size(), 1025u);
+}
+
+TEST(MidiQueue, DroppedUntilTheEffectAsksForMidi) {
+    OpenedUnit u;
+    EXPECT_EQ(MusicDeviceMIDIEvent(u.unit, 0x90, 60, 100, 0), noErr);
+    StereoBuffers b;
+    ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
+    ASSERT_EQ(AudioUnitInitialize(u.unit), noErr);
+    ASSERT_EQ(renderAt(u.unit, 512.0, 0, b), noErr);
+    EXPECT_TRUE(u.effect().received.empty());
+}
+
+TEST(StreamFormat, WrongChannelCountIsRefusedAndOnlyTheRateIsTaken) {
+    OpenedUnit u;
+    AudioStreamBasicDescription format = {48000.0, kAudioFormatLinearPCM, 41, 4, 1, 4, 1, 32, 0};
+    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
+                                   sizeof format), kAudioUnitErr_FormatNotSupported);
+    format.mChannelsPerFrame = 2;
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
+                                   sizeof format), noErr);
+    Float64 rate = 0.0;
+    UInt32 size = sizeof rate;
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, &size), noErr);
+    EXPECT_EQ(rate, 48000.0);
+
+    // A 16-bit interleaved stereo format: refused in general, accepted from GarageBand and Logic 8.
+    AudioStreamBasicDescription integer = {96000.0, kAudioFormatLinearPCM, kAudioFormatFlagIsSignedInteger, 4, 1, 4, 2, 16, 0};
+    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &integer,
+                                   sizeof integer), kAudioUnitErr_FormatNotSupported);
+    for (int hostApplication : {2, 3}) {
+        u.component().hostApplication = hostApplication;
+        integer.mSampleRate += 1.0;
+        ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &integer,
+                                       sizeof integer), noErr);
+        AudioStreamBasicDescription now{};
+        size = sizeof now;
+        AudioUnitGetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &now, &size);
+        EXPECT_EQ(now.mSampleRate, integer.mSampleRate);
+        EXPECT_EQ(now.mFormatFlags, 41u);
+        EXPECT_EQ(now.mBitsPerChannel, 32u);
+    }
+}
+
+OSStatus beatAndTempo(void*, Float64* beat, Float64* tempo) {
+    *beat = 3.5;
+    *tempo = 133.0;
+    return noErr;
+}
+OSStatus failingLocation(void*, UInt32*, Float32*, UInt32*, Float64*) { return kAudioUnitErr_CannotDoInCurrentContext; }
+OSStatus transport(void*, Boolean* playing, Boolean* changed, Float64* sample, Boolean* cycling, Float64* start,
+                   Float64* end) {
+    *playing = true;
+    *changed = false;
+    *sample = 777.0;
+    *cycling = true;
+    *start = 4.0;
+    *end = 8.0;
+    return noErr;
+}
+
+TEST(TimeInfo, HostTransportBecomesVstTimeInfo) {
+    OpenedUnit u;
+    HostCallbackInfo callbacks = {nullptr, beatAndTempo, failingLocation, transport};
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
+                                   sizeof callbacks), noErr);
+    StereoBuffers b;
+    ASSERT_EQ(renderAt(u.unit, 2048.0, 0, b), noErr);
+    const VstTimeInfo& t = u.component().vstTimeInfo;
+    EXPECT_EQ(t.ppqPos, 3.5);
+    EXPECT_EQ(t.tempo, 133.0);
+    EXPECT_EQ(t.samplePos, 777.0);
+    EXPECT_EQ(t.sampleRate, 44100.0);
+    EXPECT_EQ(t.cycleEndPos, 8.0);
+    EXPECT_EQ(t.flags, kVstPpqPosValid | kVstTempoValid | kVstTransportPlaying | kVstTransportCycleActive |
+                           kVstCyclePosValid);
+}
+
+struct InputLog {
+    int calls = 0;
+    UInt32 buffers = 0;
+};
+
+OSStatus provideInput(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32 bus,
+                      UInt32 frames, AudioBufferList* data) {
+    auto* log = static_cast<InputLog*>(refCon);
+    ++log->calls;
+    log->buffers = data->mNumberBuffers;
+    for (UInt32 k = 0; k < data->mNumberBuffers; ++k) static_cast<float*>(data->mBuffers[k].mData)[frames - 1] = 0.5f;
+    return bus == 0 ? OSStatus(noErr) : OSStatus(kAudioUnitErr_NoConnection);
+}
+
+TEST(Inputs, RenderCallbackFeedsTheInputBus) {
+    EffectScript script;
+    script.inputs = 2;
+    OpenedUnit u(script, kAudioUnitType_Effect);
+    ASSERT_EQ(u.openResult, noErr);
+    InputLog log;
+    AURenderCallbackStruct callback = {provideInput, &log};
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
+                                   sizeof callback), noErr);
+    StereoBuffers b;
+    ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
+    EXPECT_EQ(log.calls, 1);
+    EXPECT_EQ(log.buffers, 2u);
+    AudioUnitConnection wrong = {nullptr, 0, 1};
+    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &wrong,
+                                   sizeof wrong), kAudioUnitErr_InvalidPropertyValue);
+}
+
+TEST(Inputs, AConnectionPullsTheSourceUnitOncePerBlockAndReplacesTheCallback) {
+    OpenedUnit source;
+    ScriptedEffect& sourceEffect = source.effect();
+    EffectScript script;
+    script.inputs = 2;
+    script.extensions = true;
+    OpenedUnit u(script, kAudioUnitType_Effect);
+    ScriptedEffect& effect = u.effect();
+    InputLog log;
+    AURenderCallbackStruct callback = {provideInput, &log};
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
+                                   sizeof callback), noErr);
+    AudioUnitConnection connection = {source.unit, 0, 0};
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
+                                   sizeof connection), noErr);
+    EXPECT_EQ(u.component().inputCallbacks[0].inputProc, nullptr);
+    StereoBuffers b;
+    ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
+    EXPECT_EQ(log.calls, 0);
+    EXPECT_EQ(sourceEffect.processCalls, 1);
+    EXPECT_EQ(effect.inputsSilent, 0);  // the source did not report silence
+    // The source's format reached the input bus; a connected input's rate is not writable.
+    const Float64 rate = 48000.0;
+    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Input, 0, &rate, sizeof rate),
+              kAudioUnitErr_InvalidProperty);
+}
+
+AEffect* instrumentEntry(audioMasterCallback master) {
+    if (master(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+    return (new halvorax::HalvoVST2(master))->getAeffect();
+}
+
+TEST(RealTime, RenderAndMidiDoNotAllocate) {
+    halvorax::test::isolateDataHome();
+    OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice,
+                 "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r", instrumentEntry);
+    ASSERT_EQ(u.openResult, noErr);
+    ASSERT_EQ(AudioUnitInitialize(u.unit), noErr);
+    StereoBuffers b;
+    allocations = 0;
+    armed = true;
+    for (int block = 0; block < 200; ++block) {
+        for (UInt32 i = 0; i < 6; ++i)
+            MusicDeviceMIDIEvent(u.unit, (block + i) % 3 == 0 ? 0x80 : 0x90, 40 + (block * 7 + i * 5) % 48, 90,
+                                 (i * 83) % 512);
+        MusicDeviceMIDIEvent(u.unit, 0xE0, 0, UInt32(block % 128), 100);
+        renderAt(u.unit, block * 512.0, 0, b);
+    }
+    armed = false;
+    EXPECT_EQ(allocations, 0);
+    float peak = 0.0f;
+    for (float s : b.left) peak = std::max(peak, std::abs(s));
+    EXPECT_GT(peak, 0.0f);
+}
+
+}  // namespace

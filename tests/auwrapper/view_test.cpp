@@ -1,0 +1,169 @@
+// The editor view: created through the factory the CocoaUI property names, sized by the
+// effect, resized on request, idled, and closed from either side. Runs against a private
+// Xvfb server; without one only the no-display path is tested.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "AuTestSupport.h"
+#include "TandemView.h"
+
+// After the test framework: Xlib defines macros (None, Bool) that its templates use as names.
+#include <X11/Xlib.h>
+
+namespace {
+
+using namespace autest;
+
+// A private X server for the tests of this file.
+class PrivateDisplay {
+public:
+    PrivateDisplay() {
+        const std::string name = ":" + std::to_string(200 + getpid() % 700);
+        pid_ = fork();
+        if (pid_ == 0) {
+            execl("/usr/bin/Xvfb", "Xvfb", name.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 100 && !ready_; ++i) {
+            // The connection stays open: a server resets when its last client leaves.
+            if ((connection_ = XOpenDisplay(name.c_str())) != nullptr) {
+                ready_ = true;
+                name_ = name;
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }
+    }
+    ~PrivateDisplay() {
+        if (connection_) XCloseDisplay(connection_);
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool ready() const { return ready_; }
+    const std::string& name() const { return name_; }
+
+private:
+    pid_t pid_ = -1;
+    Display* connection_ = nullptr;
+    bool ready_ = false;
+    std::string name_;
+};
+
+class ViewTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { display = new PrivateDisplay(); }
+    static void TearDownTestSuite() {
+        delete display;
+        display = nullptr;
+    }
+    void SetUp() override {
+        if (!display->ready()) GTEST_SKIP() << "no Xvfb";
+        setenv("DISPLAY", display->name().c_str(), 1);
+    }
+    void TearDown() override { unsetenv("DISPLAY"); }
+
+    static const AUCocoaUIBase* factoryOf(AudioUnit unit) {
+        AudioUnitCocoaViewInfo info{};
+        UInt32 size = sizeof info;
+        if (AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size) != noErr)
+            return nullptr;
+        char name[64] = {};
+        CFStringGetCString(info.mCocoaAUViewClass[0], name, sizeof name, kCFStringEncodingUTF8);
+        EXPECT_STREQ(name, "Tandem20010220_CocoaViewFactory");
+        CFRelease(info.mCocoaAUViewBundleLocation);
+        CFRelease(info.mCocoaAUViewClass[0]);
+        return Tandem20010220_CocoaViewFactory();
+    }
+
+    static PrivateDisplay* display;
+};
+
+PrivateDisplay* ViewTest::display = nullptr;
+
+EffectScript withEditor() {
+    EffectScript script;
+    script.editor = true;
+    return script;
+}
+
+TEST_F(ViewTest, OpensTheEditorInAWindowOfItsSizeAndClosesItWithTheView) {
+    OpenedUnit u(withEditor());
+    const AUCocoaUIBase* factory = factoryOf(u.unit);
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(factory->interfaceVersion(), 0u);
+    void* view = factory->uiViewForAudioUnit(u.unit, 10.0, 10.0);
+    ASSERT_NE(view, nullptr);
+    auto* v = static_cast<tandem::Tandem20010220_CocoaView*>(view);
+    EXPECT_EQ(v->width(), 300);
+    EXPECT_EQ(v->height(), 200);
+    EXPECT_EQ(u.effect().editorWindow, reinterpret_cast<void*>(factory->viewWindow(view)));
+    EXPECT_TRUE(u.component().vst->isEditorOpen());
+    EXPECT_EQ(u.component().view, v);
+
+    // The effect asks for another size.
+    EXPECT_EQ(u.effect().host(u.component().vst->getEffect(), audioMasterSizeWindow, 400, 250, nullptr, 0.0f), 1);
+    EXPECT_EQ(v->width(), 400);
+    EXPECT_EQ(v->height(), 250);
+
+    // The idle timer idles the open editor.
+    StandInRunEventLoopTimers(GetCurrentEventTime() + 0.03);
+    bool editIdle = false;
+    for (VstInt32 opcode : u.effect().opcodes) editIdle |= opcode == effEditIdle;
+    EXPECT_TRUE(editIdle);
+
+    factory->releaseView(view);
+    EXPECT_EQ(u.effect().editorWindow, nullptr);
+    EXPECT_FALSE(u.component().vst->isEditorOpen());
+    EXPECT_EQ(u.component().view, nullptr);
+}
+
+TEST_F(ViewTest, ClosingTheUnitFirstLeavesAViewThatCanStillBeReleased) {
+    const AUCocoaUIBase* factory = nullptr;
+    void* view = nullptr;
+    {
+        OpenedUnit u(withEditor());
+        factory = factoryOf(u.unit);
+        ASSERT_NE(factory, nullptr);
+        view = factory->uiViewForAudioUnit(u.unit, 0.0, 0.0);
+        ASSERT_NE(view, nullptr);
+    }
+    EXPECT_EQ(static_cast<tandem::Tandem20010220_CocoaView*>(view)->tandem, nullptr);
+    factory->releaseView(view);
+}
+
+TEST_F(ViewTest, AnEditorThatRefusesToOpenGivesNoView) {
+    EffectScript script = withEditor();
+    script.editorOpens = false;
+    OpenedUnit u(script);
+    const AUCocoaUIBase* factory = factoryOf(u.unit);
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(factory->uiViewForAudioUnit(u.unit, 0.0, 0.0), nullptr);
+    EXPECT_FALSE(u.component().vst->isEditorOpen());
+    EXPECT_EQ(u.component().view, nullptr);
+}
+
+TEST(View, WithoutAnEditorOrADisplayThereIsNoView) {
+    OpenedUnit plain;
+    UInt32 size = 0;
+    EXPECT_EQ(AudioUnitGetPropertyInfo(plain.unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, nullptr),
+              kAudioUnitErr_InvalidProperty);
+    EXPECT_EQ(Tandem20010220_CocoaViewFactory()->uiViewForAudioUnit(plain.unit, 0.0, 0.0), nullptr);
+
+    const std::string saved = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    setenv("DISPLAY", ":999", 1);  // no server there
+    EffectScript script;
+    script.editor = true;
+    OpenedUnit u(script);
+    EXPECT_EQ(Tandem20010220_CocoaViewFactory()->uiViewForAudioUnit(u.unit, 0.0, 0.0), nullptr);
+    EXPECT_FALSE(u.component().vst->isEditorOpen());
+    if (saved.empty()) unsetenv("DISPLAY"); else setenv("DISPLAY", saved.c_str(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// Test support: an effect behind EffectAccess with programs, parameters and chunks held in
+// plain fields, recording what the preset code does to it; and a scratch folder per test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "EffectAccess.h"
+#include "FxpFxb.h"
+
+namespace tandem::test {
+
+class FakeEffect : public EffectAccess {
+public:
+    FakeEffect(int parameters, int programs, bool chunks = false)
+        : values(size_t(programs), std::vector<float>(size_t(parameters), 0.0f)),
+          names(size_t(programs)),
+          chunks(chunks) {}
+
+    int32_t uniqueId() override { return id; }
+    int32_t effectVersion() override { return version; }
+    int32_t parameterCount() override { return int32_t(values[0].size()); }
+    int32_t programCount() override { return int32_t(values.size()); }
+    bool hasProgramChunks() override { return chunks; }
+    float getParameter(int32_t index) override { return values[size_t(current)][size_t(index)]; }
+    void setParameter(int32_t index, float value) override {
+        values[size_t(current)][size_t(index)] = value;
+        ++parameterSets;
+    }
+    int32_t getCurrentProgram() override { return current; }
+    void setCurrentProgram(int32_t program) override {
+        if (program >= 0 && program < programCount()) current = program;
+        selections.push_back(program);
+    }
+    void getCurrentProgramName(char* text) override { std::snprintf(text, 25, "%s", names[size_t(current)].c_str()); }
+    void setCurrentProgramName(const char* text) override { names[size_t(current)] = std::string(text).substr(0, 24); }
+    void getParameterName(int32_t index, char* text) override {
+        std::snprintf(text, 25, "%s", index < int32_t(parameterNames.size()) ? parameterNames[size_t(index)].c_str() : "");
+    }
+    void getParameterLabel(int32_t index, char* text) override {
+        std::snprintf(text, 25, "%s", index < int32_t(labels.size()) ? labels[size_t(index)].c_str() : "");
+    }
+    void getParameterDisplay(int32_t index, char* text) override {
+        const float value = getParameter(index);
+        std::string shown = display ? display(index, value) : std::to_string(value);
+        std::snprintf(text, 25, "%s", shown.c_str());
+    }
+    void beginSetProgram() override { ++begins; }
+    void endSetProgram() override { ++ends; }
+    intptr_t getChunk(bool program, void** data) override {
+        std::vector<unsigned char>& chunk = program ? programChunk : bankChunk;
+        *data = chunk.empty() ? nullptr : chunk.data();
+        return intptr_t(chunk.size());
+    }
+    intptr_t setChunk(bool program, const void* data, int32_t size) override {
+        auto bytes = static_cast<const unsigned char*>(data);
+        (program ? programChunk : bankChunk).assign(bytes, bytes + size);
+        ++chunkSets;
+        return chunkResult;
+    }
+
+    int32_t id = fourCC('T', 'e', 's', 't');
+    int32_t version = 7;
+    std::vector<std::vector<float>> values;  // per program
+    std::vector<std::string> names;          // per program
+    std::vector<std::string> parameterNames, labels;
+    std::function<std::string(int, float)> display;
+    bool chunks;
+    int32_t current = 0;
+    std::vector<unsigned char> programChunk, bankChunk;
+    intptr_t chunkResult = 1;
+    int begins = 0, ends = 0, parameterSets = 0, chunkSets = 0;
+    std::vector<int32_t> selections;
+};
+
+// A fresh empty folder for one test, removed afterwards.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        char pattern[] = "/tmp/halvorax-aupresets-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string file(const std::string& name) const { return (path / name).string(); }
+    std::filesystem::path path;
+};
+
+inline void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Big-endian building blocks for hand-made FXP/FXB data.
+inline void putInt(std::vector<unsigned char>& bytes, int32_t value) {
+    unsigned char word[4];
+    FxCodec::writeBigInt32(word, value);
+    bytes.insert(bytes.end(), word, word + 4);
+}
+inline void putFloat(std::vector<unsigned char>& bytes, float value) {
+    int32_t bits;
+    std::memcpy(&bits, &value, 4);
+    putInt(bytes, bits);
+}
+inline void putName(std::vector<unsigned char>& bytes, const std::string& name, size_t field = 28) {
+    std::vector<unsigned char> text(field, 0);
+    std::memcpy(text.data(), name.data(), std::min(name.size(), field));
+    bytes.insert(bytes.end(), text.begin(), text.end());
+}
+
+// An "FxCk" record with the given values (the count field says values.size() unless given).
+inline std::vector<unsigned char> fxCk(int32_t id, const std::vector<float>& values, const std::string& name = "Prog",
+                                       int32_t count = -1) {
+    std::vector<unsigned char> bytes;
+    putInt(bytes, kFxChunkMagic);
+    putInt(bytes, int32_t(48 + 4 * values.size()));
+    putInt(bytes, kFxProgramParams);
+    putInt(bytes, 1);
+    putInt(bytes, id);
+    putInt(bytes, 1);
+    putInt(bytes, count < 0 ? int32_t(values.size()) : count);
+    putName(bytes, name);
+    for (float value : values) putFloat(bytes, value);
+    return bytes;
+}
+
+}  // namespace tandem::test

@@ -1,0 +1,191 @@
+// The preset dictionary: .aupreset files written and read, ClassInfo values made and restored
+// with every check, and the result code of each refusal.
+#include "AUPresetDictionary.h"
+#include "FakeEffect.h"
+#include "PresetFiles.h"
+#include "TandemExceptions.h"
+
+using namespace tandem;
+using namespace tandem::test;
+
+namespace {
+
+const ComponentDescription kDescription = {fourCC('a', 'u', 'm', 'u'), fourCC('T', 'e', 's', 't'),
+                                           0x8A6B7C6Du, 0, 0};  // a manufacturer code above 0x7FFFFFFF
+
+CFMutableDictionaryRef mutableCopyOf(CFDictionaryRef dict) {
+    CFMutableDictionaryRef copy =
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFDictionaryApplyFunction(
+        dict, [](const void* key, const void* value, void* target) {
+            CFDictionarySetValue(static_cast<CFMutableDictionaryRef>(target), key, value);
+        },
+        copy);
+    return copy;
+}
+
+void setNumber(CFMutableDictionaryRef dict, const char* key, SInt32 value) {
+    ScopedCF<CFNumberRef> number(CFNumberCreate(nullptr, kCFNumberSInt32Type, &value));
+    CFDictionarySetValue(dict, __CFStringMakeConstantString(key), number.get());
+}
+
+// The result code an entry guard gives for what restoring `value` raises (0 when it passes).
+OSStatus restoreResult(FakeEffect& effect, CFPropertyListRef value, bool updateName = false) {
+    try {
+        AUPresetDictionary::restoreClassInfo(effect, kDescription, value, updateName);
+        return 0;
+    } catch (const MacOSException& error) {
+        return error.code();
+    } catch (const EOFException&) {
+        return eofErr;
+    } catch (const std::exception&) {
+        return -32767;
+    }
+}
+
+struct ClassInfoFixture : ::testing::Test {
+    ClassInfoFixture() : source(3, 2), target(3, 2) {
+        source.values[0] = {0.25f, 0.5f, 0.75f};
+        source.names[0] = "Saved";
+        info = mutableCopyOf(ScopedCF<CFDictionaryRef>(
+                                 AUPresetDictionary::classInfo(source, kDescription, false, CFSTR("Host Name")))
+                                 .get());
+    }
+    ~ClassInfoFixture() override { CFRelease(info); }
+    FakeEffect source, target;
+    CFMutableDictionaryRef info;
+};
+
+}  // namespace
+
+TEST(AUPresetFiles, WrittenAndReadBack) {
+    ScratchFolder folder;
+    const unsigned char bytes[] = {0, 1, 2, 255};
+    ScopedCF<CFMutableDictionaryRef> preset(AUPresetDictionary::create(kDescription, bytes, 4, CFSTR("Grüße & <Co>")));
+    saveProperties(preset.get(), folder.file("p.aupreset"));
+    const std::string xml = readText(folder.file("p.aupreset"));
+    EXPECT_NE(xml.find("<key>vstdata</key>"), std::string::npos);
+    EXPECT_NE(xml.find("&amp; &lt;Co&gt;"), std::string::npos);
+
+    ScopedCF<CFDictionaryRef> read(AUPresetDictionary::readFile(folder.file("p.aupreset")));
+    EXPECT_EQ(AUPresetDictionary::requiredInt32(read.get(), "version"), 1);
+    EXPECT_EQ(AUPresetDictionary::requiredInt32(read.get(), "manufacturer"), SInt32(0x8A6B7C6Du));
+    EXPECT_EQ(stringOf(static_cast<CFStringRef>(AUPresetDictionary::required(read.get(), "name", CFStringGetTypeID()))),
+              "Grüße & <Co>");
+    auto data = static_cast<CFDataRef>(AUPresetDictionary::required(read.get(), "vstdata", CFDataGetTypeID()));
+    ASSERT_EQ(CFDataGetLength(data), 4);
+    EXPECT_EQ(CFDataGetBytePtr(data)[3], 255);
+}
+
+TEST(AUPresetFiles, ParseErrorsAndWrongRoots) {
+    ScratchFolder folder;
+    writeText(folder.file("bad.aupreset"), "<?xml version=\"1.0\"?><plist><dict><key>a</key>");
+    try {
+        ScopedCF<CFDictionaryRef> ignored(AUPresetDictionary::readFile(folder.file("bad.aupreset")));
+        FAIL();
+    } catch (const TandemException& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Could not create property list from XML data", 0), 0u);
+        EXPECT_LE(std::strlen(error.what()), 255u);
+    }
+    writeText(folder.file("string.aupreset"), "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>x</string></plist>");
+    EXPECT_THROW(ScopedCF<CFDictionaryRef>(AUPresetDictionary::readFile(folder.file("string.aupreset"))),
+                 FormatException);
+    try {
+        ScopedCF<CFDictionaryRef> ignored(AUPresetDictionary::readFile(folder.file("missing.aupreset")));
+        FAIL();
+    } catch (const MacOSException& error) {
+        EXPECT_EQ(error.code(), fnfErr);
+    }
+}
+
+TEST_F(ClassInfoFixture, RoundTripWithProgramNumber) {
+    EXPECT_EQ(AUPresetDictionary::requiredInt32(info, "ProgramNumber"), 0);
+    EXPECT_EQ(stringOf(static_cast<CFStringRef>(AUPresetDictionary::required(info, "name", CFStringGetTypeID()))),
+              "Host Name");
+    target.current = 1;
+    EXPECT_EQ(restoreResult(target, info), 0);
+    EXPECT_EQ(target.current, 0);
+    EXPECT_EQ(target.values[0], source.values[0]);
+    EXPECT_EQ(target.names[0], "Saved");
+}
+
+TEST_F(ClassInfoFixture, NameGoesToTheEffectWhenAsked) {
+    EXPECT_EQ(restoreResult(target, info, true), 0);
+    EXPECT_EQ(target.names[0], "Host Name");
+    CFDictionarySetValue(info, CFSTR("name"), CFSTR("A preset name well over twenty-four characters"));
+    EXPECT_EQ(restoreResult(target, info, true), 0);
+    EXPECT_EQ(target.names[0], "A preset name well over ");
+}
+
+TEST_F(ClassInfoFixture, ProgramNumberOutOfRangeSelectsZeroThenApplies) {
+    setNumber(info, "ProgramNumber", 999);
+    target.current = 1;
+    EXPECT_EQ(restoreResult(target, info), 0);
+    EXPECT_EQ(target.selections.front(), 0);
+    EXPECT_EQ(target.values[0], source.values[0]);
+    setNumber(info, "ProgramNumber", 1);
+    EXPECT_EQ(restoreResult(target, info), 0);
+    EXPECT_EQ(target.values[1], source.values[0]);
+    const SInt64 wrapsToOne = (SInt64(1) << 32) + 1;
+    ScopedCF<CFNumberRef> huge(CFNumberCreate(nullptr, kCFNumberSInt64Type, &wrapsToOne));
+    CFDictionarySetValue(info, CFSTR("ProgramNumber"), huge.get());
+    target.current = 1;
+    EXPECT_EQ(restoreResult(target, info), 0);
+    EXPECT_EQ(target.current, 0);
+    CFDictionaryRemoveValue(info, CFSTR("ProgramNumber"));
+    target.current = 1;
+    EXPECT_EQ(restoreResult(target, info), 0);
+    EXPECT_EQ(target.current, 0);
+}
+
+TEST_F(ClassInfoFixture, MissingKeys) {
+    for (const char* key : {"version", "type", "subtype", "manufacturer", "name", "vstdata"}) {
+        ScopedCF<CFMutableDictionaryRef> copy(mutableCopyOf(info));
+        CFDictionaryRemoveValue(copy.get(), __CFStringMakeConstantString(key));
+        EXPECT_EQ(restoreResult(target, copy.get()), -32767) << key;
+    }
+}
+
+TEST_F(ClassInfoFixture, WrongTypesAndValues) {
+    for (const char* key : {"version", "type", "subtype", "manufacturer", "ProgramNumber", "name", "vstdata"}) {
+        ScopedCF<CFMutableDictionaryRef> copy(mutableCopyOf(info));
+        CFDictionarySetValue(copy.get(), __CFStringMakeConstantString(key), kCFBooleanTrue);
+        EXPECT_EQ(restoreResult(target, copy.get()), -10851) << key;
+    }
+    for (const char* key : {"version", "type", "subtype", "manufacturer"}) {
+        ScopedCF<CFMutableDictionaryRef> copy(mutableCopyOf(info));
+        setNumber(copy.get(), key, 2);
+        EXPECT_EQ(restoreResult(target, copy.get()), -10851) << key;
+    }
+    ScopedCF<CFMutableDictionaryRef> fractional(mutableCopyOf(info));
+    const double almostOne = 1.5;
+    ScopedCF<CFNumberRef> number(CFNumberCreate(nullptr, kCFNumberFloat64Type, &almostOne));
+    CFDictionarySetValue(fractional.get(), CFSTR("version"), number.get());
+    EXPECT_EQ(restoreResult(target, fractional.get()), -10851);
+    EXPECT_EQ(restoreResult(target, CFSTR("not a dictionary")), -10851);
+    EXPECT_EQ(restoreResult(target, nullptr), -10851);
+    EXPECT_EQ(target.parameterSets, 0);
+}
+
+TEST_F(ClassInfoFixture, BadDataReportsAndKeepsTheProgramAlreadySelected) {
+    setNumber(info, "ProgramNumber", 1);
+    const unsigned char junk[] = {'C', 'c', 'n', 'K', 0, 0};
+    ScopedCF<CFDataRef> data(CFDataCreate(nullptr, junk, sizeof junk));
+    CFDictionarySetValue(info, CFSTR("vstdata"), data.get());
+    EXPECT_EQ(restoreResult(target, info), -10851);
+    EXPECT_EQ(target.current, 1);
+    EXPECT_EQ(target.parameterSets, 0);
+    FakeEffect stranger(3, 2);
+    stranger.id = fourCC('O', 't', 'h', 'r');
+    ScopedCF<CFMutableDictionaryRef> theirs(mutableCopyOf(ScopedCF<CFDictionaryRef>(
+        AUPresetDictionary::classInfo(stranger, kDescription, false, CFSTR("x"))).get()));
+    EXPECT_EQ(restoreResult(target, theirs.get()), -10851);
+}
+
+TEST_F(ClassInfoFixture, BanksWhenPresetIsFXB) {
+    ScopedCF<CFDictionaryRef> bank(AUPresetDictionary::classInfo(source, kDescription, true, CFSTR("Bank")));
+    auto data = static_cast<CFDataRef>(AUPresetDictionary::required(bank.get(), "vstdata", CFDataGetTypeID()));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(data)) + 8, 4), "FxBk");
+    EXPECT_EQ(restoreResult(target, bank.get()), 0);
+    EXPECT_EQ(target.values, source.values);
+}

@@ -1,0 +1,314 @@
+// The preset side of the component over the real instrument: configuration from Info.plist,
+// the shipped parameter map and factory presets, files made where Resources cannot take them,
+// ClassInfo through the property calls, and conversion of VST preset files at open.
+#include <AudioUnit/AudioUnit.h>
+#include <StandIn/StandIn.h>
+#include <unistd.h>
+
+#include "AUPresetDictionary.h"
+#include "FakeEffect.h"
+#include "HalvoVST2.h"
+#include "PresetFiles.h"
+#include "PresetLocations.h"
+#include "TandemComponent.h"
+
+using namespace tandem;
+using namespace tandem::test;
+
+namespace {
+
+const std::filesystem::path kShippedResources = std::filesystem::path(HALVORAX_BUNDLE_PATH) / "Contents" / "Resources";
+
+AEffect* instrumentEntry(audioMasterCallback master) { return (new halvorax::HalvoVST2(master))->getAeffect(); }
+
+std::string infoPlist(const std::string& config) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+           "<key>CFBundleIdentifier</key><string>com.brindlecove.presettest</string>\n" +
+           config + "</dict>\n</plist>\n";
+}
+
+std::string tdConfig(bool autoConvert, bool fxb, bool updateName) {
+    auto flag = [](bool on) { return std::string(on ? "<true/>" : "<false/>"); };
+    return "<key>TDConfig</key><dict><key>AutoConvertPresets</key>" + flag(autoConvert) +
+           "<key>PresetIsFXB</key>" + flag(fxb) + "<key>UpdateNameOnLoad</key>" + flag(updateName) + "</dict>\n";
+}
+
+CFURLRef& nextBundle() {
+    static CFURLRef url = nullptr;
+    return url;
+}
+
+ComponentResult entry(ComponentParameters* params, Handle storage) {
+    return tandemEntry(params, reinterpret_cast<TandemComponent*>(storage), [](ComponentInstance instance) {
+        TandemOrigin origin;
+        origin.bundleURL = nextBundle();
+        origin.vstEntry = instrumentEntry;
+        return new TandemComponent(instance, origin);
+    });
+}
+
+// A bundle folder with the given Info.plist; Resources empty unless filled.
+struct PresetBundle {
+    explicit PresetBundle(const std::string& plist = infoPlist(tdConfig(false, false, false))) {
+        contents = scratch.path / "Halvorax.vst" / "Contents";
+        resources = contents / "Resources";
+        std::filesystem::create_directories(resources);
+        writeText((contents / "Info.plist").string(), plist);
+    }
+    void shipResources() {
+        for (const auto& file : std::filesystem::directory_iterator(kShippedResources))
+            if (file.is_regular_file()) std::filesystem::copy_file(file.path(), resources / file.path().filename());
+    }
+    ScratchFolder scratch;
+    std::filesystem::path contents, resources;
+};
+
+// One opened instance of the component for a bundle.
+struct Unit {
+    explicit Unit(const PresetBundle& bundle) {
+        const std::string path = (bundle.contents.parent_path()).string();
+        nextBundle() = createURLForPath(path, true);
+        ComponentDescription cd = {fourCC('a', 'u', 'm', 'u'), fourCC('H', 'a', 'l', 'v'), fourCC('B', 'r', 'n', 'd'), 0, 0};
+        component = StandInRegisterComponent(&cd, entry, "Brindlecove: Halvorax", "", 0x10000);
+        openResult = OpenAComponent(component, &unit);
+        CFRelease(nextBundle());
+        nextBundle() = nullptr;
+    }
+    ~Unit() {
+        if (unit) CloseComponent(unit);
+        UnregisterComponent(component);
+    }
+    TandemComponent& tandem() const { return *reinterpret_cast<TandemComponent*>(GetComponentInstanceStorage(unit)); }
+    CFIndex factoryPresetCount() const {
+        CFArrayRef presets = nullptr;
+        UInt32 size = sizeof presets;
+        if (AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size))
+            return -1;
+        const CFIndex count = CFArrayGetCount(presets);
+        CFRelease(presets);
+        return count;
+    }
+    UInt32 parameterCount() const {
+        UInt32 size = 0;
+        AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, nullptr);
+        return size / 4;
+    }
+    Component component = nullptr;
+    AudioUnit unit = nullptr;
+    OSErr openResult = noErr;
+};
+
+struct ComponentPresets : ::testing::Test {
+    static void SetUpTestSuite() {
+        char pattern[] = "/tmp/halvorax-au-home-XXXXXX";
+        setenv("XDG_DATA_HOME", mkdtemp(pattern), 1);
+        setenv("HALVORAX_RESOURCES", "/nonexistent/", 1);
+    }
+    std::string dataHome() const { return std::getenv("XDG_DATA_HOME"); }
+};
+
+std::vector<float> patchValues(const std::string& name) {
+    halvorax::HalvoVST2 effect(nullptr);
+    const std::string path = std::string(HALVORAX_SOURCE_DIR) + "/resources/patches/" + name + ".repatch";
+    EXPECT_TRUE(effect.LoadPatch(path.c_str()));
+    std::vector<float> values;
+    for (int i = 0; i < halvorax::kNumParameters; ++i) values.push_back(effect.getParameter(i));
+    return values;
+}
+
+}  // namespace
+
+TEST_F(ComponentPresets, ShippedMapAndFactoryPresets) {
+    PresetBundle bundle;
+    bundle.shipResources();
+    Unit unit(bundle);
+    ASSERT_EQ(unit.openResult, noErr);
+    EXPECT_EQ(unit.parameterCount(), 46u);
+    EXPECT_EQ(unit.factoryPresetCount(), 36);
+
+    // Selecting a factory preset gives the sound of the patch it was made from.
+    CFArrayRef presets = nullptr;
+    UInt32 size = sizeof presets;
+    ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size), noErr);
+    AUPreset chosen = *static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, 11));
+    EXPECT_EQ(stringOf(chosen.presetName), "Glass Bells");
+    ASSERT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &chosen, sizeof chosen), noErr);
+    CFRelease(presets);
+    const std::vector<float> expected = patchValues("Glass Bells");
+    for (int i = 0; i < halvorax::kNumParameters; ++i) EXPECT_EQ(unit.tandem().vst->getParameter(i), expected[size_t(i)]) << i;
+    // The chunk carries only the patch's file name, so the effect keeps its own patch folder.
+    auto& effect = *static_cast<halvorax::HalvoVST2*>(unit.tandem().vst->getEffect()->object);
+    EXPECT_STREQ(effect.getPatchFile(), "Glass Bells.repatch");
+    EXPECT_EQ(std::string(effect.getPatchFolder()).rfind(dataHome(), 0), 0u);
+}
+
+TEST_F(ComponentPresets, ClassInfoThroughThePropertyCalls) {
+    PresetBundle bundle;
+    bundle.shipResources();
+    Unit unit(bundle);
+    ASSERT_EQ(unit.openResult, noErr);
+    CFPropertyListRef state = nullptr;
+    UInt32 size = sizeof state;
+    ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
+    const float saved = unit.tandem().vst->getParameter(14);
+    unit.tandem().vst->setParameter(14, 0.0f);
+    ASSERT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state), noErr);
+    EXPECT_EQ(unit.tandem().vst->getParameter(14), saved);
+
+    ScopedCF<CFMutableDictionaryRef> changed(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                                       &kCFTypeDictionaryValueCallBacks));
+    CFDictionaryApplyFunction(
+        static_cast<CFDictionaryRef>(state),
+        [](const void* key, const void* value, void* target) {
+            CFDictionarySetValue(static_cast<CFMutableDictionaryRef>(target), key, value);
+        },
+        changed.get());
+    CFRelease(state);
+    auto set = [&](CFPropertyListRef value) {
+        return AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &value, sizeof value);
+    };
+    SInt32 number = 999;
+    ScopedCF<CFNumberRef> big(CFNumberCreate(nullptr, kCFNumberSInt32Type, &number));
+    CFDictionarySetValue(changed.get(), CFSTR("ProgramNumber"), big.get());
+    EXPECT_EQ(set(changed.get()), noErr);
+    number = fourCC('O', 't', 'h', 'r');
+    ScopedCF<CFNumberRef> other(CFNumberCreate(nullptr, kCFNumberSInt32Type, &number));
+    CFDictionarySetValue(changed.get(), CFSTR("manufacturer"), other.get());
+    EXPECT_EQ(set(changed.get()), -10851);
+    CFDictionaryRemoveValue(changed.get(), CFSTR("manufacturer"));
+    EXPECT_EQ(set(changed.get()), -32767);
+}
+
+TEST_F(ComponentPresets, ConfigurationComesFromInfoPlist) {
+    {
+        PresetBundle bundle(infoPlist(tdConfig(false, true, true)));
+        bundle.shipResources();
+        Unit unit(bundle);
+        ASSERT_EQ(unit.openResult, noErr);
+        EXPECT_TRUE(unit.tandem().presetIsFXB);
+        EXPECT_TRUE(unit.tandem().updateNameOnLoad);
+        EXPECT_FALSE(unit.tandem().autoConvertPresets);
+    }
+    for (const std::string& broken :
+         {infoPlist(""), infoPlist("<key>TDConfig</key><dict><key>AutoConvertPresets</key><true/>"
+                                   "<key>PresetIsFXB</key><false/></dict>"),
+          infoPlist("<key>TDConfig</key><dict><key>AutoConvertPresets</key><string>yes</string>"
+                    "<key>PresetIsFXB</key><false/><key>UpdateNameOnLoad</key><false/></dict>"),
+          infoPlist("<key>TDConfig</key><true/>")}) {
+        PresetBundle bundle(broken);
+        bundle.shipResources();
+        Unit unit(bundle);
+        EXPECT_EQ(unit.openResult, -32767) << broken;
+    }
+}
+
+TEST_F(ComponentPresets, MissingFilesAreMadeInResources) {
+    PresetBundle bundle;
+    Unit unit(bundle);
+    ASSERT_EQ(unit.openResult, noErr);
+    const std::string map = readText((bundle.resources / "TDParameters.txt").string());
+    EXPECT_EQ(map.rfind("vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r", 0), 0u);
+    EXPECT_NE(map.find("\r127\t-\t0\t1\t=\t-\t0\r"), std::string::npos);
+    EXPECT_EQ(unit.parameterCount(), 128u);
+    // The effect names no programs, so the list it gives has no entries.
+    EXPECT_EQ(readText((bundle.resources / "TDFactoryPresets.txt").string()), "");
+    EXPECT_EQ(unit.factoryPresetCount(), -1);
+}
+
+TEST_F(ComponentPresets, AnEditedMapIsReadAtTheNextOpen) {
+    PresetBundle bundle;
+    bundle.shipResources();
+    writeText((bundle.resources / "TDParameters.txt").string(),
+              "header\r14\tCutoff\t0\t127\t=\t-\t64\r24\tChorus\t0\t1\tb\t-\t0\r");
+    Unit unit(bundle);
+    ASSERT_EQ(unit.openResult, noErr);
+    EXPECT_EQ(unit.parameterCount(), 2u);
+    writeText((bundle.resources / "TDParameters.txt").string(), "");
+    Unit empty(bundle);
+    EXPECT_EQ(empty.openResult, eofErr);
+}
+
+TEST_F(ComponentPresets, ReadOnlyResourcesUseTheUserFolder) {
+    PresetBundle bundle;
+    if (geteuid() != 0) {
+        std::filesystem::permissions(bundle.resources, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    } else {
+        // Root may write anywhere permissions say no; a folder of a read-only file system
+        // stands in for the installed bundle's Resources.
+        if (::access("/proc/sys", W_OK) == 0) GTEST_SKIP() << "no read-only folder to stand in for Resources";
+        std::filesystem::remove(bundle.resources);
+        std::filesystem::create_directory_symlink("/proc/sys", bundle.resources);
+    }
+    Unit unit(bundle);
+    ASSERT_EQ(unit.openResult, noErr);
+    const std::string user = dataHome() + "/Tandem/com.brindlecove.presettest";
+    EXPECT_TRUE(fileExists(user + "/TDParameters.txt"));
+    EXPECT_TRUE(fileExists(user + "/TDFactoryPresets.txt"));
+    EXPECT_EQ(unit.parameterCount(), 128u);
+    if (geteuid() != 0) std::filesystem::permissions(bundle.resources, std::filesystem::perms::owner_all);
+}
+
+TEST(PresetLocationsFolders, ResourcesFirstThenTheUserFolder) {
+    ScratchFolder scratch;
+    const std::string resources = scratch.file("Resources"), user = scratch.file("user/Tandem/id");
+    std::filesystem::create_directories(resources);
+    PresetLocations locations(resources, user);
+    EXPECT_EQ(locations.find("TDParameters.txt"), "");
+    EXPECT_EQ(locations.folderForNewFiles(), resources);
+    std::filesystem::create_directories(user);
+    writeText(user + "/TDParameters.txt", "x");
+    EXPECT_EQ(locations.find("TDParameters.txt"), user);
+    writeText(resources + "/TDParameters.txt", "x");
+    EXPECT_EQ(locations.find("TDParameters.txt"), resources);
+
+    PresetLocations unwritable(scratch.file("missing/Resources"), scratch.file("home/Tandem/id"));
+    EXPECT_EQ(unwritable.folderForNewFiles(), scratch.file("home/Tandem/id"));
+    EXPECT_TRUE(folderExists(scratch.file("home/Tandem/id")));
+    EXPECT_EQ(PresetLocations::userFolderFor("com.example.x").substr(0, 1), "/");
+}
+
+TEST_F(ComponentPresets, VSTPresetFilesAreConvertedOnceAtOpen) {
+    PresetBundle bundle(infoPlist(tdConfig(true, false, false)));
+    bundle.shipResources();
+    const std::string folder = dataHome() + "/Audio/Presets/Brindlecove/Halvorax";
+    std::filesystem::create_directories(folder);
+    ScopedCF<CFDictionaryRef> factory(AUPresetDictionary::readFile((kShippedResources / "Hoover Bass.aupreset").string()));
+    auto data = static_cast<CFDataRef>(AUPresetDictionary::required(factory.get(), "vstdata", CFDataGetTypeID()));
+    writeWholeFile(folder + "/My Hoover.fxp", CFDataGetBytePtr(data), size_t(CFDataGetLength(data)));
+    {
+        Unit unit(bundle);
+        ASSERT_EQ(unit.openResult, noErr);
+    }
+    ASSERT_TRUE(fileExists(folder + "/My Hoover.aupreset"));
+    ScopedCF<CFDictionaryRef> converted(AUPresetDictionary::readFile(folder + "/My Hoover.aupreset"));
+    EXPECT_EQ(AUPresetDictionary::requiredInt32(converted.get(), "subtype"), fourCC('H', 'a', 'l', 'v'));
+    writeText(folder + "/My Hoover.aupreset", "kept");
+    {
+        Unit unit(bundle);
+        ASSERT_EQ(unit.openResult, noErr);
+    }
+    EXPECT_EQ(readText(folder + "/My Hoover.aupreset"), "kept");
+}
+
+TEST_F(ComponentPresets, PresetWorkLeavesNoCoreFoundationObjectsBehind) {
+    PresetBundle bundle;
+    bundle.shipResources();
+    {
+        Unit warmUp(bundle);  // one-time objects of the process (the main bundle) come first
+    }
+    const CFIndex before = StandInLiveObjectCount();
+    {
+        Unit unit(bundle);
+        ASSERT_EQ(unit.openResult, noErr);
+        for (int round = 0; round < 3; ++round) {
+            CFPropertyListRef state = nullptr;
+            UInt32 size = sizeof state;
+            ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
+            ASSERT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state), noErr);
+            const CFStringRef junk = CFSTR("junk");
+            EXPECT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &junk, sizeof junk), -10851);
+            CFRelease(state);
+        }
+    }
+    EXPECT_EQ(StandInLiveObjectCount(), before);
+}

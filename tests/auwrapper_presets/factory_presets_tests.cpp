@@ -1,0 +1,154 @@
+// The factory preset list, loading the presets it names, and one preset file per program.
+#include "AUPresetDictionary.h"
+#include "FactoryPresets.h"
+#include "FakeEffect.h"
+#include "PresetFiles.h"
+
+using namespace tandem;
+using namespace tandem::test;
+
+namespace {
+
+const ComponentDescription kDescription = {fourCC('a', 'u', 'm', 'u'), fourCC('T', 'e', 's', 't'),
+                                           fourCC('M', 'a', 'k', 'r'), 0, 0};
+
+std::vector<std::string> parse(const std::string& text) {
+    return FactoryPresets::parseList(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+}
+
+void writePreset(const std::string& path, const std::string& name, const std::vector<unsigned char>& data) {
+    ScopedCF<CFStringRef> text(CFStringCreateWithCString(nullptr, name.c_str(), kCFStringEncodingUTF8));
+    ScopedCF<CFMutableDictionaryRef> preset(AUPresetDictionary::create(kDescription, data.data(), data.size(), text.get()));
+    saveProperties(preset.get(), path);
+}
+
+// The factory preset fields of a component.
+struct Table {
+    Table() : array(CFArrayCreateMutable(nullptr, 0, nullptr)) {}
+    ~Table() {
+        for (int i = 0; i < kMaxFactoryPresets; ++i) {
+            if (presets[i].presetName) CFRelease(presets[i].presetName);
+            if (data[i]) CFRelease(data[i]);
+        }
+        CFRelease(array);
+    }
+    int load(const ScratchFolder& folder) {
+        return FactoryPresets::load(folder.file(kFactoryPresetListName), folder.path.string(), presets, data, array);
+    }
+    AUPreset presets[kMaxFactoryPresets] = {};
+    CFDataRef data[kMaxFactoryPresets] = {};
+    CFMutableArrayRef array;
+};
+
+}  // namespace
+
+TEST(FactoryPresetList, CommentsBlankLinesAndLeadingSpaces) {
+    EXPECT_EQ(parse("; comment\r\r  Bass.aupreset\r"), std::vector<std::string>{"Bass.aupreset"});
+    EXPECT_EQ(parse("A.aupreset\nB.aupreset\r\nC.aupreset"),
+              (std::vector<std::string>{"A.aupreset", "B.aupreset", "C.aupreset"}));
+    EXPECT_EQ(parse("   ;indented comment\n\t\n"), std::vector<std::string>{"\t"});
+    EXPECT_TRUE(parse("").empty());
+}
+
+TEST(FactoryPresetList, AtMost128EntriesAndLongLinesCut) {
+    std::string text;
+    for (int i = 0; i < 130; ++i) text += "P" + std::to_string(i) + ".aupreset\r";
+    const std::vector<std::string> names = parse(text);
+    ASSERT_EQ(names.size(), 128u);
+    EXPECT_EQ(names.back(), "P127.aupreset");
+    EXPECT_EQ(parse(std::string(3000, 'x') + "\rnext").at(0).size(), 2047u);
+    EXPECT_EQ(parse(std::string(3000, 'x') + "\rnext").at(1), "next");
+}
+
+TEST(FactoryPresetLoading, OneEntryAfterACommentAndABlankLine) {
+    ScratchFolder folder;
+    writePreset(folder.file("Bass.aupreset"), "Deep Bass", {1, 2, 3});
+    writeText(folder.file(kFactoryPresetListName), "; factory sounds\r\r  Bass.aupreset\r");
+    Table table;
+    ASSERT_EQ(table.load(folder), 1);
+    ASSERT_EQ(CFArrayGetCount(table.array), 1);
+    auto entry = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(table.array, 0));
+    EXPECT_EQ(entry, &table.presets[0]);
+    EXPECT_EQ(entry->presetNumber, 0);
+    EXPECT_EQ(stringOf(entry->presetName), "Deep Bass");
+    EXPECT_EQ(CFDataGetLength(table.data[0]), 3);
+}
+
+TEST(FactoryPresetLoading, AMissingThirdFileKeepsTheFirstTwo) {
+    ScratchFolder folder;
+    writePreset(folder.file("One.aupreset"), "One", {1});
+    writePreset(folder.file("Two.aupreset"), "Two", {2});
+    writePreset(folder.file("Four.aupreset"), "Four", {4});
+    writeText(folder.file(kFactoryPresetListName), "One.aupreset\rTwo.aupreset\rThree.aupreset\rFour.aupreset\r");
+    Table table;
+    EXPECT_EQ(table.load(folder), 2);
+    EXPECT_EQ(CFArrayGetCount(table.array), 2);
+    EXPECT_EQ(stringOf(table.presets[1].presetName), "Two");
+}
+
+TEST(FactoryPresetLoading, BrokenFilesEndTheLoadingThere) {
+    ScratchFolder folder;
+    writePreset(folder.file("Good.aupreset"), "Good", {1});
+    writeText(folder.file("Garbage.aupreset"), "this is not a property list");
+    writeText(folder.file(kFactoryPresetListName), "Good.aupreset\rGarbage.aupreset\rGood.aupreset\r");
+    Table table;
+    EXPECT_EQ(table.load(folder), 1);
+
+    ScratchFolder other;
+    writeText(other.file("Array.aupreset"),
+              "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>x</string></array></plist>");
+    writeText(other.file("NoData.aupreset"),
+              "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>name</key><string>x</string></dict></plist>");
+    writeText(other.file(kFactoryPresetListName), "NoData.aupreset\r");
+    Table second;
+    EXPECT_EQ(second.load(other), 0);
+    writeText(other.file(kFactoryPresetListName), "Array.aupreset\r");
+    EXPECT_EQ(second.load(other), 0);
+
+    ScratchFolder empty;
+    Table none;
+    EXPECT_EQ(none.load(empty), 0);  // no list file at all
+    EXPECT_EQ(CFArrayGetCount(none.array), 0);
+}
+
+TEST(FactoryPresetWriting, InitInitBassInitGivesThreeWritesAndTwoFiles) {
+    FakeEffect effect(2, 4);
+    effect.names = {"Init", " Init ", "Bass", "Init"};
+    effect.values = {{0.1f, 0.1f}, {0.2f, 0.2f}, {0.3f, 0.3f}, {0.4f, 0.4f}};
+    effect.current = 2;
+    ScratchFolder folder;
+    std::string list;
+    FactoryPresets::convertLoadedPrograms(effect, kDescription, folder.path.string(), &list);
+    EXPECT_EQ(list, "Init.aupreset\rBass.aupreset\rInit.aupreset\r");
+    EXPECT_EQ(effect.current, 2);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path)) files += entry.is_regular_file();
+    EXPECT_EQ(files, 2);
+    // Program 3 replaced program 0's file.
+    ScopedCF<CFDictionaryRef> init(AUPresetDictionary::readFile(folder.file("Init.aupreset")));
+    auto data = static_cast<CFDataRef>(AUPresetDictionary::required(init.get(), "vstdata", CFDataGetTypeID()));
+    FakeEffect check(2, 1);
+    FxCodec(check).loadFXPOrFXB(size_t(CFDataGetLength(data)), CFDataGetBytePtr(data));
+    EXPECT_EQ(check.values[0], (std::vector<float>{0.4f, 0.4f}));
+}
+
+TEST(FactoryPresetWriting, EmptyNamesAndSlashes) {
+    FakeEffect effect(1, 3);
+    effect.names = {"   ", "A/B", ""};
+    ScratchFolder folder;
+    std::string list;
+    FactoryPresets::convertLoadedPrograms(effect, kDescription, folder.path.string(), &list);
+    EXPECT_EQ(list, "A-B.aupreset\r");
+    EXPECT_TRUE(fileExists(folder.file("A-B.aupreset")));
+}
+
+TEST(FactoryPresetWriting, ABankPresetNamedDefault) {
+    FakeEffect effect(1, 2, true);
+    effect.bankChunk = {5, 5};
+    ScratchFolder folder;
+    writeText(folder.file(kBankPresetFileName), "old");
+    EXPECT_EQ(FactoryPresets::create(effect, kDescription, true, folder.path.string()), "FactoryPreset.aupreset\r");
+    ScopedCF<CFDictionaryRef> preset(AUPresetDictionary::readFile(folder.file(kBankPresetFileName)));
+    EXPECT_EQ(stringOf(static_cast<CFStringRef>(AUPresetDictionary::required(preset.get(), "name", CFStringGetTypeID()))),
+              "Default");
+}

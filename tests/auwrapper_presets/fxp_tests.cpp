@@ -1,0 +1,262 @@
+// FXP and FXB data: the byte layout written, and what reading applies, refuses and reports.
+#include <cmath>
+
+#include "FakeEffect.h"
+#include "FxpFxb.h"
+#include "TandemExceptions.h"
+
+using namespace tandem;
+using namespace tandem::test;
+
+namespace {
+
+int32_t intAt(const std::vector<unsigned char>& bytes, size_t offset) {
+    int32_t value = 0;
+    FxCodec::readBigInt32(bytes.data() + offset, bytes.data() + bytes.size(), value);
+    return value;
+}
+
+std::string textAt(const std::vector<unsigned char>& bytes, size_t offset, size_t length) {
+    return std::string(reinterpret_cast<const char*>(bytes.data() + offset), length);
+}
+
+template <typename Exception>
+std::string failure(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Exception& error) {
+        return error.what();
+    }
+    return "no exception";
+}
+
+}  // namespace
+
+TEST(FxWriting, ParameterProgramLayout) {
+    FakeEffect effect(3, 1);
+    effect.values[0] = {0.25f, 0.5f, 1.0f};
+    effect.names[0] = "Lead";
+    const std::vector<unsigned char> fxp = FxCodec(effect).createFXP();
+    ASSERT_EQ(fxp.size(), 56u + 12u);
+    EXPECT_EQ(textAt(fxp, 0, 4), "CcnK");
+    EXPECT_EQ(intAt(fxp, 4), int32_t(fxp.size() - 8));
+    EXPECT_EQ(textAt(fxp, 8, 4), "FxCk");
+    EXPECT_EQ(intAt(fxp, 12), 1);
+    EXPECT_EQ(textAt(fxp, 16, 4), "Test");
+    EXPECT_EQ(intAt(fxp, 20), 7);
+    EXPECT_EQ(intAt(fxp, 24), 3);
+    EXPECT_EQ(textAt(fxp, 28, 28), std::string("Lead") + std::string(24, '\0'));
+    EXPECT_EQ(intAt(fxp, 56), 0x3E800000);  // 0.25f, big-endian
+    EXPECT_EQ(intAt(fxp, 64), 0x3F800000);
+}
+
+TEST(FxWriting, ChunkProgramAndBankLayout) {
+    FakeEffect effect(4, 2, true);
+    effect.programChunk = {1, 2, 3};
+    effect.bankChunk = {9, 8, 7, 6, 5};
+    effect.names[0] = "A name longer than twenty-four characters";
+    const std::vector<unsigned char> fxp = FxCodec(effect).createFXP();
+    ASSERT_EQ(fxp.size(), 63u);
+    EXPECT_EQ(textAt(fxp, 8, 4), "FPCh");
+    EXPECT_EQ(intAt(fxp, 24), 4);
+    EXPECT_EQ(textAt(fxp, 28, 28), std::string("A name longer than twenty") .substr(0, 24) + std::string(4, '\0'));
+    EXPECT_EQ(intAt(fxp, 56), 3);
+    EXPECT_EQ(fxp[60], 1);
+
+    const std::vector<unsigned char> fxb = FxCodec(effect).createFXB();
+    ASSERT_EQ(fxb.size(), 165u);
+    EXPECT_EQ(textAt(fxb, 8, 4), "FBCh");
+    EXPECT_EQ(intAt(fxb, 4), 157);
+    EXPECT_EQ(intAt(fxb, 24), 2);
+    EXPECT_EQ(textAt(fxb, 28, 128), std::string(128, '\0'));
+    EXPECT_EQ(intAt(fxb, 156), 5);
+    EXPECT_EQ(fxb[164], 5);
+}
+
+TEST(FxWriting, EmptyChunkIsRefused) {
+    FakeEffect effect(4, 1, true);
+    EXPECT_EQ(failure<TandemException>([&] { FxCodec(effect).createFXP(); }), "VST could not create chunk for FXP");
+    EXPECT_EQ(failure<TandemException>([&] { FxCodec(effect).createFXB(); }), "VST could not create chunk for FXB");
+}
+
+TEST(FxWriting, ParameterBankWalksProgramsAndReselects) {
+    FakeEffect effect(2, 3);
+    effect.values = {{0.1f, 0.2f}, {0.3f, 0.4f}, {0.5f, 0.6f}};
+    effect.names = {"One", "Two", "Three"};
+    effect.current = 1;
+    const std::vector<unsigned char> fxb = FxCodec(effect).createFXB();
+    ASSERT_EQ(fxb.size(), 156u + 3 * 64u);
+    EXPECT_EQ(textAt(fxb, 8, 4), "FxBk");
+    EXPECT_EQ(intAt(fxb, 24), 3);
+    EXPECT_EQ(textAt(fxb, 156 + 64 * 2 + 28, 5), std::string("Three"));
+    EXPECT_EQ(effect.current, 1);
+
+    FakeEffect other(2, 3);
+    other.current = 2;
+    EXPECT_TRUE(FxCodec(other).loadFXPOrFXB(fxb.size(), fxb.data()));
+    EXPECT_EQ(other.values, effect.values);
+    EXPECT_EQ(other.names, effect.names);
+    EXPECT_EQ(other.current, 2);
+}
+
+TEST(FxReading, RoundTripOfEveryKind) {
+    FakeEffect source(3, 1);
+    source.values[0] = {0.0f, 0.75f, 1.0f};
+    source.names[0] = "Pad";
+    const std::vector<unsigned char> fxp = FxCodec(source).createFXP();
+    FakeEffect target(3, 1);
+    EXPECT_TRUE(FxCodec(target).loadFXPOrFXB(fxp.size(), fxp.data()));
+    EXPECT_EQ(target.values, source.values);
+    EXPECT_EQ(target.names[0], "Pad");
+    EXPECT_EQ(target.begins, 1);
+    EXPECT_EQ(target.ends, 1);
+
+    FakeEffect chunky(3, 1, true);
+    chunky.programChunk = {4, 5, 6, 7};
+    chunky.bankChunk = {1};
+    chunky.names[0] = "Chunky";
+    const std::vector<unsigned char> program = FxCodec(chunky).createFXP();
+    const std::vector<unsigned char> bank = FxCodec(chunky).createFXB();
+    FakeEffect restored(3, 1, true);
+    EXPECT_TRUE(FxCodec(restored).loadFXPOrFXB(program.size(), program.data()));
+    EXPECT_EQ(restored.programChunk, chunky.programChunk);
+    EXPECT_EQ(restored.names[0], "Chunky");
+    EXPECT_TRUE(FxCodec(restored).loadFXPOrFXB(bank.size(), bank.data()));
+    EXPECT_EQ(restored.bankChunk, chunky.bankChunk);
+    restored.chunkResult = 0;
+    EXPECT_FALSE(FxCodec(restored).loadFXPOrFXB(bank.size(), bank.data()));
+}
+
+TEST(FxReading, FewerParametersSetTheRestToZeroAndReportIt) {
+    FakeEffect effect(4, 1);
+    effect.values[0] = {0.9f, 0.9f, 0.9f, 0.9f};
+    const std::vector<unsigned char> fxp = fxCk(effect.id, {0.5f, 0.25f});
+    EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(fxp.size(), fxp.data()));
+    EXPECT_EQ(effect.values[0], (std::vector<float>{0.5f, 0.25f, 0.0f, 0.0f}));
+}
+
+TEST(FxReading, MoreParametersAreReadUpToTheEffectsCount) {
+    FakeEffect effect(2, 1);
+    const std::vector<unsigned char> fxp = fxCk(effect.id, {0.5f, 0.25f, 0.125f});
+    EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(fxp.size(), fxp.data()));
+    EXPECT_EQ(effect.values[0], (std::vector<float>{0.5f, 0.25f}));
+}
+
+TEST(FxReading, ValuesOutsideTheRangeAreClampedAndReported) {
+    FakeEffect effect(3, 1);
+    const std::vector<unsigned char> fxp = fxCk(effect.id, {1.5f, -0.2f, std::nanf("")});
+    EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(fxp.size(), fxp.data()));
+    EXPECT_EQ(effect.values[0], (std::vector<float>{1.0f, 0.0f, 0.0f}));
+
+    const std::vector<unsigned char> exact = fxCk(effect.id, {1.0f, 0.0f, 0.5f});
+    EXPECT_TRUE(FxCodec(effect).loadFXPOrFXB(exact.size(), exact.data()));
+}
+
+TEST(FxReading, RefusedHeadersChangeNothing) {
+    FakeEffect effect(2, 1);
+    const std::vector<unsigned char> good = fxCk(effect.id, {0.5f, 0.5f});
+    const std::string invalid = "Invalid format of FXP / FXB data";
+
+    std::vector<unsigned char> otherPlugIn = fxCk(fourCC('O', 't', 'h', 'r'), {0.5f, 0.5f});
+    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(otherPlugIn.size(), otherPlugIn.data()); }),
+              invalid);
+    std::vector<unsigned char> badMagic = good;
+    badMagic[0] = 'X';
+    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(badMagic.size(), badMagic.data()); }),
+              invalid);
+    std::vector<unsigned char> badVersion = good;
+    badVersion[15] = 2;
+    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(badVersion.size(), badVersion.data()); }),
+              invalid);
+    std::vector<unsigned char> badKind = good;
+    badKind[8] = 'Q';
+    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(badKind.size(), badKind.data()); }),
+              invalid);
+    std::vector<unsigned char> sizePastData = good;
+    FxCodec::writeBigInt32(sizePastData.data() + 4, int32_t(good.size()) - 7);
+    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(sizePastData.size(), sizePastData.data()); }),
+              invalid);
+    EXPECT_EQ(failure<EOFException>([&] { FxCodec(effect).loadFXPOrFXB(10, good.data()); }), "End of file error");
+    EXPECT_EQ(failure<EOFException>([&] { FxCodec(effect).loadFXPOrFXB(0, nullptr); }), "End of file error");
+    // The plug-in version is not checked.
+    std::vector<unsigned char> newer = good;
+    newer[23] = 99;
+    EXPECT_TRUE(FxCodec(effect).loadFXPOrFXB(newer.size(), newer.data()));
+    EXPECT_EQ(effect.parameterSets, 2);
+}
+
+TEST(FxReading, TruncatedRecordsAreRefusedBeforeAnythingIsApplied) {
+    FakeEffect effect(2, 1);
+    effect.names[0] = "Kept";
+    std::vector<unsigned char> fxp = fxCk(effect.id, {0.5f, 0.5f});
+    FxCodec::writeBigInt32(fxp.data() + 4, 40);  // a byte size that fits the shortened data
+    EXPECT_EQ(failure<EOFException>([&] { FxCodec(effect).loadFXPOrFXB(fxp.size() - 3, fxp.data()); }),
+              "End of file error");
+    EXPECT_EQ(effect.names[0], "Kept");
+    EXPECT_EQ(effect.parameterSets, 0);
+    EXPECT_EQ(effect.begins, 0);
+}
+
+TEST(FxReading, ChunksRunningPastTheEnd) {
+    FakeEffect effect(2, 1, true);
+    effect.programChunk = {1, 2, 3, 4};
+    effect.bankChunk = {1, 2, 3, 4};
+    effect.names[0] = "Before";
+    std::vector<unsigned char> fxp = FxCodec(effect).createFXP();
+    std::vector<unsigned char> fxb = FxCodec(effect).createFXB();
+    FxCodec::writeBigInt32(fxp.data() + 56, 5);
+    FxCodec::writeBigInt32(fxb.data() + 156, 5);
+    FakeEffect target(2, 1, true);
+    target.names[0] = "Kept";
+    EXPECT_EQ(failure<EOFException>([&] { FxCodec(target).loadFXPOrFXB(fxp.size(), fxp.data()); }),
+              "Unexpected end of file in FXP / FXB data");
+    EXPECT_EQ(failure<EOFException>([&] { FxCodec(target).loadFXPOrFXB(fxb.size(), fxb.data()); }),
+              "Unexpected end of file in FXB data");
+    FxCodec::writeBigInt32(fxp.data() + 56, -1);
+    EXPECT_EQ(failure<EOFException>([&] { FxCodec(target).loadFXPOrFXB(fxp.size(), fxp.data()); }),
+              "Unexpected end of file in FXP / FXB data");
+    EXPECT_EQ(target.names[0], "Kept");
+    EXPECT_EQ(target.chunkSets, 0);
+}
+
+TEST(FxReading, BankWithMoreProgramsLoadsTheEffectsCountAndReselects) {
+    FakeEffect source(2, 4);
+    source.values = {{0.1f, 0.1f}, {0.2f, 0.2f}, {0.3f, 0.3f}, {0.4f, 0.4f}};
+    const std::vector<unsigned char> fxb = FxCodec(source).createFXB();
+    FakeEffect effect(2, 2);
+    effect.current = 1;
+    EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(fxb.size(), fxb.data()));
+    EXPECT_EQ(effect.values, (std::vector<std::vector<float>>{{0.1f, 0.1f}, {0.2f, 0.2f}}));
+    EXPECT_EQ(effect.current, 1);
+    EXPECT_EQ(effect.selections.back(), 1);
+}
+
+TEST(FxReading, BankRecordsWithExtraValuesAreSteppedOverWhole) {
+    FakeEffect source(3, 2);
+    source.values = {{0.1f, 0.2f, 0.3f}, {0.4f, 0.5f, 0.6f}};
+    const std::vector<unsigned char> fxb = FxCodec(source).createFXB();
+    FakeEffect effect(2, 2);
+    effect.id = source.id;
+    EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(fxb.size(), fxb.data()));
+    EXPECT_EQ(effect.values, (std::vector<std::vector<float>>{{0.1f, 0.2f}, {0.4f, 0.5f}}));
+}
+
+TEST(FxReading, ABankWithABrokenRecordAppliesNoProgram) {
+    FakeEffect source(2, 3);
+    source.values = {{0.1f, 0.1f}, {0.2f, 0.2f}, {0.3f, 0.3f}};
+    std::vector<unsigned char> fxb = FxCodec(source).createFXB();
+    fxb[156 + 64 * 2] = 'X';  // the third record's magic
+    FakeEffect effect(2, 3);
+    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(fxb.size(), fxb.data()); }),
+              "Invalid format of FXP / FXB data");
+    EXPECT_EQ(effect.parameterSets, 0);
+    EXPECT_EQ(effect.current, 0);
+}
+
+TEST(FxReading, BigEndianWords) {
+    const unsigned char bytes[] = {0x80, 0x00, 0x00, 0x01, 0x12};
+    int32_t value = 0;
+    EXPECT_EQ(FxCodec::readBigInt32(bytes, bytes + 5, value), bytes + 4);
+    EXPECT_EQ(value, int32_t(0x80000001u));
+    EXPECT_EQ(failure<EOFException>([&] { FxCodec::readBigInt32(bytes + 2, bytes + 5, value); }), "End of file error");
+}
