@@ -450,6 +450,9 @@ void TandemComponent::propertyChanged(AudioUnitPropertyID id, AudioUnitScope sco
 bool TandemComponent::updateCurrentAUPreset() {
     char text[25] = {};
     vst->getCurrentProgramName(text);
+    // An effect that keeps no program names answers an empty one; the preset the host chose
+    // then stays current instead of being lost at the next read.
+    if (text[0] == '\0' && currentPreset.presetName != nullptr) return false;
     CFStringRef name = createMacRomanString(text);
     if (currentPreset.presetName && CFStringCompare(name, currentPreset.presetName, 0) == kCFCompareEqualTo) {
         CFRelease(name);

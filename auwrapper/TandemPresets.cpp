@@ -102,6 +102,16 @@ void TandemComponent::restoreClassInfo(CFPropertyListRef classInfo) {
     VSTPlugInAccess access(*vst);
     AUPresetDictionary::restoreClassInfo(access, getComponentDescription(), classInfo, updateNameOnLoad);
     updateCurrentAUPreset();
+    // The restored state's name becomes current also with an effect that keeps no program
+    // names (the restore has checked that "name" is a string).
+    char text[25] = {};
+    vst->getCurrentProgramName(text);
+    if (text[0] == '\0') {
+        auto name = static_cast<CFStringRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(classInfo), CFSTR("name")));
+        CFRetain(name);
+        if (currentPreset.presetName) CFRelease(currentPreset.presetName);
+        currentPreset.presetName = name;
+    }
     currentPreset.presetNumber = -1;
     propertyChanged(kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0);
     propertyChanged(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0);

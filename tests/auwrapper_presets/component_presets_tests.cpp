@@ -136,6 +136,12 @@ TEST_F(ComponentPresets, ShippedMapAndFactoryPresets) {
     CFRelease(presets);
     const std::vector<float> expected = patchValues("Glass Bells");
     for (int i = 0; i < halvorax::kNumParameters; ++i) EXPECT_EQ(unit.tandem().vst->getParameter(i), expected[size_t(i)]) << i;
+    // The effect keeps no program names, yet the chosen preset stays current for the host.
+    AUPreset current{};
+    size = sizeof current;
+    ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &current, &size), noErr);
+    EXPECT_EQ(current.presetNumber, 11);
+    EXPECT_EQ(stringOf(current.presetName), "Glass Bells");
     // The chunk carries only the patch's file name, so the effect keeps its own patch folder.
     auto& effect = *static_cast<halvorax::HalvoVST2*>(unit.tandem().vst->getEffect()->object);
     EXPECT_STREQ(effect.getPatchFile(), "Glass Bells.repatch");
@@ -154,6 +160,12 @@ TEST_F(ComponentPresets, ClassInfoThroughThePropertyCalls) {
     unit.tandem().vst->setParameter(14, 0.0f);
     ASSERT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state), noErr);
     EXPECT_EQ(unit.tandem().vst->getParameter(14), saved);
+    AUPreset current{};
+    size = sizeof current;
+    ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &current, &size), noErr);
+    EXPECT_EQ(current.presetNumber, -1);
+    EXPECT_EQ(stringOf(current.presetName),
+              stringOf(static_cast<CFStringRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), CFSTR("name")))));
 
     ScopedCF<CFMutableDictionaryRef> changed(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
                                                                        &kCFTypeDictionaryValueCallBacks));
