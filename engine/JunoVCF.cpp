@@ -51,9 +51,12 @@ float JunoVCF::processType0(float x, double d) {
     lp = lp + g * bp + d;
     const double out = tap(lp, bp, h);
 
+    // Saturate the states the next sample reads. The high-pass state is read by
+    // no filter type (type 1 writes its own before any use), so its tanh is skipped:
+    // tanh has no side effect, and the sound is the same bit for bit.
     state[0] = std::tanh(lp);
     state[1] = std::tanh(bp);
-    state[2] = std::tanh(h);
+    state[2] = h;
 
     const float cc = cutoff * cutoff;
     const double m = std::min(static_cast<double>(cc), 0.5);
