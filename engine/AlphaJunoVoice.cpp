@@ -189,18 +189,51 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
 }
 
 void AlphaJunoVoice::blockProcess(float** outputs, int count) {
+    AlphaJunoVoice* self = this;
+    blockProcessGroup(&self, 1, outputs, count);
+}
+
+void AlphaJunoVoice::blockProcessGroup(AlphaJunoVoice* const* voices, int size, float** outputs,
+                                       int count) {
+    switch (size) {
+    case 1: renderGroup<1>(voices, outputs, count); break;
+    case 2: renderGroup<2>(voices, outputs, count); break;
+    case 3: renderGroup<3>(voices, outputs, count); break;
+    case 4: renderGroup<4>(voices, outputs, count); break;
+    default:
+        for (int i = 0; i < size; i += 4) blockProcessGroup(voices + i, size - i < 4 ? size - i : 4, outputs, count);
+        break;
+    }
+}
+
+template <int M>
+void AlphaJunoVoice::renderGroup(AlphaJunoVoice* const* voices, float** outputs, int count) {
     if (count < 1) return;
-    BlockConstants k;
-    prepareBlock(k);
+    BlockConstants k[M];
+    for (int i = 0; i < M; ++i) voices[i]->prepareBlock(k[i]);
     // Each chunk runs in stages linked only by per-sample buffers: short loops
     // with few values carried from one sample to the next. Every stage keeps its
     // own state, so every sample is the same as rendering one sample at a time.
     for (int start = 0; start < count; start += kChunk) {
         const int n = count - start < kChunk ? count - start : kChunk;
-        controlStage(k, n);
-        oscillatorStage(k, n);
-        cutoffStage(k, start, n);
-        filterStage(outputs[0] + start, outputs[1] + start, n);
+        for (int i = 0; i < M; ++i) {
+            voices[i]->controlStage(k[i], n);
+            voices[i]->oscillatorStage(k[i], n);
+        }
+        // The filter's recursion is a long chain of dependent operations (two tanh
+        // per sample): the voices of a group take their samples in turn so that
+        // their chains overlap. Each voice's sample is added in voice order, so the
+        // sums are those of rendering the voices one after another.
+        float* left = outputs[0] + start;
+        float* right = outputs[1] + start;
+        for (int j = 0; j < n; ++j) {
+            double out[M];
+            for (int i = 0; i < M; ++i) out[i] = voices[i]->tailSample(k[i], start, j);
+            for (int i = 0; i < M; ++i) {
+                left[j] += out[i];
+                right[j] += out[i];
+            }
+        }
     }
 }
 
@@ -231,74 +264,111 @@ void AlphaJunoVoice::advanceOscillators(double inc, double q) {
     oscD.Step(inc / 4.0, q * 4.0);
 }
 
-double AlphaJunoVoice::sawSource(int mode, double p, int tA, int tB) {
-    const int n = WavetableBank::kFixedLength;
+// The sources below run one loop per source over the chunk, with the waveform
+// selection taken outside the loop; each reads the phases and table numbers that
+// phaseStage left in the chunk buffers.
+
+void AlphaJunoVoice::sawStage(int mode, int count) {
+    const int len = WavetableBank::kFixedLength;
+    OscillatorBuffers& o = osc;
+    double* out = o.saw;
     switch (mode) {
     case 1:
-        return 2.0 * mgsaw.FetchMapped(oscA.period, (float)oscA.phase);
+        for (int n = 0; n < count; ++n)
+            out[n] = 2.0 * Wavetable::Read(mgsaw.TableAt(o.mgA[n]), (float)o.phaseA[n]);
+        break;
     case 2:
-        return 1.5 * (2.0 * (mgsaw.FetchMapped(oscA.period, (float)oscA.phase) + 0.5) *
-                          (mgsqu.FetchMapped(oscB.period, (float)oscB.phase) + 0.5) -
-                      1.0);
-    case 3: {
-        const double s =
-            1.5 * ((junosaw1.FetchFixed(tA, (float)(oscA.phase + 0.5), n) + 1.0) *
-                       ((junosaw1.FetchFixed(tB, (float)oscB.phase, n) -
-                         junosaw1.FetchFixed(tB, (float)(oscB.phase + 1.0 - 0.99 * p), n)) *
-                            0.5 +
-                        1.0 - 0.99 * p) -
-                   1.0) +
-            p;
-        return s - saw3Blocker.Process(s, 0.001);
-    }
+        for (int n = 0; n < count; ++n)
+            out[n] = 1.5 * (2.0 * (Wavetable::Read(mgsaw.TableAt(o.mgA[n]), (float)o.phaseA[n]) + 0.5) *
+                                (Wavetable::Read(mgsqu.TableAt(o.mgB[n]), (float)o.phaseB[n]) + 0.5) -
+                            1.0);
+        break;
+    case 3:
+        for (int n = 0; n < count; ++n) {
+            const double p = chunk.width[n];
+            const double s =
+                1.5 * ((junosaw1.FetchFixed(o.tA[n], (float)(o.phaseA[n] + 0.5), len) + 1.0) *
+                           ((junosaw1.FetchFixed(o.tB[n], (float)o.phaseB[n], len) -
+                             junosaw1.FetchFixed(o.tB[n], (float)(o.phaseB[n] + 1.0 - 0.99 * p), len)) *
+                                0.5 +
+                            1.0 - 0.99 * p) -
+                       1.0) +
+                p;
+            out[n] = s - saw3Blocker.Process(s, 0.001);
+        }
+        break;
     case 4:
-        return 2.0 * junosaw4.FetchFixed(tA, (float)oscA.phase, n);
+        for (int n = 0; n < count; ++n) out[n] = 2.0 * junosaw4.FetchFixed(o.tA[n], (float)o.phaseA[n], len);
+        break;
     case 5:
-        return 2.0 * junosaw5.FetchFixed(tA, (float)oscA.phase, n);
+        for (int n = 0; n < count; ++n) out[n] = 2.0 * junosaw5.FetchFixed(o.tA[n], (float)o.phaseA[n], len);
+        break;
     default:
-        return 0.0;
+        for (int n = 0; n < count; ++n) out[n] = 0.0;
+        break;
     }
 }
 
-double AlphaJunoVoice::pulseSource(int mode, double p, int tA) const {
-    const double phase = oscA.phase;
+// The difference of two reads of one sawtooth table, offset apart in phase.
+static inline double sawDifference(const Wavetable::Table& saw, double phase, double offset) {
+    return Wavetable::Read(saw, (float)phase) - Wavetable::Read(saw, (float)(phase + offset));
+}
+
+void AlphaJunoVoice::pulseStage(int mode, int count) {
+    OscillatorBuffers& o = osc;
+    double* out = o.pulse;
     switch (mode) {
     case 1:
     case 2: {
-        // The difference of two sawtooth reads, half or three quarters apart.
-        const Wavetable::Table saw = mgsaw.Select(oscA.period);
         const double offset = mode == 1 ? 0.5 : 0.75;
-        return 2.0 * (Wavetable::Read(saw, (float)phase) -
-                      Wavetable::Read(saw, (float)(phase + offset)));
+        for (int n = 0; n < count; ++n)
+            out[n] = 2.0 * sawDifference(mgsaw.TableAt(o.mgA[n]), o.phaseA[n], offset);
+        break;
     }
     case 3: {
-        const int n = WavetableBank::kFixedLength;
-        return 1.5 * (junosaw1.FetchFixed(tA, (float)(phase + 0.5), n) -
-                      junosaw1.FetchFixed(tA, (float)(phase + 1.0 + 0.49 * p), n));
+        const int len = WavetableBank::kFixedLength;
+        for (int n = 0; n < count; ++n) {
+            const double phase = o.phaseA[n], p = chunk.width[n];
+            out[n] = 1.5 * (junosaw1.FetchFixed(o.tA[n], (float)(phase + 0.5), len) -
+                            junosaw1.FetchFixed(o.tA[n], (float)(phase + 1.0 + 0.49 * p), len));
+        }
+        break;
     }
     default:
-        return 0.0;
+        for (int n = 0; n < count; ++n) out[n] = 0.0;
+        break;
     }
 }
 
-// The difference of two sawtooth reads of one oscillator.
-double AlphaJunoVoice::sawDifference(const JunoOscillator& osc, double offset) const {
-    const Wavetable::Table saw = mgsaw.Select(osc.period);
-    return Wavetable::Read(saw, (float)osc.phase) - Wavetable::Read(saw, (float)(osc.phase + offset));
-}
-
-double AlphaJunoVoice::subSource(int mode, int tC) const {
+void AlphaJunoVoice::subStage(int mode, int count) {
+    OscillatorBuffers& o = osc;
+    double* out = o.sub;
     switch (mode) {
-    case 0: return 2.0 * sawDifference(oscC, 0.5);
-    case 1: return 2.5 * sawDifference(oscC, 0.75);
+    case 0:
+        for (int n = 0; n < count; ++n) out[n] = 2.0 * sawDifference(mgsaw.TableAt(o.mgC[n]), o.phaseC[n], 0.5);
+        break;
+    case 1:
+        for (int n = 0; n < count; ++n) out[n] = 2.5 * sawDifference(mgsaw.TableAt(o.mgC[n]), o.phaseC[n], 0.75);
+        break;
     case 2:
-        return 1.5 * (2.0 * (mgsqu.FetchMapped(oscC.period, (float)oscC.phase) + 0.5) *
-                          (mgsqu.FetchMapped(oscB.period, (float)oscB.phase) + 0.5) -
-                      1.0);
-    case 3: return 2.0 * junopulse.FetchFixed(tC, (float)oscC.phase, WavetableBank::kFixedLength);
-    case 4: return 2.0 * sawDifference(oscD, 0.5);
-    case 5: return 2.0 * sawDifference(oscD, 0.75);
-    default: return 0.0;
+        for (int n = 0; n < count; ++n)
+            out[n] = 1.5 * (2.0 * (Wavetable::Read(mgsqu.TableAt(o.mgC[n]), (float)o.phaseC[n]) + 0.5) *
+                                (Wavetable::Read(mgsqu.TableAt(o.mgB[n]), (float)o.phaseB[n]) + 0.5) -
+                            1.0);
+        break;
+    case 3:
+        for (int n = 0; n < count; ++n)
+            out[n] = 2.0 * junopulse.FetchFixed(o.tC[n], (float)o.phaseC[n], WavetableBank::kFixedLength);
+        break;
+    case 4:
+        for (int n = 0; n < count; ++n) out[n] = 2.0 * sawDifference(mgsaw.TableAt(o.mgD[n]), o.phaseD[n], 0.5);
+        break;
+    case 5:
+        for (int n = 0; n < count; ++n) out[n] = 2.0 * sawDifference(mgsaw.TableAt(o.mgD[n]), o.phaseD[n], 0.75);
+        break;
+    default:
+        for (int n = 0; n < count; ++n) out[n] = 0.0;
+        break;
     }
 }
 
@@ -373,12 +443,15 @@ void AlphaJunoVoice::controlStage(const BlockConstants& k, int count) {
     }
 }
 
-void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
-    // Without pitch modulation the increment repeats; it is recomputed only
-    // when its inputs change.
+void AlphaJunoVoice::phaseStage(const BlockConstants& k, int count) {
+    // Without pitch modulation the increment repeats; it and everything derived
+    // from it (periods, table numbers) are recomputed only when its inputs change.
     double pitch = k.rangeOctaves, frequency = -1.0, inc = 0.0, reciprocal = 0.0;
+    int mgA = 0, mgB = 0, mgC = 0, mgD = 0, tA = 0, tB = 0, tC = 0;
+    OscillatorBuffers& o = osc;
     for (int n = 0; n < count; ++n) {
-        if (chunk.pitch[n] != pitch || chunk.freq[n] != frequency) {
+        const bool changed = chunk.pitch[n] != pitch || chunk.freq[n] != frequency;
+        if (changed) {
             pitch = chunk.pitch[n];
             frequency = chunk.freq[n];
             inc = std::exp2(pitch) * k.tune * frequency / k.rate;
@@ -386,70 +459,85 @@ void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
             reciprocal = 1.0 / inc;
         }
         advanceOscillators(inc, reciprocal);
-        // Table numbers only for the sources that read the fixed-length sets.
-        const int tA = k.needsTableA ? junoTable(oscA.increment, k.rate) : 0;
-        const int tB = k.saw == 3 ? junoTable(oscB.increment, k.rate) : 0;
-        const int tC = k.needsTableC ? junoTable(oscA.increment * 0.5, k.rate) : 0;
-        const double p = chunk.width[n];
+        if (changed || n == 0) {
+            mgA = mgsaw.TableNumber(oscA.period);
+            mgB = mgsaw.TableNumber(oscB.period);
+            mgC = mgsaw.TableNumber(oscC.period);
+            mgD = mgsaw.TableNumber(oscD.period);
+            // Table numbers only for the sources that read the fixed-length sets.
+            tA = k.needsTableA ? junoTable(oscA.increment, k.rate) : 0;
+            tB = k.saw == 3 ? junoTable(oscB.increment, k.rate) : 0;
+            tC = k.needsTableC ? junoTable(oscA.increment * 0.5, k.rate) : 0;
+        }
+        o.phaseA[n] = oscA.phase;
+        o.phaseB[n] = oscB.phase;
+        o.phaseC[n] = oscC.phase;
+        o.phaseD[n] = oscD.phase;
+        o.mgA[n] = mgA;
+        o.mgB[n] = mgB;
+        o.mgC[n] = mgC;
+        o.mgD[n] = mgD;
+        o.tA[n] = tA;
+        o.tB[n] = tB;
+        o.tC[n] = tC;
+    }
+}
 
-        const double saw = sawSource(k.saw, p, tA, tB);
-        const double pulse = pulseSource(k.pulse, p, tA);
-        const double sub = k.subLevel > 0.0 ? subSource(k.sub, tC) : 0.0;
+void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
+    phaseStage(k, count);
+    sawStage(k.saw, count);
+    pulseStage(k.pulse, count);
+    // The sub source is not computed at all at sub level 0.
+    if (k.subLevel > 0.0) subStage(k.sub, count);
+    else
+        for (int n = 0; n < count; ++n) osc.sub[n] = 0.0;
+    for (int n = 0; n < count; ++n) {
         // The generator runs on at noise level 0, where its term is 0.
         const uint32_t seed = nextNoiseSeed();
         const double noise = k.noiseLevel != 0.0 ? 2.0 * noiseValue(seed) * k.noiseLevel : 0.0;
-        chunk.mix[n] = (float)((noise + 1.5 * sub * k.subLevel + pulse + 1.5 * saw) *
+        chunk.mix[n] = (float)((noise + 1.5 * osc.sub[n] * k.subLevel + osc.pulse[n] + 1.5 * osc.saw[n]) *
                                (double)0.1f);
     }
 }
 
-void AlphaJunoVoice::cutoffStage(const BlockConstants& k, int start, int count) {
-    for (int n = 0; n < count; ++n) {
-        float x = chunk.mix[n];
-        switch (k.hpf) {
-        case 0: x = x + 4.0f * bassFilter.process2(x); break;
-        case 2:
-        case 3: x = (float)(x - highPass.Process(x, k.highPassCoefficient)); break;
-        default: break;
-        }
-        // Pre-filter DC blocker and drive.
-        const double drive =
-            (1.0 + k.vcaLevel) * (float)(x - preFilterBlocker.Process(x, k.dcCoefficient));
-        chunk.drive[n] = drive;
-
-        const double envValue = chunk.env[n];
-        const double lfoValue = chunk.lfo[n];
-        double cutoffEnv = 0.0;
-        switch (k.vcfEnvMode) {
-        case 0: cutoffEnv = envValue; break;
-        case 1: cutoffEnv = -envValue; break;
-        case 2: cutoffEnv = envValue * velocity; break;
-        case 3: cutoffEnv = velocity; break;
-        default: break;
-        }
-        const double pressure = k.aftertouchOn ? k.vcfAfterDepth * aftertouch * 0.25
-                                               : 0.25 * k.vcfAfterDepth * modWheel * lfoValue;
-        const double cutoffIn = cutoffInput ? cutoffInput[start + n] : 0.0f;
-        const double control =
-            (lfoValue * 0.25 * (k.vcfLfo * k.vcfLfo) + cutoffEnv * 0.8 * k.vcfEnv +
-             drive * k.audioCutoffMod * 2.5 + (cutoffIn - 0.14) + pressure) *
-            k.keyCutoff;
-
-        // Cutoff smoother, then the filter's coefficient.
-        float cutoff = (float)cutoffSmooth.Process(control, 0.5);
-        cutoff = cutoff < 0.001f ? 0.001f : (cutoff > 1.0f ? 1.0f : cutoff);
-        cutoff = cutoff * cutoff * cutoff * cutoff;
-        chunk.cutoff[n] = (float)(cutoff * k.ratio);
+// One sample after the oscillators: high-pass/bass stage, pre-filter DC blocker and
+// drive, cutoff control and smoother, the voice filter, VCA and output DC blocker.
+inline double AlphaJunoVoice::tailSample(const BlockConstants& k, int start, int n) {
+    float x = chunk.mix[n];
+    switch (k.hpf) {
+    case 0: x = x + 4.0f * bassFilter.process2(x); break;
+    case 2:
+    case 3: x = (float)(x - highPass.Process(x, k.highPassCoefficient)); break;
+    default: break;
     }
-}
+    // Pre-filter DC blocker and drive.
+    const double drive = (1.0 + k.vcaLevel) * (float)(x - preFilterBlocker.Process(x, k.dcCoefficient));
 
-void AlphaJunoVoice::filterStage(float* left, float* right, int count) {
-    for (int n = 0; n < count; ++n) {
-        vcf.cutoff = chunk.cutoff[n];
-        const double y = vcf.processJuno((float)chunk.drive[n]);
-        const float o = (float)(y * chunk.vca[n]);
-        const double out = (float)(o - outputBlocker.Process(o, 0.0005)) * 0.2;
-        left[n] += out;
-        right[n] += out;
+    const double envValue = chunk.env[n];
+    const double lfoValue = chunk.lfo[n];
+    double cutoffEnv = 0.0;
+    switch (k.vcfEnvMode) {
+    case 0: cutoffEnv = envValue; break;
+    case 1: cutoffEnv = -envValue; break;
+    case 2: cutoffEnv = envValue * velocity; break;
+    case 3: cutoffEnv = velocity; break;
+    default: break;
     }
+    const double pressure = k.aftertouchOn ? k.vcfAfterDepth * aftertouch * 0.25
+                                           : 0.25 * k.vcfAfterDepth * modWheel * lfoValue;
+    const double cutoffIn = cutoffInput ? cutoffInput[start + n] : 0.0f;
+    const double control =
+        (lfoValue * 0.25 * (k.vcfLfo * k.vcfLfo) + cutoffEnv * 0.8 * k.vcfEnv +
+         drive * k.audioCutoffMod * 2.5 + (cutoffIn - 0.14) + pressure) *
+        k.keyCutoff;
+
+    // Cutoff smoother, then the filter's coefficient.
+    float cutoff = (float)cutoffSmooth.Process(control, 0.5);
+    cutoff = cutoff < 0.001f ? 0.001f : (cutoff > 1.0f ? 1.0f : cutoff);
+    cutoff = cutoff * cutoff * cutoff * cutoff;
+    vcf.cutoff = (float)(cutoff * k.ratio);
+
+    const double y = vcf.processJuno((float)drive);
+    const float o = (float)(y * chunk.vca[n]);
+    return (float)(o - outputBlocker.Process(o, 0.0005)) * 0.2;
 }

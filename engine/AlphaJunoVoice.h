@@ -47,6 +47,9 @@ public:
     void Reset();
     // Adds count samples of this voice into outputs[0] and outputs[1].
     void blockProcess(float** outputs, int count);
+    // blockProcess of several voices at once, with the same inputs and result as
+    // calling it on each voice in turn (their samples are added in voice order).
+    static void blockProcessGroup(AlphaJunoVoice* const* voices, int size, float** outputs, int count);
 
     // Pitch of a MIDI note in Hz as the DCO divider produces it; 440 outside 0..127.
     static double NoteFrequency(int note);
@@ -96,10 +99,10 @@ private:
     struct BlockConstants;
     void prepareBlock(BlockConstants& k);
     void advanceOscillators(double increment, double reciprocal);
-    double sawSource(int mode, double p, int tA, int tB);
-    double pulseSource(int mode, double p, int tA) const;
-    double subSource(int mode, int tC) const;
-    double sawDifference(const JunoOscillator& osc, double offset) const;
+    void phaseStage(const BlockConstants& k, int count);
+    void sawStage(int mode, int count);
+    void pulseStage(int mode, int count);
+    void subStage(int mode, int count);
     uint32_t nextNoiseSeed();
     static float noiseValue(uint32_t seed);
     int junoTable(double increment, double rate) const;
@@ -122,16 +125,23 @@ private:
         double env[kChunk];     // envelope level before its step
         double vca[kChunk];     // clamped VCA gain
         float mix[kChunk];      // source mix
-        double drive[kChunk];   // filter input
-        float cutoff[kChunk];   // filter cutoff coefficient
     };
     ChunkBuffers chunk;
+    // Per-sample oscillator phases (after their step), table numbers and sources.
+    struct OscillatorBuffers {
+        double phaseA[kChunk], phaseB[kChunk], phaseC[kChunk], phaseD[kChunk];
+        int mgA[kChunk], mgB[kChunk], mgC[kChunk], mgD[kChunk];  // mgsaw/mgsqu tables
+        int tA[kChunk], tB[kChunk], tC[kChunk];                  // fixed-length tables
+        double saw[kChunk], pulse[kChunk], sub[kChunk];
+    };
+    OscillatorBuffers osc;
 
     // The stages of one chunk, in signal order.
     void controlStage(const BlockConstants& k, int count);
     void oscillatorStage(const BlockConstants& k, int count);
-    void cutoffStage(const BlockConstants& k, int start, int count);
-    void filterStage(float* left, float* right, int count);
+    double tailSample(const BlockConstants& k, int start, int n);
+    template <int M>
+    static void renderGroup(AlphaJunoVoice* const* voices, float** outputs, int count);
 
     Wavetable mgsaw, mgsqu, junosaw1, junosaw4, junosaw5, junopulse;
     const uint8_t* junosaw1Map = nullptr;
