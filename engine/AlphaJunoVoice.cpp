@@ -59,7 +59,7 @@ struct AlphaJunoVoice::BlockConstants {
     double highPassCoefficient;
     double dcCoefficient;
     int dcoEnvMode, saw, pulse, sub, hpf, vcfEnvMode, vcaEnv;
-    bool aftertouchOn, pwmLfoOn, needsTableA, needsTableC;
+    bool aftertouchOn, pwmLfoOn, needsTableA, needsTableC, needsMg;
     // Parameter values in double form.
     double dcoLfo, dcoEnvDepth, dcoAfterDepth, vcfEnv, vcfLfo, vcfAfterDepth, vcaLevel,
         vcaAfterDepth, audioCutoffMod, pwmTarget;
@@ -169,7 +169,9 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
     k.highPassCoefficient = k.ratio * (double)(k.hpf == 3 ? 0.2f : 0.1f);
     k.dcCoefficient = k.ratio * 0.0005;
     k.needsTableA = k.saw >= 3 || k.pulse == 3;
-    k.needsTableC = k.sub == 3;
+    k.needsTableC = k.sub == 3 && k.subLevel > 0.0;
+    k.needsMg = k.saw == 1 || k.saw == 2 || k.pulse == 1 || k.pulse == 2 ||
+                (k.subLevel > 0.0 && k.sub >= 0 && k.sub <= 5 && k.sub != 3);
     k.aftertouchOn = p[kAftertouchEnabled] > 0.0f;
     k.pwmLfoOn = p[kDcoPwmRate] > 0.0f;
 
@@ -254,14 +256,14 @@ int AlphaJunoVoice::junoTable(double increment, double rate) const {
     return t > 127 ? 127 : t;
 }
 
-void AlphaJunoVoice::advanceOscillators(double inc, double q) {
+inline void AlphaJunoVoice::setIncrements(double inc, double q) {
     // q = 1 / inc. Halving and doubling are exact, so it gives all four
     // periods exactly as 1 / increment would.
-    oscA.Step(inc, q);
-    if (2.0 * inc < 0.5) oscB.Step(2.0 * inc, q * 0.5);
-    else oscB.Step(0.5, 2.0);
-    oscC.Step(inc / 2.0, q * 2.0);  // inc <= 0.5, so C and D never reach the limit
-    oscD.Step(inc / 4.0, q * 4.0);
+    oscA.SetIncrement(inc, q);
+    if (2.0 * inc < 0.5) oscB.SetIncrement(2.0 * inc, q * 0.5);
+    else oscB.SetIncrement(0.5, 2.0);
+    oscC.SetIncrement(inc / 2.0, q * 2.0);  // inc <= 0.5, so C and D never reach the limit
+    oscD.SetIncrement(inc / 4.0, q * 4.0);
 }
 
 // The sources below run one loop per source over the chunk, with the waveform
@@ -450,25 +452,28 @@ void AlphaJunoVoice::phaseStage(const BlockConstants& k, int count) {
     int mgA = 0, mgB = 0, mgC = 0, mgD = 0, tA = 0, tB = 0, tC = 0;
     OscillatorBuffers& o = osc;
     for (int n = 0; n < count; ++n) {
-        const bool changed = chunk.pitch[n] != pitch || chunk.freq[n] != frequency;
-        if (changed) {
+        if (chunk.pitch[n] != pitch || chunk.freq[n] != frequency) {
             pitch = chunk.pitch[n];
             frequency = chunk.freq[n];
             inc = std::exp2(pitch) * k.tune * frequency / k.rate;
             if (inc > 0.5) inc = 0.5;
             reciprocal = 1.0 / inc;
-        }
-        advanceOscillators(inc, reciprocal);
-        if (changed || n == 0) {
-            mgA = mgsaw.TableNumber(oscA.period);
-            mgB = mgsaw.TableNumber(oscB.period);
-            mgC = mgsaw.TableNumber(oscC.period);
-            mgD = mgsaw.TableNumber(oscD.period);
-            // Table numbers only for the sources that read the fixed-length sets.
+            setIncrements(inc, reciprocal);
+            // Table numbers only for the sources that read them.
+            if (k.needsMg) {
+                mgA = mgsaw.TableNumber(oscA.period);
+                mgB = mgsaw.TableNumber(oscB.period);
+                mgC = mgsaw.TableNumber(oscC.period);
+                mgD = mgsaw.TableNumber(oscD.period);
+            }
             tA = k.needsTableA ? junoTable(oscA.increment, k.rate) : 0;
             tB = k.saw == 3 ? junoTable(oscB.increment, k.rate) : 0;
             tC = k.needsTableC ? junoTable(oscA.increment * 0.5, k.rate) : 0;
         }
+        oscA.Advance();
+        oscB.Advance();
+        oscC.Advance();
+        oscD.Advance();
         o.phaseA[n] = oscA.phase;
         o.phaseB[n] = oscB.phase;
         o.phaseC[n] = oscC.phase;

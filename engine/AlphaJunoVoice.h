@@ -27,9 +27,15 @@ struct JunoOscillator {
     // Sets the increment and its period from 1 / increment (the caller passes
     // the reciprocal, scaled exactly by a power of two), then steps the phase.
     void Step(double inc, double reciprocal) {
+        SetIncrement(inc, reciprocal);
+        Advance();
+    }
+    void SetIncrement(double inc, double reciprocal) {
         increment = inc;
         period = reciprocal < 1e9 ? (int)reciprocal : 1000000000;  // beyond every map
-        phase += inc;
+    }
+    void Advance() {
+        phase += increment;
         if (phase >= 1.0) phase -= 1.0;  // increments are at most 0.5
     }
 };
@@ -98,7 +104,7 @@ public:
 private:
     struct BlockConstants;
     void prepareBlock(BlockConstants& k);
-    void advanceOscillators(double increment, double reciprocal);
+    void setIncrements(double increment, double reciprocal);
     void phaseStage(const BlockConstants& k, int count);
     void sawStage(int mode, int count);
     void pulseStage(int mode, int count);
