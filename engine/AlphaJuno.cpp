@@ -339,20 +339,13 @@ void AlphaJuno::copyInputs(AlphaJunoVoice& v) {
 
 void AlphaJuno::renderPiece(float** outputs, int count) {
     smoothCutoff(count);
-    // Voice 0 renders first and alone: the others need its LFO phase after the block.
-    copyInputs(voices[0]);
-    voices[0].blockProcess(outputs, count);
-    // The other sounding voices render in groups, which is faster and gives the same
-    // samples as rendering them one by one (a voice changes only its own state).
     const int voiceCount = polyMode != 0 ? kVoices : 1;
-    AlphaJunoVoice* group[kVoices];
-    int size = 0;
-    for (int i = 1; i < voiceCount; ++i) {
-        if (!voices[i].sounding) continue;
-        copyInputs(voices[i]);
-        group[size++] = &voices[i];
+    for (int i = 0; i < voiceCount; ++i) {
+        AlphaJunoVoice& v = voices[i];
+        if (!v.sounding && i != 0) continue;
+        copyInputs(v);
+        v.blockProcess(outputs, count);
     }
-    AlphaJunoVoice::blockProcessGroup(group, size, outputs, count);
     runChorus(outputs, count);
 }
 

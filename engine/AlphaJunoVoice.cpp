@@ -191,50 +191,22 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
 }
 
 void AlphaJunoVoice::blockProcess(float** outputs, int count) {
-    AlphaJunoVoice* self = this;
-    blockProcessGroup(&self, 1, outputs, count);
-}
-
-void AlphaJunoVoice::blockProcessGroup(AlphaJunoVoice* const* voices, int size, float** outputs,
-                                       int count) {
-    switch (size) {
-    case 1: renderGroup<1>(voices, outputs, count); break;
-    case 2: renderGroup<2>(voices, outputs, count); break;
-    case 3: renderGroup<3>(voices, outputs, count); break;
-    case 4: renderGroup<4>(voices, outputs, count); break;
-    default:
-        for (int i = 0; i < size; i += 4) blockProcessGroup(voices + i, size - i < 4 ? size - i : 4, outputs, count);
-        break;
-    }
-}
-
-template <int M>
-void AlphaJunoVoice::renderGroup(AlphaJunoVoice* const* voices, float** outputs, int count) {
     if (count < 1) return;
-    BlockConstants k[M];
-    for (int i = 0; i < M; ++i) voices[i]->prepareBlock(k[i]);
+    BlockConstants k;
+    prepareBlock(k);
     // Each chunk runs in stages linked only by per-sample buffers: short loops
     // with few values carried from one sample to the next. Every stage keeps its
     // own state, so every sample is the same as rendering one sample at a time.
     for (int start = 0; start < count; start += kChunk) {
         const int n = count - start < kChunk ? count - start : kChunk;
-        for (int i = 0; i < M; ++i) {
-            voices[i]->controlStage(k[i], n);
-            voices[i]->oscillatorStage(k[i], n);
-        }
-        // The filter's recursion is a long chain of dependent operations (two tanh
-        // per sample): the voices of a group take their samples in turn so that
-        // their chains overlap. Each voice's sample is added in voice order, so the
-        // sums are those of rendering the voices one after another.
+        controlStage(k, n);
+        oscillatorStage(k, n);
         float* left = outputs[0] + start;
         float* right = outputs[1] + start;
         for (int j = 0; j < n; ++j) {
-            double out[M];
-            for (int i = 0; i < M; ++i) out[i] = voices[i]->tailSample(k[i], start, j);
-            for (int i = 0; i < M; ++i) {
-                left[j] += out[i];
-                right[j] += out[i];
-            }
+            const double out = tailSample(k, start, j);
+            left[j] += out;
+            right[j] += out;
         }
     }
 }

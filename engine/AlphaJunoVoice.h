@@ -53,9 +53,6 @@ public:
     void Reset();
     // Adds count samples of this voice into outputs[0] and outputs[1].
     void blockProcess(float** outputs, int count);
-    // blockProcess of several voices at once, with the same inputs and result as
-    // calling it on each voice in turn (their samples are added in voice order).
-    static void blockProcessGroup(AlphaJunoVoice* const* voices, int size, float** outputs, int count);
 
     // Pitch of a MIDI note in Hz as the DCO divider produces it; 440 outside 0..127.
     static double NoteFrequency(int note);
@@ -146,8 +143,6 @@ private:
     void controlStage(const BlockConstants& k, int count);
     void oscillatorStage(const BlockConstants& k, int count);
     double tailSample(const BlockConstants& k, int start, int n);
-    template <int M>
-    static void renderGroup(AlphaJunoVoice* const* voices, float** outputs, int count);
 
     Wavetable mgsaw, mgsqu, junosaw1, junosaw4, junosaw5, junopulse;
     const uint8_t* junosaw1Map = nullptr;
