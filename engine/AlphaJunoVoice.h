@@ -25,11 +25,8 @@ struct JunoOscillator {
     double increment = 0.0;
     int period = 0;
     // Sets the increment and its period from 1 / increment (the caller passes
-    // the reciprocal, scaled exactly by a power of two), then steps the phase.
-    void Step(double inc, double reciprocal) {
-        SetIncrement(inc, reciprocal);
-        Advance();
-    }
+    // the reciprocal, scaled exactly by a power of two). Called only when the
+    // pitch changes; Advance steps the phase every sample.
     void SetIncrement(double inc, double reciprocal) {
         increment = inc;
         period = reciprocal < 1e9 ? (int)reciprocal : 1000000000;  // beyond every map
