@@ -201,13 +201,8 @@ void AlphaJunoVoice::blockProcess(float** outputs, int count) {
         const int n = count - start < kChunk ? count - start : kChunk;
         controlStage(k, n);
         oscillatorStage(k, n);
-        float* left = outputs[0] + start;
-        float* right = outputs[1] + start;
-        for (int j = 0; j < n; ++j) {
-            const double out = tailSample(k, start, j);
-            left[j] += out;
-            right[j] += out;
-        }
+        cutoffStage(k, start, n);
+        filterStage(outputs[0] + start, outputs[1] + start, n);
     }
 }
 
@@ -477,44 +472,53 @@ void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
     }
 }
 
-// One sample after the oscillators: high-pass/bass stage, pre-filter DC blocker and
-// drive, cutoff control and smoother, the voice filter, VCA and output DC blocker.
-inline double AlphaJunoVoice::tailSample(const BlockConstants& k, int start, int n) {
-    float x = chunk.mix[n];
-    switch (k.hpf) {
-    case 0: x = x + 4.0f * bassFilter.process2(x); break;
-    case 2:
-    case 3: x = (float)(x - highPass.Process(x, k.highPassCoefficient)); break;
-    default: break;
+void AlphaJunoVoice::cutoffStage(const BlockConstants& k, int start, int count) {
+    for (int n = 0; n < count; ++n) {
+        float x = chunk.mix[n];
+        switch (k.hpf) {
+        case 0: x = x + 4.0f * bassFilter.process2(x); break;
+        case 2:
+        case 3: x = (float)(x - highPass.Process(x, k.highPassCoefficient)); break;
+        default: break;
+        }
+        // Pre-filter DC blocker and drive.
+        const double drive =
+            (1.0 + k.vcaLevel) * (float)(x - preFilterBlocker.Process(x, k.dcCoefficient));
+        chunk.drive[n] = drive;
+
+        const double envValue = chunk.env[n];
+        const double lfoValue = chunk.lfo[n];
+        double cutoffEnv = 0.0;
+        switch (k.vcfEnvMode) {
+        case 0: cutoffEnv = envValue; break;
+        case 1: cutoffEnv = -envValue; break;
+        case 2: cutoffEnv = envValue * velocity; break;
+        case 3: cutoffEnv = velocity; break;
+        default: break;
+        }
+        const double pressure = k.aftertouchOn ? k.vcfAfterDepth * aftertouch * 0.25
+                                               : 0.25 * k.vcfAfterDepth * modWheel * lfoValue;
+        const double cutoffIn = cutoffInput ? cutoffInput[start + n] : 0.0f;
+        const double control =
+            (lfoValue * 0.25 * (k.vcfLfo * k.vcfLfo) + cutoffEnv * 0.8 * k.vcfEnv +
+             drive * k.audioCutoffMod * 2.5 + (cutoffIn - 0.14) + pressure) *
+            k.keyCutoff;
+
+        // Cutoff smoother, then the filter's coefficient.
+        float cutoff = (float)cutoffSmooth.Process(control, 0.5);
+        cutoff = cutoff < 0.001f ? 0.001f : (cutoff > 1.0f ? 1.0f : cutoff);
+        cutoff = cutoff * cutoff * cutoff * cutoff;
+        chunk.cutoff[n] = (float)(cutoff * k.ratio);
     }
-    // Pre-filter DC blocker and drive.
-    const double drive = (1.0 + k.vcaLevel) * (float)(x - preFilterBlocker.Process(x, k.dcCoefficient));
+}
 
-    const double envValue = chunk.env[n];
-    const double lfoValue = chunk.lfo[n];
-    double cutoffEnv = 0.0;
-    switch (k.vcfEnvMode) {
-    case 0: cutoffEnv = envValue; break;
-    case 1: cutoffEnv = -envValue; break;
-    case 2: cutoffEnv = envValue * velocity; break;
-    case 3: cutoffEnv = velocity; break;
-    default: break;
+void AlphaJunoVoice::filterStage(float* left, float* right, int count) {
+    for (int n = 0; n < count; ++n) {
+        vcf.cutoff = chunk.cutoff[n];
+        const double y = vcf.processJuno((float)chunk.drive[n]);
+        const float o = (float)(y * chunk.vca[n]);
+        const double out = (float)(o - outputBlocker.Process(o, 0.0005)) * 0.2;
+        left[n] += out;
+        right[n] += out;
     }
-    const double pressure = k.aftertouchOn ? k.vcfAfterDepth * aftertouch * 0.25
-                                           : 0.25 * k.vcfAfterDepth * modWheel * lfoValue;
-    const double cutoffIn = cutoffInput ? cutoffInput[start + n] : 0.0f;
-    const double control =
-        (lfoValue * 0.25 * (k.vcfLfo * k.vcfLfo) + cutoffEnv * 0.8 * k.vcfEnv +
-         drive * k.audioCutoffMod * 2.5 + (cutoffIn - 0.14) + pressure) *
-        k.keyCutoff;
-
-    // Cutoff smoother, then the filter's coefficient.
-    float cutoff = (float)cutoffSmooth.Process(control, 0.5);
-    cutoff = cutoff < 0.001f ? 0.001f : (cutoff > 1.0f ? 1.0f : cutoff);
-    cutoff = cutoff * cutoff * cutoff * cutoff;
-    vcf.cutoff = (float)(cutoff * k.ratio);
-
-    const double y = vcf.processJuno((float)drive);
-    const float o = (float)(y * chunk.vca[n]);
-    return (float)(o - outputBlocker.Process(o, 0.0005)) * 0.2;
 }

@@ -125,6 +125,8 @@ private:
         double env[kChunk];     // envelope level before its step
         double vca[kChunk];     // clamped VCA gain
         float mix[kChunk];      // source mix
+        double drive[kChunk];   // filter input
+        float cutoff[kChunk];   // filter cutoff coefficient
     };
     ChunkBuffers chunk;
     // Per-sample oscillator phases (after their step), table numbers and sources.
@@ -139,7 +141,8 @@ private:
     // The stages of one chunk, in signal order.
     void controlStage(const BlockConstants& k, int count);
     void oscillatorStage(const BlockConstants& k, int count);
-    double tailSample(const BlockConstants& k, int start, int n);
+    void cutoffStage(const BlockConstants& k, int start, int count);
+    void filterStage(float* left, float* right, int count);
 
     Wavetable mgsaw, mgsqu, junosaw1, junosaw4, junosaw5, junopulse;
     const uint8_t* junosaw1Map = nullptr;
