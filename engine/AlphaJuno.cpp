@@ -326,20 +326,24 @@ void AlphaJuno::smoothCutoff(int count) {
     }
 }
 
+void AlphaJuno::copyInputs(AlphaJunoVoice& v) {
+    // Voice 0 leads the LFO: the others take its phase as it left this block.
+    v.setLfoPhase(static_cast<float>(voices[0].lfoPhase()));
+    v.bend = static_cast<float>(bend);
+    v.modWheel = static_cast<float>(modWheel);
+    v.aftertouch = static_cast<float>(aftertouch);
+    v.tuneCents = static_cast<float>(tuneCents);
+    v.portaTime = static_cast<float>(portaTime);
+    v.cutoffInput = cutoffBuffer;
+}
+
 void AlphaJuno::renderPiece(float** outputs, int count) {
     smoothCutoff(count);
     const int voiceCount = polyMode != 0 ? kVoices : 1;
     for (int i = 0; i < voiceCount; ++i) {
         AlphaJunoVoice& v = voices[i];
         if (!v.sounding && i != 0) continue;
-        // Voice 0 leads the LFO: the others take its phase as it left this block.
-        v.setLfoPhase(static_cast<float>(voices[0].lfoPhase()));
-        v.bend = static_cast<float>(bend);
-        v.modWheel = static_cast<float>(modWheel);
-        v.aftertouch = static_cast<float>(aftertouch);
-        v.tuneCents = static_cast<float>(tuneCents);
-        v.portaTime = static_cast<float>(portaTime);
-        v.cutoffInput = cutoffBuffer;
+        copyInputs(v);
         v.blockProcess(outputs, count);
     }
     runChorus(outputs, count);

@@ -59,7 +59,7 @@ struct AlphaJunoVoice::BlockConstants {
     double highPassCoefficient;
     double dcCoefficient;
     int dcoEnvMode, saw, pulse, sub, hpf, vcfEnvMode, vcaEnv;
-    bool aftertouchOn, pwmLfoOn, needsTableA, needsTableC;
+    bool aftertouchOn, pwmLfoOn, needsTableA, needsTableC, needsMg;
     // Parameter values in double form.
     double dcoLfo, dcoEnvDepth, dcoAfterDepth, vcfEnv, vcfLfo, vcfAfterDepth, vcaLevel,
         vcaAfterDepth, audioCutoffMod, pwmTarget;
@@ -169,7 +169,9 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
     k.highPassCoefficient = k.ratio * (double)(k.hpf == 3 ? 0.2f : 0.1f);
     k.dcCoefficient = k.ratio * 0.0005;
     k.needsTableA = k.saw >= 3 || k.pulse == 3;
-    k.needsTableC = k.sub == 3;
+    k.needsTableC = k.sub == 3 && k.subLevel > 0.0;
+    k.needsMg = k.saw == 1 || k.saw == 2 || k.pulse == 1 || k.pulse == 2 ||
+                (k.subLevel > 0.0 && k.sub >= 0 && k.sub <= 5 && k.sub != 3);
     k.aftertouchOn = p[kAftertouchEnabled] > 0.0f;
     k.pwmLfoOn = p[kDcoPwmRate] > 0.0f;
 
@@ -221,84 +223,121 @@ int AlphaJunoVoice::junoTable(double increment, double rate) const {
     return t > 127 ? 127 : t;
 }
 
-void AlphaJunoVoice::advanceOscillators(double inc, double q) {
+inline void AlphaJunoVoice::setIncrements(double inc, double q) {
     // q = 1 / inc. Halving and doubling are exact, so it gives all four
     // periods exactly as 1 / increment would.
-    oscA.Step(inc, q);
-    if (2.0 * inc < 0.5) oscB.Step(2.0 * inc, q * 0.5);
-    else oscB.Step(0.5, 2.0);
-    oscC.Step(inc / 2.0, q * 2.0);  // inc <= 0.5, so C and D never reach the limit
-    oscD.Step(inc / 4.0, q * 4.0);
+    oscA.SetIncrement(inc, q);
+    if (2.0 * inc < 0.5) oscB.SetIncrement(2.0 * inc, q * 0.5);
+    else oscB.SetIncrement(0.5, 2.0);
+    oscC.SetIncrement(inc / 2.0, q * 2.0);  // inc <= 0.5, so C and D never reach the limit
+    oscD.SetIncrement(inc / 4.0, q * 4.0);
 }
 
-double AlphaJunoVoice::sawSource(int mode, double p, int tA, int tB) {
-    const int n = WavetableBank::kFixedLength;
+// The sources below run one loop per source over the chunk, with the waveform
+// selection taken outside the loop; each reads the phases and table numbers that
+// phaseStage left in the chunk buffers.
+
+void AlphaJunoVoice::sawStage(int mode, int count) {
+    const int len = WavetableBank::kFixedLength;
+    OscillatorBuffers& o = osc;
+    double* out = o.saw;
     switch (mode) {
     case 1:
-        return 2.0 * mgsaw.FetchMapped(oscA.period, (float)oscA.phase);
+        for (int n = 0; n < count; ++n)
+            out[n] = 2.0 * Wavetable::Read(mgsaw.TableAt(o.mgA[n]), (float)o.phaseA[n]);
+        break;
     case 2:
-        return 1.5 * (2.0 * (mgsaw.FetchMapped(oscA.period, (float)oscA.phase) + 0.5) *
-                          (mgsqu.FetchMapped(oscB.period, (float)oscB.phase) + 0.5) -
-                      1.0);
-    case 3: {
-        const double s =
-            1.5 * ((junosaw1.FetchFixed(tA, (float)(oscA.phase + 0.5), n) + 1.0) *
-                       ((junosaw1.FetchFixed(tB, (float)oscB.phase, n) -
-                         junosaw1.FetchFixed(tB, (float)(oscB.phase + 1.0 - 0.99 * p), n)) *
-                            0.5 +
-                        1.0 - 0.99 * p) -
-                   1.0) +
-            p;
-        return s - saw3Blocker.Process(s, 0.001);
-    }
+        for (int n = 0; n < count; ++n)
+            out[n] = 1.5 * (2.0 * (Wavetable::Read(mgsaw.TableAt(o.mgA[n]), (float)o.phaseA[n]) + 0.5) *
+                                (Wavetable::Read(mgsqu.TableAt(o.mgB[n]), (float)o.phaseB[n]) + 0.5) -
+                            1.0);
+        break;
+    case 3:
+        for (int n = 0; n < count; ++n) {
+            const double p = chunk.width[n];
+            const double s =
+                1.5 * ((junosaw1.FetchFixed(o.tA[n], (float)(o.phaseA[n] + 0.5), len) + 1.0) *
+                           ((junosaw1.FetchFixed(o.tB[n], (float)o.phaseB[n], len) -
+                             junosaw1.FetchFixed(o.tB[n], (float)(o.phaseB[n] + 1.0 - 0.99 * p), len)) *
+                                0.5 +
+                            1.0 - 0.99 * p) -
+                       1.0) +
+                p;
+            out[n] = s - saw3Blocker.Process(s, 0.001);
+        }
+        break;
     case 4:
-        return 2.0 * junosaw4.FetchFixed(tA, (float)oscA.phase, n);
+        for (int n = 0; n < count; ++n) out[n] = 2.0 * junosaw4.FetchFixed(o.tA[n], (float)o.phaseA[n], len);
+        break;
     case 5:
-        return 2.0 * junosaw5.FetchFixed(tA, (float)oscA.phase, n);
+        for (int n = 0; n < count; ++n) out[n] = 2.0 * junosaw5.FetchFixed(o.tA[n], (float)o.phaseA[n], len);
+        break;
     default:
-        return 0.0;
+        for (int n = 0; n < count; ++n) out[n] = 0.0;
+        break;
     }
 }
 
-double AlphaJunoVoice::pulseSource(int mode, double p, int tA) const {
-    const double phase = oscA.phase;
+// The difference of two reads of one sawtooth table, offset apart in phase.
+static inline double sawDifference(const Wavetable::Table& saw, double phase, double offset) {
+    return Wavetable::Read(saw, (float)phase) - Wavetable::Read(saw, (float)(phase + offset));
+}
+
+void AlphaJunoVoice::pulseStage(int mode, int count) {
+    OscillatorBuffers& o = osc;
+    double* out = o.pulse;
     switch (mode) {
     case 1:
     case 2: {
-        // The difference of two sawtooth reads, half or three quarters apart.
-        const Wavetable::Table saw = mgsaw.Select(oscA.period);
         const double offset = mode == 1 ? 0.5 : 0.75;
-        return 2.0 * (Wavetable::Read(saw, (float)phase) -
-                      Wavetable::Read(saw, (float)(phase + offset)));
+        for (int n = 0; n < count; ++n)
+            out[n] = 2.0 * sawDifference(mgsaw.TableAt(o.mgA[n]), o.phaseA[n], offset);
+        break;
     }
     case 3: {
-        const int n = WavetableBank::kFixedLength;
-        return 1.5 * (junosaw1.FetchFixed(tA, (float)(phase + 0.5), n) -
-                      junosaw1.FetchFixed(tA, (float)(phase + 1.0 + 0.49 * p), n));
+        const int len = WavetableBank::kFixedLength;
+        for (int n = 0; n < count; ++n) {
+            const double phase = o.phaseA[n], p = chunk.width[n];
+            out[n] = 1.5 * (junosaw1.FetchFixed(o.tA[n], (float)(phase + 0.5), len) -
+                            junosaw1.FetchFixed(o.tA[n], (float)(phase + 1.0 + 0.49 * p), len));
+        }
+        break;
     }
     default:
-        return 0.0;
+        for (int n = 0; n < count; ++n) out[n] = 0.0;
+        break;
     }
 }
 
-// The difference of two sawtooth reads of one oscillator.
-double AlphaJunoVoice::sawDifference(const JunoOscillator& osc, double offset) const {
-    const Wavetable::Table saw = mgsaw.Select(osc.period);
-    return Wavetable::Read(saw, (float)osc.phase) - Wavetable::Read(saw, (float)(osc.phase + offset));
-}
-
-double AlphaJunoVoice::subSource(int mode, int tC) const {
+void AlphaJunoVoice::subStage(int mode, int count) {
+    OscillatorBuffers& o = osc;
+    double* out = o.sub;
     switch (mode) {
-    case 0: return 2.0 * sawDifference(oscC, 0.5);
-    case 1: return 2.5 * sawDifference(oscC, 0.75);
+    case 0:
+        for (int n = 0; n < count; ++n) out[n] = 2.0 * sawDifference(mgsaw.TableAt(o.mgC[n]), o.phaseC[n], 0.5);
+        break;
+    case 1:
+        for (int n = 0; n < count; ++n) out[n] = 2.5 * sawDifference(mgsaw.TableAt(o.mgC[n]), o.phaseC[n], 0.75);
+        break;
     case 2:
-        return 1.5 * (2.0 * (mgsqu.FetchMapped(oscC.period, (float)oscC.phase) + 0.5) *
-                          (mgsqu.FetchMapped(oscB.period, (float)oscB.phase) + 0.5) -
-                      1.0);
-    case 3: return 2.0 * junopulse.FetchFixed(tC, (float)oscC.phase, WavetableBank::kFixedLength);
-    case 4: return 2.0 * sawDifference(oscD, 0.5);
-    case 5: return 2.0 * sawDifference(oscD, 0.75);
-    default: return 0.0;
+        for (int n = 0; n < count; ++n)
+            out[n] = 1.5 * (2.0 * (Wavetable::Read(mgsqu.TableAt(o.mgC[n]), (float)o.phaseC[n]) + 0.5) *
+                                (Wavetable::Read(mgsqu.TableAt(o.mgB[n]), (float)o.phaseB[n]) + 0.5) -
+                            1.0);
+        break;
+    case 3:
+        for (int n = 0; n < count; ++n)
+            out[n] = 2.0 * junopulse.FetchFixed(o.tC[n], (float)o.phaseC[n], WavetableBank::kFixedLength);
+        break;
+    case 4:
+        for (int n = 0; n < count; ++n) out[n] = 2.0 * sawDifference(mgsaw.TableAt(o.mgD[n]), o.phaseD[n], 0.5);
+        break;
+    case 5:
+        for (int n = 0; n < count; ++n) out[n] = 2.0 * sawDifference(mgsaw.TableAt(o.mgD[n]), o.phaseD[n], 0.75);
+        break;
+    default:
+        for (int n = 0; n < count; ++n) out[n] = 0.0;
+        break;
     }
 }
 
@@ -373,10 +412,12 @@ void AlphaJunoVoice::controlStage(const BlockConstants& k, int count) {
     }
 }
 
-void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
-    // Without pitch modulation the increment repeats; it is recomputed only
-    // when its inputs change.
+void AlphaJunoVoice::phaseStage(const BlockConstants& k, int count) {
+    // Without pitch modulation the increment repeats; it and everything derived
+    // from it (periods, table numbers) are recomputed only when its inputs change.
     double pitch = k.rangeOctaves, frequency = -1.0, inc = 0.0, reciprocal = 0.0;
+    int mgA = 0, mgB = 0, mgC = 0, mgD = 0, tA = 0, tB = 0, tC = 0;
+    OscillatorBuffers& o = osc;
     for (int n = 0; n < count; ++n) {
         if (chunk.pitch[n] != pitch || chunk.freq[n] != frequency) {
             pitch = chunk.pitch[n];
@@ -384,21 +425,49 @@ void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
             inc = std::exp2(pitch) * k.tune * frequency / k.rate;
             if (inc > 0.5) inc = 0.5;
             reciprocal = 1.0 / inc;
+            setIncrements(inc, reciprocal);
+            // Table numbers only for the sources that read them.
+            if (k.needsMg) {
+                mgA = mgsaw.TableNumber(oscA.period);
+                mgB = mgsaw.TableNumber(oscB.period);
+                mgC = mgsaw.TableNumber(oscC.period);
+                mgD = mgsaw.TableNumber(oscD.period);
+            }
+            tA = k.needsTableA ? junoTable(oscA.increment, k.rate) : 0;
+            tB = k.saw == 3 ? junoTable(oscB.increment, k.rate) : 0;
+            tC = k.needsTableC ? junoTable(oscA.increment * 0.5, k.rate) : 0;
         }
-        advanceOscillators(inc, reciprocal);
-        // Table numbers only for the sources that read the fixed-length sets.
-        const int tA = k.needsTableA ? junoTable(oscA.increment, k.rate) : 0;
-        const int tB = k.saw == 3 ? junoTable(oscB.increment, k.rate) : 0;
-        const int tC = k.needsTableC ? junoTable(oscA.increment * 0.5, k.rate) : 0;
-        const double p = chunk.width[n];
+        oscA.Advance();
+        oscB.Advance();
+        oscC.Advance();
+        oscD.Advance();
+        o.phaseA[n] = oscA.phase;
+        o.phaseB[n] = oscB.phase;
+        o.phaseC[n] = oscC.phase;
+        o.phaseD[n] = oscD.phase;
+        o.mgA[n] = mgA;
+        o.mgB[n] = mgB;
+        o.mgC[n] = mgC;
+        o.mgD[n] = mgD;
+        o.tA[n] = tA;
+        o.tB[n] = tB;
+        o.tC[n] = tC;
+    }
+}
 
-        const double saw = sawSource(k.saw, p, tA, tB);
-        const double pulse = pulseSource(k.pulse, p, tA);
-        const double sub = k.subLevel > 0.0 ? subSource(k.sub, tC) : 0.0;
+void AlphaJunoVoice::oscillatorStage(const BlockConstants& k, int count) {
+    phaseStage(k, count);
+    sawStage(k.saw, count);
+    pulseStage(k.pulse, count);
+    // The sub source is not computed at all at sub level 0.
+    if (k.subLevel > 0.0) subStage(k.sub, count);
+    else
+        for (int n = 0; n < count; ++n) osc.sub[n] = 0.0;
+    for (int n = 0; n < count; ++n) {
         // The generator runs on at noise level 0, where its term is 0.
         const uint32_t seed = nextNoiseSeed();
         const double noise = k.noiseLevel != 0.0 ? 2.0 * noiseValue(seed) * k.noiseLevel : 0.0;
-        chunk.mix[n] = (float)((noise + 1.5 * sub * k.subLevel + pulse + 1.5 * saw) *
+        chunk.mix[n] = (float)((noise + 1.5 * osc.sub[n] * k.subLevel + osc.pulse[n] + 1.5 * osc.saw[n]) *
                                (double)0.1f);
     }
 }

@@ -25,11 +25,14 @@ struct JunoOscillator {
     double increment = 0.0;
     int period = 0;
     // Sets the increment and its period from 1 / increment (the caller passes
-    // the reciprocal, scaled exactly by a power of two), then steps the phase.
-    void Step(double inc, double reciprocal) {
+    // the reciprocal, scaled exactly by a power of two). Called only when the
+    // pitch changes; Advance steps the phase every sample.
+    void SetIncrement(double inc, double reciprocal) {
         increment = inc;
         period = reciprocal < 1e9 ? (int)reciprocal : 1000000000;  // beyond every map
-        phase += inc;
+    }
+    void Advance() {
+        phase += increment;
         if (phase >= 1.0) phase -= 1.0;  // increments are at most 0.5
     }
 };
@@ -95,11 +98,11 @@ public:
 private:
     struct BlockConstants;
     void prepareBlock(BlockConstants& k);
-    void advanceOscillators(double increment, double reciprocal);
-    double sawSource(int mode, double p, int tA, int tB);
-    double pulseSource(int mode, double p, int tA) const;
-    double subSource(int mode, int tC) const;
-    double sawDifference(const JunoOscillator& osc, double offset) const;
+    void setIncrements(double increment, double reciprocal);
+    void phaseStage(const BlockConstants& k, int count);
+    void sawStage(int mode, int count);
+    void pulseStage(int mode, int count);
+    void subStage(int mode, int count);
     uint32_t nextNoiseSeed();
     static float noiseValue(uint32_t seed);
     int junoTable(double increment, double rate) const;
@@ -126,6 +129,14 @@ private:
         float cutoff[kChunk];   // filter cutoff coefficient
     };
     ChunkBuffers chunk;
+    // Per-sample oscillator phases (after their step), table numbers and sources.
+    struct OscillatorBuffers {
+        double phaseA[kChunk], phaseB[kChunk], phaseC[kChunk], phaseD[kChunk];
+        int mgA[kChunk], mgB[kChunk], mgC[kChunk], mgD[kChunk];  // mgsaw/mgsqu tables
+        int tA[kChunk], tB[kChunk], tC[kChunk];                  // fixed-length tables
+        double saw[kChunk], pulse[kChunk], sub[kChunk];
+    };
+    OscillatorBuffers osc;
 
     // The stages of one chunk, in signal order.
     void controlStage(const BlockConstants& k, int count);

@@ -18,12 +18,15 @@ public:
     };
 
     // The table map[i] selects, i clamped to the map.
-    Table Select(int i) const {
+    Table Select(int i) const { return TableAt(TableNumber(i)); }
+    // The number of the table map[i] selects, i clamped to the map.
+    int TableNumber(int i) const {
         if (i < 0) i = 0;
         if (i > mapSize - 1) i = mapSize - 1;
-        const int t = map[i];
-        return {data + index[t], length[t]};
+        return map[i];
     }
+    // Table t of the set.
+    Table TableAt(int t) const { return {data + index[t], length[t]}; }
 
     // Linear-interpolated read of one table at phase x.
     static float Read(const Table& table, float x) {
