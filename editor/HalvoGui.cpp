@@ -176,14 +176,14 @@ void HalvoGui::createFixedViews() {
         {CRect(315, 17, 515, 41), MakeCColor(141, 192, 71, 255), &highlightLabel},
         {CRect(314, 16, 514, 40), MakeCColor(22, 83, 50, 255), &displayLabel},
     };
-    for (const auto& spec : labels) {
-        auto* label = new CTextLabel(spec.size, "", nullptr, 0);
+    for (const auto& entry : labels) {
+        auto* label = new CTextLabel(entry.size, "", nullptr, 0);
         label->setAlphaValue(1.0f);
         label->setTransparency(true);
-        label->setFontColor(spec.colour);
+        label->setFontColor(entry.colour);
         label->setHoriAlign(kLeftText);
         frame->addView(label);
-        *spec.label = label;
+        *entry.label = label;
     }
     frame->addView(new CKickButton(CRect(309, 15, 516, 39), this, kTagDisplayButton, nullptr, CPoint(0, 0)));
 }

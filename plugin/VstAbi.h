@@ -143,9 +143,7 @@ enum VstTimeInfoFlags {
     kVstClockValid = 1 << 15,
 };
 
-// The editor's types, shared word for word with the toolkit's aeffeditor.h (same guard).
-#ifndef HALVORAX_VST_EDITOR_TYPES
-#define HALVORAX_VST_EDITOR_TYPES
+// The editor rectangle as the host reads it, and a key the host forwards to the editor.
 struct ERect {
     int16_t top, left, bottom, right;
 };
@@ -154,7 +152,6 @@ struct VstKeyCode {
     unsigned char virt;
     unsigned char modifier;
 };
-#endif
 
 enum VstPinPropertiesFlags { kVstPinIsActive = 1, kVstPinIsStereo = 2, kVstPinUseSpeaker = 4 };
 

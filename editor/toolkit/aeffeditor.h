@@ -6,21 +6,10 @@
 
 #include <cstdint>
 
+#include "VstAbi.h"  // ERect and VstKeyCode, as the host passes them
+
 class AudioEffect;
 
-#ifndef HALVORAX_VST_EDITOR_TYPES
-#define HALVORAX_VST_EDITOR_TYPES
-// The editor rectangle as the host reads it (16-bit fields, this order).
-struct ERect {
-  int16_t top, left, bottom, right;
-};
-// A key forwarded by the host (effEditKeyDown/KeyUp).
-struct VstKeyCode {
-  int32_t character;
-  unsigned char virt;
-  unsigned char modifier;
-};
-#endif
 
 class AEffEditor {
  public:

@@ -12,7 +12,7 @@ static_assert(offsetof(ComponentParameters, padding) == 4, "LP64 padding");
 static_assert(offsetof(ComponentParameters, params) == 8, "first slot");
 static_assert(sizeof(ComponentDescription) == 20 && sizeof(AudioComponentDescription) == 20, "descriptions");
 static_assert(sizeof(ComponentResource) == 44 && sizeof(ComponentResourceExtension) == 10, "'thng'");
-static_assert(offsetof(ComponentResource, componentIcon) == 38, "last resource spec");
+static_assert(offsetof(ComponentResource, componentIcon) == 38, "last resource field");
 static_assert(sizeof(ComponentResult) == 4 && sizeof(OSStatus) == 4 && sizeof(Boolean) == 1, "scalars");
 
 static_assert(sizeof(AudioStreamBasicDescription) == 40, "ASBD");
