@@ -9,28 +9,10 @@
 #include <new>
 #include <thread>
 
+#include "../support/RealtimeCounters.h"
 #include "EditorTestSupport.h"
 
-namespace {
-thread_local bool counting = false;  // touched first outside the measured stretch
-std::atomic<int> allocations{0};
-std::atomic<int> locks{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (counting) ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-
-extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex) {
-    using Lock = int (*)(pthread_mutex_t*);
-    static Lock real = reinterpret_cast<Lock>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
-    if (counting) ++locks;
-    return real(mutex);
-}
+using namespace halvorax::test::realtime;
 
 namespace halvorax::test {
 namespace {
@@ -41,10 +23,10 @@ TEST_F(EditorRealtimeTest, ReportsFromTheAudioThreadNeitherAllocateNorLock) {
     openEditor();
     idle();
     std::thread audio([&] {
-        counting = false;
-        counting = true;
+        armed = false;
+        armed = true;
         for (int i = 0; i < 1000; ++i) effect->setParameter(i % 128, (i % 100) / 100.0f);
-        counting = false;
+        armed = false;
     });
     audio.join();
     EXPECT_EQ(allocations.load(), 0);

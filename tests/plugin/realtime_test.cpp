@@ -9,28 +9,10 @@
 #include <new>
 #include <vector>
 
+#include "../support/RealtimeCounters.h"
 #include "ProbedEffect.h"
 
-namespace {
-std::atomic<bool> armed{false};
-std::atomic<int> allocations{0};
-std::atomic<int> locks{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (armed) ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-
-extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex) {
-    using Lock = int (*)(pthread_mutex_t*);
-    static Lock real = reinterpret_cast<Lock>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
-    if (armed) ++locks;
-    return real(mutex);
-}
+using namespace halvorax::test::realtime;
 
 namespace {
 
