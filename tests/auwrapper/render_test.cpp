@@ -5,24 +5,12 @@
 #include <cstdlib>
 #include <new>
 
+#include "../support/RealtimeCounters.h"
 #include "AuTestSupport.h"
 #include "HalvoVST2.h"
 #include "../plugin/TestHost.h"
 
-namespace {
-std::atomic<bool> armed{false};
-std::atomic<int> allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (armed) ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-// The replacement pair allocates with malloc, so free is the matching release.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+using namespace halvorax::test::realtime;
 
 namespace {
 
