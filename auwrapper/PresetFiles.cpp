@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "SafeFile.h"
 #include "TandemExceptions.h"
 
 namespace tandem {
@@ -36,18 +37,6 @@ private:
 };
 
 [[noreturn]] void throwErrno() { throw MacOSException(osStatusForErrno(errno)); }
-
-void writeAll(int fd, const unsigned char* bytes, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            throwErrno();
-        }
-        bytes += written;
-        size -= size_t(written);
-    }
-}
 
 }  // namespace
 
@@ -86,10 +75,9 @@ std::vector<unsigned char> loadFromFile(const std::string& path) {
 }
 
 void writeWholeFile(const std::string& path, const void* bytes, size_t size) {
-    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (file.get() < 0) throwErrno();
-    writeAll(file.get(), static_cast<const unsigned char*>(bytes), size);
-    file.close();
+    // Through a temporary file renamed over the old one: a failed write keeps what was there.
+    const std::string contents(static_cast<const char*>(bytes), size);
+    if (!halvorax::replaceFile(path.c_str(), contents)) throwErrno();
 }
 
 void saveProperties(CFPropertyListRef propertyList, const std::string& path) {

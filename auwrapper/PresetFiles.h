@@ -24,13 +24,14 @@ OSStatus osStatusForErrno(int error);
 // Reads a whole file.
 std::vector<unsigned char> loadFromFile(const std::string& path);
 
-// Writes the XML form of a property list over the file's contents (the file is created when
-// missing); the file is closed also on failure.
+// Writes the XML form of a property list as the file's new contents (created when missing);
+// a failed save leaves the old file as it was.
 void saveProperties(CFPropertyListRef propertyList, const std::string& path);
 
 // Creates a file that must not exist yet; false (and nothing written) when it does.
 bool createNewFile(const std::string& path);
-// Writes `bytes` over the file's contents, creating it when missing.
+// Replaces the file's contents by `bytes` (creating it when missing) through a temporary file
+// renamed over it, so a failure leaves the old file as it was.
 void writeWholeFile(const std::string& path, const void* bytes, size_t size);
 bool fileExists(const std::string& path);
 bool folderExists(const std::string& path);

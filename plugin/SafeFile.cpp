@@ -88,7 +88,10 @@ bool readRegularFile(const char* path, std::size_t limit, std::string& bytes) {
 }
 
 bool replaceFile(const char* path, const std::string& bytes) {
-    if (path == nullptr || path[0] == 0) return false;
+    if (path == nullptr || path[0] == 0) {
+        errno = EINVAL;
+        return false;
+    }
     // Saving through a link replaces the file it points to, not the link.
     std::string target = path;
     struct stat link {};
@@ -105,7 +108,10 @@ bool replaceFile(const char* path, const std::string& bytes) {
     mode_t mode = 0644;
     struct stat old {};
     if (::stat(path, &old) == 0) {
-        if (S_ISDIR(old.st_mode)) return false;
+        if (S_ISDIR(old.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
         mode = old.st_mode & 07777;
     }
 
@@ -115,7 +121,9 @@ bool replaceFile(const char* path, const std::string& bytes) {
                          ::fsync(file.get()) == 0;
     const bool closed = file.close();
     if (!written || !closed || ::rename(temporary.c_str(), path) != 0) {
+        const int failure = errno;  // the caller may report it; the clean-up must not change it
         ::unlink(temporary.c_str());
+        errno = failure;
         return false;
     }
     // Make the rename itself durable; failing here no longer endangers either file.

@@ -13,7 +13,7 @@ bool readRegularFile(const char* path, std::size_t limit, std::string& bytes);
 
 // Replaces the file at `path` by `bytes`: writes a temporary file in the same folder, flushes
 // it to disk and renames it over the target. On any failure the old file is left as it was,
-// the temporary file is removed and the result is false.
+// the temporary file is removed and the result is false, with errno telling why.
 bool replaceFile(const char* path, const std::string& bytes);
 
 }  // namespace halvorax
