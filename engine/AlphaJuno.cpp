@@ -1,5 +1,7 @@
 #include "AlphaJuno.h"
 
+#include "VoiceGroup.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -326,9 +328,8 @@ void AlphaJuno::smoothCutoff(int count) {
     }
 }
 
-void AlphaJuno::copyInputs(AlphaJunoVoice& v) {
-    // Voice 0 leads the LFO: the others take its phase as it left this block.
-    v.setLfoPhase(static_cast<float>(voices[0].lfoPhase()));
+void AlphaJuno::copyInputs(AlphaJunoVoice& v, double lfoPhase) {
+    v.setLfoPhase(static_cast<float>(lfoPhase));
     v.bend = static_cast<float>(bend);
     v.modWheel = static_cast<float>(modWheel);
     v.aftertouch = static_cast<float>(aftertouch);
@@ -339,13 +340,25 @@ void AlphaJuno::copyInputs(AlphaJunoVoice& v) {
 
 void AlphaJuno::renderPiece(float** outputs, int count) {
     smoothCutoff(count);
+    // Voice 0 leads the LFO: the others take its phase as it will leave this
+    // block, so that all of them can render together.
+    copyInputs(voices[0], voices[0].lfoPhase());
+    const double leadPhase = voices[0].LfoPhaseAfter(count);
     const int voiceCount = polyMode != 0 ? kVoices : 1;
+    const int lanes = VoiceGroup::Lanes();
+    AlphaJunoVoice* group[VoiceGroup::kMaxLanes];
+    int grouping = 0;
     for (int i = 0; i < voiceCount; ++i) {
         AlphaJunoVoice& v = voices[i];
         if (!v.sounding && i != 0) continue;
-        copyInputs(v);
-        v.blockProcess(outputs, count);
+        if (i != 0) copyInputs(v, leadPhase);
+        group[grouping++] = &v;
+        if (grouping == lanes) {
+            VoiceGroup::Render(group, grouping, outputs, count);
+            grouping = 0;
+        }
     }
+    if (grouping > 0) VoiceGroup::Render(group, grouping, outputs, count);
     runChorus(outputs, count);
 }
 

@@ -85,7 +85,7 @@ private:
     void noteOffChord();
     int pickPolyVoice(int note);
 
-    void copyInputs(AlphaJunoVoice& v);
+    void copyInputs(AlphaJunoVoice& v, double lfoPhase);
     void renderPiece(float** outputs, int count);
     void smoothCutoff(int count);
     void runChorus(float** outputs, int count);

@@ -46,26 +46,6 @@ int clampMapIndex(double hz) {
 
 }  // namespace
 
-// Values held for one block.
-struct AlphaJunoVoice::BlockConstants {
-    double rate;          // sample rate in Hz
-    double keyCutoff;     // cutoff key-follow factor K
-    double tune;          // tuning factor T
-    double ratio;         // 44100 / sample rate
-    double glide;         // glide coefficient per sample
-    double bendOctaves;   // bend term of the pitch
-    double rangeOctaves;  // 1 - dcorange
-    double subLevel, noiseLevel;
-    double highPassCoefficient;
-    double dcCoefficient;
-    int dcoEnvMode, saw, pulse, sub, hpf, vcfEnvMode, vcaEnv;
-    bool aftertouchOn, pwmLfoOn, needsTableA, needsTableC, needsMg;
-    // Parameter values in double form.
-    double dcoLfo, dcoEnvDepth, dcoAfterDepth, vcfEnv, vcfLfo, vcfAfterDepth, vcaLevel,
-        vcaAfterDepth, audioCutoffMod, pwmTarget;
-    float l1, l2, l3;
-};
-
 AlphaJunoVoice::AlphaJunoVoice() {
     for (float& p : params) p = 0.0f;
     params[kVcfReso] = 0.5f;
@@ -126,15 +106,24 @@ void AlphaJunoVoice::Reset() {
     vcaSmooth.value = 0.0;
 }
 
+// A host that reports no sample rate would turn every state into NaN for good;
+// such a block runs at 44.1 kHz instead.
+static double usableRate(double rate) { return rate > 0.0 && std::isfinite(rate) ? rate : 44100.0; }
+
+double AlphaJunoVoice::LfoPhaseAfter(int count) const {
+    JunoLfo l = lfo;
+    l.SetMainRates(params[kLfoRate], params[kLfoDelay], usableRate(sampleRate));
+    for (int n = 0; n < count; ++n) l.Advance();
+    return l.phase;
+}
+
 void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
     const float* p = params;
     k.keyCutoff = std::exp2(p[kVcfKeyFollow] * (glideNote - 60.0) * 0.022);
     const double keyRate = std::exp2((p[kEnvKeyFollow] / 14.0) * 1.5 * (glideNote - 60.0));
     k.tune = std::exp2(tuneCents / 1200.0);
 
-    // A host that reports no sample rate would turn every state into NaN for
-    // good; such a block runs at 44.1 kHz instead.
-    const double rate = sampleRate > 0.0 && std::isfinite(sampleRate) ? sampleRate : 44100.0;
+    const double rate = usableRate(sampleRate);
     k.rate = rate;
     lfo.SetMainRates(p[kLfoRate], p[kLfoDelay], rate);
     pwmLfo.SetPwmRate(p[kDcoPwmRate], rate);
@@ -192,18 +181,23 @@ void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
 
 void AlphaJunoVoice::blockProcess(float** outputs, int count) {
     if (count < 1) return;
-    BlockConstants k;
-    prepareBlock(k);
+    beginBlock();
     // Each chunk runs in stages linked only by per-sample buffers: short loops
     // with few values carried from one sample to the next. Every stage keeps its
     // own state, so every sample is the same as rendering one sample at a time.
     for (int start = 0; start < count; start += kChunk) {
         const int n = count - start < kChunk ? count - start : kChunk;
-        controlStage(k, n);
-        oscillatorStage(k, n);
-        cutoffStage(k, start, n);
+        renderChunk(start, n);
         filterStage(outputs[0] + start, outputs[1] + start, n);
     }
+}
+
+void AlphaJunoVoice::beginBlock() { prepareBlock(block); }
+
+void AlphaJunoVoice::renderChunk(int start, int count) {
+    controlStage(block, count);
+    oscillatorStage(block, count);
+    cutoffStage(block, start, count);
 }
 
 uint32_t AlphaJunoVoice::nextNoiseSeed() {

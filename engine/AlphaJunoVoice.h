@@ -60,6 +60,8 @@ public:
     double vcaLevel() const { return vcaSmooth.value; }
     double lfoPhase() const { return lfo.phase; }
     void setLfoPhase(double phase) { lfo.phase = phase; }
+    // The main LFO's phase as rendering count samples with the current inputs will leave it.
+    double LfoPhaseAfter(int count) const;
 
     // Inputs written by the engine and the plug-in (the voice only reads them).
     double sampleRate = 44100.0;
@@ -95,8 +97,36 @@ public:
     JunoVCF bassFilter;
     OnePole vcaSmooth;
 
+    // Block rendering in steps, for the engine's voice groups: beginBlock, then
+    // per chunk of at most kChunk samples renderChunk and the filter, either
+    // filterChunk or a group's filter over the chunk buffers.
+    enum { kChunk = 64 };
+    void beginBlock();
+    void renderChunk(int start, int count);
+    void filterChunk(float* left, float* right, int count) { filterStage(left, right, count); }
+
 private:
-    struct BlockConstants;
+    template <int W> friend class VoiceLanes;  // the engine's voice groups
+    // Values held for one block.
+    struct BlockConstants {
+        double rate;          // sample rate in Hz
+        double keyCutoff;     // cutoff key-follow factor K
+        double tune;          // tuning factor T
+        double ratio;         // 44100 / sample rate
+        double glide;         // glide coefficient per sample
+        double bendOctaves;   // bend term of the pitch
+        double rangeOctaves;  // 1 - dcorange
+        double subLevel, noiseLevel;
+        double highPassCoefficient;
+        double dcCoefficient;
+        int dcoEnvMode, saw, pulse, sub, hpf, vcfEnvMode, vcaEnv;
+        bool aftertouchOn, pwmLfoOn, needsTableA, needsTableC, needsMg;
+        // Parameter values in double form.
+        double dcoLfo, dcoEnvDepth, dcoAfterDepth, vcfEnv, vcfLfo, vcfAfterDepth, vcaLevel,
+            vcaAfterDepth, audioCutoffMod, pwmTarget;
+        float l1, l2, l3;
+    };
+    BlockConstants block{};
     void prepareBlock(BlockConstants& k);
     void setIncrements(double increment, double reciprocal);
     void phaseStage(const BlockConstants& k, int count);
@@ -116,7 +146,6 @@ private:
     double antiDenormal = 1e-14;
 
     // Per-sample values handed from one stage to the next.
-    enum { kChunk = 64 };
     struct ChunkBuffers {
         double pitch[kChunk];   // octaves
         double freq[kChunk];    // glided base frequency
