@@ -1,10 +1,12 @@
 #include "VoiceGroup.h"
 
 int VoiceGroup::Lanes() {
-    static const int lanes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-                                     __builtin_cpu_supports("avx512vl")
-                                 ? 8
-                                 : (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? 4 : 1);
+    static const int lanes = [] {
+        if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return 1;
+        const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+                            __builtin_cpu_supports("avx512vl");
+        return avx512 ? 8 : 4;
+    }();
     return lanes;
 }
 
