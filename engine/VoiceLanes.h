@@ -117,6 +117,7 @@ private:
         D saw[kChunk], pulse[kChunk], sub[kChunk];
         D mix[kChunk];  // single-precision values
         D drive[kChunk], cutoff[kChunk];
+        D filtered[kChunk];  // filter output (single-precision values)
         D out[kChunk];
     } buf;
 
@@ -145,6 +146,9 @@ private:
     void sourceStage(int count);
     void cutoffStage(int start, int count);
     void filterStage(int count);
+    void saturatingFilter(int count);
+    void seriesFilter(int count);
+    D seriesSection(int base, D in, D g, D k, D d);
 
     // The voice's waveform reads, lane by lane.
     F readMapped(const Wavetable& set, I32 table, D phase) const;
@@ -442,33 +446,32 @@ template <int W> void VoiceLanes<W>::pitchStage(int count) {
         for (int i = 0; i < W; ++i) buf.exp2[n][i] = std::exp2(buf.pitch[n][i]);
 }
 
-template <int W> typename VoiceLanes<W>::I32 VoiceLanes<W>::mgTables(D reciprocal) const {
-    const uint8_t* map = lane[0]->mgsaw.map;
-    const int last = lane[0]->mgsaw.mapSize - 1;
-    I32 t;
-    for (int i = 0; i < W; ++i) {
-        const double q = reciprocal[i];
-        int period = q < 1e9 ? (int)q : 1000000000;
-        period = period < 0 ? 0 : (period > last ? last : period);
-        t[i] = map[period];
-    }
-    return t;
+// Map entries at the given indices (0..map size - 1): the low byte of the 32-bit
+// word at each (the bank pads its maps for the last three).
+inline LaneTypes<4>::I32 mapEntries(const uint8_t* map, LaneTypes<4>::I32 index) {
+    return (LaneTypes<4>::I32)_mm_i32gather_epi32((const int*)map, (__m128i)index, 1) & 0xff;
+}
+inline LaneTypes<8>::I32 mapEntries(const uint8_t* map, LaneTypes<8>::I32 index) {
+    return (LaneTypes<8>::I32)_mm256_i32gather_epi32((const int*)map, (__m256i)index, 1) & 0xff;
 }
 
+// mgsaw table numbers from the oscillator periods (whole reciprocals of the increments).
+template <int W> typename VoiceLanes<W>::I32 VoiceLanes<W>::mgTables(D reciprocal) const {
+    const int last = lane[0]->mgsaw.mapSize - 1;
+    const D limited = reciprocal < 1e9 ? reciprocal : D{} + 1e9;
+    I32 period = __builtin_convertvector(limited, I32);
+    period = period < 0 ? I32{} : (period > last ? I32{} + last : period);
+    return mapEntries(lane[0]->mgsaw.map, period);
+}
+
+// Fixed-table numbers from the increments, through the junosaw1 map by frequency.
 template <int W> typename VoiceLanes<W>::I32 VoiceLanes<W>::junoTables(D increment) const {
-    const uint8_t* map = lane[0]->junosaw1Map;
     const D hz = increment * rate;
-    I32 t;
-    for (int i = 0; i < W; ++i) {
-        const double h = hz[i];
-        int index;
-        if (!(h > 0.0)) index = 0;
-        else if (h >= (double)(WavetableBank::kMapSize - 1)) index = WavetableBank::kMapSize - 1;
-        else index = (int)h;
-        const int v = map[index];
-        t[i] = v > 127 ? 127 : v;
-    }
-    return t;
+    const double last = (double)(WavetableBank::kMapSize - 1);
+    // NaN and anything not above 0 read entry 0; at or past the last entry, the last.
+    const D limited = hz > 0.0 ? (hz >= last ? D{} + last : hz) : D{};
+    const I32 t = mapEntries(lane[0]->junosaw1Map, __builtin_convertvector(limited, I32));
+    return t > 127 ? I32{} + 127 : t;
 }
 
 // Increments, periods and table numbers from the pitch, then the phase steps.
@@ -667,60 +670,90 @@ template <int W> void VoiceLanes<W>::cutoffStage(int start, int count) {
 
 // The voice filter, the VCA and the output DC blocker.
 template <int W> void VoiceLanes<W>::filterStage(int count) {
+    if (lane[0]->vcf.filterType == 0) saturatingFilter(count);
+    else seriesFilter(count);
+    const D zero = D{};
+    for (int n = 0; n < count; ++n) {
+        const D o = roundToFloat<W>(buf.filtered[n] * buf.vca[n]);
+        buf.out[n] = roundToFloat<W>(o - onePole(outValue, outOffset, o, zero + 0.0005)) * 0.2;
+    }
+    for (int i = 0; i < W; ++i) lastCutoff[i] = (float)buf.cutoff[count - 1][i];
+}
+
+// Filter type 0: one saturating section run twice per sample, with gain make-up.
+template <int W> void VoiceLanes<W>::saturatingFilter(int count) {
     const D zero = D{};
     const D r = vcfResonance;
+    const D k = 1.007 - r;
     for (int n = 0; n < count; ++n) {
         const D c = buf.cutoff[n];
         const D x = roundToFloat<W>(buf.drive[n]);
         const D d = vcfAntiDenormal;
         vcfAntiDenormal = -vcfAntiDenormal;
-        D y;
-        if (lane[0]->vcf.filterType == 0) {
-            const D k = 1.007 - r;
-            const D u = roundToFloat<W>(r * x + 1.5 * x * (1.0 - r));
-            const D g = clampD(1.4 * c, 0.001, 1.1);
-            D lp = vcfState[0], bp = vcfState[1];
-            D h = u - k * bp - lp + d;
-            bp = bp + g * h + d;
-            lp = lp + g * bp + d;
-            // The second pass is fed from the first pass's low-pass: a cascade.
-            const D u2 = roundToFloat<W>((1.0 - r) * lp);
-            h = u2 - k * bp - lp + d;
-            bp = bp + g * h + d;
-            lp = lp + g * bp + d;
-            const D out = lp;
-            vcfState[0] = tanhLanes<W>(lp);
-            vcfState[1] = tanhLanes<W>(bp);
-            vcfState[2] = h;
-            const F cf = toFloat(c);
-            const D cc = fromFloat(cf * cf);
-            const D m = 0.5 < cc ? zero + 0.5 : cc;
-            y = roundToFloat<W>(out * ((1.0 - m) * 2.5 + m));
-        } else {
-            const D g0 = 1.5 * c;
-            const D g1 = 0.001 < g0 ? g0 : zero + 0.001;
-            const D limit = 1.0 + 0.1 * r;
-            const D g = limit < g1 ? limit : g1;
-            const D u = roundToFloat<W>((1.0 - r) * x + 0.25 * x * r);
-            const D k = 1.007 - 0.85 * r;
-            D in = u;
-            for (int base = 0; base <= 3; base += 3) {
-                D lp = vcfState[base], bp = vcfState[base + 1];
-                bp = (in - k * bp - lp + d) * g + d + bp;
-                lp = bp * g + d + lp;
-                const D h = in - k * bp - lp + d;
-                bp = h * g + d + bp;
-                lp = bp * g + d + lp;
-                lp = 2.0 * tanhLanes<W>(lp * 0.5);  // only the low-pass state is soft-clipped
-                vcfState[base] = lp;
-                vcfState[base + 1] = bp;
-                vcfState[base + 2] = h;
-                in = roundToFloat<W>(bp * 0.4 + lp);
-            }
-            y = roundToFloat<W>(2.0 * in);
-        }
-        const D o = roundToFloat<W>(y * buf.vca[n]);
-        buf.out[n] = roundToFloat<W>(o - onePole(outValue, outOffset, o, zero + 0.0005)) * 0.2;
+        const D u = roundToFloat<W>(r * x + 1.5 * x * (1.0 - r));
+        const D g = clampD(1.4 * c, 0.001, 1.1);
+        D lp = vcfState[0], bp = vcfState[1];
+        D h = u - k * bp - lp + d;
+        bp = bp + g * h + d;
+        lp = lp + g * bp + d;
+        // The second pass is fed from the first pass's low-pass: a cascade.
+        const D u2 = roundToFloat<W>((1.0 - r) * lp);
+        h = u2 - k * bp - lp + d;
+        bp = bp + g * h + d;
+        lp = lp + g * bp + d;
+        const D out = lp;
+        vcfState[0] = tanhLanes<W>(lp);
+        vcfState[1] = tanhLanes<W>(bp);
+        vcfState[2] = h;
+        const F cf = toFloat(c);
+        const D cc = fromFloat(cf * cf);
+        const D m = 0.5 < cc ? zero + 0.5 : cc;
+        buf.filtered[n] = roundToFloat<W>(out * ((1.0 - m) * 2.5 + m));
     }
-    for (int i = 0; i < W; ++i) lastCutoff[i] = (float)buf.cutoff[count - 1][i];
+}
+
+// One two-pole section of filter type 1 on states base..base+2; returns
+// bp * 0.4 + lp in single precision.
+template <int W>
+typename VoiceLanes<W>::D VoiceLanes<W>::seriesSection(int base, D in, D g, D k, D d) {
+    D lp = vcfState[base], bp = vcfState[base + 1];
+    bp = (in - k * bp - lp + d) * g + d + bp;
+    lp = bp * g + d + lp;
+    const D h = in - k * bp - lp + d;
+    bp = h * g + d + bp;
+    lp = bp * g + d + lp;
+    lp = 2.0 * tanhLanes<W>(lp * 0.5);  // only the low-pass state is soft-clipped
+    vcfState[base] = lp;
+    vcfState[base + 1] = bp;
+    vcfState[base + 2] = h;
+    return roundToFloat<W>(bp * 0.4 + lp);
+}
+
+// Filter type 1: two sections in series. The first section of the next sample
+// does not depend on the second section of this one, so the two run side by
+// side: each sample waits on one tanh instead of two.
+template <int W> void VoiceLanes<W>::seriesFilter(int count) {
+    const D zero = D{};
+    const D r = vcfResonance;
+    const D k = 1.007 - 0.85 * r;
+    const D limit = 1.0 + 0.1 * r;
+    auto gain = [&](int n) {
+        const D g0 = 1.5 * buf.cutoff[n];
+        const D g1 = 0.001 < g0 ? g0 : zero + 0.001;
+        return limit < g1 ? limit : g1;
+    };
+    auto input = [&](int n) {
+        const D x = roundToFloat<W>(buf.drive[n]);
+        return roundToFloat<W>((1.0 - r) * x + 0.25 * x * r);
+    };
+    D d = vcfAntiDenormal;
+    D y1 = seriesSection(0, input(0), gain(0), k, d);
+    for (int n = 0; n < count; ++n) {
+        const D g = gain(n);
+        const D y1Next = n + 1 < count ? seriesSection(0, input(n + 1), gain(n + 1), k, -d) : zero;
+        buf.filtered[n] = roundToFloat<W>(2.0 * seriesSection(3, y1, g, k, d));
+        y1 = y1Next;
+        d = -d;
+    }
+    vcfAntiDenormal = d;
 }

@@ -103,8 +103,11 @@ private:
     void buildMgSets();
     void buildFixedSets();
 
-    uint8_t mgsawMap[kMapSize];
-    uint8_t junosaw1Map[kMapSize];
+    // Each map is followed by spare bytes so that lane code may read any entry
+    // as the low byte of a 32-bit word.
+    enum { kMapPadding = 4 };
+    uint8_t mgsawMap[kMapSize + kMapPadding] = {};
+    uint8_t junosaw1Map[kMapSize + kMapPadding] = {};
     int mgLength[kMgTables];
     int mgIndex[kMgTables];
     int fixedLength[kFixedTables];
