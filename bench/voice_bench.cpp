@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AlphaJunoVoice.h"
+#include "VoiceGroup.h"
 
 namespace {
 
@@ -80,6 +81,42 @@ void BM_FilterOnly(benchmark::State& state) {
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// Heavy voices rendered together, one per lane, as the engine renders them:
+// range(0) voices (different notes), range(1) lanes (8, 4, or 1 for voice after
+// voice), range(2) the filter type. Reported per voice-sample.
+void BM_VoiceGroupHeavy(benchmark::State& state) {
+    const int voices = (int)state.range(0), lanes = (int)state.range(1);
+    if (lanes > VoiceGroup::Lanes()) {
+        state.SkipWithError("this processor has fewer lanes");
+        return;
+    }
+    std::vector<std::unique_ptr<AlphaJunoVoice>> pool;
+    std::vector<AlphaJunoVoice*> group;
+    std::vector<float> cutoff(kBlock, 0.6f), left(kBlock), right(kBlock);
+    for (int i = 0; i < voices; ++i) {
+        pool.push_back(std::make_unique<AlphaJunoVoice>());
+        AlphaJunoVoice& v = *pool.back();
+        heavyPatch(v, (int)state.range(2));
+        v.sampleRate = 44100.0;
+        v.modWheel = 0.5;
+        v.cutoffInput = cutoff.data();
+        v.NoteOn(36 + 5 * i, 100);
+        group.push_back(&v);
+    }
+    float* out[2] = {left.data(), right.data()};
+    for (auto _ : state) {
+        for (AlphaJunoVoice* v : group) v->beginBlock();
+        if (lanes == 8) VoiceGroup::RenderLanes8(group.data(), voices, out, kBlock);
+        else if (lanes == 4) VoiceGroup::RenderLanes4(group.data(), voices, out, kBlock);
+        else for (AlphaJunoVoice* v : group) v->blockProcess(out, kBlock);
+        benchmark::DoNotOptimize(left.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["ns_per_voice_sample"] = benchmark::Counter(
+        (double)state.iterations() * kBlock * voices,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void BM_WavetableBuild(benchmark::State& state) {
     for (auto _ : state) {
         auto bank = std::make_unique<WavetableBank>();
@@ -98,4 +135,10 @@ BENCHMARK(BM_VoiceHeavyType1)->Repetitions(7)->ComputeStatistics("min", fastest)
 BENCHMARK(BM_VoiceLightNoFilter)->Repetitions(7)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_VoiceHeavyNoFilter)->Repetitions(7)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_FilterOnly)->Arg(0)->Arg(1)->Repetitions(7)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_VoiceGroupHeavy)
+    ->ArgsProduct({{8}, {8, 1}, {0, 1}})
+    ->ArgsProduct({{4, 2}, {8, 4, 1}, {0}})
+    ->ArgNames({"voices", "lanes", "filter"})
+    ->Repetitions(5)
+    ->ComputeStatistics("min", fastest);
 BENCHMARK(BM_WavetableBuild)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -345,20 +345,15 @@ void AlphaJuno::renderPiece(float** outputs, int count) {
     copyInputs(voices[0], voices[0].lfoPhase());
     const double leadPhase = voices[0].LfoPhaseAfter(count);
     const int voiceCount = polyMode != 0 ? kVoices : 1;
-    const int lanes = VoiceGroup::Lanes();
-    AlphaJunoVoice* group[VoiceGroup::kMaxLanes];
-    int grouping = 0;
+    AlphaJunoVoice* playing[kVoices];
+    int playingCount = 0;
     for (int i = 0; i < voiceCount; ++i) {
         AlphaJunoVoice& v = voices[i];
         if (!v.sounding && i != 0) continue;
         if (i != 0) copyInputs(v, leadPhase);
-        group[grouping++] = &v;
-        if (grouping == lanes) {
-            VoiceGroup::Render(group, grouping, outputs, count);
-            grouping = 0;
-        }
+        playing[playingCount++] = &v;
     }
-    if (grouping > 0) VoiceGroup::Render(group, grouping, outputs, count);
+    VoiceGroup::Render(playing, playingCount, outputs, count);
     runChorus(outputs, count);
 }
 

@@ -11,12 +11,23 @@ int VoiceGroup::Lanes() {
 }
 
 void VoiceGroup::Render(AlphaJunoVoice* const* voices, int voiceCount, float** outputs, int count) {
-    if (count < 1 || voiceCount < 1) return;
+    if (count < 1) return;
     const int lanes = Lanes();
-    if (voiceCount > 1 && voiceCount <= lanes) {
+    for (int first = 0; first < voiceCount;) {
+        // Eight lanes cost little more than four: a group takes up to eight voices
+        // where it can, a remainder of two to four takes four lanes, one voice renders alone.
+        const int left = voiceCount - first;
+        const int size = left < lanes ? left : lanes;
+        renderGroup(voices + first, size, outputs, count);
+        first += size;
+    }
+}
+
+void VoiceGroup::renderGroup(AlphaJunoVoice* const* voices, int voiceCount, float** outputs, int count) {
+    if (voiceCount > 1) {
         for (int i = 0; i < voiceCount; ++i) voices[i]->beginBlock();
-        const bool done = lanes == 8 ? RenderLanes8(voices, voiceCount, outputs, count)
-                                     : RenderLanes4(voices, voiceCount, outputs, count);
+        const bool done = voiceCount <= 4 ? RenderLanes4(voices, voiceCount, outputs, count)
+                                          : RenderLanes8(voices, voiceCount, outputs, count);
         if (done) return;
     }
     for (int i = 0; i < voiceCount; ++i) voices[i]->blockProcess(outputs, count);
