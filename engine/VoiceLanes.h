@@ -43,6 +43,10 @@ public:
     typedef unsigned U32 __attribute__((vector_size(4 * W)));
     typedef AlphaJunoVoice::BlockConstants Block;
     enum { kChunk = AlphaJunoVoice::kChunk };
+    // A table of a mapped set (mgsaw, mgsqu share their layout): first sample, length.
+    struct MgTable {
+        I32 base, length;
+    };
 
     // True if the voices (after beginBlock) can share one group.
     static bool Compatible(AlphaJunoVoice* const* voices, int count) {
@@ -113,7 +117,8 @@ private:
         D pitch[kChunk], freq[kChunk], width[kChunk], lfo[kChunk], env[kChunk], vca[kChunk];
         D exp2[kChunk];
         D phaseA[kChunk], phaseB[kChunk], phaseC[kChunk], phaseD[kChunk];
-        I32 mgA[kChunk], mgB[kChunk], mgC[kChunk], mgD[kChunk], tA[kChunk], tB[kChunk], tC[kChunk];
+        MgTable mgA[kChunk], mgB[kChunk], mgC[kChunk], mgD[kChunk];  // mgsaw/mgsqu tables
+        I32 tA[kChunk], tB[kChunk], tC[kChunk];  // first samples of the fixed-length tables
         D saw[kChunk], pulse[kChunk], sub[kChunk];
         D mix[kChunk];  // single-precision values
         D drive[kChunk], cutoff[kChunk];
@@ -151,10 +156,12 @@ private:
     D seriesSection(int base, D in, D g, D k, D d);
 
     // The voice's waveform reads, lane by lane.
-    F readMapped(const Wavetable& set, I32 table, D phase) const;
-    F fetchFixed(const Wavetable& set, I32 table, D phase) const;
-    D sawDifference(I32 table, D phase, double offset) const;
-    D squareProduct(I32 tableA, D phaseA, I32 tableB, D phaseB, const Wavetable& first) const;
+    MgTable mgTable(D reciprocal) const;
+    I32 fixedTable(D increment) const;
+    static F readMapped(const float* data, const MgTable& table, D phase);
+    static F fetchFixed(const float* data, I32 base, D phase);
+    D sawDifference(const MgTable& table, D phase, double offset) const;
+    D squareProduct(const MgTable& a, D phaseA, const MgTable& b, D phaseB, const float* first) const;
     I32 junoTables(D increment) const;
     I32 mgTables(D reciprocal) const;
 
@@ -491,14 +498,14 @@ template <int W> void VoiceLanes<W>::phaseStage(int count) {
         incD = inc / 4.0;
         recipD = q * 4.0;
         if (mode.needsMg) {
-            buf.mgA[n] = mgTables(recipA);
-            buf.mgB[n] = mgTables(recipB);
-            buf.mgC[n] = mgTables(recipC);
-            buf.mgD[n] = mgTables(recipD);
+            buf.mgA[n] = mgTable(recipA);
+            buf.mgB[n] = mgTable(recipB);
+            buf.mgC[n] = mgTable(recipC);
+            buf.mgD[n] = mgTable(recipD);
         }
-        buf.tA[n] = mode.needsTableA ? junoTables(incA) : I32{};
-        buf.tB[n] = mode.saw == 3 ? junoTables(incB) : I32{};
-        buf.tC[n] = mode.needsTableC ? junoTables(incA * 0.5) : I32{};
+        if (mode.needsTableA) buf.tA[n] = fixedTable(incA);
+        if (mode.saw == 3) buf.tB[n] = fixedTable(incB);
+        if (mode.needsTableC) buf.tC[n] = fixedTable(incA * 0.5);
         auto advance = [](D& phase, D increment) {
             phase += increment;
             phase = phase >= 1.0 ? phase - 1.0 : phase;
@@ -511,26 +518,35 @@ template <int W> void VoiceLanes<W>::phaseStage(int count) {
     }
 }
 
-// Linear-interpolated read of the table of a mapped set (mgsaw, mgsqu) at phase x.
+template <int W> typename VoiceLanes<W>::MgTable VoiceLanes<W>::mgTable(D reciprocal) const {
+    const I32 t = mgTables(reciprocal);
+    const Wavetable& set = lane[0]->mgsaw;
+    return {gatherInts(set.index, t), gatherInts(set.length, t)};
+}
+
+template <int W> typename VoiceLanes<W>::I32 VoiceLanes<W>::fixedTable(D increment) const {
+    return gatherInts(lane[0]->junosaw1.index, junoTables(increment));  // the fixed sets share it
+}
+
+// Linear-interpolated read of a table of a mapped set at phase x.
 template <int W>
-typename VoiceLanes<W>::F VoiceLanes<W>::readMapped(const Wavetable& set, I32 table, D phase) const {
+typename VoiceLanes<W>::F VoiceLanes<W>::readMapped(const float* data, const MgTable& table, D phase) {
     const F x = toFloat(phase);
     const F whole = __builtin_convertvector(__builtin_convertvector(x, I32), F);
     const F fraction = x - (whole > x ? whole - 1.0f : whole);
-    const I32 length = gatherInts(set.length, table);
+    const I32 length = table.length;
     const F pos = fraction * __builtin_convertvector(length, F);
     I32 j = __builtin_convertvector(pos, I32);
     const F w = pos - __builtin_convertvector(j, F);
     I32 k = j + 1;
     k = k >= length ? k - length : k;
     j = j >= length ? j - length : j;
-    const I32 base = gatherInts(set.index, table);
-    return (1.0f - w) * gatherFloats(set.data, base + j) + w * gatherFloats(set.data, base + k);
+    return (1.0f - w) * gatherFloats(data, table.base + j) + w * gatherFloats(data, table.base + k);
 }
 
 // Linear-interpolated read of a fixed-length table at phase x.
 template <int W>
-typename VoiceLanes<W>::F VoiceLanes<W>::fetchFixed(const Wavetable& set, I32 table, D phase) const {
+typename VoiceLanes<W>::F VoiceLanes<W>::fetchFixed(const float* data, I32 base, D phase) {
     const int n = WavetableBank::kFixedLength;
     const F x = toFloat(phase);
     const F whole = __builtin_convertvector(__builtin_convertvector(x, I32), F);
@@ -540,21 +556,20 @@ typename VoiceLanes<W>::F VoiceLanes<W>::fetchFixed(const Wavetable& set, I32 ta
     const I32 j = (I32)((U32)cell % (unsigned)n);  // pos is never negative
     I32 k = j + 1;
     k = k >= n ? k - n : k;
-    const I32 base = gatherInts(set.index, table);
-    return (1.0f - w) * gatherFloats(set.data, base + j) + w * gatherFloats(set.data, base + k);
+    return (1.0f - w) * gatherFloats(data, base + j) + w * gatherFloats(data, base + k);
 }
 
 template <int W>
-typename VoiceLanes<W>::D VoiceLanes<W>::sawDifference(I32 table, D phase, double offset) const {
-    const Wavetable& saw = lane[0]->mgsaw;
+typename VoiceLanes<W>::D VoiceLanes<W>::sawDifference(const MgTable& table, D phase, double offset) const {
+    const float* saw = lane[0]->mgsaw.data;
     return fromFloat(readMapped(saw, table, phase) - readMapped(saw, table, phase + offset));
 }
 
 template <int W>
-typename VoiceLanes<W>::D VoiceLanes<W>::squareProduct(I32 tableA, D phA, I32 tableB, D phB,
-                                                      const Wavetable& first) const {
-    const D a = fromFloat(readMapped(first, tableA, phA));
-    const D b = fromFloat(readMapped(lane[0]->mgsqu, tableB, phB));
+typename VoiceLanes<W>::D VoiceLanes<W>::squareProduct(const MgTable& ta, D phA, const MgTable& tb, D phB,
+                                                      const float* first) const {
+    const D a = fromFloat(readMapped(first, ta, phA));
+    const D b = fromFloat(readMapped(lane[0]->mgsqu.data, tb, phB));
     return 1.5 * (2.0 * (a + 0.5) * (b + 0.5) - 1.0);
 }
 
@@ -566,19 +581,19 @@ template <int W> void VoiceLanes<W>::sourceStage(int count) {
         const D pA = buf.phaseA[n], pB = buf.phaseB[n], pC = buf.phaseC[n], pD = buf.phaseD[n];
         D saw = zero;
         switch (mode.saw) {
-        case 1: saw = 2.0 * fromFloat(readMapped(v.mgsaw, buf.mgA[n], pA)); break;
-        case 2: saw = squareProduct(buf.mgA[n], pA, buf.mgB[n], pB, v.mgsaw); break;
+        case 1: saw = 2.0 * fromFloat(readMapped(v.mgsaw.data, buf.mgA[n], pA)); break;
+        case 2: saw = squareProduct(buf.mgA[n], pA, buf.mgB[n], pB, v.mgsaw.data); break;
         case 3: {
             const D p = buf.width[n];
-            const D a = fromFloat(fetchFixed(v.junosaw1, buf.tA[n], pA + 0.5));
-            const D b = fromFloat(fetchFixed(v.junosaw1, buf.tB[n], pB) -
-                                  fetchFixed(v.junosaw1, buf.tB[n], pB + 1.0 - 0.99 * p));
+            const D a = fromFloat(fetchFixed(v.junosaw1.data, buf.tA[n], pA + 0.5));
+            const D b = fromFloat(fetchFixed(v.junosaw1.data, buf.tB[n], pB) -
+                                  fetchFixed(v.junosaw1.data, buf.tB[n], pB + 1.0 - 0.99 * p));
             const D s = 1.5 * ((a + 1.0) * (b * 0.5 + 1.0 - 0.99 * p) - 1.0) + p;
             saw = s - onePole(saw3Value, saw3Offset, s, zero + 0.001);
             break;
         }
-        case 4: saw = 2.0 * fromFloat(fetchFixed(v.junosaw4, buf.tA[n], pA)); break;
-        case 5: saw = 2.0 * fromFloat(fetchFixed(v.junosaw5, buf.tA[n], pA)); break;
+        case 4: saw = 2.0 * fromFloat(fetchFixed(v.junosaw4.data, buf.tA[n], pA)); break;
+        case 5: saw = 2.0 * fromFloat(fetchFixed(v.junosaw5.data, buf.tA[n], pA)); break;
         default: break;
         }
         D pulse = zero;
@@ -586,8 +601,8 @@ template <int W> void VoiceLanes<W>::sourceStage(int count) {
         case 1: pulse = 2.0 * sawDifference(buf.mgA[n], pA, 0.5); break;
         case 2: pulse = 2.0 * sawDifference(buf.mgA[n], pA, 0.75); break;
         case 3:
-            pulse = 1.5 * fromFloat(fetchFixed(v.junosaw1, buf.tA[n], pA + 0.5) -
-                                    fetchFixed(v.junosaw1, buf.tA[n], pA + 1.0 + 0.49 * buf.width[n]));
+            pulse = 1.5 * fromFloat(fetchFixed(v.junosaw1.data, buf.tA[n], pA + 0.5) -
+                                    fetchFixed(v.junosaw1.data, buf.tA[n], pA + 1.0 + 0.49 * buf.width[n]));
             break;
         default: break;
         }
@@ -596,8 +611,8 @@ template <int W> void VoiceLanes<W>::sourceStage(int count) {
             switch (mode.sub) {
             case 0: sub = 2.0 * sawDifference(buf.mgC[n], pC, 0.5); break;
             case 1: sub = 2.5 * sawDifference(buf.mgC[n], pC, 0.75); break;
-            case 2: sub = squareProduct(buf.mgC[n], pC, buf.mgB[n], pB, v.mgsqu); break;
-            case 3: sub = 2.0 * fromFloat(fetchFixed(v.junopulse, buf.tC[n], pC)); break;
+            case 2: sub = squareProduct(buf.mgC[n], pC, buf.mgB[n], pB, v.mgsqu.data); break;
+            case 3: sub = 2.0 * fromFloat(fetchFixed(v.junopulse.data, buf.tC[n], pC)); break;
             case 4: sub = 2.0 * sawDifference(buf.mgD[n], pD, 0.5); break;
             case 5: sub = 2.0 * sawDifference(buf.mgD[n], pD, 0.75); break;
             default: break;
