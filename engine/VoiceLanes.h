@@ -84,6 +84,7 @@ private:
     AlphaJunoVoice* lane[W];  // missing lanes repeat the last voice; their results are dropped
     const Block& mode;        // the group's shared modes (those of its first voice)
     const float* cutoffInput;
+    bool usesMg[4];  // which oscillators' mgsaw/mgsqu tables the sources read
 
     // Block values, per lane.
     D rate, keyCutoff, tune, ratio, glide, bendOctaves, rangeOctaves, subLevel, noiseLevel;
@@ -138,6 +139,11 @@ private:
     VoiceLanes(AlphaJunoVoice* const* v, int count)
         : voices(v), voiceCount(count), mode(v[0]->block), cutoffInput(v[0]->cutoffInput) {
         for (int i = 0; i < W; ++i) lane[i] = v[i < count ? i : count - 1];
+        const bool sub = mode.subLevel > 0.0;
+        usesMg[0] = mode.saw == 1 || mode.saw == 2 || mode.pulse == 1 || mode.pulse == 2;
+        usesMg[1] = mode.saw == 2 || (sub && mode.sub == 2);
+        usesMg[2] = sub && mode.sub >= 0 && mode.sub <= 2;
+        usesMg[3] = sub && (mode.sub == 4 || mode.sub == 5);
         load();
     }
 
@@ -497,12 +503,11 @@ template <int W> void VoiceLanes<W>::phaseStage(int count) {
         recipC = q * 2.0;
         incD = inc / 4.0;
         recipD = q * 4.0;
-        if (mode.needsMg) {
-            buf.mgA[n] = mgTable(recipA);
-            buf.mgB[n] = mgTable(recipB);
-            buf.mgC[n] = mgTable(recipC);
-            buf.mgD[n] = mgTable(recipD);
-        }
+        // Table numbers only for the sources that read them.
+        if (usesMg[0]) buf.mgA[n] = mgTable(recipA);
+        if (usesMg[1]) buf.mgB[n] = mgTable(recipB);
+        if (usesMg[2]) buf.mgC[n] = mgTable(recipC);
+        if (usesMg[3]) buf.mgD[n] = mgTable(recipD);
         if (mode.needsTableA) buf.tA[n] = fixedTable(incA);
         if (mode.saw == 3) buf.tB[n] = fixedTable(incB);
         if (mode.needsTableC) buf.tC[n] = fixedTable(incA * 0.5);
