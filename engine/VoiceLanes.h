@@ -162,14 +162,21 @@ private:
     D seriesSection(int base, D in, D g, D k, D d);
 
     // The voice's waveform reads, lane by lane.
-    MgTable mgTable(D reciprocal) const;
-    I32 fixedTable(D increment) const;
+    // A map lookup's last index (-1 before the first) and its result.
+    template <class T> struct MapCache {
+        I32 index = I32{} - 1;
+        T value{};
+    };
+    MapCache<MgTable> mgCache[4];
+    MapCache<I32> fixedCache[3];
+    const MgTable& mgTable(MapCache<MgTable>& cache, D reciprocal);
+    I32 fixedTable(MapCache<I32>& cache, D increment);
+    I32 periodIndex(D reciprocal) const;
+    I32 frequencyIndex(D increment) const;
     static F readMapped(const float* data, const MgTable& table, D phase);
     static F fetchFixed(const float* data, I32 base, D phase);
     D sawDifference(const MgTable& table, D phase, double offset) const;
     D squareProduct(const MgTable& a, D phaseA, const MgTable& b, D phaseB, const float* first) const;
-    I32 junoTables(D increment) const;
-    I32 mgTables(D reciprocal) const;
 
     static D triangle(D phase) {
         return phase < 0.25 ? 4.0 * phase
@@ -183,6 +190,11 @@ private:
         return value;
     }
     static D floorLanes(D x);
+    static bool anyLane32(I32 mask) {
+        int any = 0;
+        for (int i = 0; i < W; ++i) any |= mask[i];
+        return any != 0;
+    }
     static bool anyLane(I mask) {
         long long any = 0;
         for (int i = 0; i < W; ++i) any |= mask[i];
@@ -469,22 +481,20 @@ inline LaneTypes<8>::I32 mapEntries(const uint8_t* map, LaneTypes<8>::I32 index)
 }
 
 // mgsaw table numbers from the oscillator periods (whole reciprocals of the increments).
-template <int W> typename VoiceLanes<W>::I32 VoiceLanes<W>::mgTables(D reciprocal) const {
+// mgsaw map index of each oscillator period (the whole reciprocal of its increment).
+template <int W> typename VoiceLanes<W>::I32 VoiceLanes<W>::periodIndex(D reciprocal) const {
     const int last = lane[0]->mgsaw.mapSize - 1;
     const D limited = reciprocal < 1e9 ? reciprocal : D{} + 1e9;
-    I32 period = __builtin_convertvector(limited, I32);
-    period = period < 0 ? I32{} : (period > last ? I32{} + last : period);
-    return mapEntries(lane[0]->mgsaw.map, period);
+    const I32 period = __builtin_convertvector(limited, I32);
+    return period < 0 ? I32{} : (period > last ? I32{} + last : period);
 }
 
-// Fixed-table numbers from the increments, through the junosaw1 map by frequency.
-template <int W> typename VoiceLanes<W>::I32 VoiceLanes<W>::junoTables(D increment) const {
+// junosaw1 map index of each oscillator frequency in Hz.
+template <int W> typename VoiceLanes<W>::I32 VoiceLanes<W>::frequencyIndex(D increment) const {
     const D hz = increment * rate;
     const double last = (double)(WavetableBank::kMapSize - 1);
     // NaN and anything not above 0 read entry 0; at or past the last entry, the last.
-    const D limited = hz > 0.0 ? (hz >= last ? D{} + last : hz) : D{};
-    const I32 t = mapEntries(lane[0]->junosaw1Map, __builtin_convertvector(limited, I32));
-    return t > 127 ? I32{} + 127 : t;
+    return __builtin_convertvector(hz > 0.0 ? (hz >= last ? D{} + last : hz) : D{}, I32);
 }
 
 // Increments, periods and table numbers from the pitch, then the phase steps.
@@ -504,13 +514,13 @@ template <int W> void VoiceLanes<W>::phaseStage(int count) {
         incD = inc / 4.0;
         recipD = q * 4.0;
         // Table numbers only for the sources that read them.
-        if (usesMg[0]) buf.mgA[n] = mgTable(recipA);
-        if (usesMg[1]) buf.mgB[n] = mgTable(recipB);
-        if (usesMg[2]) buf.mgC[n] = mgTable(recipC);
-        if (usesMg[3]) buf.mgD[n] = mgTable(recipD);
-        if (mode.needsTableA) buf.tA[n] = fixedTable(incA);
-        if (mode.saw == 3) buf.tB[n] = fixedTable(incB);
-        if (mode.needsTableC) buf.tC[n] = fixedTable(incA * 0.5);
+        if (usesMg[0]) buf.mgA[n] = mgTable(mgCache[0], recipA);
+        if (usesMg[1]) buf.mgB[n] = mgTable(mgCache[1], recipB);
+        if (usesMg[2]) buf.mgC[n] = mgTable(mgCache[2], recipC);
+        if (usesMg[3]) buf.mgD[n] = mgTable(mgCache[3], recipD);
+        if (mode.needsTableA) buf.tA[n] = fixedTable(fixedCache[0], incA);
+        if (mode.saw == 3) buf.tB[n] = fixedTable(fixedCache[1], incB);
+        if (mode.needsTableC) buf.tC[n] = fixedTable(fixedCache[2], incA * 0.5);
         auto advance = [](D& phase, D increment) {
             phase += increment;
             phase = phase >= 1.0 ? phase - 1.0 : phase;
@@ -523,14 +533,31 @@ template <int W> void VoiceLanes<W>::phaseStage(int count) {
     }
 }
 
-template <int W> typename VoiceLanes<W>::MgTable VoiceLanes<W>::mgTable(D reciprocal) const {
-    const I32 t = mgTables(reciprocal);
-    const Wavetable& set = lane[0]->mgsaw;
-    return {gatherInts(set.index, t), gatherInts(set.length, t)};
+// The mgsaw/mgsqu table for each period. Periods change far less often than
+// every sample, so the lookups are repeated only when one has.
+template <int W>
+const typename VoiceLanes<W>::MgTable& VoiceLanes<W>::mgTable(MapCache<MgTable>& cache, D reciprocal) {
+    const I32 index = periodIndex(reciprocal);
+    if (anyLane32(index != cache.index)) {
+        const Wavetable& set = lane[0]->mgsaw;
+        const I32 t = mapEntries(set.map, index);
+        cache.index = index;
+        cache.value = {gatherInts(set.index, t), gatherInts(set.length, t)};
+    }
+    return cache.value;
 }
 
-template <int W> typename VoiceLanes<W>::I32 VoiceLanes<W>::fixedTable(D increment) const {
-    return gatherInts(lane[0]->junosaw1.index, junoTables(increment));  // the fixed sets share it
+// The first sample of the fixed-length table for each frequency (the fixed sets
+// share one layout), looked up again only when a frequency index has changed.
+template <int W> typename VoiceLanes<W>::I32 VoiceLanes<W>::fixedTable(MapCache<I32>& cache, D increment) {
+    const I32 index = frequencyIndex(increment);
+    if (anyLane32(index != cache.index)) {
+        I32 t = mapEntries(lane[0]->junosaw1Map, index);
+        t = t > 127 ? I32{} + 127 : t;
+        cache.index = index;
+        cache.value = gatherInts(lane[0]->junosaw1.index, t);
+    }
+    return cache.value;
 }
 
 // Linear-interpolated read of a table of a mapped set at phase x.
