@@ -104,10 +104,11 @@ void BM_VoiceGroupHeavy(benchmark::State& state) {
         group.push_back(&v);
     }
     float* out[2] = {left.data(), right.data()};
+    auto scratch = std::make_unique<VoiceGroup::Scratch>();
     for (auto _ : state) {
         for (AlphaJunoVoice* v : group) v->beginBlock();
-        if (lanes == 8) VoiceGroup::RenderLanes8(group.data(), voices, out, kBlock);
-        else if (lanes == 4) VoiceGroup::RenderLanes4(group.data(), voices, out, kBlock);
+        if (lanes == 8) VoiceGroup::RenderLanes8(group.data(), voices, out, kBlock, *scratch);
+        else if (lanes == 4) VoiceGroup::RenderLanes4(group.data(), voices, out, kBlock, *scratch);
         else for (AlphaJunoVoice* v : group) v->blockProcess(out, kBlock);
         benchmark::DoNotOptimize(left.data());
         benchmark::ClobberMemory();

@@ -1,7 +1,5 @@
 #include "AlphaJuno.h"
 
-#include "VoiceGroup.h"
-
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -353,7 +351,7 @@ void AlphaJuno::renderPiece(float** outputs, int count) {
         if (i != 0) copyInputs(v, leadPhase);
         playing[playingCount++] = &v;
     }
-    VoiceGroup::Render(playing, playingCount, outputs, count);
+    VoiceGroup::Render(playing, playingCount, outputs, count, laneScratch);
     runChorus(outputs, count);
 }
 

@@ -2,6 +2,7 @@
 
 #include "AlphaChorus.h"
 #include "AlphaJunoVoice.h"
+#include "VoiceGroup.h"
 
 // The synthesizer engine: parameter block and performance inputs, held keys,
 // mono/poly/chord note handling with portamento, sustain pedal, chord memory,
@@ -65,6 +66,7 @@ public:
     AlphaChorus chorus;
     double cutoffSmooth;
     float cutoffBuffer[kMaxBlock];
+    VoiceGroup::Scratch laneScratch;  // working memory of the voice groups
     int chordCount;
     int chordNotes[kMaxChord];
 

@@ -11,6 +11,7 @@
 // Included only by the lane translation units (see LaneMath.h).
 
 #include <cmath>
+#include <new>
 
 #include "AlphaJunoVoice.h"
 #include "LaneMath.h"
@@ -68,9 +69,11 @@ public:
     }
 
     // Renders count samples of the voices (count <= W, Compatible) and adds them,
-    // voice by voice, into outputs.
-    static void Render(AlphaJunoVoice* const* voices, int voiceCount, float** outputs, int count) {
-        VoiceLanes lanes(voices, voiceCount);
+    // voice by voice, into outputs. The lanes' working state lives in the caller's
+    // memory: room for a VoiceLanes<W>, aligned to 64 bytes.
+    static void Render(AlphaJunoVoice* const* voices, int voiceCount, float** outputs, int count,
+                       void* memory) {
+        VoiceLanes& lanes = *new (memory) VoiceLanes(voices, voiceCount);
         for (int start = 0; start < count; start += kChunk) {
             const int n = count - start < kChunk ? count - start : kChunk;
             lanes.chunk(start, n, outputs[0] + start, outputs[1] + start);

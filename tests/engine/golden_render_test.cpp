@@ -7,6 +7,7 @@
 //
 // HALVORAX_GOLDEN_PRINT=1 prints the hashes of the current engine (for diagnosis only).
 #include "AlphaJuno.h"
+#include "VoiceGroup.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -247,8 +249,24 @@ void report(const GoldenCase& c, uint64_t hash) {
 
 }  // namespace
 
-TEST(GoldenRender, RandomPerformancesRenderBitForBitAsRecorded) {
-    if (!sameMathsLibraryAsRecorded()) GTEST_SKIP() << "hashes recorded with the FMA variants of libm";
+// The engine renders voices in groups of eight or four lanes, or one by one; every
+// width the processor offers must give the recorded sound.
+class GoldenRender : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        if (!sameMathsLibraryAsRecorded()) GTEST_SKIP() << "hashes recorded with the FMA variants of libm";
+        if (GetParam() > VoiceGroup::Lanes()) GTEST_SKIP() << "no " << GetParam() << "-lane code here";
+        VoiceGroup::LimitLanes(GetParam());
+    }
+    void TearDown() override { VoiceGroup::LimitLanes(8); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Lanes, GoldenRender, ::testing::Values(8, 4, 1),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return "Lanes" + std::to_string(info.param);
+                         });
+
+TEST_P(GoldenRender, RandomPerformancesRenderBitForBitAsRecorded) {
     for (const GoldenCase& c : kCases) {
         Performance p(c.seed, c.rate);
         const uint64_t hash = p.render(c.samples);
@@ -259,8 +277,7 @@ TEST(GoldenRender, RandomPerformancesRenderBitForBitAsRecorded) {
 
 // The patch the benchmarks time: every source on, bass boost, saturating filter at full
 // resonance with audio-rate cutoff modulation, sixteen voices, chorus on; both filter types.
-TEST(GoldenRender, HeavyPatchWithSixteenVoicesRendersAsRecorded) {
-    if (!sameMathsLibraryAsRecorded()) GTEST_SKIP() << "hashes recorded with the FMA variants of libm";
+TEST_P(GoldenRender, HeavyPatchWithSixteenVoicesRendersAsRecorded) {
     const uint64_t recorded[] = {
         0xb0ed34db7996577bull,
         0xd8ebece685dd129bull,

@@ -84,8 +84,8 @@ public:
         AlphaJunoVoice* group[kMaxVoices];
         for (int i = 0; i < count; ++i) group[i] = &grouped(i);
         for (int i = 0; i < count; ++i) group[i]->beginBlock();
-        const bool ran = lanes == 8 ? VoiceGroup::RenderLanes8(group, count, out1, frames)
-                                    : VoiceGroup::RenderLanes4(group, count, out1, frames);
+        const bool ran = lanes == 8 ? VoiceGroup::RenderLanes8(group, count, out1, frames, *scratch)
+                                    : VoiceGroup::RenderLanes4(group, count, out1, frames, *scratch);
         EXPECT_TRUE(ran);
         for (int i = 0; i < count; ++i) alone(i).blockProcess(out2, frames);
         for (int s = 0; s < frames; ++s) {
@@ -127,6 +127,7 @@ private:
 
     std::mt19937 rng;
     int count;
+    std::unique_ptr<VoiceGroup::Scratch> scratch = std::make_unique<VoiceGroup::Scratch>();
     std::vector<float> cutoff;
     float params[kMaxVoices][128];
     std::unique_ptr<AlphaJunoVoice> a[kMaxVoices] = {
@@ -180,10 +181,11 @@ TEST(VoiceGroup, VoicesWithDifferentModesRenderOneByOne) {
     for (AlphaJunoVoice* v : group) v->beginBlock();
     std::vector<float> l(128, 0.0f), r(128, 0.0f);
     float* out[2] = {l.data(), r.data()};
-    EXPECT_FALSE(VoiceGroup::RenderLanes4(group, 2, out, 128));
+    auto scratch = std::make_unique<VoiceGroup::Scratch>();
+    EXPECT_FALSE(VoiceGroup::RenderLanes4(group, 2, out, 128, *scratch));
     EXPECT_EQ(l, std::vector<float>(128, 0.0f));
 
-    VoiceGroup::Render(group, 2, out, 128);
+    VoiceGroup::Render(group, 2, out, 128, *scratch);
     std::vector<float> l2(128, 0.0f), r2(128, 0.0f);
     float* out2[2] = {l2.data(), r2.data()};
     t.alone(0).blockProcess(out2, 128);
@@ -203,5 +205,6 @@ TEST(VoiceGroup, UnknownFilterTypesRenderOneByOne) {
     }
     std::vector<float> l(64, 0.0f), r(64, 0.0f);
     float* out[2] = {l.data(), r.data()};
-    EXPECT_FALSE(VoiceGroup::RenderLanes4(group, 3, out, 64));
+    auto scratch = std::make_unique<VoiceGroup::Scratch>();
+    EXPECT_FALSE(VoiceGroup::RenderLanes4(group, 3, out, 64, *scratch));
 }
