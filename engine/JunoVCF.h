@@ -34,8 +34,10 @@ private:
     double tap(double lp, double bp, double hp) const;
 };
 
-// Inline: the filter runs once per sample of every voice, and the voice's group loop
-// interleaves several voices' filters.
+// Inline: the filter runs once per sample of a voice that renders on its own.
+// Voices rendered in lanes run the same steps in VoiceLanes::saturatingFilter and
+// VoiceLanes::seriesFilter; a change here must be made there too (the golden
+// renders and the voice-group tests catch a difference).
 inline double JunoVCF::tap(double lp, double bp, double hp) const {
     switch (outputTap) {
     case 1: return bp;
