@@ -40,6 +40,9 @@ struct JunoOscillator {
 // One voice: DCO sources (saw, pulse, sub, noise), mixer, high-pass/bass stage,
 // filter drive, the voice filter, envelope/gate VCA, glide and note state.
 // The engine writes the inputs below before each block, then calls blockProcess.
+// VoiceLanes (VoiceLanes.h) repeats the stages of blockProcess for voices rendered
+// in lanes: a change to a stage must be made there too; the golden renders and the
+// voice-group tests fail on any difference.
 class AlphaJunoVoice {
 public:
     AlphaJunoVoice();
