@@ -123,7 +123,6 @@ private:
         D phaseA[kChunk], phaseB[kChunk], phaseC[kChunk], phaseD[kChunk];
         MgTable mgA[kChunk], mgB[kChunk], mgC[kChunk], mgD[kChunk];  // mgsaw/mgsqu tables
         I32 tA[kChunk], tB[kChunk], tC[kChunk];  // first samples of the fixed-length tables
-        D saw[kChunk], pulse[kChunk], sub[kChunk];
         D mix[kChunk];  // single-precision values
         D drive[kChunk], cutoff[kChunk];
         D filtered[kChunk];  // filter output (single-precision values)
@@ -164,8 +163,8 @@ private:
     void seriesFilter(int count);
     D seriesSection(int base, D in, D g, D k, D d);
 
-    // The voice's waveform reads, lane by lane.
-    // A map lookup's last index (-1 before the first) and its result.
+    // Table lookups, remembered while their map index stays the same: the last
+    // index (-1 before the first) and its result.
     template <class T> struct MapCache {
         I32 index = I32{} - 1;
         T value{};
@@ -176,6 +175,7 @@ private:
     I32 fixedTable(MapCache<I32>& cache, D increment);
     I32 periodIndex(D reciprocal) const;
     I32 frequencyIndex(D increment) const;
+    // The voice's waveform reads, lane by lane.
     static F readMapped(const float* data, const MgTable& table, D phase);
     static F fetchFixed(const float* data, I32 base, D phase);
     D sawDifference(const MgTable& table, D phase, double offset) const;
@@ -205,7 +205,6 @@ private:
     }
     static D fromFloat(F x) { return __builtin_convertvector(x, D); }
     static F toFloat(D x) { return __builtin_convertvector(x, F); }
-    static I32 toI32(I mask) { return __builtin_convertvector(mask, I32); }
 };
 
 template <int W> void VoiceLanes<W>::load() {
