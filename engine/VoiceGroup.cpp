@@ -6,6 +6,7 @@ namespace {
 std::atomic<int> laneLimit{8};
 
 int detectedLanes() {
+    __builtin_cpu_init();  // harmless when already done; needed if called from a static constructor
     if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return 1;
     const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
                         __builtin_cpu_supports("avx512vl");
