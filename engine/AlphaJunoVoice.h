@@ -100,13 +100,9 @@ public:
     JunoVCF bassFilter;
     OnePole vcaSmooth;
 
-    // Block rendering in steps, for the engine's voice groups: beginBlock, then
-    // per chunk of at most kChunk samples renderChunk and the filter, either
-    // filterChunk or a group's filter over the chunk buffers.
-    enum { kChunk = 64 };
+    // Works out the block's values (rates, modes, coefficients) from the inputs;
+    // blockProcess starts with it, and voice groups call it before reading them.
     void beginBlock();
-    void renderChunk(int start, int count);
-    void filterChunk(float* left, float* right, int count) { filterStage(left, right, count); }
 
 private:
     template <int W> friend class VoiceLanes;  // the engine's voice groups
@@ -148,7 +144,8 @@ private:
     OnePole saw3Blocker, highPass, preFilterBlocker, cutoffSmooth, outputBlocker;
     double antiDenormal = 1e-14;
 
-    // Per-sample values handed from one stage to the next.
+    // Per-sample values handed from one stage to the next, a chunk at a time.
+    enum { kChunk = 64 };
     struct ChunkBuffers {
         double pitch[kChunk];   // octaves
         double freq[kChunk];    // glided base frequency
@@ -175,6 +172,7 @@ private:
     void oscillatorStage(const BlockConstants& k, int count);
     void cutoffStage(const BlockConstants& k, int start, int count);
     void filterStage(float* left, float* right, int count);
+    void renderChunk(int start, int count);  // the stages before the filter
 
     Wavetable mgsaw, mgsqu, junosaw1, junosaw4, junosaw5, junopulse;
     const uint8_t* junosaw1Map = nullptr;
