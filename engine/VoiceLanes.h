@@ -49,7 +49,8 @@ public:
         I32 base, length;
     };
 
-    // True if the voices (after beginBlock) can share one group.
+    // True if the voices (after beginBlock) can share one group: the same code
+    // paths and the same cutoff input.
     static bool Compatible(AlphaJunoVoice* const* voices, int count) {
         const Block& a = voices[0]->block;
         const JunoVCF& f = voices[0]->vcf;
@@ -62,7 +63,8 @@ public:
                 b.aftertouchOn != a.aftertouchOn || b.pwmLfoOn != a.pwmLfoOn ||
                 b.needsTableA != a.needsTableA || b.needsTableC != a.needsTableC ||
                 (b.subLevel > 0.0) != (a.subLevel > 0.0) || g.filterType != f.filterType ||
-                g.outputTap != f.outputTap || g.outputTap != 0 || voices[i]->bassFilter.outputTap != 0)
+                g.outputTap != f.outputTap || g.outputTap != 0 || voices[i]->bassFilter.outputTap != 0 ||
+                voices[i]->cutoffInput != voices[0]->cutoffInput)
                 return false;
         }
         return f.outputTap == 0 && voices[0]->bassFilter.outputTap == 0;
