@@ -16,25 +16,7 @@ namespace tandem {
 
 namespace {
 
-// Closes the descriptor when it leaves scope, also while an exception passes.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd(fd) {}
-    ~FileDescriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd; }
-    void close() {
-        const int closing = fd;
-        fd = -1;
-        if (::close(closing) != 0) throw MacOSException(osStatusForErrno(errno));
-    }
-
-private:
-    int fd;
-};
+using halvorax::FileDescriptor;
 
 [[noreturn]] void throwErrno() { throw MacOSException(osStatusForErrno(errno)); }
 
@@ -94,7 +76,7 @@ bool createNewFile(const std::string& path) {
         throwErrno();
     }
     FileDescriptor file(fd);
-    file.close();
+    if (!file.close()) throwErrno();
     return true;
 }
 

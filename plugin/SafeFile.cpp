@@ -13,27 +13,17 @@
 
 namespace halvorax {
 
+FileDescriptor::~FileDescriptor() {
+    if (fd >= 0) ::close(fd);
+}
+
+bool FileDescriptor::close() {
+    const int result = ::close(fd);
+    fd = -1;
+    return result == 0;
+}
+
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd(fd) {}
-    ~FileDescriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd; }
-    // Closes now and reports whether the close succeeded (a late write error shows here).
-    bool close() {
-        const int result = ::close(fd);
-        fd = -1;
-        return result == 0;
-    }
-
-private:
-    int fd;
-};
 
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
