@@ -10,13 +10,11 @@
 #include <filesystem>
 #include <thread>
 
+#include "EditorWindow.h"
 #include "HalvoVST2.h"
 #include "MidiFile.h"
 #include "VstHost.h"
 #include "vstgui.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 namespace halvorax {
 
@@ -134,41 +132,19 @@ int runEditorWindow(const std::string& pluginPath, const std::string& midiPath) 
         std::fprintf(stderr, "halvorax-render: %s has no editor\n", pluginPath.c_str());
         return 1;
     }
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        std::fprintf(stderr, "halvorax-render: cannot open the X display (is DISPLAY set?)\n");
+    plugin->start(44100.0, 512);
+    auto window =
+        EditorWindow::open(plugin->effect(), "halvorax-render: " + plugin->effectString(effGetEffectName), error);
+    if (!window) {
+        std::fprintf(stderr, "halvorax-render: %s\n", error.c_str());
         return 1;
     }
-    plugin->start(44100.0, 512);
-    // Asked before opening, as most hosts do, to size the window.
-    ERect* rect = nullptr;
-    plugin->dispatch(effEditGetRect, 0, 0, &rect);
-    int width = rect ? rect->right - rect->left : 640, height = rect ? rect->bottom - rect->top : 480;
-    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, width, height, 0, 0, 0);
-    XStoreName(display, window, ("halvorax-render: " + plugin->effectString(effGetEffectName)).c_str());
-    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, window, &deleteWindow, 1);
-    XSelectInput(display, window, StructureNotifyMask);
-    XMapWindow(display, window);
-    XFlush(display);
-    plugin->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(window)));
-    if (plugin->dispatch(effEditGetRect, 0, 0, &rect) && rect)
-        XResizeWindow(display, window, rect->right - rect->left, rect->bottom - rect->top);
-
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     LoopPlayer player(*plugin, song);
     const auto begin = std::chrono::steady_clock::now();
     auto nextTick = begin;
-    bool running = true;
-    while (running && !interrupted) {
-        while (XPending(display)) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
-                running = false;
-        }
-        plugin->dispatch(effEditIdle);
+    while (!interrupted && window->idle()) {
         plugin->automations.clear();  // a long session would collect them without end
         plugin->beginEdits.clear();
         plugin->endEdits.clear();
@@ -177,9 +153,6 @@ int runEditorWindow(const std::string& pluginPath, const std::string& midiPath) 
         nextTick += std::chrono::milliseconds(33);
         std::this_thread::sleep_until(nextTick);
     }
-    plugin->dispatch(effEditClose);
-    XDestroyWindow(display, window);
-    XCloseDisplay(display);
     return 0;
 }
 
