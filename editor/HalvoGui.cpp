@@ -48,6 +48,7 @@ HalvoGui::HalvoGui(AudioEffect* effect)
     std::fill(std::begin(controls), std::end(controls), nullptr);
     std::memset(displayMessage, 0, sizeof displayMessage);
     sysexPath[0] = 0;
+    statusNote[0] = 0;
     for (auto& value : pendingValues) value.store(0.0f, std::memory_order_relaxed);
     // Bitmaps are found in the bundle beside the library that holds this code.
     const std::string resources = bundleResourcesFolder();
@@ -365,8 +366,14 @@ void HalvoGui::composeStatusLine() {
         else
             formatLine(text, sizeof text, "%s: %s", name, display);
     }
+    if (statusNote[0] != 0) {
+        const std::size_t used = std::strlen(text);
+        formatLine(text + used, sizeof text - used, " | %s", statusNote);
+    }
     setPatchDisplayText(text, 0);
 }
+
+void HalvoGui::setStatusNote(const char* text) { copyText(statusNote, sizeof statusNote, text); }
 
 void HalvoGui::composeLearnLine(char* text, int size) {
     lastParam = plugin->getLearnTarget();

@@ -52,6 +52,7 @@ constexpr int kBannerTicks = 75;
 constexpr int kBannerFadeTicks = 5;
 constexpr int kStatusLineSize = 256;
 constexpr int kSysexPathSize = 1024;
+constexpr int kStatusNoteSize = 32;
 constexpr const char* kVersionBanner = "Halvorax V1.0.2 64-bit";
 
 class HalvoGui : public VSTGUI::AEffGUIEditor, public VSTGUI::CControlListener {
@@ -75,6 +76,9 @@ public:
     void update();
     // Puts text into both display labels; hold >= 1 keeps it for that many ticks.
     void setPatchDisplayText(const char* text, int hold);
+    // A short note of the program hosting the panel (e.g. the standalone's xrun count),
+    // shown at the end of the status line; empty shows nothing.
+    void setStatusNote(const char* text);
 
     // The patch menu (PatchMenu.cpp).
     void buildPatchMenu(VSTGUI::COptionMenu* menu);
@@ -145,6 +149,7 @@ protected:
     int32_t initPatchItem = -1;
     int32_t showPatchName = 1;
     char sysexPath[kSysexPathSize];
+    char statusNote[kStatusNoteSize];
 
 private:
     // Parameter values reported from other threads, waiting for the next idle: one value

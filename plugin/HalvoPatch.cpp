@@ -68,6 +68,7 @@ bool HalvoVST2::LoadPatch(const char* path) {
 
     if (entries == 0) return false;
     patchChanged = true;
+    ++patchLoads;
     for (int i = 0; i < kNumParameters; ++i) setParameter(i, paramValues[i]);
     return true;
 }
@@ -157,6 +158,7 @@ VstInt32 HalvoVST2::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
 
     for (int i = 0; i < kNumParameters; ++i) setParameter(i, paramValues[i]);
     patchChanged = true;
+    ++patchLoads;
     return byteSize;
 }
 

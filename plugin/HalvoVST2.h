@@ -89,6 +89,8 @@ public:
     void setModWheel(int value) { modWheelValue = value; }
     int getSilentSamples() const { return silentSamples; }
     bool takePatchChanged() { return patchChanged.exchange(false); }
+    // Counts loaded patches and restored states, for programs that keep the state themselves.
+    unsigned getPatchLoads() const { return patchLoads.load(); }
     const AlphaJuno& getEngine() const { return *engine; }
 
     // Fields the editor polls (single ints, read whole).
@@ -137,6 +139,7 @@ protected:
     char patchFile[kPathSize];
     char appFolder[kLongPathSize];
     std::atomic<bool> patchChanged{false};
+    std::atomic<unsigned> patchLoads{0};
     int lastPolyMode = -1;  // unset until the first block
     EngineRequests requests;
 };
