@@ -1,0 +1,239 @@
+// The standalone instrument against a private JACK server: what it plays, what it remembers
+// and how it ends.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "HalvoVST2.h"
+#include "JackTestSupport.h"
+
+using namespace halvorax;
+using namespace halvorax::test;
+
+namespace {
+
+constexpr int kRate = 44100, kPeriod = 256;
+constexpr const char* kInstrument = "halvotest-synth";
+
+std::string readText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+// The effect driven as the standalone drives it, block by block with the same event offsets:
+// `warmupBlocks` empty blocks first, then the messages from the next block on.
+std::vector<float> renderDirectly(const std::vector<TimedMessage>& messages, long frames, int warmupBlocks,
+                                  int channel) {
+    auto* effect = new HalvoVST2(quietHost);
+    AEffect* a = effect->getAeffect();
+    auto dispatch = [&](VstInt32 opcode, VstIntPtr value, void* ptr, float opt) {
+        return a->dispatcher(a, opcode, 0, value, ptr, opt);
+    };
+    dispatch(effOpen, 0, nullptr, 0);
+    dispatch(effSetSampleRate, 0, nullptr, kRate);
+    dispatch(effMainsChanged, 1, nullptr, 0);
+    dispatch(effSetBlockSize, kPeriod, nullptr, 0);
+    dispatch(effMainsChanged, 1, nullptr, 0);
+    std::vector<float> out[2];
+    std::vector<VstMidiEvent> midi(messages.size());
+    struct {
+        VstInt32 numEvents;
+        VstIntPtr reserved;
+        VstEvent* events[64];
+    } list{};
+    float left[kPeriod], right[kPeriod];
+    float* outputs[2] = {left, right};
+    const long blocks = warmupBlocks + frames / kPeriod + 1;
+    for (long b = 0; b < blocks; ++b) {
+        list.numEvents = 0;
+        const long start = (b - warmupBlocks) * kPeriod;
+        for (std::size_t i = 0; i < messages.size(); ++i) {
+            if (messages[i].frame < start || messages[i].frame >= start + kPeriod) continue;
+            VstMidiEvent& e = midi[i];
+            e = VstMidiEvent{};
+            e.type = kVstMidiType;
+            e.byteSize = sizeof e;
+            e.deltaFrames = static_cast<VstInt32>(messages[i].frame - start);
+            std::copy(messages[i].bytes, messages[i].bytes + 3, e.midiData);
+            list.events[list.numEvents++] = reinterpret_cast<VstEvent*>(&e);
+        }
+        dispatch(effProcessEvents, 0, &list, 0);
+        a->processReplacing(a, nullptr, outputs, kPeriod);
+        if (b >= warmupBlocks) out[0].insert(out[0].end(), left, left + kPeriod), out[1].insert(out[1].end(), right, right + kPeriod);
+    }
+    dispatch(effClose, 0, nullptr, 0);
+    return out[channel];
+}
+
+long firstSound(const std::vector<float>& samples) {
+    const auto it = std::find_if(samples.begin(), samples.end(), [](float s) { return s != 0.0f; });
+    return it == samples.end() ? -1 : static_cast<long>(it - samples.begin());
+}
+
+// Empty when `heard`, from its first sound on, is `expected` from its own, sample for sample.
+std::string compare(const std::vector<float>& heard, const std::vector<float>& expected) {
+    const long heardStart = firstSound(heard), expectedStart = firstSound(expected);
+    if (heardStart < 0 || expectedStart < 0) return "silence; ";
+    const long length = std::min(heard.size() - heardStart, expected.size() - expectedStart);
+    if (length < kPeriod * 100) return "the first note came too late; ";
+    for (long i = 0; i < length; ++i)
+        if (heard[heardStart + i] != expected[expectedStart + i])
+            return "differs at " + std::to_string(i) + ": " + std::to_string(heard[heardStart + i]) + " for " +
+                   std::to_string(expected[expectedStart + i]) + "; ";
+    return "";
+}
+
+class StandaloneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory = std::filesystem::temp_directory_path() / ("halvotest-" + std::to_string(getpid()));
+        std::filesystem::remove_all(directory);
+        std::filesystem::create_directories(directory);
+        // The program and the effect made here share their folders, sounds and bitmaps.
+        setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (directory / "data").c_str(), 1);
+        setenv("HALVORAX_RESOURCES", HALVORAX_BUNDLE_PATH "/Contents/Resources", 1);
+        statePath = (directory / "config/Brindlecove/Halvorax/standalone.state").string();
+    }
+    void TearDown() override {
+        instrument.reset();
+        server.reset();
+        std::filesystem::remove_all(directory);
+    }
+
+    // Starts the private server, or skips the test when jackd cannot run here at all.
+    bool startServer() {
+        server = std::make_unique<JackServer>(directory.string());
+        return server->ready();
+    }
+
+    void startInstrument(std::vector<std::string> extra = {}) {
+        std::vector<std::string> argv = {HALVORAX_STANDALONE_PATH, "--no-gui", "--name", kInstrument};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        instrument = std::make_unique<ChildProcess>(argv, log());
+    }
+
+    // Ends the instrument with SIGTERM and returns its exit status.
+    int stopInstrument() {
+        instrument->signal(SIGTERM);
+        return instrument->waitExit(20.0);
+    }
+
+    // Runs the instrument until its ports are up, then ends it.
+    int runOnce(std::vector<std::string> extra = {}) {
+        startInstrument(std::move(extra));
+        PlayAndRecord client;
+        std::string error;
+        EXPECT_TRUE(client.open(error)) << error;
+        EXPECT_TRUE(client.connect(kInstrument, 30.0)) << readText(log());
+        return stopInstrument();
+    }
+
+    std::string log() const { return (directory / "halvorax.log").string(); }
+
+    std::filesystem::path directory;
+    std::string statePath;
+    std::unique_ptr<JackServer> server;
+    std::unique_ptr<ChildProcess> instrument;
+};
+
+#define START_SERVER_OR_SKIP() \
+    if (!startServer()) GTEST_SKIP() << "no JACK server can run here: " << server->reason()
+
+TEST_F(StandaloneTest, PlaysWhatTheEffectRendersAndEndsCleanlyOnSigterm) {
+    START_SERVER_OR_SKIP();
+    // Notes, a bend and a release, at offsets inside and across periods; the last note is
+    // still held when the instrument is told to stop.
+    const std::vector<TimedMessage> song = {
+        {100, {0x90, 60, 100}},           {kPeriod * 20 + 37, {0x90, 64, 80}},
+        {kPeriod * 40 + 255, {0xe0, 0, 80}}, {kPeriod * 60, {0x80, 60, 0}},
+        {kPeriod * 60 + 1, {0x90, 67, 127}}, {kPeriod * 90 + 128, {0x80, 64, 0}},
+    };
+    const long frames = kPeriod * 140;
+    const int warmupBlocks = 400;  // past the silence cut-off, where the sound settles
+    std::string difference;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        startInstrument();
+        PlayAndRecord client;
+        std::string error;
+        ASSERT_TRUE(client.open(error)) << error;
+        ASSERT_TRUE(client.connect(kInstrument, 30.0)) << readText(log());
+        ASSERT_TRUE(client.waitCycles(warmupBlocks, 120.0));
+        ASSERT_TRUE(client.play(song, frames, 60.0));
+        EXPECT_EQ(stopInstrument(), 0) << readText(log());
+        EXPECT_EQ(std::filesystem::file_size(statePath), sizeof(StateChunk));
+        difference.clear();
+        for (int channel = 0; channel < 2; ++channel)
+            difference += compare(client.recorded[channel], renderDirectly(song, frames, warmupBlocks, channel));
+        // Cycles missed on an overloaded machine change what is heard: only then play again.
+        if (difference.empty() || client.xruns() == 0) break;
+        difference += " (after " + std::to_string(client.xruns()) + " xruns)";
+    }
+    EXPECT_EQ(difference, "");
+}
+
+TEST_F(StandaloneTest, RemembersItsSoundAndIgnoresADamagedStateFile) {
+    START_SERVER_OR_SKIP();
+    // A patch loaded at start is saved at once, while the instrument plays.
+    startInstrument({"--patch", HALVORAX_SOURCE_DIR "/resources/patches/Glass Bells.repatch"});
+    PlayAndRecord client;
+    std::string error;
+    ASSERT_TRUE(client.open(error)) << error;
+    ASSERT_TRUE(client.connect(kInstrument, 30.0)) << readText(log());
+    ASSERT_TRUE(client.waitCycles(20, 30.0));
+    ASSERT_NE(readText(statePath).find("Glass Bells.repatch"), std::string::npos);
+    ASSERT_EQ(stopInstrument(), 0) << readText(log());
+    const std::string saved = readText(statePath);
+    ASSERT_EQ(saved.size(), sizeof(StateChunk));
+
+    // Started again without a patch, it comes back with the same state.
+    EXPECT_EQ(runOnce(), 0) << readText(log());
+    EXPECT_EQ(readText(statePath), saved);
+
+    // A damaged file is named in one line and replaced by the default sound's state.
+    std::ofstream(statePath, std::ios::binary | std::ios::trunc) << "not a state";
+    EXPECT_EQ(runOnce(), 0) << readText(log());
+    const std::string output = readText(log());
+    const auto named = output.find("damaged state file " + statePath);
+    EXPECT_NE(named, std::string::npos) << output;
+    EXPECT_EQ(output.find("state", output.find('\n', named)), std::string::npos) << "said once: " << output;
+    EXPECT_EQ(readText(statePath).size(), sizeof(StateChunk));
+    EXPECT_EQ(readText(statePath).find("Glass Bells"), std::string::npos);
+}
+
+TEST_F(StandaloneTest, SavesAndQuitsWhenTheServerGoesAway) {
+    START_SERVER_OR_SKIP();
+    startInstrument();
+    PlayAndRecord client;
+    std::string error;
+    ASSERT_TRUE(client.open(error)) << error;
+    ASSERT_TRUE(client.connect(kInstrument, 30.0)) << readText(log());
+    server->stop();
+    EXPECT_EQ(instrument->waitExit(20.0), 1);
+    EXPECT_NE(readText(log()).find("the JACK server has gone away"), std::string::npos) << readText(log());
+    EXPECT_EQ(readText(statePath).size(), sizeof(StateChunk));
+}
+
+TEST_F(StandaloneTest, SaysInOneLineThatNoServerRuns) {
+    setenv("JACK_DEFAULT_SERVER", ("halvotest-none-" + std::to_string(getpid())).c_str(), 1);
+    startInstrument();
+    EXPECT_EQ(instrument->waitExit(20.0), 1);
+    const std::string output = readText(log());
+    EXPECT_EQ(output.rfind("halvorax: no JACK server is running; start one", 0), 0u) << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+    EXPECT_FALSE(std::filesystem::exists(statePath));  // nothing played, nothing to keep
+}
+}  // namespace
