@@ -98,13 +98,19 @@ TEST_F(StatusLineTest, ShowsThePatchNameInTenPlacesWithoutItsExtension) {
     EXPECT_EQ(display(), "A.long.name");
 }
 
-TEST_F(StatusLineTest, ATouchedParameterShowsItsNameAndDisplayAfterThePatchName) {
+TEST_F(StatusLineTest, ATouchedParameterShowsItsNameAndDisplayAfterThePatchNameAndTheHostsNoteLast) {
     effect->InitializePatch();
     touch(26, 0.5f);
     EXPECT_EQ(gui->getLastParam(), 26);
     idle();
     EXPECT_EQ(display(), "Init Patch | LFO Rate: " + parameterDisplay(26));
     EXPECT_EQ(highlight(), display());
+    gui->setStatusNote("xruns 3");
+    idle();
+    EXPECT_EQ(display(), "Init Patch | LFO Rate: " + parameterDisplay(26) + " | xruns 3");
+    gui->setStatusNote("");
+    idle();
+    EXPECT_EQ(display(), "Init Patch | LFO Rate: " + parameterDisplay(26));
 }
 
 TEST_F(StatusLineTest, WithoutThePatchNameOnlyTheParameterShows) {
