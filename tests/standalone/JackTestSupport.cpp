@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -36,6 +37,29 @@ bool waitFor(double seconds, Condition condition) {
 void quiet(const char*) {}
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Folders and files
+
+PrivateFolders::PrivateFolders()
+    : directory(std::filesystem::temp_directory_path() / ("halvotest-" + std::to_string(getpid()))) {
+    std::filesystem::remove_all(directory);
+    std::filesystem::create_directories(directory);
+    setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (directory / "data").c_str(), 1);
+    setenv("HALVORAX_RESOURCES", HALVORAX_BUNDLE_PATH "/Contents/Resources", 1);
+    statePath = (directory / "config/Brindlecove/Halvorax/standalone.state").string();
+}
+
+PrivateFolders::~PrivateFolders() {
+    std::error_code error;
+    std::filesystem::remove_all(directory, error);
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
 
 // ---------------------------------------------------------------------------------------
 // Child processes

@@ -5,6 +5,7 @@
 #include <jack/jack.h>
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,18 @@
 #include <sys/types.h>
 
 namespace halvorax::test {
+
+// A folder of the test's own, where the instrument (and an effect made by the test) keep
+// their state and patches (XDG_CONFIG_HOME, XDG_DATA_HOME) and find the bundle's bitmaps and
+// factory patches (HALVORAX_RESOURCES). Removed with everything in it at the end.
+struct PrivateFolders {
+    PrivateFolders();
+    ~PrivateFolders();
+    std::filesystem::path directory;
+    std::string statePath;
+};
+
+std::string readText(const std::string& path);
 
 // A child process that dies with the test (a parent that crashes leaves none behind);
 // stdout and stderr go to `logFile`. Killed and reaped on destruction if still running.

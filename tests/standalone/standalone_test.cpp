@@ -24,11 +24,6 @@ namespace {
 constexpr int kRate = 44100, kPeriod = 256;
 constexpr const char* kInstrument = "halvotest-synth";
 
-std::string readText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? 2400 : 0;
 }
@@ -98,25 +93,14 @@ std::string compare(const std::vector<float>& heard, const std::vector<float>& e
 
 class StandaloneTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        directory = std::filesystem::temp_directory_path() / ("halvotest-" + std::to_string(getpid()));
-        std::filesystem::remove_all(directory);
-        std::filesystem::create_directories(directory);
-        // The program and the effect made here share their folders, sounds and bitmaps.
-        setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (directory / "data").c_str(), 1);
-        setenv("HALVORAX_RESOURCES", HALVORAX_BUNDLE_PATH "/Contents/Resources", 1);
-        statePath = (directory / "config/Brindlecove/Halvorax/standalone.state").string();
-    }
     void TearDown() override {
         instrument.reset();
         server.reset();
-        std::filesystem::remove_all(directory);
     }
 
     // Starts the private server, or skips the test when jackd cannot run here at all.
     bool startServer() {
-        server = std::make_unique<JackServer>(directory.string());
+        server = std::make_unique<JackServer>(folders.directory.string());
         return server->ready();
     }
 
@@ -142,10 +126,11 @@ protected:
         return stopInstrument();
     }
 
-    std::string log() const { return (directory / "halvorax.log").string(); }
+    std::string log() const { return (folders.directory / "halvorax.log").string(); }
 
-    std::filesystem::path directory;
-    std::string statePath;
+    // The program and the effect made here share their folders, sounds and bitmaps.
+    PrivateFolders folders;
+    const std::string& statePath = folders.statePath;
     std::unique_ptr<JackServer> server;
     std::unique_ptr<ChildProcess> instrument;
 };

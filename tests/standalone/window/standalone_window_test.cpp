@@ -1,0 +1,69 @@
+// The standalone instrument's panel window on a virtual X server (run under xvfb-run).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "JackTestSupport.h"
+
+// Last: Xlib's macros (None, Bool) would clash with names in the headers above.
+#include <X11/Xlib.h>
+
+using namespace halvorax::test;
+
+namespace {
+
+// The first top-level window whose name starts with `prefix`, or 0.
+Window findWindow(Display* display, const std::string& prefix, std::string& name) {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+        char* text = nullptr;
+        if (XFetchName(display, children[i], &text) && text) {
+            if (std::string(text).rfind(prefix, 0) == 0) found = children[i], name = text;
+            XFree(text);
+        }
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+TEST(StandaloneWindow, IsTitledWithThePatchAndClosingItQuitsAndSaves) {
+    PrivateFolders folders;
+    JackServer server(folders.directory.string());
+    if (!server.ready()) GTEST_SKIP() << "no JACK server can run here: " << server.reason();
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr) << "run under xvfb-run";
+    const std::string log = (folders.directory / "halvorax.log").string();
+    ChildProcess instrument({HALVORAX_STANDALONE_PATH, "--name", "halvotest-window", "--patch",
+                             HALVORAX_SOURCE_DIR "/resources/patches/Glass Bells.repatch"},
+                            log);
+    std::string title;
+    Window window = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while ((window = findWindow(display, "Halvorax", title)) == 0 && instrument.running() &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_NE(window, 0u) << readText(log);
+    EXPECT_EQ(title, "Halvorax - Glass Bells");
+
+    // What a window manager sends when the user closes the window.
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    EXPECT_EQ(instrument.waitExit(30.0), 0) << readText(log);
+    EXPECT_NE(readText(folders.statePath).find("Glass Bells.repatch"), std::string::npos);
+    XCloseDisplay(display);
+}
+
+}  // namespace
