@@ -208,6 +208,11 @@ bool PlayAndRecord::waitCycles(long count, double seconds) {
     return waitFor(seconds, [&] { return cycles.load() >= target; });
 }
 
+bool PlayAndRecord::setPeriod(int frames) {
+    if (jack_set_buffer_size(recorder, frames) != 0) return false;
+    return waitFor(30.0, [&] { return lastPeriod.load() == frames; }) && waitCycles(4, 30.0);
+}
+
 bool PlayAndRecord::play(const std::vector<TimedMessage>& messages, long frames, double seconds) {
     schedule = messages;
     wanted = frames;
@@ -239,6 +244,7 @@ int PlayAndRecord::onSend(jack_nframes_t frames, void* self) {
 int PlayAndRecord::onRecord(jack_nframes_t frames, void* self) {
     auto* client = static_cast<PlayAndRecord*>(self);
     client->cycles.fetch_add(1);
+    client->lastPeriod.store(frames);
     const long done = client->recordedFrames.load();
     if (!client->armed || done >= client->wanted) return 0;
     const long take = std::min<long>(frames, client->wanted - done);

@@ -75,6 +75,8 @@ public:
     bool open(std::string& error);
     // Waits for the instrument's ports and connects them; false after `seconds`.
     bool connect(const std::string& instrument, double seconds);
+    // Asks the server for another period; true once the next cycles run with it.
+    bool setPeriod(int frames);
     // Waits until `cycles` more process cycles have run (false after `seconds`).
     bool waitCycles(long cycles, double seconds);
     // Records `frames` frames, starting a cycle before the messages begin; false after `seconds`.
@@ -96,6 +98,7 @@ private:
     std::atomic<bool> armed{false};
     std::atomic<long> recordedFrames{0};
     std::atomic<long> cycles{0};
+    std::atomic<long> lastPeriod{0};
     std::atomic<unsigned> xrunCount{0};
     long sendFrame = -1;  // frames since the first cycle of playing (sender thread)
     long wanted = 0;

@@ -29,9 +29,10 @@ VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float
 }
 
 // The effect driven as the standalone drives it, block by block with the same event offsets:
-// `warmupBlocks` empty blocks first, then the messages from the next block on.
+// `warmupBlocks` empty blocks of the server's starting period, then the messages in blocks of
+// `period` frames.
 std::vector<float> renderDirectly(const std::vector<TimedMessage>& messages, long frames, int warmupBlocks,
-                                  int channel) {
+                                  int period, int channel) {
     auto* effect = new HalvoVST2(quietHost);
     AEffect* a = effect->getAeffect();
     auto dispatch = [&](VstInt32 opcode, VstIntPtr value, void* ptr, float opt) {
@@ -49,14 +50,19 @@ std::vector<float> renderDirectly(const std::vector<TimedMessage>& messages, lon
         VstIntPtr reserved;
         VstEvent* events[64];
     } list{};
-    float left[kPeriod], right[kPeriod];
-    float* outputs[2] = {left, right};
-    const long blocks = warmupBlocks + frames / kPeriod + 1;
-    for (long b = 0; b < blocks; ++b) {
+    std::vector<float> left(std::max(period, kPeriod)), right(left.size());
+    float* outputs[2] = {left.data(), right.data()};
+    for (int b = 0; b < warmupBlocks; ++b) {
         list.numEvents = 0;
-        const long start = (b - warmupBlocks) * kPeriod;
+        dispatch(effProcessEvents, 0, &list, 0);
+        a->processReplacing(a, nullptr, outputs, kPeriod);
+    }
+    dispatch(effSetBlockSize, period, nullptr, 0);
+    dispatch(effMainsChanged, 1, nullptr, 0);
+    for (long start = 0; start < frames; start += period) {
+        list.numEvents = 0;
         for (std::size_t i = 0; i < messages.size(); ++i) {
-            if (messages[i].frame < start || messages[i].frame >= start + kPeriod) continue;
+            if (messages[i].frame < start || messages[i].frame >= start + period) continue;
             VstMidiEvent& e = midi[i];
             e = VstMidiEvent{};
             e.type = kVstMidiType;
@@ -66,8 +72,9 @@ std::vector<float> renderDirectly(const std::vector<TimedMessage>& messages, lon
             list.events[list.numEvents++] = reinterpret_cast<VstEvent*>(&e);
         }
         dispatch(effProcessEvents, 0, &list, 0);
-        a->processReplacing(a, nullptr, outputs, kPeriod);
-        if (b >= warmupBlocks) out[0].insert(out[0].end(), left, left + kPeriod), out[1].insert(out[1].end(), right, right + kPeriod);
+        a->processReplacing(a, nullptr, outputs, period);
+        out[0].insert(out[0].end(), left.begin(), left.begin() + period);
+        out[1].insert(out[1].end(), right.begin(), right.begin() + period);
     }
     dispatch(effClose, 0, nullptr, 0);
     return out[channel];
@@ -138,8 +145,12 @@ protected:
 #define START_SERVER_OR_SKIP() \
     if (!startServer()) GTEST_SKIP() << "no JACK server can run here: " << server->reason()
 
-TEST_F(StandaloneTest, PlaysWhatTheEffectRendersAndEndsCleanlyOnSigterm) {
+// The server's period while playing: as started, or changed once the instrument runs.
+class StandalonePlayTest : public StandaloneTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StandalonePlayTest, PlaysWhatTheEffectRendersAndEndsCleanlyOnSigterm) {
     START_SERVER_OR_SKIP();
+    const int period = GetParam();
     // Notes, a bend and a release, at offsets inside and across periods; the last note is
     // still held when the instrument is told to stop.
     const std::vector<TimedMessage> song = {
@@ -157,18 +168,23 @@ TEST_F(StandaloneTest, PlaysWhatTheEffectRendersAndEndsCleanlyOnSigterm) {
         ASSERT_TRUE(client.open(error)) << error;
         ASSERT_TRUE(client.connect(kInstrument, 30.0)) << readText(log());
         ASSERT_TRUE(client.waitCycles(warmupBlocks, 120.0));
+        if (period != kPeriod) {
+            ASSERT_TRUE(client.setPeriod(period));
+        }
         ASSERT_TRUE(client.play(song, frames, 60.0));
         EXPECT_EQ(stopInstrument(), 0) << readText(log());
         EXPECT_EQ(std::filesystem::file_size(statePath), sizeof(StateChunk));
         difference.clear();
         for (int channel = 0; channel < 2; ++channel)
-            difference += compare(client.recorded[channel], renderDirectly(song, frames, warmupBlocks, channel));
+            difference += compare(client.recorded[channel], renderDirectly(song, frames, warmupBlocks, period, channel));
         // Cycles missed on an overloaded machine change what is heard: only then play again.
         if (difference.empty() || client.xruns() == 0) break;
         difference += " (after " + std::to_string(client.xruns()) + " xruns)";
     }
     EXPECT_EQ(difference, "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Periods, StandalonePlayTest, ::testing::Values(kPeriod, 2 * kPeriod));
 
 TEST_F(StandaloneTest, RemembersItsSoundAndIgnoresADamagedStateFile) {
     START_SERVER_OR_SKIP();
