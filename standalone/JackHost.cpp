@@ -88,8 +88,8 @@ void JackHost::connectToSystem() {
 }
 
 // ---------------------------------------------------------------------------------------
-// Callbacks. The sample rate and buffer size ones come on JACK's notification thread while
-// the process callback does not run.
+// Callbacks. Sample rate, buffer size, xrun and shutdown come on JACK's notification thread,
+// never on the audio thread; the effect takes the new rate or size as a host's resume.
 
 int JackHost::onSampleRate(jack_nframes_t rate, void* self) {
     auto* host = static_cast<JackHost*>(self);
