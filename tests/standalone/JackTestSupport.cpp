@@ -208,6 +208,13 @@ bool PlayAndRecord::waitCycles(long count, double seconds) {
     return waitFor(seconds, [&] { return cycles.load() >= target; });
 }
 
+bool PlayAndRecord::waitConnected(const std::string& from, const std::string& to, double seconds) {
+    return waitFor(seconds, [&] {
+        jack_port_t* port = jack_port_by_name(recorder, from.c_str());
+        return port && jack_port_connected_to(port, to.c_str());
+    });
+}
+
 bool PlayAndRecord::setPeriod(int frames) {
     if (jack_set_buffer_size(recorder, frames) != 0) return false;
     return waitFor(30.0, [&] { return lastPeriod.load() == frames; }) && waitCycles(4, 30.0);

@@ -75,6 +75,8 @@ public:
     bool open(std::string& error);
     // Waits for the instrument's ports and connects them; false after `seconds`.
     bool connect(const std::string& instrument, double seconds);
+    // Waits until port `from` feeds port `to` (full names); false after `seconds`.
+    bool waitConnected(const std::string& from, const std::string& to, double seconds);
     // Asks the server for another period; true once the next cycles run with it.
     bool setPeriod(int frames);
     // Waits until `cycles` more process cycles have run (false after `seconds`).

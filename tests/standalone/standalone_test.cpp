@@ -215,13 +215,16 @@ TEST_F(StandaloneTest, RemembersItsSoundAndIgnoresADamagedStateFile) {
     EXPECT_EQ(readText(statePath).find("Glass Bells"), std::string::npos);
 }
 
-TEST_F(StandaloneTest, SavesAndQuitsWhenTheServerGoesAway) {
+TEST_F(StandaloneTest, ConnectsToThePlaybackPortsThenSavesAndQuitsWhenTheServerGoesAway) {
     START_SERVER_OR_SKIP();
-    startInstrument();
+    startInstrument({"--connect"});
     PlayAndRecord client;
     std::string error;
     ASSERT_TRUE(client.open(error)) << error;
     ASSERT_TRUE(client.connect(kInstrument, 30.0)) << readText(log());
+    const std::string name = kInstrument;
+    EXPECT_TRUE(client.waitConnected(name + ":out_1", "system:playback_1", 30.0));
+    EXPECT_TRUE(client.waitConnected(name + ":out_2", "system:playback_2", 30.0));
     server->stop();
     EXPECT_EQ(instrument->waitExit(20.0), 1);
     EXPECT_NE(readText(log()).find("the JACK server has gone away"), std::string::npos) << readText(log());
