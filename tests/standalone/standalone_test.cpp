@@ -240,4 +240,33 @@ TEST_F(StandaloneTest, SaysInOneLineThatNoServerRuns) {
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
     EXPECT_FALSE(std::filesystem::exists(statePath));  // nothing played, nothing to keep
 }
+
+// Bad command lines end before any server is asked, with one line and a non-zero status.
+struct BadCommandLine {
+    std::vector<std::string> arguments;
+    int status;
+    std::string says;
+};
+
+class StandaloneCommandLineTest : public StandaloneTest, public ::testing::WithParamInterface<BadCommandLine> {};
+
+TEST_P(StandaloneCommandLineTest, IsRefusedInOneLine) {
+    setenv("JACK_DEFAULT_SERVER", ("halvotest-none-" + std::to_string(getpid())).c_str(), 1);
+    startInstrument(GetParam().arguments);
+    EXPECT_EQ(instrument->waitExit(20.0), GetParam().status);
+    // The effect's own diagnostic (a sysex file it cannot read) may come first.
+    const std::string output = readText(log());
+    const auto line = output.find("halvorax: " + GetParam().says);
+    EXPECT_NE(line, std::string::npos) << output;
+    EXPECT_EQ(output.find('\n', line), output.size() - 1) << "the last line: " << output;
+    EXPECT_EQ(output.find("halvorax: "), line) << "the only line of its own: " << output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StandaloneCommandLineTest,
+    ::testing::Values(BadCommandLine{{"--bogus"}, 2, "unknown option --bogus"},
+                      BadCommandLine{{"--patch"}, 2, "--patch needs a value"},
+                      BadCommandLine{{"stray"}, 2, "unexpected argument \"stray\""},
+                      BadCommandLine{{"--patch", "/nonexistent.repatch"}, 1, "cannot load the patch"},
+                      BadCommandLine{{"--sysex", "/nonexistent.syx"}, 1, "cannot import the sysex dump"}));
 }  // namespace
