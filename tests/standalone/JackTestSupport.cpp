@@ -22,18 +22,6 @@ namespace halvorax::test {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename Condition>
-bool waitFor(double seconds, Condition condition) {
-    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
 void quiet(const char*) {}
 
 }  // namespace

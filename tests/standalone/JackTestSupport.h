@@ -5,9 +5,11 @@
 #include <jack/jack.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/types.h>
@@ -25,6 +27,17 @@ struct PrivateFolders {
 };
 
 std::string readText(const std::string& path);
+
+// Polls `condition` every 20 ms; false when it has not come true within `seconds`.
+template <typename Condition>
+bool waitFor(double seconds, Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
 
 // A child process that dies with the test (a parent that crashes leaves none behind);
 // stdout and stderr go to `logFile`. Killed and reaped on destruction if still running.
