@@ -14,11 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "../support/RealtimeCounters.h"
 #include "HalvoVST2.h"
+#include "JackHost.h"
 #include "JackTestSupport.h"
 
 using namespace halvorax;
 using namespace halvorax::test;
+namespace realtime = halvorax::test::realtime;
 
 namespace {
 
@@ -185,6 +188,39 @@ TEST_P(StandalonePlayTest, PlaysWhatTheEffectRendersAndEndsCleanlyOnSigterm) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Periods, StandalonePlayTest, ::testing::Values(kPeriod, 2 * kPeriod));
+
+// The effect asks for the time in every block, on the thread JACK runs the process callback
+// on: that thread arms the counters.
+VstIntPtr armingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    if (opcode == audioMasterGetTime) realtime::armed = true;
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+TEST_F(StandaloneTest, TheProcessCallbackNeitherAllocatesNorLocks) {
+    START_SERVER_OR_SKIP();
+    auto* effect = new HalvoVST2(armingHost);
+    AlsaMidiRing sequencer;
+    auto host = std::make_unique<JackHost>(effect->getAeffect(), sequencer);
+    std::string error;
+    bool noServer = false;
+    ASSERT_TRUE(host->open("halvotest-inproc", error, noServer)) << error;
+    ASSERT_TRUE(host->activate(error)) << error;
+    PlayAndRecord client;
+    ASSERT_TRUE(client.open(error)) << error;
+    ASSERT_TRUE(client.connect("halvotest-inproc", 30.0));
+    ASSERT_TRUE(client.waitCycles(4, 30.0));
+    realtime::allocations = 0;
+    realtime::locks = 0;
+    for (unsigned char note : {48, 52, 55}) sequencer.push(MidiMessage{{0x90, note, 90}, 3});
+    const std::vector<TimedMessage> song = {{10, {0x90, 60, 100}}, {kPeriod * 3 + 7, {0xb0, 1, 64}},
+                                            {kPeriod * 5, {0x80, 60, 0}}};
+    ASSERT_TRUE(client.play(song, kPeriod * 10, 60.0));
+    host.reset();
+    EXPECT_EQ(realtime::allocations.load(), 0);
+    EXPECT_EQ(realtime::locks.load(), 0);
+    EXPECT_GT(firstSound(client.recorded[0]), -1);
+    effect->getAeffect()->dispatcher(effect->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
+}
 
 TEST_F(StandaloneTest, RemembersItsSoundAndIgnoresADamagedStateFile) {
     START_SERVER_OR_SKIP();
