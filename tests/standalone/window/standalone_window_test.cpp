@@ -10,6 +10,7 @@
 
 // Last: Xlib's macros (None, Bool) would clash with names in the headers above.
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 using namespace halvorax::test;
 
@@ -32,7 +33,20 @@ Window findWindow(Display* display, const std::string& prefix, std::string& name
     return found;
 }
 
-TEST(StandaloneWindow, IsTitledWithThePatchAndClosingItQuitsAndSaves) {
+// A real click (press, a moment, release) at a point of the window.
+void click(Display* display, Window window, int x, int y) {
+    int rootX = 0, rootY = 0;
+    Window child;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XSync(display, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XSync(display, False);
+}
+
+TEST(StandaloneWindow, IsTitledWithThePatchFollowsThePanelAndClosingItQuitsAndSaves) {
     PrivateFolders folders;
     JackServer server(folders.directory.string());
     if (!server.ready()) GTEST_SKIP() << "no JACK server can run here: " << server.reason();
@@ -51,6 +65,17 @@ TEST(StandaloneWindow, IsTitledWithThePatchAndClosingItQuitsAndSaves) {
     ASSERT_NE(window, 0u) << readText(log);
     EXPECT_EQ(title, "Halvorax - Glass Bells");
 
+    // The panel's patch rocker steps to a neighbour in the patch folder: the title follows
+    // and the new patch is saved at once.
+    click(display, window, 526, 13);
+    ASSERT_TRUE(waitFor(30.0, [&] {
+        findWindow(display, "Halvorax", title);
+        return title != "Halvorax - Glass Bells";
+    })) << readText(log);
+    const std::string patch = title.substr(std::string("Halvorax - ").size());
+    EXPECT_TRUE(waitFor(30.0, [&] { return readText(folders.statePath).find(patch + ".repatch") != std::string::npos; }))
+        << patch;
+
     // What a window manager sends when the user closes the window.
     XEvent event{};
     event.xclient.type = ClientMessage;
@@ -62,7 +87,7 @@ TEST(StandaloneWindow, IsTitledWithThePatchAndClosingItQuitsAndSaves) {
     XSendEvent(display, window, False, NoEventMask, &event);
     XFlush(display);
     EXPECT_EQ(instrument.waitExit(30.0), 0) << readText(log);
-    EXPECT_NE(readText(folders.statePath).find("Glass Bells.repatch"), std::string::npos);
+    EXPECT_NE(readText(folders.statePath).find(patch + ".repatch"), std::string::npos);
     XCloseDisplay(display);
 }
 
