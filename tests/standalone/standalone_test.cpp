@@ -274,6 +274,11 @@ struct FailedStart {
     std::string says;
 };
 
+void PrintTo(const FailedStart& start, std::ostream* out) {
+    *out << "halvorax";
+    for (const std::string& argument : start.arguments) *out << ' ' << argument;
+}
+
 class StandaloneEndTest : public StandaloneTest, public ::testing::WithParamInterface<FailedStart> {};
 
 TEST_P(StandaloneEndTest, EndsInOneLine) {

@@ -33,6 +33,20 @@ Window findWindow(Display* display, const std::string& prefix, std::string& name
     return found;
 }
 
+// Whether the panel (the editor's child window) is on screen inside `window`.
+bool panelShown(Display* display, Window window) {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    bool shown = false;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return false;
+    for (unsigned i = 0; i < count && !shown; ++i) {
+        XWindowAttributes attributes;
+        shown = XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable;
+    }
+    if (children) XFree(children);
+    return shown;
+}
+
 // A real click (press, a moment, release) at a point of the window.
 void click(Display* display, Window window, int x, int y) {
     int rootX = 0, rootY = 0;
@@ -67,6 +81,7 @@ TEST(StandaloneWindow, IsTitledWithThePatchFollowsThePanelAndClosingItQuitsAndSa
 
     // The panel's patch rocker steps to a neighbour in the patch folder: the title follows
     // and the new patch is saved at once.
+    ASSERT_TRUE(waitFor(30.0, [&] { return panelShown(display, window); }));
     click(display, window, 526, 13);
     ASSERT_TRUE(waitFor(30.0, [&] {
         findWindow(display, "Halvorax", title);
