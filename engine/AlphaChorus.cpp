@@ -32,8 +32,8 @@ void AlphaChorus::write(double* line, int& pos, float in) {
 }
 
 double AlphaChorus::read(const double* line, int pos, double delay) const {
-    // Keeps the read inside the line even at absurd sample rates.
-    delay = std::min(delay, static_cast<double>(lineLength - 2));
+    // Keeps the read inside the line even at absurd sample rates or rates (NaN reads the newest).
+    delay = delay >= 0.0 ? std::min(delay, static_cast<double>(lineLength - 2)) : 0.0;
     const int i = static_cast<int>(std::floor(delay));
     int p = pos - i;
     if (p < 0) p += lineLength;

@@ -4,8 +4,13 @@
 #include <cmath>
 #include <iterator>
 
+#include "SlotRanges.h"
+
 namespace {
 bool validKey(int note) { return note >= 0 && note < AlphaJuno::kKeys; }
+
+// A performance input held to its range (NaN to the lower end), like the slots.
+double limited(double x, double lowest, double highest) { return x >= lowest ? std::min(x, highest) : lowest; }
 }  // namespace
 
 AlphaJuno::AlphaJuno()
@@ -319,7 +324,7 @@ void AlphaJuno::blockProcess(float** outputs, int count) {
 
 // A slow per-sample approach of the cutoff control that every voice reads.
 void AlphaJuno::smoothCutoff(int count) {
-    const float target = params[kSlotCutoff];
+    const float target = SlotRanges::Limit(kSlotCutoff, params[kSlotCutoff]);
     for (int n = 0; n < count; ++n) {
         cutoffSmooth = static_cast<float>((target - cutoffSmooth) / 100.0) + cutoffSmooth;
         cutoffBuffer[n] = static_cast<float>(cutoffSmooth);
@@ -328,11 +333,11 @@ void AlphaJuno::smoothCutoff(int count) {
 
 void AlphaJuno::copyInputs(AlphaJunoVoice& v, double lfoPhase) {
     v.setLfoPhase(static_cast<float>(lfoPhase));
-    v.bend = static_cast<float>(bend);
-    v.modWheel = static_cast<float>(modWheel);
-    v.aftertouch = static_cast<float>(aftertouch);
-    v.tuneCents = static_cast<float>(tuneCents);
-    v.portaTime = static_cast<float>(portaTime);
+    v.bend = static_cast<float>(limited(bend, 0.0, 1.0));
+    v.modWheel = static_cast<float>(limited(modWheel, 0.0, 1.0));
+    v.aftertouch = static_cast<float>(limited(aftertouch, 0.0, 1.0));
+    v.tuneCents = static_cast<float>(limited(tuneCents, -1200.0, 1200.0));
+    v.portaTime = static_cast<float>(limited(portaTime, 0.0, 127.0));
     v.cutoffInput = cutoffBuffer;
 }
 
@@ -357,7 +362,7 @@ void AlphaJuno::renderPiece(float** outputs, int count) {
 
 void AlphaJuno::runChorus(float** outputs, int count) {
     if (!(params[kSlotChorusEnabled] > 0.0f)) return;
-    const double r = params[kSlotChorusRate];
+    const double r = SlotRanges::Limit(kSlotChorusRate, params[kSlotChorusRate]);
     chorus.rate = 2.0 * (std::pow(r, 4.099999904632568) * 5.1968174263409725 + 0.025182573659027953);
     chorus.sampleRate = sampleRate;
     chorus.blockProcess(outputs, outputs, count);

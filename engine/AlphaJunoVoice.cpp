@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "SlotRanges.h"
+
 namespace {
 
 // Parameter slots the voice reads.
@@ -112,13 +114,15 @@ static double usableRate(double rate) { return rate > 0.0 && std::isfinite(rate)
 
 double AlphaJunoVoice::LfoPhaseAfter(int count) const {
     JunoLfo l = lfo;
-    l.SetMainRates(params[kLfoRate], params[kLfoDelay], usableRate(sampleRate));
+    l.SetMainRates(SlotRanges::Limit(kLfoRate, params[kLfoRate]), SlotRanges::Limit(kLfoDelay, params[kLfoDelay]),
+                   usableRate(sampleRate));
     for (int n = 0; n < count; ++n) l.Advance();
     return l.phase;
 }
 
 void AlphaJunoVoice::prepareBlock(BlockConstants& k) {
-    const float* p = params;
+    float p[SlotRanges::kSlots];
+    for (int slot = 0; slot < SlotRanges::kSlots; ++slot) p[slot] = SlotRanges::Limit(slot, params[slot]);
     k.keyCutoff = std::exp2(p[kVcfKeyFollow] * (glideNote - 60.0) * 0.022);
     const double keyRate = std::exp2((p[kEnvKeyFollow] / 14.0) * 1.5 * (glideNote - 60.0));
     k.tune = std::exp2(tuneCents / 1200.0);

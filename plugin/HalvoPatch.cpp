@@ -123,7 +123,7 @@ VstInt32 HalvoVST2::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
         for (int i = 0; i < kNumParameters; ++i) {
             const float value = image.values[i];
             if (covers(size, offsetof(StateChunk, values) + i * sizeof(float), sizeof(float)) && std::isfinite(value))
-                paramValues[i] = value;
+                paramValues[i] = clampParameter(i, value);
         }
     }
 

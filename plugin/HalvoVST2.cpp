@@ -76,11 +76,13 @@ HalvoVST2::~HalvoVST2() {
 
 void HalvoVST2::setParameter(VstInt32 index, float value) {
     // Negative indices are refused like those past the table, and a non-finite value is
-    // refused whole: it would poison every smoother and filter state it reached.
+    // refused whole: it would poison every smoother and filter state it reached. A finite
+    // value is held to the parameter's range, so an automation glitch cannot become a blast.
     if (index < 0 || index >= kNumParameters || !std::isfinite(value)) return;
-    paramValues[index] = value;
+    const float held = clampParameter(index, value);
+    paramValues[index] = held;
     learnTarget = index;
-    if (editor) editor->setParameter(index, value);
+    if (editor) editor->setParameter(index, held);
 }
 
 float HalvoVST2::getParameter(VstInt32 index) {

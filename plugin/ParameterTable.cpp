@@ -116,6 +116,14 @@ const ParameterRow* rowForId(const char* id) {
     return nullptr;
 }
 
+float parameterLimit(int index) {
+    if (index == 48) return 6.0f;
+    if (index >= 49 && index <= 54) return 127.0f;
+    return 1.0f;
+}
+
+float clampParameter(int index, float value) { return std::clamp(value, 0.0f, parameterLimit(index)); }
+
 int truncateScaled(float normalized, int scale) {
     if (!std::isfinite(normalized)) return 0;
     // A stored k / scale is a float a hair below or above the exact quotient; taking the

@@ -35,6 +35,15 @@ const ParameterRow* lastRowForIndex(int index);
 // The row with this patch-file id, or null.
 const ParameterRow* rowForId(const char* id);
 
+// The highest value a parameter holds: 1, except the chord count (6) and the chord notes
+// (127), which patch loading and saving keep as plain numbers.
+float parameterLimit(int index);
+
+// A finite value held to 0..parameterLimit(index); values inside keep every bit. Every way a
+// value enters (host, state chunk, patch file, controller) goes through it. NaN and infinities
+// are not values: callers refuse them.
+float clampParameter(int index, float value);
+
 // normalized × scale truncated toward zero, where a stored k / scale always gives k back.
 // Every place that turns a normalized value into a step uses it.
 int truncateScaled(float normalized, int scale);

@@ -125,12 +125,6 @@ std::string PatchFile::format(const float values[kNumParameters]) {
     return text;
 }
 
-float PatchFile::valueLimit(int index) {
-    if (index == 48) return 6.0f;
-    if (index >= 49 && index <= 54) return 127.0f;
-    return 1.0f;
-}
-
 int PatchFile::parse(const char* text, std::size_t size, float values[kNumParameters]) {
     if (text == nullptr) return 0;
     Tokenizer tokens(text, size);
@@ -150,7 +144,7 @@ int PatchFile::parse(const char* text, std::size_t size, float values[kNumParame
         // A value outside what the format can carry is held to it, so that a damaged file
         // cannot drive the engine out of range.
         const float normalized = value / static_cast<float>(row->maximum);
-        values[row->index] = std::clamp(normalized, 0.0f, valueLimit(row->index));
+        values[row->index] = clampParameter(row->index, normalized);
         ++applied;
     }
     return applied;

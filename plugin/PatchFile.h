@@ -25,12 +25,9 @@ public:
     static std::string format(const float values[kNumParameters]);
 
     // Applies every value entry of the text to `values`, in file order: the row's index gets
-    // the entry's number ÷ the row's maximum. Returns the number of entries applied.
+    // the entry's number ÷ the row's maximum, held to clampParameter's range. Returns the
+    // number of entries applied.
     static int parse(const char* text, std::size_t size, float values[kNumParameters]);
-
-    // The range a value read from a file is held to: 0..1, except the plain chord count
-    // (0..6) and chord notes (0..127).
-    static float valueLimit(int index);
 };
 
 }  // namespace halvorax

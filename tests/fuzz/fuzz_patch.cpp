@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < kNumParameters; ++i) values[i] = 0.5f;
     PatchFile::parse(reinterpret_cast<const char*>(data), size, values);
     for (int i = 0; i < kNumParameters; ++i)
-        if (!(values[i] >= 0.0f && values[i] <= PatchFile::valueLimit(i))) std::abort();
+        if (!(values[i] >= 0.0f && values[i] <= parameterLimit(i))) std::abort();
 
     // The first write truncates every value to its step; after that the text is stable.
     const std::string first = PatchFile::format(values);

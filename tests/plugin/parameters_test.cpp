@@ -94,8 +94,19 @@ TEST_F(Parameters, SetParameterBoundsAndLearnTarget) {
     EXPECT_EQ(effect->getLearnTarget(), 14);
     EXPECT_EQ(effect->getParameter(60), 0.0f);
     EXPECT_EQ(effect->getParameter(-5), 0.0f);
-    effect->setParameter(20, 1.5f);  // stored unclamped
-    EXPECT_FLOAT_EQ(effect->getParameter(20), 1.5f);
+}
+
+TEST_F(Parameters, FiniteValuesAreHeldToTheRangeAndKeepTheirBitsInside) {
+    const struct {
+        int index;
+        float value, stored;
+    } cases[] = {{20, 1.5f, 1.0f},      {20, -3.0f, 0.0f},     {20, 0.3f, 0.3f},   {43, 1e30f, 1.0f},
+                 {25, 1e-45f, 1e-45f},  {48, 9.0f, 6.0f},      {49, 200.0f, 127.0f}, {49, 65.0f, 65.0f},
+                 {40, -0.0f, 0.0f}};
+    for (const auto& c : cases) {
+        effect->setParameter(c.index, c.value);
+        EXPECT_EQ(effect->getParameter(c.index), c.stored) << c.index << " " << c.value;
+    }
 }
 
 TEST_F(Parameters, NonFiniteValuesAreRefusedWhole) {
