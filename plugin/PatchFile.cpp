@@ -142,8 +142,10 @@ int PatchFile::parse(const char* text, std::size_t size, float values[kNumParame
         float value = 0.0f;
         if (row == nullptr || row->maximum <= 0 || !readNumber(number, value)) continue;
         // A value outside what the format can carry is held to it, so that a damaged file
-        // cannot drive the engine out of range.
-        const float normalized = value / static_cast<float>(row->maximum);
+        // cannot drive the engine out of range. The chord count and notes are whole numbers,
+        // so that what is read is written back as it was.
+        float normalized = value / static_cast<float>(row->maximum);
+        if (parameterLimit(row->index) > 1.0f) normalized = std::trunc(normalized);
         values[row->index] = clampParameter(row->index, normalized);
         ++applied;
     }

@@ -25,8 +25,8 @@ public:
     static std::string format(const float values[kNumParameters]);
 
     // Applies every value entry of the text to `values`, in file order: the row's index gets
-    // the entry's number ÷ the row's maximum, held to clampParameter's range. Returns the
-    // number of entries applied.
+    // the entry's number ÷ the row's maximum, held to clampParameter's range (the chord count
+    // and notes cut to whole numbers). Returns the number of entries applied.
     static int parse(const char* text, std::size_t size, float values[kNumParameters]);
 };
 

@@ -168,8 +168,9 @@ TEST_F(PatchFileTest, FormatAndParseAgreeForRandomPatches) {
     for (int round = 0; round < 200; ++round) {
         float values[kNumParameters] = {};
         for (float& v : values) v = unit(random);
-        values[48] = 6;
-        for (int i = 49; i <= 54; ++i) values[i] = static_cast<float>(random() % 128);
+        // The chord count and notes as any stored number the reader accepts would give them.
+        values[48] = static_cast<float>(random() % 37) / 6.0f;
+        for (int i = 49; i <= 54; ++i) values[i] = static_cast<float>(random() % 16130) / 127.0f;
         // The first save truncates every value to its step (the master volume to the step of
         // `mastervolume`, which follows `volume` in the file); from then on nothing changes.
         const std::string first = PatchFile::format(values);
