@@ -47,8 +47,8 @@ void HalvoVST2::processReplacing(float** inputs, float** outputs, VstInt32 sampl
     std::fill(outputs[1], outputs[1] + frames, 0.0f);
 
     applyEngineRequests();
-    // The first block only records the modes: the engine takes the parameters once before
-    // its events, so a chord at frame 0 plays as it would one frame later.
+    // Before the first block's events the engine takes the modes and settings, so that a
+    // chord at frame 0 plays as it would one frame later.
     if (lastPolyMode < 0) primeEngine();
 
     segmentBlock(
@@ -94,13 +94,12 @@ float HalvoVST2::smooth(ParamSmoother& smoother, int index, double divisor) {
 }
 
 void HalvoVST2::pushParameters() {
-    engine->sampleRate = sampleRate;
-    for (AlphaJunoVoice& voice : engine->voices) voice.sampleRate = sampleRate;
-    engine->tuneCents = 0.0;
+    pushSettings();
+    pushSmoothed();
+}
 
-    for (const SteppedSlot& slot : kSteppedSlots)
-        writeSlot(slot.index, static_cast<float>(truncateScaled(paramValues[slot.index], slot.steps)));
-    for (int index : kPlainSlots) writeSlot(index, paramValues[index]);
+// One step of every smoothing record per segment, and only here.
+void HalvoVST2::pushSmoothed() {
     writeSlot(11, smooth(pwmSmoother, 11, 10.0));
     writeSlot(14, smooth(vcfFreqSmoother, 14, 1.0));
     writeSlot(21, smooth(vcaLevelSmoother, 21, 10.0));
@@ -108,6 +107,16 @@ void HalvoVST2::pushParameters() {
     // settling into denormal numbers.
     writeSlot(19, static_cast<float>(paramValues[19] + keyFollowSmoother.offset));
     keyFollowSmoother.offset = -keyFollowSmoother.offset;
+}
+
+void HalvoVST2::pushSettings() {
+    engine->sampleRate = sampleRate;
+    for (AlphaJunoVoice& voice : engine->voices) voice.sampleRate = sampleRate;
+    engine->tuneCents = 0.0;
+
+    for (const SteppedSlot& slot : kSteppedSlots)
+        writeSlot(slot.index, static_cast<float>(truncateScaled(paramValues[slot.index], slot.steps)));
+    for (int index : kPlainSlots) writeSlot(index, paramValues[index]);
 
     engine->bend = static_cast<float>(pitchBend) * (1.0f / 16384.0f);
     engine->modWheel = modWheelValue / 127.0;
@@ -124,8 +133,10 @@ int polyModeStep(float value) { return std::clamp(truncateScaled(value, 1), 0, 1
 bool isOn(float value) { return value > 0.0f; }
 }  // namespace
 
+// What the first block's events read (modes, switches, settings), without a step of the
+// smoothing records: the segments that follow step them as every later block does.
 void HalvoVST2::primeEngine() {
-    pushParameters();
+    pushSettings();
     lastPolyMode = polyModeStep(paramValues[kSlotPolyMode]);
     engine->polyMode = lastPolyMode;
     writeSlot(kSlotChordWrite, paramValues[kSlotChordWrite]);

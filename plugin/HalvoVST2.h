@@ -106,6 +106,8 @@ protected:
     // Block processing steps (audio thread).
     void applyEngineRequests();
     void pushParameters();
+    void pushSettings();
+    void pushSmoothed();
     void writeSlot(int index, float value);
     float smooth(ParamSmoother& smoother, int index, double divisor);
     void primeEngine();

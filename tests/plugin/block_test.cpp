@@ -91,14 +91,32 @@ TEST_F(Block, AHeldNoteIsNeverCutOff) {
     EXPECT_GT(fx->blocks(4), 0.01f);
 }
 
-TEST_F(Block, MasterVolumeMovesATenthOfTheWayPerBlock) {
-    fx->setParameter(43, 1.0f);
-    double v = fx->volumeSmoother.value;
-    for (int b = 0; b < 5; ++b) {
-        fx->block(100);
-        v += static_cast<float>((1.0 - v) / 10.0);
-        EXPECT_DOUBLE_EQ(fx->volumeSmoother.value, v);
+// From construction, each smoothed parameter moves once per segment (the master volume once
+// per host block) by a tenth of the remaining distance, the step rounded to single precision;
+// key follow carries +1e-8 first, then alternates. The first block's chord sounds whole.
+TEST_F(Block, SmoothedParametersFadeInFromConstructionOneStepPerSegment) {
+    const float pwm = 0.8f, level = 0.6f, volume = 1.0f;
+    fx->setParameter(11, pwm);
+    fx->setParameter(21, level);
+    fx->setParameter(43, volume);
+    fx->setParameter(19, 0.0f);
+    double v11 = 0.0, v21 = 0.0, v43 = 0.0;
+    double offset = 1e-8;
+    for (int b = 0; b < 30; ++b) {
+        if (b == 0)
+            fx->block(128, {{0, 0x90, 60, 100}, {0, 0x90, 64, 100}, {0, 0x90, 67, 100}});
+        else
+            fx->block(128);
+        v11 += static_cast<float>((pwm - v11) / 10.0);
+        v21 += static_cast<float>((level - v21) / 10.0);
+        v43 += static_cast<float>((volume - v43) / 10.0);
+        ASSERT_EQ(fx->engine->voices[0].params[11], static_cast<float>(v11)) << "block " << b;
+        ASSERT_EQ(fx->engine->voices[0].params[21], static_cast<float>(v21)) << "block " << b;
+        ASSERT_EQ(fx->engine->voices[0].params[19], static_cast<float>(offset)) << "block " << b;
+        ASSERT_EQ(fx->volumeSmoother.value, v43) << "block " << b;
+        offset = -offset;
     }
+    EXPECT_EQ(fx->soundingVoices(), 3);
 }
 
 TEST_F(Block, GainIsConstantWithinABlockAndTwiceTheSquareOfTheVolume) {
