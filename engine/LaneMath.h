@@ -72,9 +72,9 @@ template <int W> inline typename LaneTypes<W>::D expm1ForTanh(typename LaneTypes
     typedef typename LaneTypes<W>::I I;
     typedef typename LaneTypes<W>::U U;
     auto constant = [](unsigned long long bits) {
-        D d;
-        __builtin_memcpy(&d[0], &bits, 8);
-        return D{} + d[0];
+        double d;
+        __builtin_memcpy(&d, &bits, 8);
+        return D{} + d;
     };
     const D ln2Hi = constant(0x3fe62e42fee00000ull), ln2Lo = constant(0x3dea39ef35793c76ull);
     const D invLn2 = constant(0x3ff71547652b82feull);

@@ -1,6 +1,5 @@
-// The four-lane group, compiled for AVX2 and FMA whatever the rest of the build targets;
-// VoiceGroup::Lanes runs it only on processors that have them.
-#pragma GCC target("avx2,fma")
+// The four-lane group, compiled for AVX2 and FMA whatever the rest of the build targets
+// (engine/CMakeLists.txt); VoiceGroup::Lanes runs it only on processors that have them.
 #include "VoiceGroup.h"
 #include "VoiceLanes.h"
 

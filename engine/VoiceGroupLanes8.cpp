@@ -1,6 +1,5 @@
-// The eight-lane group, compiled for AVX-512 whatever the rest of the build targets;
-// VoiceGroup::Lanes runs it only on processors that have them.
-#pragma GCC target("avx512f,avx512dq,avx512vl,avx2,fma")
+// The eight-lane group, compiled for AVX-512 whatever the rest of the build targets
+// (engine/CMakeLists.txt); VoiceGroup::Lanes runs it only on processors that have them.
 #include "VoiceGroup.h"
 #include "VoiceLanes.h"
 

@@ -1,6 +1,5 @@
 // The 4-lane tanh, built for AVX2 and FMA like the engine's lane code, for lane_math_test.
 // No test framework here: nothing compiled for these instruction sets may be shared.
-#pragma GCC target("avx2,fma")
 #include "LaneMath.h"
 
 void laneTanh4(const double* in, double* out, long count) {

@@ -1,6 +1,5 @@
 // The 8-lane tanh, built for AVX-512 like the engine's lane code, for lane_math_test.
 // No test framework here: nothing compiled for these instruction sets may be shared.
-#pragma GCC target("avx512f,avx512dq,avx512vl,avx2,fma")
 #include "LaneMath.h"
 
 void laneTanh8(const double* in, double* out, long count) {
