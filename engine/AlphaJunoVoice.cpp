@@ -109,8 +109,12 @@ void AlphaJunoVoice::Reset() {
 }
 
 // A host that reports no sample rate would turn every state into NaN for good;
-// such a block runs at 44.1 kHz instead.
-static double usableRate(double rate) { return rate > 0.0 && std::isfinite(rate) ? rate : 44100.0; }
+// such a block runs at 44.1 kHz instead. Below the lowest rate the high-pass stage's
+// coefficient passes 2 and it diverges: rates are held to the range the voice is made for.
+static double usableRate(double rate) {
+    if (!(rate > 0.0) || !std::isfinite(rate)) return 44100.0;
+    return std::fmin(std::fmax(rate, AlphaJunoVoice::kLowestRate), AlphaJunoVoice::kHighestRate);
+}
 
 double AlphaJunoVoice::LfoPhaseAfter(int count) const {
     JunoLfo l = lfo;

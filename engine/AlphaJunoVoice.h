@@ -47,6 +47,10 @@ class AlphaJunoVoice {
 public:
     AlphaJunoVoice();
 
+    // The sample rates a voice renders at; others are held to them.
+    static constexpr double kLowestRate = 8000.0;
+    static constexpr double kHighestRate = 768000.0;
+
     void NoteOn(int note, int velocity);
     void SlideTo(int note, int velocity, bool retrigger);
     void NoteOff(int note, int velocity);

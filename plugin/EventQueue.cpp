@@ -8,8 +8,11 @@ namespace halvorax {
 int queueEvents(const VstEvents* list, VstEvent* events) {
     if (list == nullptr || list->numEvents <= 0) return 0;
     int count = 0;
+    // The record declares two entries, but a host's list runs on past them: read it through
+    // a plain pointer.
+    VstEvent* const* entries = list->events;
     for (int i = 0; i < list->numEvents && count < kMaxQueuedEvents; ++i) {
-        const VstEvent* event = list->events[i];
+        const VstEvent* event = entries[i];
         if (event == nullptr || event->type != kVstMidiType) continue;
         std::memcpy(&events[count++], event, sizeof(VstEvent));
     }

@@ -103,6 +103,12 @@ void HalvoVST2::getParameterDisplay(VstInt32 index, char* text) {
 
 void HalvoVST2::resume() { wantEvents(1); }
 
+// A rate the voices do not render at is held to their range; a non-finite one is refused.
+void HalvoVST2::setSampleRate(float rate) {
+    if (!std::isfinite(rate)) return;
+    sampleRate = static_cast<float>(std::clamp<double>(rate, AlphaJunoVoice::kLowestRate, AlphaJunoVoice::kHighestRate));
+}
+
 bool HalvoVST2::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
     if (index < 0 || index > 1) return false;
     std::snprintf(properties->label, sizeof properties->label, "Halvo %1d", index + 1);

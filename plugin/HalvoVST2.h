@@ -43,6 +43,7 @@ public:
 
     // Host interface.
     void resume() override;
+    void setSampleRate(float rate) override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     VstInt32 processEvents(VstEvents* list) override;
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;

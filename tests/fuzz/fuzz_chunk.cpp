@@ -1,6 +1,7 @@
 // State chunks from a host or a damaged project: restoring must survive any bytes and any
-// length, leave the state within its ranges, and what getChunk then gives must restore to
-// itself.
+// length, leave the state within its ranges, render finite bounded samples when played, and
+// what getChunk then gives must restore to itself.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +26,20 @@ public:
         for (int note : notes)
             if (note < 0 || note > 127) std::abort();
         if (std::strlen(patchFolder) >= sizeof patchFolder || std::strlen(patchFile) >= sizeof patchFile) std::abort();
+    }
+    // A chord from the bottom to the top of the keyboard, held, then released: every sample
+    // finite and within 16 (sixteen voices peak at about 6.3 in the engine, the master gain
+    // is at most 2).
+    void play() {
+        for (int key : {0, 60, 64, 67, 127}) HandleMidi(0, 0x90, key, 127);
+        std::vector<float> left(1024), right(1024);
+        float* outputs[2] = {left.data(), right.data()};
+        for (int b = 0; b < 3; ++b) {
+            if (b == 2) for (int key : {0, 60, 64, 67, 127}) HandleMidi(0, 0x80, key, 0);
+            processReplacing(nullptr, outputs, 1024);
+            for (int n = 0; n < 1024; ++n)
+                if (!(std::fabs(left[n]) <= 16.0f && std::fabs(right[n]) <= 16.0f)) std::abort();
+        }
     }
 };
 
@@ -53,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> copy(data, data + size);
     e.setChunk(copy.empty() ? nullptr : copy.data(), static_cast<VstInt32>(size));
     e.check();
+    e.play();
 
     void* image = nullptr;
     const VstInt32 length = e.getChunk(&image);
