@@ -77,14 +77,6 @@ TEST_F(Parameters, ListDisplaysStayInTheirListsForOutOfRangeValues) {
     EXPECT_EQ(display(17, 1e30f), "Dyn");
 }
 
-TEST_F(Parameters, EveryStepOfEveryRowDisplaysItsOwnInteger) {
-    for (const ParameterRow& row : reparameters) {
-        for (int k = 0; k <= row.maximum; ++k)
-            ASSERT_EQ(integerValue(row, static_cast<float>(k) / static_cast<float>(row.maximum)), k)
-                << row.id << " step " << k;
-    }
-}
-
 TEST_F(Parameters, SetParameterBoundsAndLearnTarget) {
     effect->setParameter(14, 0.25f);
     EXPECT_EQ(effect->getLearnTarget(), 14);
