@@ -8,7 +8,7 @@
 //  - Whole-number selections and levels run from -1 to one past their highest step: a value
 //    outside the steps selects nothing, as it always did, without growing further.
 //  - The filter type runs to 2 (a filter that passes its input), switches are 0..1.
-// Slots the engine does not read are left as they are.
+// The ranges of slots the engine does not read hold every finite value.
 struct SlotRange {
     float lowest;
     float highest;
