@@ -4,9 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
+#include <stdexcept>
+
+#include "ToolFiles.h"
 
 namespace halvorax {
 
@@ -166,23 +167,20 @@ OSStatus AudioUnitHost::savePreset(const std::string& path, std::string& error) 
         error = "cannot write the state as a property list";
         return kAudioUnitErr_InvalidPropertyValue;
     }
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(CFDataGetBytePtr(xml)), CFDataGetLength(xml));
+    const std::string bytes(reinterpret_cast<const char*>(CFDataGetBytePtr(xml)), size_t(CFDataGetLength(xml)));
     CFRelease(xml);
-    if (!out) {
-        error = "cannot write " + path;
+    try {
+        writeOutputFile(path, bytes);
+    } catch (const std::runtime_error& failure) {
+        error = failure.what();
         return kAudio_FilePermissionError;
     }
     return noErr;
 }
 
 OSStatus AudioUnitHost::loadPreset(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read " + path;
-        return kAudio_FileNotFoundError;
-    }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    if (!readInputFile(path, kMaxPresetFileBytes, bytes, error)) return kAudio_FileNotFoundError;
     CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), CFIndex(bytes.size()));
     CFStringRef parseError = nullptr;
     CFPropertyListRef state = CFPropertyListCreateFromXMLData(nullptr, data, kCFPropertyListImmutable, &parseError);

@@ -13,6 +13,9 @@
 
 namespace halvorax {
 
+// Far above any state a unit saves (a bank of 128 programs of a few kilobytes each).
+constexpr size_t kMaxPresetFileBytes = 16u << 20;
+
 struct AuRenderSettings {
     double sampleRate = 44100.0;
     int blockSize = 512;

@@ -8,9 +8,12 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
 #include <vector>
+
+#include "ToolFiles.h"
 
 namespace halvorax {
 
@@ -63,16 +66,16 @@ bool hasExtension(const std::string& name, const char* extension) {
 }
 
 std::vector<std::string> visibleFiles(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) throw std::runtime_error("cannot read folder " + folder + ": " + std::strerror(errno));
     std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            struct stat info {};
-            if (name[0] != '.' && stat((folder + "/" + name).c_str(), &info) == 0 && S_ISREG(info.st_mode))
-                names.push_back(name);
-        }
-        closedir(dir);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        struct stat info {};
+        if (name[0] != '.' && stat((folder + "/" + name).c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            names.push_back(name);
     }
+    closedir(dir);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -133,12 +136,13 @@ bool selectFactoryPreset(AudioUnit unit, const std::string& numberOrName, std::s
 }
 
 int convertPresetFolder(AudioUnitHost& host, const std::string& folder, std::string& report) {
+    const std::vector<std::string> files = visibleFiles(folder);
     CFPropertyListRef saved = nullptr;
     UInt32 size = sizeof saved;
     if (AudioUnitGetProperty(host.unit(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &saved, &size) != noErr)
         saved = nullptr;
     int converted = 0;
-    for (const std::string& file : visibleFiles(folder)) {
+    for (const std::string& file : files) {
         if (!hasExtension(file, "fxp") && !hasExtension(file, "fxb")) continue;
         const std::string name = file.substr(0, file.rfind('.'));
         const std::string target = folder + "/" + name + ".aupreset";
@@ -147,8 +151,11 @@ int convertPresetFolder(AudioUnitHost& host, const std::string& folder, std::str
             report += file + ": already converted\n";
             continue;
         }
-        std::ifstream in(folder + "/" + file, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string bytes, error;
+        if (!readInputFile(folder + "/" + file, kMaxPresetFileBytes, bytes, error)) {
+            report += file + ": " + error + "\n";
+            continue;
+        }
         CFMutableDictionaryRef preset = presetDictionary(host.description(), name, bytes);
         const OSStatus result = setClassInfo(host.unit(), preset);
         CFDataRef xml = result == noErr ? CFPropertyListCreateXMLData(nullptr, preset) : nullptr;

@@ -20,6 +20,7 @@ bool selectFactoryPreset(AudioUnit unit, const std::string& numberOrName, std::s
 // restored into the unit, so files the unit refuses (another plug-in's, damaged) are skipped
 // and reported; the unit's own state is put back afterwards. A bank becomes one preset that
 // carries the whole bank. Returns the number of files written; `report` gets a line per file.
+// Raises std::runtime_error when the folder cannot be read.
 int convertPresetFolder(AudioUnitHost& host, const std::string& folder, std::string& report);
 
 }  // namespace halvorax

@@ -8,11 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "EditorWindow.h"
 #include "HalvoVST2.h"
 #include "MidiFile.h"
+#include "ToolFiles.h"
 #include "VstHost.h"
 #include "vstgui.h"
 
@@ -75,6 +78,12 @@ private:
     float left[kBlock], right[kBlock];
 };
 
+// Collects cairo's PNG stream, which is written to the file whole once it is complete.
+cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
 }  // namespace
 
 std::string defaultBundleResources() {
@@ -103,8 +112,18 @@ int runScreenshot(const ScreenshotSettings& settings) {
     for (int tick = 0; tick < settings.idleTicks; ++tick) record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f);
     auto* editor = static_cast<VSTGUI::AEffGUIEditor*>(effect->getEditor());
     cairo_surface_t* image = editor->getFrame()->createOffscreenImage();
-    if (cairo_surface_write_to_png(image, settings.pngPath.c_str()) != CAIRO_STATUS_SUCCESS) {
-        std::fprintf(stderr, "halvorax-render: cannot write %s\n", settings.pngPath.c_str());
+    std::string png;
+    std::string problem = "cannot encode " + settings.pngPath;
+    if (cairo_surface_write_to_png_stream(image, appendBytes, &png) == CAIRO_STATUS_SUCCESS) {
+        try {
+            writeOutputFile(settings.pngPath, png);
+            problem.clear();
+        } catch (const std::runtime_error& failure) {
+            problem = failure.what();
+        }
+    }
+    if (!problem.empty()) {
+        std::fprintf(stderr, "halvorax-render: %s\n", problem.c_str());
         status = 1;
     } else {
         std::printf("wrote %s: %dx%d\n", settings.pngPath.c_str(), cairo_image_surface_get_width(image),

@@ -3,6 +3,10 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+#include "ToolFiles.h"
 
 namespace halvorax {
 
@@ -37,23 +41,40 @@ std::vector<float> renderSong(HostedPlugin& plugin, const MidiSong& song, const 
 }
 
 bool writeWav(const std::string& path, const std::vector<float>& interleaved, double sampleRate, std::string& error) {
-    SF_INFO info{};
-    info.samplerate = static_cast<int>(sampleRate);
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (file == nullptr) {
-        error = "cannot write " + path + ": " + sf_strerror(nullptr);
-        return false;
-    }
-    const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / 2);
-    const sf_count_t written = sf_writef_float(file, interleaved.data(), frames);
-    sf_close(file);
-    if (written != frames) {
-        error = "cannot write " + path + ": short write";
+    try {
+        OutputFile output(path);
+        SF_INFO info{};
+        info.samplerate = static_cast<int>(sampleRate);
+        info.channels = 2;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+        SNDFILE* file = sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE);
+        if (file == nullptr) {
+            error = "cannot write " + path + ": " + sf_strerror(nullptr);
+            return false;
+        }
+        const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / 2);
+        const bool written = sf_writef_float(file, interleaved.data(), frames) == frames;
+        // Closing writes the header's final sizes; its failure shows in the error state.
+        const std::string problem = written ? "" : sf_strerror(file);
+        if (sf_close(file) != 0 || !written) {
+            error = "cannot write " + path + ": " + (problem.empty() ? "the file could not be completed" : problem);
+            return false;
+        }
+        output.commit();
+    } catch (const std::runtime_error& failure) {
+        error = failure.what();
         return false;
     }
     return true;
+}
+
+bool renderLengthAllowed(const MidiSong& song, double tailSeconds, std::string& error) {
+    if (song.lengthSeconds + tailSeconds <= kMaxRenderSeconds) return true;
+    char text[160];
+    std::snprintf(text, sizeof text, "the song lasts %.6g s with its tail; at most %.0f s are rendered",
+                  song.lengthSeconds + tailSeconds, kMaxRenderSeconds);
+    error = text;
+    return false;
 }
 
 }  // namespace halvorax

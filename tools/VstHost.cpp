@@ -22,6 +22,8 @@ std::string resolvePluginPath(const std::string& path) {
         if (bundle.filename().empty()) bundle = bundle.parent_path();
         return (bundle / "Contents" / "x86_64-linux" / (bundle.stem().string() + ".so")).string();
     }
+    // dlopen searches the library path for a name without a slash; a file name here is a file.
+    if (path.find('/') == std::string::npos) return "./" + path;
     return path;
 }
 

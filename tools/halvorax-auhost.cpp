@@ -1,7 +1,6 @@
 // halvorax-auhost: a command-line Audio Unit host. Opens the Audio Unit of a bundle through its
 // TandemEntry, lists its properties and parameters, plays a Standard MIDI File through it into a
 // WAV file, saves and restores its state as an .aupreset file, and opens its editor.
-#include <getopt.h>
 
 #include <X11/Xlib.h>
 
@@ -9,6 +8,7 @@
 #include <Carbon/Carbon.h>
 #include <StandIn/StandIn.h>
 
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -17,6 +17,7 @@
 
 #include "AuHost.h"
 #include "AuHostPresets.h"
+#include "CommandLine.h"
 #include "MidiFile.h"
 #include "Renderer.h"
 
@@ -42,7 +43,10 @@ struct Options {
     std::string factoryPreset, convertFolder;
     std::vector<std::pair<AudioUnitParameterID, float>> parameters;
     std::vector<std::string> positional;
+    bool help = false;
 };
+
+constexpr long kMaxParameterId = 0x7fffffff;
 
 void usage(FILE* out) {
     std::fprintf(out,
@@ -62,44 +66,43 @@ void usage(FILE* out) {
                  "  -h, --help               this text\n");
 }
 
-bool parseOptions(int argc, char** argv, Options& options) {
-    static const option longOptions[] = {
-        {"rate", required_argument, nullptr, 'r'},        {"block", required_argument, nullptr, 'b'},
-        {"tail", required_argument, nullptr, 't'},        {"param", required_argument, nullptr, 'p'},
-        {"info", no_argument, nullptr, 'i'},              {"load-preset", required_argument, nullptr, 'l'},
-        {"save-preset", required_argument, nullptr, 's'}, {"editor", optional_argument, nullptr, 'e'},
-        {"help", no_argument, nullptr, 'h'},              {"factory-presets", no_argument, nullptr, 'P'},
-        {"factory-preset", required_argument, nullptr, 'f'}, {"convert", required_argument, nullptr, 'c'},
-        {nullptr, 0, nullptr, 0},
+// One row per option: its names and what it does with its value.
+std::vector<OptionSpec> optionTable(Options& o) {
+    using A = OptionSpec;
+    return {
+        {"rate", 'r', A::kRequired, [&](const char* v) { o.render.sampleRate = numberArgument(v, 8000, 768000, "--rate"); }},
+        {"block", 'b', A::kRequired, [&](const char* v) { o.render.blockSize = int(integerArgument(v, 1, 65536, "--block")); }},
+        {"tail", 't', A::kRequired, [&](const char* v) { o.render.tailSeconds = numberArgument(v, 0, kMaxRenderSeconds, "--tail"); }},
+        {"param", 'p', A::kRequired, [&](const char* v) {
+             // The unit's own range is checked once it is open.
+             const IndexedValue set = indexedArgument(v, kMaxParameterId, -FLT_MAX, FLT_MAX, "--param");
+             o.parameters.push_back({AudioUnitParameterID(set.index), float(set.value)});
+         }},
+        {"info", 'i', A::kNone, [&](const char*) { o.info = true; }},
+        {"load-preset", 'l', A::kRequired, [&](const char* v) { o.loadPreset = v; }},
+        {"save-preset", 's', A::kRequired, [&](const char* v) { o.savePreset = v; }},
+        {"editor", 'e', A::kOptional, [&](const char* v) { o.editorSeconds = v ? numberArgument(v, 0, 86400, "--editor") : 0.0; }},
+        {"factory-presets", 'P', A::kNone, [&](const char*) { o.listFactory = true; }},
+        {"factory-preset", 'f', A::kRequired, [&](const char* v) { o.factoryPreset = v; }},
+        {"convert", 'c', A::kRequired, [&](const char* v) { o.convertFolder = v; }},
+        {"help", 'h', A::kNone, [&](const char*) { o.help = true; }},
     };
-    int c;
-    while ((c = getopt_long(argc, argv, "r:b:t:p:il:s:e::hPf:c:", longOptions, nullptr)) != -1) {
-        switch (c) {
-            case 'r': options.render.sampleRate = std::atof(optarg); break;
-            case 'b': options.render.blockSize = std::atoi(optarg); break;
-            case 't': options.render.tailSeconds = std::atof(optarg); break;
-            case 'p': {
-                const std::string text = optarg;
-                const size_t equals = text.find('=');
-                if (equals == std::string::npos) return false;
-                options.parameters.push_back({AudioUnitParameterID(std::atoi(text.substr(0, equals).c_str())),
-                                              float(std::atof(text.substr(equals + 1).c_str()))});
-                break;
-            }
-            case 'i': options.info = true; break;
-            case 'l': options.loadPreset = optarg; break;
-            case 's': options.savePreset = optarg; break;
-            case 'e': options.editorSeconds = optarg ? std::atof(optarg) : 0.0; break;
-            case 'h': usage(stdout); std::exit(0);
-            case 'P': options.listFactory = true; break;
-            case 'f': options.factoryPreset = optarg; break;
-            case 'c': options.convertFolder = optarg; break;
-            default: return false;
-        }
+}
+
+// Sets a parameter the command line asked for, within the range the unit gives it.
+void setParameter(AudioUnit unit, AudioUnitParameterID id, float value) {
+    AudioUnitParameterInfo info{};
+    UInt32 size = sizeof info;
+    if (AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) != noErr)
+        throw UsageError("--param " + std::to_string(id) + ": the unit has no such parameter");
+    if (!(value >= info.minValue && value <= info.maxValue)) {
+        char range[96];
+        std::snprintf(range, sizeof range, "from %g to %g", double(info.minValue), double(info.maxValue));
+        throw UsageError("--param " + std::to_string(id) + " wants a value " + range);
     }
-    for (int i = optind; i < argc; ++i) options.positional.push_back(argv[i]);
-    return options.render.sampleRate > 0 && options.render.blockSize > 0 &&
-           (options.positional.size() == 1 || options.positional.size() == 3);
+    const OSStatus result = AudioUnitSetParameter(unit, id, kAudioUnitScope_Global, 0, value, 0);
+    if (result != noErr)
+        throw std::runtime_error("cannot set parameter " + std::to_string(id) + " (error " + std::to_string(result) + ")");
 }
 
 // Opens the editor through the CocoaUI property and the bundle's view factory, maps its window
@@ -154,14 +157,12 @@ int runEditor(AudioUnitHost& host, double seconds) {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     Options options;
-    if (!parseOptions(argc, argv, options)) {
-        usage(stderr);
-        return 2;
-    }
+    options.positional = parseCommandLine(argc, argv, optionTable(options));
+    if (options.help) return usage(stdout), 0;
+    if (options.positional.size() != 1 && options.positional.size() != 3)
+        throw UsageError("expected BUNDLE [MIDIFILE OUT.wav]");
     std::string error;
     std::unique_ptr<AudioUnitHost> host(AudioUnitHost::open(options.positional[0], error));
     if (!host) {
@@ -184,19 +185,14 @@ int main(int argc, char** argv) {
         std::printf("%s%d converted\n", report.c_str(), converted);
     }
     // ---- end of preset options ----
-    for (const auto& [id, value] : options.parameters) {
-        const OSStatus result = AudioUnitSetParameter(host->unit(), id, kAudioUnitScope_Global, 0, value, 0);
-        if (result != noErr) {
-            std::fprintf(stderr, "halvorax-auhost: cannot set parameter %u (error %d)\n", id, int(result));
-            return 1;
-        }
-    }
+    for (const auto& [id, value] : options.parameters) setParameter(host->unit(), id, value);
     if (options.info) std::fputs(host->describe().c_str(), stdout);
     if (options.editorSeconds >= 0.0 && runEditor(*host, options.editorSeconds) != 0) return 1;
 
     if (options.positional.size() == 3) {
         MidiSong song;
-        if (!readMidiFile(options.positional[1], song, error)) {
+        if (!readMidiFile(options.positional[1], song, error) ||
+            !renderLengthAllowed(song, options.render.tailSeconds, error)) {
             std::fprintf(stderr, "halvorax-auhost: %s\n", error.c_str());
             return 1;
         }
@@ -217,4 +213,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return runTool("halvorax-auhost", [&] { return run(argc, argv); });
 }

@@ -2,7 +2,6 @@
 // VST2 instrument into a WAV file, reports what an effect says about itself (--info), and
 // measures an instrument's CPU cost (--bench), draws Halvorax's editor panel into a PNG
 // (--screenshot) and opens a plug-in's editor in a window of its own (--editor).
-#include <getopt.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,10 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "CommandLine.h"
 #include "EditorModes.h"
 #include "MidiFile.h"
 #include "PatchFile.h"
 #include "Renderer.h"
+#include "ToolFiles.h"
 #include "VstHost.h"
 
 using namespace halvorax;
@@ -36,7 +37,11 @@ struct Options {
     double patchSeconds = 0.0;         // how long each plays; 0 shares the song evenly
     std::string screenshot;            // PNG path of the panel picture
     bool editor = false;
+    bool help = false;
 };
+
+// --set takes any index up to this; the plug-in's own count is checked once it is loaded.
+constexpr long kMaxParameterIndex = 9999;
 
 void usage(FILE* out) {
     std::fprintf(out,
@@ -62,54 +67,27 @@ void usage(FILE* out) {
                  "  -h, --help            this text\n");
 }
 
-bool parseOptions(int argc, char** argv, Options& options) {
-    enum { kBench = 1000, kBenchSeconds, kBenchRounds, kPatchSeconds, kScreenshot, kEditor };
-    static const option longOptions[] = {
-        {"rate", required_argument, nullptr, 'r'},  {"block", required_argument, nullptr, 'b'},
-        {"tail", required_argument, nullptr, 't'},  {"set", required_argument, nullptr, 's'},
-        {"info", no_argument, nullptr, 'i'},        {"bench", no_argument, nullptr, kBench},
-        {"patch", required_argument, nullptr, 'p'}, {"patch-seconds", required_argument, nullptr, kPatchSeconds},
-        {"bench-seconds", required_argument, nullptr, kBenchSeconds},
-        {"bench-rounds", required_argument, nullptr, kBenchRounds},
-        {"screenshot", required_argument, nullptr, kScreenshot}, {"editor", no_argument, nullptr, kEditor},
-        {"help", no_argument, nullptr, 'h'},        {nullptr, 0, nullptr, 0},
+// One row per option: its names and what it does with its value.
+std::vector<OptionSpec> optionTable(Options& o) {
+    using A = OptionSpec;
+    return {
+        {"rate", 'r', A::kRequired, [&](const char* v) { o.render.sampleRate = numberArgument(v, 8000, 768000, "--rate"); }},
+        {"block", 'b', A::kRequired, [&](const char* v) { o.render.blockSize = int(integerArgument(v, 1, 65536, "--block")); }},
+        {"tail", 't', A::kRequired, [&](const char* v) { o.render.tailSeconds = numberArgument(v, 0, kMaxRenderSeconds, "--tail"); }},
+        {"set", 's', A::kRequired, [&](const char* v) {
+             const IndexedValue set = indexedArgument(v, kMaxParameterIndex, 0.0, 1.0, "--set");
+             o.overrides.emplace_back(int(set.index), float(set.value));
+         }},
+        {"patch", 'p', A::kRequired, [&](const char* v) { o.patches.push_back(v); }},
+        {"patch-seconds", 0, A::kRequired, [&](const char* v) { o.patchSeconds = numberArgument(v, 0, kMaxRenderSeconds, "--patch-seconds"); }},
+        {"info", 'i', A::kNone, [&](const char*) { o.info = true; }},
+        {"bench", 0, A::kNone, [&](const char*) { o.bench = true; }},
+        {"bench-seconds", 0, A::kRequired, [&](const char* v) { o.benchSeconds = numberArgument(v, 0.001, kMaxRenderSeconds, "--bench-seconds"); }},
+        {"bench-rounds", 0, A::kRequired, [&](const char* v) { o.benchRounds = int(integerArgument(v, 1, 100, "--bench-rounds")); }},
+        {"screenshot", 0, A::kRequired, [&](const char* v) { o.screenshot = v; }},
+        {"editor", 0, A::kNone, [&](const char*) { o.editor = true; }},
+        {"help", 'h', A::kNone, [&](const char*) { o.help = true; }},
     };
-    int c;
-    while ((c = getopt_long(argc, argv, "r:b:t:s:p:ih", longOptions, nullptr)) != -1) {
-        switch (c) {
-            case 'r': options.render.sampleRate = std::atof(optarg); break;
-            case 'b': options.render.blockSize = std::atoi(optarg); break;
-            case 't': options.render.tailSeconds = std::atof(optarg); break;
-            case 's': {
-                int index;
-                float value;
-                if (std::sscanf(optarg, "%d=%f", &index, &value) != 2) {
-                    std::fprintf(stderr, "halvorax-render: --set wants INDEX=VALUE, got \"%s\"\n", optarg);
-                    return false;
-                }
-                options.overrides.emplace_back(index, value);
-                break;
-            }
-            case 'p': options.patches.push_back(optarg); break;
-            case kPatchSeconds: options.patchSeconds = std::atof(optarg); break;
-            case 'i': options.info = true; break;
-            case kBench: options.bench = true; break;
-            case kBenchSeconds: options.benchSeconds = std::atof(optarg); break;
-            case kBenchRounds: options.benchRounds = std::atoi(optarg); break;
-            case kScreenshot: options.screenshot = optarg; break;
-            case kEditor: options.editor = true; break;
-            case 'h': usage(stdout); std::exit(0);
-            default: usage(stderr); return false;
-        }
-    }
-    for (int i = optind; i < argc; ++i) options.positional.push_back(argv[i]);
-    if (options.render.sampleRate < 8000 || options.render.sampleRate > 768000 || options.render.blockSize < 1 ||
-        options.render.blockSize > 65536 || options.render.tailSeconds < 0 || options.benchSeconds <= 0 ||
-        options.benchRounds < 1 || options.benchRounds > 100) {
-        std::fprintf(stderr, "halvorax-render: sample rate, block size, tail, bench length or rounds out of range\n");
-        return false;
-    }
-    return true;
 }
 
 std::unique_ptr<HostedPlugin> openInstrument(const std::string& path, const Options& options) {
@@ -124,6 +102,10 @@ std::unique_ptr<HostedPlugin> openInstrument(const std::string& path, const Opti
                      path.c_str());
         return nullptr;
     }
+    for (auto [index, value] : options.overrides)
+        if (index >= plugin->effect()->numParams)
+            throw UsageError("--set " + std::to_string(index) + "=...: the plug-in has " +
+                             std::to_string(plugin->effect()->numParams) + " parameters");
     plugin->start(options.render.sampleRate, options.render.blockSize);
     for (auto [index, value] : options.overrides) plugin->setParameter(index, value);
     return plugin;
@@ -162,17 +144,11 @@ void printInfo(HostedPlugin& plugin) {
 
 // The parameter values of a Halvorax patch file: the defaults, overwritten by its entries.
 bool readPatchValues(const std::string& path, std::vector<float>& values) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "halvorax-render: cannot read patch %s\n", path.c_str());
+    std::string text, error;
+    if (!readInputFile(path, PatchFile::kMaxFileSize, text, error)) {
+        std::fprintf(stderr, "halvorax-render: cannot read patch: %s\n", error.c_str());
         return false;
     }
-    std::string text;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() < PatchFile::kMaxFileSize)
-        text.append(buffer, got);
-    std::fclose(file);
     float parsed[kNumParameters] = {};
     for (const ParameterRow& row : reparameters)
         parsed[row.index] = static_cast<float>(row.defaultValue) / static_cast<float>(row.maximum);
@@ -254,13 +230,17 @@ int runBench(const Options& options) {
     return 0;
 }
 
-}  // namespace
+void requireArguments(const Options& options, std::size_t least, std::size_t most, const char* form) {
+    const std::size_t count = options.positional.size();
+    if (count < least || count > most) throw UsageError(std::string("expected ") + form);
+}
 
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     Options options;
-    if (!parseOptions(argc, argv, options)) return 2;
+    options.positional = parseCommandLine(argc, argv, optionTable(options));
+    if (options.help) return usage(stdout), 0;
     if (!options.screenshot.empty()) {
-        if (!options.positional.empty()) return usage(stderr), 2;
+        requireArguments(options, 0, 0, "no PLUGIN with --screenshot");
         ScreenshotSettings settings;
         settings.pngPath = options.screenshot;
         settings.patches = options.patches;
@@ -268,25 +248,26 @@ int main(int argc, char** argv) {
         return runScreenshot(settings);
     }
     if (options.editor) {
-        if (options.positional.size() > 2) return usage(stderr), 2;
+        requireArguments(options, 0, 2, "[PLUGIN] [MIDIFILE] with --editor");
         const std::string plugin = options.positional.empty() ? defaultPluginPath() : options.positional[0];
         return runEditorWindow(plugin, options.positional.size() > 1 ? options.positional[1] : "");
     }
     if (options.bench) {
-        if (options.positional.empty()) return usage(stderr), 2;
+        requireArguments(options, 1, SIZE_MAX, "PLUGIN [OTHER ...] with --bench");
         return runBench(options);
     }
     if (options.info) {
-        if (options.positional.size() != 1) return usage(stderr), 2;
+        requireArguments(options, 1, 1, "one PLUGIN with --info");
         auto plugin = openInstrument(options.positional[0], options);
         if (!plugin) return 1;
         printInfo(*plugin);
         return 0;
     }
-    if (options.positional.size() != 3) return usage(stderr), 2;
+    requireArguments(options, 3, 3, "PLUGIN MIDIFILE OUT.wav");
     MidiSong song;
     std::string error;
-    if (!readMidiFile(options.positional[1], song, error)) {
+    if (!readMidiFile(options.positional[1], song, error) ||
+        !renderLengthAllowed(song, options.render.tailSeconds, error)) {
         std::fprintf(stderr, "halvorax-render: %s\n", error.c_str());
         return 1;
     }
@@ -319,4 +300,10 @@ int main(int argc, char** argv) {
     std::printf("wrote %s: %.2f s at %.0f Hz\n", options.positional[2].c_str(),
                 audio.size() / 2 / options.render.sampleRate, options.render.sampleRate);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return runTool("halvorax-render", [&] { return run(argc, argv); });
 }
