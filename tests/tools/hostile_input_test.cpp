@@ -1,0 +1,180 @@
+// halvorax-render and halvorax-auhost given what a careless user or a damaged file gives them:
+// each refusal is one line on stderr, a non-zero exit, and no output file left behind.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int status;
+    std::string output;
+};
+
+// Runs a shell command line with stderr joined to stdout and a data home of the test's own.
+ToolRun run(const std::string& commandLine) {
+    static const fs::path home = [] {
+        char pattern[] = "/tmp/halvorax-tools-XXXXXX";
+        return fs::path(mkdtemp(pattern));
+    }();
+    const std::string command = "XDG_DATA_HOME=" + home.string() + " " + commandLine + " 2>&1";
+    ToolRun result{-1, {}};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe)) result.output += buffer;
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A scratch folder with a song that plays, a FIFO and a place for outputs.
+class ToolFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/halvorax-tool-io-XXXXXX";
+        folder = mkdtemp(pattern);
+        mkfifo((folder / "fifo").c_str(), 0600);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+    std::string at(const char* name) const { return (folder / name).string(); }
+    std::size_t fileCount() const { return std::distance(fs::directory_iterator(folder), fs::directory_iterator()); }
+    fs::path folder;
+};
+
+const std::string kRender = HALVORAX_RENDER_PATH, kAuHost = HALVORAX_AUHOST_PATH, kBundle = HALVORAX_BUNDLE_PATH;
+const std::string kSong = std::string(HALVORAX_SOURCE_DIR) + "/resources/range.mid";
+
+struct BadLine {
+    const char* tool;  // "render" or "auhost"
+    const char* arguments;  // before BUNDLE; "@" stands for the scratch folder
+    const char* expected;  // a part of the one-line error
+};
+
+class BadCommandLine : public ToolFolder, public ::testing::WithParamInterface<BadLine> {};
+
+TEST_P(BadCommandLine, IsRefusedInOneLineAndWritesNothing) {
+    std::string arguments = GetParam().arguments;
+    for (std::size_t at = arguments.find('@'); at != std::string::npos; at = arguments.find('@'))
+        arguments.replace(at, 1, folder.string());
+    const bool render = std::string(GetParam().tool) == "render";
+    const std::size_t before = fileCount();
+    const ToolRun result = run((render ? kRender : kAuHost) + " " + arguments + " " + kBundle + " " + kSong + " " +
+                               at("out.wav"));
+    EXPECT_NE(result.status, 0) << result.output;
+    EXPECT_LT(result.status, 128) << "ended by a signal: " << result.output;
+    EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 1) << result.output;
+    EXPECT_NE(result.output.find(GetParam().expected), std::string::npos) << result.output;
+    EXPECT_EQ(fileCount(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tools, BadCommandLine,
+    ::testing::Values(BadLine{"render", "--tail nan", "--tail wants a number from 0 to 3600"},
+                      BadLine{"render", "--tail inf", "--tail"}, BadLine{"render", "--tail 1e300", "--tail"},
+                      BadLine{"render", "--tail 1e9", "--tail"}, BadLine{"render", "-t -1", "--tail"},
+                      BadLine{"render", "-r 1e12", "--rate"}, BadLine{"render", "-r nan", "--rate"},
+                      BadLine{"render", "-b 0", "--block"}, BadLine{"render", "-b 12x", "--block"},
+                      BadLine{"render", "--set 14=abc", "--set value"}, BadLine{"render", "--set =5", "--set index"},
+                      BadLine{"render", "--set 14=nan", "--set value"}, BadLine{"render", "--set 14=2", "--set value"},
+                      BadLine{"render", "--set 1000=0.5", "the plug-in has"},
+                      BadLine{"render", "--patch-seconds inf", "--patch-seconds"},
+                      BadLine{"render", "--patch @/fifo", "not a regular file"},
+                      BadLine{"render", "--frobnicate", "unknown option --frobnicate"},
+                      BadLine{"auhost", "-t nan", "--tail"}, BadLine{"auhost", "-r 1e12", "--rate"},
+                      BadLine{"auhost", "-p 14=abc", "--param value wants a finite number"},
+                      BadLine{"auhost", "-p =5", "--param index"}, BadLine{"auhost", "-p 14=nan", "--param value"},
+                      BadLine{"auhost", "-p 14=7", "--param 14 wants a value from 0 to 1"},
+                      BadLine{"auhost", "-p 100000=0.5", "no such parameter"},
+                      BadLine{"auhost", "-c @/missing", "cannot read folder"},
+                      BadLine{"auhost", "-l @", "not a regular file"},
+                      BadLine{"auhost", "-l /dev/zero", "not a regular file"},
+                      BadLine{"auhost", "-l @/fifo", "not a regular file"}));
+
+TEST_F(ToolFolder, PluginFileNamesWithoutASlashAreNotSearchedOnTheLibraryPath) {
+    const ToolRun result = run(kRender + " --info libm.so.6");
+    EXPECT_NE(result.status, 0);
+    EXPECT_NE(result.output.find("no such plug-in file: ./libm.so.6"), std::string::npos) << result.output;
+}
+
+// A track without End-of-Track made libsmf assert; an absurd song length ran out of memory.
+struct HostileSong {
+    const char* name;
+    std::string bytes;
+    const char* expected;
+};
+
+std::string header(int tracks, int division) {
+    return std::string("MThd\0\0\0\6\0\1\0", 11) + char(tracks) + char(division >> 8) + char(division & 0xff);
+}
+
+std::string track(const std::string& events) {
+    const auto n = events.size();
+    return std::string("MTrk") + char(n >> 24) + char(n >> 16) + char(n >> 8) + char(n) + events;
+}
+
+const std::string kEnd("\0\xff\x2f\0", 4);
+
+class HostileMidi : public ToolFolder, public ::testing::WithParamInterface<HostileSong> {};
+
+TEST_P(HostileMidi, IsRefusedByBothTools) {
+    writeBytes(folder / "song.mid", GetParam().bytes);
+    for (const std::string& tool : {kRender, kAuHost}) {
+        const ToolRun result = run(tool + " " + kBundle + " " + at("song.mid") + " " + at("out.wav"));
+        EXPECT_NE(result.status, 0) << tool << ": " << result.output;
+        EXPECT_LT(result.status, 128) << tool << " ended by a signal: " << result.output;
+        EXPECT_NE(result.output.find(GetParam().expected), std::string::npos) << tool << ": " << result.output;
+        EXPECT_FALSE(fs::exists(folder / "out.wav"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tools, HostileMidi,
+    ::testing::Values(
+        HostileSong{"NoEndOfTrack", header(1, 480) + track(std::string("\0\x90\x3c\x64", 4)), "no End-of-Track"},
+        HostileSong{"AnHourTooLong",
+                    header(1, 1) + track(std::string("\0\xff\x51\3\xff\xff\xff\0\x90\x3c\x64\xff\xff\xff\x7f\x80\x3c\0", 18) + kEnd),
+                    "at most 3600 s are rendered"},
+        HostileSong{"TrackCutShort", header(1, 480) + track(std::string("\0\x90\x3c", 3)), "cut short"},
+        HostileSong{"TrackMissing", header(2, 480) + track(kEnd), "track 2 of 2 is missing"},
+        HostileSong{"ChunkPastTheEnd", header(1, 480) + "MTrk\0\0\1\0" + kEnd, "past the end"},
+        HostileSong{"RunningStatusFirst", header(1, 480) + track(std::string("\0\x3c\x64", 3) + kEnd), "status"},
+        HostileSong{"NoDivision", header(1, 0) + track(kEnd), "header"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A write that fails midway (here: past the file-size limit, as on a full disk) keeps the
+// old file whole and leaves no temporary file behind.
+TEST_F(ToolFolder, AFailedWriteKeepsTheOldFile) {
+    const std::string old = "the previous output\n";
+    writeBytes(folder / "out.wav", old);
+    writeBytes(folder / "out.aupreset", old);
+    run(kAuHost + " " + kBundle);  // the unit's first start writes its own files under the data home
+    const std::string limited = "sh -c 'trap \"\" XFSZ; ulimit -f 2; exec \"$0\" \"$@\"' ";
+    const ToolRun render = run(limited + kRender + " --tail 0 " + kBundle + " " + kSong + " " + at("out.wav"));
+    const ToolRun save = run(limited + kAuHost + " -s " + at("out.aupreset") + " " + kBundle);
+    for (const ToolRun& result : {render, save}) {
+        EXPECT_NE(result.status, 0) << result.output;
+        EXPECT_LT(result.status, 128) << result.output;
+        EXPECT_NE(result.output.find("cannot write"), std::string::npos) << result.output;
+    }
+    for (const char* name : {"out.wav", "out.aupreset"}) {
+        std::ifstream in(folder / name, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), old) << name;
+    }
+    EXPECT_EQ(fileCount(), 3u);  // the two old files and the FIFO
+}
+
+}  // namespace
