@@ -159,3 +159,48 @@ TEST(PropertyList, NonPropertyListObjectsAreRefused) {
     CFRelease(dict);
     CFRelease(url);
 }
+
+namespace {
+
+std::string repeated(const std::string& part, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += part;
+    return text;
+}
+
+struct HostileList {
+    const char* name;
+    std::string body;  // inside <plist>
+};
+
+class HostilePropertyList : public ::testing::TestWithParam<HostileList> {};
+
+// libplist's parse and free recurse per level: such input is refused before libplist sees it.
+TEST_P(HostilePropertyList, IsRefusedWithAnErrorText) {
+    CFDataRef xml = dataOf("<plist version=\"1.0\">" + GetParam().body);
+    CFStringRef error = nullptr;
+    EXPECT_EQ(CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, &error), nullptr);
+    ASSERT_NE(error, nullptr);
+    CFRelease(error);
+    CFRelease(xml);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PropertyList, HostilePropertyList,
+    ::testing::Values(HostileList{"Nested", repeated("<array>", 100000) + repeated("</array>", 100000) + "</plist>"},
+                      HostileList{"Unclosed", repeated("<array>", 200000)},
+                      HostileList{"ClosesHiddenInComments", repeated("<array><!--</array>-->", 150000)},
+                      HostileList{"ClosesHiddenInQuotes", repeated("<dict a=\"></dict>\">", 150000)},
+                      HostileList{"OneLevelTooDeep", repeated("<array>", 65) + repeated("</array>", 65) + "</plist>"},
+                      HostileList{"TooLarge", "<data>" + std::string(5 << 20, 'A') + "</data></plist>"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PropertyList, SixtyFourLevelsStillRead) {
+    CFDataRef xml = dataOf("<plist version=\"1.0\">" + repeated("<array>", 64) + repeated("</array>", 64) + "</plist>");
+    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, nullptr);
+    EXPECT_NE(plist, nullptr);
+    if (plist) CFRelease(plist);
+    CFRelease(xml);
+}
+
+}  // namespace

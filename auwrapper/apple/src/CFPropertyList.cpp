@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 using namespace cf;
@@ -19,8 +19,102 @@ struct PlistDeleter {
 };
 using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
-// Builds the plist node of a CF object; null when the object is not a property-list type.
-plist_t toPlist(CFTypeRef ref) {
+// Real property lists nest a few levels (a preset: one dictionary; an Info.plist: three) and
+// hold a few kilobytes, up to a bank of presets as base64 data of well under a megabyte.
+// Deeper or larger input is refused before libplist, whose parse and free recurse per level,
+// sees it.
+constexpr size_t kMaxNesting = 64;
+constexpr size_t kMaxPropertyListBytes = 4u << 20;
+
+// Reads XML the way libplist finds its tags: text between tags is skipped, so are comments,
+// CDATA sections, processing instructions and the DOCTYPE, and quoted text inside a tag.
+class NestingScan {
+public:
+    NestingScan(const char* begin, const char* end) : pos(begin), end(end) {}
+
+    // The deepest nesting of arrays and dictionaries, counted up to `limit` + 1. It never
+    // reads less nesting than libplist would build: where libplist would stop on an error,
+    // the scan stops too, and every open tag counts.
+    size_t deepest(size_t limit) {
+        size_t depth = 0, most = 0;
+        while (most <= limit && skipTo("<", false)) {
+            ++pos;
+            if (startsWith("?")) {
+                if (!skipPast("?>", true)) break;
+            } else if (startsWith("!--")) {
+                if (!skipPast("-->", false)) break;
+            } else if (startsWith("![CDATA[")) {
+                if (!skipPast("]]>", false)) break;
+            } else if (startsWith("!DOCTYPE")) {
+                if (!skipDoctype()) break;
+            } else if (startsWith("!")) {
+                break;  // libplist stops at any other <! tag
+            } else {
+                const char* name = pos;
+                while (pos < end && !isOneOf(*pos, " \r\n\t<>")) ++pos;
+                const std::string tag(name, size_t(pos - name));
+                skipToOneOf("<>");
+                if (pos >= end || *pos == '<') break;  // a tag without its '>' ends libplist's parse
+                const bool empty = pos[-1] == '/';
+                if (!empty && (tag == "array" || tag == "dict")) most = std::max(most, ++depth);
+                if ((tag == "/array" || tag == "/dict") && depth > 0) --depth;
+            }
+        }
+        return most;
+    }
+
+private:
+    static bool isOneOf(char c, const char* set) { return std::strchr(set, c) != nullptr && c != '\0'; }
+    bool startsWith(const char* text) const {
+        const size_t n = std::strlen(text);
+        return size_t(end - pos) >= n && std::memcmp(pos, text, n) == 0;
+    }
+    // Steps over a quoted part at `pos` (on its opening quote); false at the end of the data.
+    bool skipQuoted() {
+        const void* close = std::memchr(pos + 1, '"', size_t(end - pos - 1));
+        if (close == nullptr) return false;
+        pos = static_cast<const char*>(close) + 1;
+        return true;
+    }
+    bool skipTo(const char* text, bool quotes) {
+        while (pos < end && !startsWith(text)) {
+            if (quotes && *pos == '"') {
+                if (!skipQuoted()) return false;
+            } else {
+                ++pos;
+            }
+        }
+        return pos < end;
+    }
+    bool skipPast(const char* text, bool quotes) {
+        if (!skipTo(text, quotes)) return false;
+        pos += std::strlen(text);
+        return true;
+    }
+    void skipToOneOf(const char* set) {
+        while (pos < end && !isOneOf(*pos, set)) {
+            if (*pos != '"') {
+                ++pos;
+            } else if (!skipQuoted()) {
+                pos = end;
+            }
+        }
+    }
+    bool skipDoctype() {
+        skipToOneOf("[>");
+        if (pos >= end) return false;
+        if (*pos == '>') return ++pos, true;
+        return skipPast("]>", true);
+    }
+
+    const char* pos;
+    const char* end;
+};
+
+// Builds the plist node of a CF object; null when the object is not a property-list type or
+// nests deeper than a property list is read back.
+plist_t toPlist(CFTypeRef ref, size_t depth = 0) {
+    if (depth > kMaxNesting) return nullptr;
     switch (CFGetTypeID(ref)) {
     case kStringType:
         return plist_new_string(utf8Of(static_cast<CFStringRef>(ref)).c_str());
@@ -39,7 +133,7 @@ plist_t toPlist(CFTypeRef ref) {
         PlistPtr node(plist_new_array());
         auto array = static_cast<CFArrayRef>(ref);
         for (const void* value : array->values) {
-            plist_t item = toPlist(value);
+            plist_t item = toPlist(value, depth + 1);
             if (item == nullptr) return nullptr;
             plist_array_append_item(node.get(), item);
         }
@@ -56,7 +150,7 @@ plist_t toPlist(CFTypeRef ref) {
         });
         PlistPtr node(plist_new_dict());
         for (const auto& entry : entries) {
-            plist_t item = toPlist(entry.second);
+            plist_t item = toPlist(entry.second, depth + 1);
             if (item == nullptr) return nullptr;
             plist_dict_set_item(node.get(), utf8Of(static_cast<CFStringRef>(entry.first)).c_str(), item);
         }
@@ -75,7 +169,11 @@ bool isSkipped(plist_t node) {
 }
 
 // Builds the CF object of a plist node; null (and a reason) when the node has no CF form here.
-CFTypeRef fromPlist(plist_t node, const char*& problem) {
+CFTypeRef fromPlist(plist_t node, const char*& problem, size_t depth = 0) {
+    if (depth > kMaxNesting) {
+        problem = "Property list nested too deeply";
+        return nullptr;
+    }
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
         uint8_t value = 0;
@@ -111,7 +209,7 @@ CFTypeRef fromPlist(plist_t node, const char*& problem) {
         const uint32_t count = plist_array_get_size(node);
         for (uint32_t i = 0; i < count; ++i) {
             if (isSkipped(plist_array_get_item(node, i))) continue;
-            CFTypeRef item = fromPlist(plist_array_get_item(node, i), problem);
+            CFTypeRef item = fromPlist(plist_array_get_item(node, i), problem, depth + 1);
             if (item == nullptr) {
                 CFRelease(array);
                 return nullptr;
@@ -137,7 +235,7 @@ CFTypeRef fromPlist(plist_t node, const char*& problem) {
             }
             CFStringRef cfKey = makeStringFromUTF8(key);
             std::free(key);
-            CFTypeRef cfValue = cfKey ? fromPlist(value, problem) : nullptr;
+            CFTypeRef cfValue = cfKey ? fromPlist(value, problem, depth + 1) : nullptr;
             if (cfKey == nullptr || cfValue == nullptr) {
                 if (cfKey == nullptr) problem = "Invalid UTF-8 in key";
                 if (cfKey) CFRelease(cfKey);
@@ -163,8 +261,18 @@ CFTypeRef fromPlist(plist_t node, const char*& problem) {
 namespace cf {
 
 CFPropertyListRef propertyListFromBytes(const char* bytes, size_t length, std::string& problem) {
+    if (length > kMaxPropertyListBytes) {
+        problem = "Property list too large";
+        return nullptr;
+    }
+    // Only the XML form is read (libplist's binary reader recurses per object); it is checked
+    // for depth before libplist parses it.
+    if (NestingScan(bytes, bytes + length).deepest(kMaxNesting) > kMaxNesting) {
+        problem = "Property list nested too deeply";
+        return nullptr;
+    }
     plist_t root = nullptr;
-    if (length > 0 && length <= UINT32_MAX) plist_from_memory(bytes, uint32_t(length), &root);
+    if (length > 0) plist_from_xml(bytes, uint32_t(length), &root);
     if (root == nullptr) {
         problem = "Malformed property list data";
         return nullptr;
@@ -179,7 +287,9 @@ CFPropertyListRef propertyListFromBytes(const char* bytes, size_t length, std::s
 CFPropertyListRef propertyListFromFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return nullptr;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes(kMaxPropertyListBytes + 1, '\0');
+    in.read(&bytes[0], std::streamsize(bytes.size()));
+    bytes.resize(size_t(in.gcount()));
     std::string problem;
     return propertyListFromBytes(bytes.data(), bytes.size(), problem);
 }
