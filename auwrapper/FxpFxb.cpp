@@ -32,17 +32,12 @@ unsigned char* writeBigFloat(unsigned char* position, float value) {
     return FxCodec::writeBigInt32(position, bits);
 }
 
-// A stored value outside 0..1 (or not a number) is brought into range and reported.
+// A stored value outside 0..1 is brought into range and reported; one inside keeps every bit.
+// Values that are not finite never get here (checkFxCk refuses them).
 float clampedValue(float value, bool& ok) {
-    if (std::isnan(value) || value < 0.0f) {
-        ok = false;
-        return 0.0f;
-    }
-    if (value > 1.0f) {
-        ok = false;
-        return 1.0f;
-    }
-    return value;
+    const float clamped = std::min(std::max(value, 0.0f), 1.0f);
+    if (clamped != value) ok = false;
+    return clamped;
 }
 
 // The six header words shared by program and bank records.
@@ -232,6 +227,12 @@ const unsigned char* checkFxCk(const unsigned char* position, const unsigned cha
     const int64_t stored = std::max<int64_t>(storedCount, 0);
     const int64_t used = std::min<int64_t>(stored, std::max(parameterCount, 0));
     requireBytes(p, end, 4 * used);
+    // A value that is no number at all is refused with its record, before anything is applied.
+    for (int64_t i = 0; i < used; ++i) {
+        float value = 0.0f;
+        readBigFloat(p + 4 * i, end, value);
+        if (!std::isfinite(value)) throw FormatException(kInvalidFormat);
+    }
     // A record with more values than the effect has is stepped over whole when it is all
     // there, so that the next record of a bank is found where it starts.
     return end - p >= 4 * stored ? p + 4 * stored : p + 4 * used;

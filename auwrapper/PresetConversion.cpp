@@ -141,7 +141,7 @@ bool PresetConversion::convertToPresetFile(const std::string& path) {
     const std::string target = folderOf(path) + '/' + name + ".aupreset";
     if (!createNewFile(target)) return false;
     try {
-        const std::vector<unsigned char> bytes = loadFromFile(path);
+        const std::vector<unsigned char> bytes = loadFromFile(path, kMaxVstPresetFileBytes);
         ScopedCF<CFStringRef> presetName(stringFromFileName(name));
         ScopedCF<CFMutableDictionaryRef> preset(
             AUPresetDictionary::create(description, bytes.data(), bytes.size(), presetName.get()));
@@ -162,7 +162,7 @@ bool PresetConversion::convertBankToFolder(const std::string& path) {
     }
     FxCodec codec(effect);
     try {
-        const std::vector<unsigned char> bank = loadFromFile(path);
+        const std::vector<unsigned char> bank = loadFromFile(path, kMaxVstPresetFileBytes);
         // The effect's own state comes back afterwards: opening an instance must not change
         // its sound because a bank file lay in the preset folder.
         const std::vector<unsigned char> saved = codec.createFXB();

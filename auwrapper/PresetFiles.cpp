@@ -36,24 +36,25 @@ OSStatus osStatusForErrno(int error) {
     }
 }
 
-std::vector<unsigned char> loadFromFile(const std::string& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+std::vector<unsigned char> loadFromFile(const std::string& path, size_t limit) {
+    // Not blocking: a FIFO put in place of a preset must not hang the open.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) throwErrno();
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) throwErrno();
-    if (S_ISDIR(info.st_mode)) throw MacOSException(kIOErr);
+    if (!S_ISREG(info.st_mode) || size_t(info.st_size) > limit) throw MacOSException(kIOErr);
     std::vector<unsigned char> bytes;
     unsigned char block[65536];
-    while (true) {
+    while (bytes.size() <= limit) {
         const ssize_t got = ::read(file.get(), block, sizeof block);
         if (got < 0) {
             if (errno == EINTR) continue;
             throwErrno();
         }
-        if (got == 0) break;
+        if (got == 0) return bytes;
         bytes.insert(bytes.end(), block, block + got);
     }
-    return bytes;
+    throw MacOSException(kIOErr);  // it grew while being read
 }
 
 void writeWholeFile(const std::string& path, const void* bytes, size_t size) {

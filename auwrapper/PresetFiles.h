@@ -21,8 +21,16 @@ enum : OSStatus {
 };
 OSStatus osStatusForErrno(int error);
 
-// Reads a whole file.
-std::vector<unsigned char> loadFromFile(const std::string& path);
+// The largest files the wrapper reads. A VST preset file holds at most a bank: 128 programs of
+// up to 1024 mapped values each, 128 x (56 + 4 x 1024) bytes, about 530 KB (a Halvorax file is
+// one 2052-byte chunk and its header). An .aupreset carries such a file as base64 text, 4/3 of
+// its size, in a few hundred bytes of XML; parameter maps and preset lists are a short line per
+// parameter or preset. Anything larger is no file of ours and would only cost time and memory.
+constexpr size_t kMaxVstPresetFileBytes = 1u << 20;
+constexpr size_t kMaxPresetFileBytes = 2u << 20;
+
+// Reads a whole regular file of at most `limit` bytes; a larger one raises kIOErr.
+std::vector<unsigned char> loadFromFile(const std::string& path, size_t limit = kMaxPresetFileBytes);
 
 // Writes the XML form of a property list as the file's new contents (created when missing);
 // a failed save leaves the old file as it was.

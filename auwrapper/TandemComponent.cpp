@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -298,9 +299,12 @@ float TandemComponent::scaleToAUParameter(AudioUnitParameterID id, float vstValu
     return vstValue * range + info.minValue;
 }
 
+// A value outside the parameter's range is taken as the nearest end of it; one inside keeps
+// every bit of its scaling.
 float TandemComponent::scaleFromAUParameter(AudioUnitParameterID id, float auValue) const {
     const AudioUnitParameterInfo& info = parameterInfos[id];
-    return (auValue - info.minValue) / (info.maxValue - info.minValue);
+    const float inRange = std::min(std::max(auValue, info.minValue), info.maxValue);
+    return (inRange - info.minValue) / (info.maxValue - info.minValue);
 }
 
 OSStatus TandemComponent::getParameter(AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement,
@@ -313,17 +317,19 @@ OSStatus TandemComponent::getParameter(AudioUnitParameterID id, AudioUnitScope s
     return noErr;
 }
 
-void TandemComponent::applyAUParameter(AudioUnitParameterID id, Float32 value) {
+// A value that is no number at all is refused; any other is clamped to the range.
+OSStatus TandemComponent::applyAUParameter(AudioUnitParameterID id, Float32 value) {
     checkParameterScaling(id);
+    if (!std::isfinite(value)) return kAudioUnitErr_InvalidParameterValue;
     vst->setParameter(int32_t(id), scaleFromAUParameter(id, value));
+    return noErr;
 }
 
 OSStatus TandemComponent::setParameter(AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement,
                                        Float32 value) {
     if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidScope;
     if (!parameterInRange(id)) return kAudioUnitErr_InvalidParameter;
-    applyAUParameter(id, value);
-    return noErr;
+    return applyAUParameter(id, value);
 }
 
 OSStatus TandemComponent::scheduleParameters(const AudioUnitParameterEvent* events, UInt32 count) {
@@ -332,8 +338,9 @@ OSStatus TandemComponent::scheduleParameters(const AudioUnitParameterEvent* even
         const AudioUnitParameterEvent& event = events[i];
         if (event.scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidScope;
         if (!parameterInRange(event.parameter)) return kAudioUnitErr_InvalidParameter;
-        if (event.eventType == kParameterEvent_Immediate)
-            applyAUParameter(event.parameter, event.eventValues.immediate.value);
+        if (event.eventType != kParameterEvent_Immediate) continue;
+        const OSStatus result = applyAUParameter(event.parameter, event.eventValues.immediate.value);
+        if (result != noErr) return result;
     }
     return noErr;
 }

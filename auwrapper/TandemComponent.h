@@ -205,7 +205,7 @@ private:
     VstIntPtr probeDispatcher(int32_t opcode, int32_t index, VstIntPtr value, void* pointer, float opt);
     bool parameterInRange(AudioUnitParameterID id) const;
     void checkParameterScaling(AudioUnitParameterID id) const;
-    void applyAUParameter(AudioUnitParameterID id, Float32 value);
+    OSStatus applyAUParameter(AudioUnitParameterID id, Float32 value);
     OSStatus getPreset(void* outData, UInt32* ioDataSize, bool retainName);
     void setPreset(const void* inData, UInt32 inDataSize);
     void getStringFromValue(AudioUnitParameterStringFromValue& request);

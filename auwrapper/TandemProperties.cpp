@@ -1,5 +1,6 @@
 // The property table: which scopes and elements each property accepts, its size and access,
 // and its get and set behaviour.
+#include <cmath>
 #include <cstring>
 
 #include "TandemComponent.h"
@@ -295,6 +296,7 @@ void TandemComponent::getStringFromValue(AudioUnitParameterStringFromValue& requ
         vst->getParameterDisplay(int32_t(request.inParamID), text);
     } else {
         checkParameterScaling(request.inParamID);
+        if (!std::isfinite(*request.inValue)) throw MacOSException(kAudioUnitErr_InvalidParameterValue);
         const float value = scaleFromAUParameter(request.inParamID, *request.inValue);
         std::memcpy(text, &value, sizeof value);
         if (vst->vendorSpecific(kValueToString, VstIntPtr(request.inParamID), text, 0.0f) == 0)

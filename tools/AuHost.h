@@ -13,8 +13,10 @@
 
 namespace halvorax {
 
-// Far above any state a unit saves (a bank of 128 programs of a few kilobytes each).
-constexpr size_t kMaxPresetFileBytes = 16u << 20;
+// The largest files the host reads: an .aupreset as large as the property-list reader takes,
+// and a VST preset file of a bank (128 programs of 1024 values: about 530 KB).
+constexpr size_t kMaxPresetFileBytes = 4u << 20;
+constexpr size_t kMaxVstPresetFileBytes = 1u << 20;
 
 struct AuRenderSettings {
     double sampleRate = 44100.0;

@@ -152,7 +152,7 @@ int convertPresetFolder(AudioUnitHost& host, const std::string& folder, std::str
             continue;
         }
         std::string bytes, error;
-        if (!readInputFile(folder + "/" + file, kMaxPresetFileBytes, bytes, error)) {
+        if (!readInputFile(folder + "/" + file, kMaxVstPresetFileBytes, bytes, error)) {
             report += file + ": " + error + "\n";
             continue;
         }

@@ -1,5 +1,7 @@
 // Parameters through the map: scaling, rounding of indexed values, scopes, ranges, and the
 // refusal of parameters the map leaves out.
+#include <cmath>
+
 #include "AuTestSupport.h"
 
 namespace {
@@ -31,14 +33,26 @@ TEST(ParameterScaling, IndexedRoundsHalfUpAndGenericIsLinear) {
     EXPECT_EQ(value, -6.0f);
 }
 
-TEST(ParameterScaling, SetMapsTheRangeOntoZeroToOneWithoutClamping) {
+TEST(ParameterScaling, SetMapsTheRangeOntoZeroToOneClampingAndRefusingNonNumbers) {
     OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice, kMap);
     ASSERT_EQ(AudioUnitSetParameter(u.unit, 3, kAudioUnitScope_Global, 0, 6.0f, 0), noErr);
     EXPECT_FLOAT_EQ(u.effect().values[3], 0.75f);
     ASSERT_EQ(AudioUnitSetParameter(u.unit, 0, kAudioUnitScope_Global, 0, 2.0f, 0), noErr);
     EXPECT_FLOAT_EQ(u.effect().values[0], 0.4f);
     ASSERT_EQ(AudioUnitSetParameter(u.unit, 1, kAudioUnitScope_Global, 0, 10.0f, 0), noErr);
-    EXPECT_FLOAT_EQ(u.effect().values[1], 2.0f);
+    EXPECT_EQ(u.effect().values[1], 1.0f);
+    ASSERT_EQ(AudioUnitSetParameter(u.unit, 3, kAudioUnitScope_Global, 0, -1e30f, 0), noErr);
+    EXPECT_EQ(u.effect().values[3], 0.0f);
+    for (float bad : {std::nanf(""), HUGE_VALF, -HUGE_VALF}) {
+        EXPECT_EQ(AudioUnitSetParameter(u.unit, 1, kAudioUnitScope_Global, 0, bad, 0),
+                  kAudioUnitErr_InvalidParameterValue);
+        AudioUnitParameterEvent event{};
+        event.parameter = 1;
+        event.eventType = kParameterEvent_Immediate;
+        event.eventValues.immediate.value = bad;
+        EXPECT_EQ(AudioUnitScheduleParameters(u.unit, &event, 1), kAudioUnitErr_InvalidParameterValue);
+        EXPECT_EQ(u.effect().values[1], 1.0f);
+    }
 }
 
 TEST(ParameterScaling, ScopeAndIndexErrors) {

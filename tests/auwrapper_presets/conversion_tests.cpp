@@ -94,10 +94,17 @@ TEST_F(ConversionFixture, AFileThatFailsLeavesNoResultAndTheOthersConvert) {
     FakeEffect source(2, 3);
     writeText(presets + "/Broken.fxb", "CcnK but nothing more");
     writeBytes(presets + "/Good.fxp", FxCodec(source).createFXP());
+    // Valid data padded past any real preset's size is not converted at all.
+    for (std::vector<unsigned char> huge : {FxCodec(source).createFXP(), FxCodec(source).createFXB()}) {
+        huge.resize(kMaxVstPresetFileBytes + 1);
+        writeBytes(presets + (huge[10] == 'B' ? "/Huge.fxb" : "/Huge.fxp"), huge);
+    }
     PresetConversion conversion(effect, kDescription, false);
     EXPECT_EQ(conversion.convertVSTPresets("Maker: Product", {audio}), 1);
     EXPECT_FALSE(folderExists(presets + "/Broken"));
     EXPECT_TRUE(fileExists(presets + "/Good.aupreset"));
+    EXPECT_FALSE(fileExists(presets + "/Huge.aupreset"));
+    EXPECT_FALSE(folderExists(presets + "/Huge"));
 }
 
 TEST(PresetDomains, UserAndLocalFolders) {

@@ -142,14 +142,21 @@ TEST(FxReading, MoreParametersAreReadUpToTheEffectsCount) {
     EXPECT_EQ(effect.values[0], (std::vector<float>{0.5f, 0.25f}));
 }
 
-TEST(FxReading, ValuesOutsideTheRangeAreClampedAndReported) {
+TEST(FxReading, ValuesOutsideTheRangeAreClampedAndReportedAndNonNumbersRefused) {
     FakeEffect effect(3, 1);
-    const std::vector<unsigned char> fxp = fxCk(effect.id, {1.5f, -0.2f, std::nanf("")});
+    const std::vector<unsigned char> fxp = fxCk(effect.id, {1e30f, -0.2f, 0.3f});
     EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(fxp.size(), fxp.data()));
-    EXPECT_EQ(effect.values[0], (std::vector<float>{1.0f, 0.0f, 0.0f}));
+    EXPECT_EQ(effect.values[0], (std::vector<float>{1.0f, 0.0f, 0.3f}));
 
-    const std::vector<unsigned char> exact = fxCk(effect.id, {1.0f, 0.0f, 0.5f});
+    const std::vector<unsigned char> exact = fxCk(effect.id, {1.0f, 0.0f, 0.1f});
     EXPECT_TRUE(FxCodec(effect).loadFXPOrFXB(exact.size(), exact.data()));
+    EXPECT_EQ(effect.values[0], (std::vector<float>{1.0f, 0.0f, 0.1f}));
+
+    for (float bad : {std::nanf(""), HUGE_VALF, -HUGE_VALF}) {
+        const std::vector<unsigned char> refused = fxCk(effect.id, {0.5f, bad, 0.5f});
+        EXPECT_THROW(FxCodec(effect).loadFXPOrFXB(refused.size(), refused.data()), FormatException);
+        EXPECT_EQ(effect.values[0], (std::vector<float>{1.0f, 0.0f, 0.1f}));
+    }
 }
 
 TEST(FxReading, RefusedHeadersChangeNothing) {

@@ -79,7 +79,8 @@ enum {
     kAudioUnitErr_MIDIOutputBufferFull = -66753,
     kAudioComponentErr_InstanceInvalidated = -66749,
     kAudioUnitErr_RenderTimeout = -66745,
-    kAudioUnitErr_ExtensionNotFound = -66744
+    kAudioUnitErr_ExtensionNotFound = -66744,
+    kAudioUnitErr_InvalidParameterValue = -66743
 };
 
 enum {
