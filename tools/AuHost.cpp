@@ -117,10 +117,8 @@ OSStatus AudioUnitHost::start(const AuRenderSettings& settings) {
     return AudioUnitInitialize(unit_);
 }
 
-OSStatus AudioUnitHost::renderSong(const MidiSong& song, const AuRenderSettings& settings,
-                                   std::vector<float>& interleaved) {
+OSStatus AudioUnitHost::renderSong(const MidiSong& song, const AuRenderSettings& settings, WavWriter& output) {
     const long long total = static_cast<long long>(std::ceil((song.lengthSeconds + settings.tailSeconds) * settings.sampleRate));
-    interleaved.assign(static_cast<size_t>(total) * 2, 0.0f);
     std::vector<float> left(size_t(settings.blockSize)), right(size_t(settings.blockSize));
     size_t next = 0;
     for (long long start = 0; start < total; start += settings.blockSize) {
@@ -144,10 +142,7 @@ OSStatus AudioUnitHost::renderSong(const MidiSong& song, const AuRenderSettings&
         const OSStatus result = AudioUnitRender(unit_, &flags, &stamp, 0, UInt32(frames),
                                                 reinterpret_cast<AudioBufferList*>(&list));
         if (result != noErr) return result;
-        for (int i = 0; i < frames; ++i) {
-            interleaved[size_t(start + i) * 2] = left[size_t(i)];
-            interleaved[size_t(start + i) * 2 + 1] = right[size_t(i)];
-        }
+        output.write(left.data(), right.data(), frames);
     }
     return noErr;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "MidiFile.h"
+#include "Renderer.h"
 
 namespace halvorax {
 
@@ -40,8 +41,8 @@ public:
     // Sample rate (output bus 0) and slice size; Initialize.
     OSStatus start(const AuRenderSettings& settings);
     // Renders the song block by block, handing each block's MIDI to MusicDeviceMIDIEvent at
-    // its frame offset, into interleaved stereo frames.
-    OSStatus renderSong(const MidiSong& song, const AuRenderSettings& settings, std::vector<float>& interleaved);
+    // its frame offset, and each block's frames to `output`.
+    OSStatus renderSong(const MidiSong& song, const AuRenderSettings& settings, WavWriter& output);
 
     // ClassInfo state as an .aupreset (XML property list) file.
     OSStatus savePreset(const std::string& path, std::string& error);

@@ -10,11 +10,9 @@
 
 namespace halvorax {
 
-std::vector<float> renderSong(HostedPlugin& plugin, const MidiSong& song, const RenderSettings& settings,
-                              const std::function<void(double)>& progress,
-                              const std::function<void(long long)>& beforeBlock) {
+void renderSong(HostedPlugin& plugin, const MidiSong& song, const RenderSettings& settings, WavWriter& output,
+                const std::function<void(double)>& progress, const std::function<void(long long)>& beforeBlock) {
     const long long total = static_cast<long long>(std::ceil((song.lengthSeconds + settings.tailSeconds) * settings.sampleRate));
-    std::vector<float> interleaved(static_cast<std::size_t>(total) * 2);
     std::vector<float> left(settings.blockSize), right(settings.blockSize);
     float* outputs[2] = {left.data(), right.data()};
     std::vector<HostedPlugin::Midi> block;
@@ -31,41 +29,41 @@ std::vector<float> renderSong(HostedPlugin& plugin, const MidiSong& song, const 
         }
         plugin.sendMidi(block);
         plugin.process(outputs, frames);
-        for (int i = 0; i < frames; ++i) {
-            interleaved[static_cast<std::size_t>(start + i) * 2] = left[i];
-            interleaved[static_cast<std::size_t>(start + i) * 2 + 1] = right[i];
-        }
+        output.write(left.data(), right.data(), frames);
         if (progress) progress(static_cast<double>(start + frames) / static_cast<double>(total));
     }
-    return interleaved;
 }
 
-bool writeWav(const std::string& path, const std::vector<float>& interleaved, double sampleRate, std::string& error) {
-    try {
-        OutputFile output(path);
-        SF_INFO info{};
-        info.samplerate = static_cast<int>(sampleRate);
-        info.channels = 2;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-        SNDFILE* file = sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE);
-        if (file == nullptr) {
-            error = "cannot write " + path + ": " + sf_strerror(nullptr);
-            return false;
-        }
-        const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / 2);
-        const bool written = sf_writef_float(file, interleaved.data(), frames) == frames;
-        // Closing writes the header's final sizes; its failure shows in the error state.
-        const std::string problem = written ? "" : sf_strerror(file);
-        if (sf_close(file) != 0 || !written) {
-            error = "cannot write " + path + ": " + (problem.empty() ? "the file could not be completed" : problem);
-            return false;
-        }
-        output.commit();
-    } catch (const std::runtime_error& failure) {
-        error = failure.what();
-        return false;
+WavWriter::WavWriter(const std::string& path, double sampleRate) : path_(path), sampleRate_(sampleRate), output_(path) {
+    SF_INFO info{};
+    info.samplerate = static_cast<int>(sampleRate);
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    file_ = sf_open_fd(output_.descriptor(), SFM_WRITE, &info, SF_FALSE);
+    if (file_ == nullptr) throw std::runtime_error("cannot write " + path + ": " + sf_strerror(nullptr));
+}
+
+WavWriter::~WavWriter() {
+    if (file_) sf_close(file_);
+}
+
+void WavWriter::write(const float* left, const float* right, int frames) {
+    interleaved_.resize(static_cast<std::size_t>(frames) * 2);
+    for (int i = 0; i < frames; ++i) {
+        interleaved_[static_cast<std::size_t>(i) * 2] = left[i];
+        interleaved_[static_cast<std::size_t>(i) * 2 + 1] = right[i];
     }
-    return true;
+    if (sf_writef_float(file_, interleaved_.data(), frames) != frames)
+        throw std::runtime_error("cannot write " + path_ + ": " + sf_strerror(file_));
+    frames_ += frames;
+}
+
+void WavWriter::commit() {
+    // Closing writes the header's final sizes; a failure there shows in its result.
+    const int closed = sf_close(file_);
+    file_ = nullptr;
+    if (closed != 0) throw std::runtime_error("cannot write " + path_ + ": " + sf_error_number(closed));
+    output_.commit();
 }
 
 bool renderLengthAllowed(const MidiSong& song, double tailSeconds, std::string& error) {

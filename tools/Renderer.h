@@ -1,11 +1,14 @@
-// Offline rendering of a MIDI song through a hosted plug-in into stereo frames.
+// Offline rendering of a MIDI song through a hosted plug-in into a WAV file.
 #pragma once
+
+#include <sndfile.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "MidiFile.h"
+#include "ToolFiles.h"
 #include "VstHost.h"
 
 namespace halvorax {
@@ -22,16 +25,34 @@ struct RenderSettings {
 // False, with a one-line `error`, when the song and its tail last longer than kMaxRenderSeconds.
 bool renderLengthAllowed(const MidiSong& song, double tailSeconds, std::string& error);
 
-// Renders the song block by block, handing each block its events at their frame offsets.
-// `beforeBlock`, when set, is called with each block's first frame before it renders;
-// `progress`, when set, with the fraction done after every block.
-std::vector<float> renderSong(HostedPlugin& plugin, const MidiSong& song, const RenderSettings& settings,
-                              const std::function<void(double)>& progress = {},
-                              const std::function<void(long long)>& beforeBlock = {});
+// A stereo 32-bit float WAV file (libsndfile) written block by block into a temporary file
+// beside `path`, which replaces `path` only once commit() succeeds: a failed render or write
+// keeps the old file. Failures raise std::runtime_error with a one-line reason.
+class WavWriter {
+public:
+    WavWriter(const std::string& path, double sampleRate);
+    ~WavWriter();
+    WavWriter(const WavWriter&) = delete;
+    WavWriter& operator=(const WavWriter&) = delete;
 
-// Writes interleaved stereo float frames as a 32-bit float WAV file (libsndfile), through a
-// temporary file renamed over `path`: a failed write keeps the old file.
-bool writeWav(const std::string& path, const std::vector<float>& interleaved, double sampleRate,
-              std::string& error);
+    void write(const float* left, const float* right, int frames);
+    void commit();
+    double seconds() const { return static_cast<double>(frames_) / sampleRate_; }
+
+private:
+    std::string path_;
+    double sampleRate_;
+    OutputFile output_;
+    SNDFILE* file_ = nullptr;
+    std::vector<float> interleaved_;
+    long long frames_ = 0;
+};
+
+// Renders the song block by block, handing each block its events at their frame offsets,
+// and each block's frames to `output`. `beforeBlock`, when set, is called with each block's
+// first frame before it renders; `progress`, when set, with the fraction done after every block.
+void renderSong(HostedPlugin& plugin, const MidiSong& song, const RenderSettings& settings, WavWriter& output,
+                const std::function<void(double)>& progress = {},
+                const std::function<void(long long)>& beforeBlock = {});
 
 }  // namespace halvorax

@@ -197,16 +197,13 @@ int run(int argc, char** argv) {
             return 1;
         }
         OSStatus result = host->start(options.render);
-        std::vector<float> interleaved;
-        if (result == noErr) result = host->renderSong(song, options.render, interleaved);
+        WavWriter output(options.positional[2], options.render.sampleRate);
+        if (result == noErr) result = host->renderSong(song, options.render, output);
         if (result != noErr) {
             std::fprintf(stderr, "halvorax-auhost: rendering failed (error %d)\n", int(result));
             return 1;
         }
-        if (!writeWav(options.positional[2], interleaved, options.render.sampleRate, error)) {
-            std::fprintf(stderr, "halvorax-auhost: %s\n", error.c_str());
-            return 1;
-        }
+        output.commit();
     }
     if (!options.savePreset.empty() && host->savePreset(options.savePreset, error) != noErr) {
         std::fprintf(stderr, "halvorax-auhost: %s\n", error.c_str());

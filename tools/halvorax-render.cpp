@@ -291,14 +291,11 @@ int run(int argc, char** argv) {
         for (auto [index, value] : options.overrides) plugin->setParameter(index, value);
     };
     const bool showProgress = isatty(STDERR_FILENO);
-    const std::vector<float> audio =
-        renderSong(*plugin, song, options.render, showProgress ? drawProgress : nullptr, switchPatches);
-    if (!writeWav(options.positional[2], audio, options.render.sampleRate, error)) {
-        std::fprintf(stderr, "halvorax-render: %s\n", error.c_str());
-        return 1;
-    }
-    std::printf("wrote %s: %.2f s at %.0f Hz\n", options.positional[2].c_str(),
-                audio.size() / 2 / options.render.sampleRate, options.render.sampleRate);
+    WavWriter output(options.positional[2], options.render.sampleRate);
+    renderSong(*plugin, song, options.render, output, showProgress ? drawProgress : nullptr, switchPatches);
+    output.commit();
+    std::printf("wrote %s: %.2f s at %.0f Hz\n", options.positional[2].c_str(), output.seconds(),
+                options.render.sampleRate);
     return 0;
 }
 
