@@ -282,8 +282,11 @@ int run(int argc, char** argv) {
     std::size_t current = patches.size();
     auto switchPatches = [&](long long frame) {
         if (patches.empty()) return;
-        const std::size_t due = std::min(patches.size() - 1,
-                                         static_cast<std::size_t>(frame / options.render.sampleRate / patchSeconds));
+        // In double up to the last patch: a song of no length or a tiny --patch-seconds must not
+        // turn into a count no integer holds.
+        const double turn = patchSeconds > 0 ? frame / options.render.sampleRate / patchSeconds : 0.0;
+        const std::size_t last = patches.size() - 1;
+        const std::size_t due = turn >= double(last) ? last : static_cast<std::size_t>(turn);
         if (due == current) return;
         current = due;
         // Notes sounding now finish on the new sound, as on the hardware.
