@@ -195,12 +195,20 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileList{"TooLarge", "<data>" + std::string(5 << 20, 'A') + "</data></plist>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PropertyList, SixtyFourLevelsStillRead) {
+// What is read back is what may be written: 64 levels both ways, one more neither way.
+TEST(PropertyList, SixtyFourLevelsReadAndWrite) {
     CFDataRef xml = dataOf("<plist version=\"1.0\">" + repeated("<array>", 64) + repeated("</array>", 64) + "</plist>");
     CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, nullptr);
-    EXPECT_NE(plist, nullptr);
-    if (plist) CFRelease(plist);
+    ASSERT_NE(plist, nullptr);
     CFRelease(xml);
+    CFDataRef written = CFPropertyListCreateXMLData(nullptr, plist);
+    EXPECT_NE(written, nullptr);
+    if (written) CFRelease(written);
+    CFMutableArrayRef deeper = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+    CFArrayAppendValue(deeper, plist);
+    CFRelease(plist);
+    EXPECT_EQ(CFPropertyListCreateXMLData(nullptr, deeper), nullptr);
+    CFRelease(deeper);
 }
 
 }  // namespace

@@ -112,10 +112,11 @@ private:
 };
 
 // Builds the plist node of a CF object; null when the object is not a property-list type or
-// nests deeper than a property list is read back.
+// nests containers deeper than a property list is read back. `depth`: the containers around it.
 plist_t toPlist(CFTypeRef ref, size_t depth = 0) {
-    if (depth > kMaxNesting) return nullptr;
-    switch (CFGetTypeID(ref)) {
+    const CFTypeID type = CFGetTypeID(ref);
+    if ((type == kArrayType || type == kDictionaryType) && depth >= kMaxNesting) return nullptr;
+    switch (type) {
     case kStringType:
         return plist_new_string(utf8Of(static_cast<CFStringRef>(ref)).c_str());
     case kBooleanType:
@@ -170,11 +171,12 @@ bool isSkipped(plist_t node) {
 
 // Builds the CF object of a plist node; null (and a reason) when the node has no CF form here.
 CFTypeRef fromPlist(plist_t node, const char*& problem, size_t depth = 0) {
-    if (depth > kMaxNesting) {
+    const plist_type type = plist_get_node_type(node);
+    if ((type == PLIST_ARRAY || type == PLIST_DICT) && depth >= kMaxNesting) {
         problem = "Property list nested too deeply";
         return nullptr;
     }
-    switch (plist_get_node_type(node)) {
+    switch (type) {
     case PLIST_BOOLEAN: {
         uint8_t value = 0;
         plist_get_bool_val(node, &value);
