@@ -2,6 +2,7 @@
 // input connections and callbacks, the MIDI queue, and rendering one effect block per time
 // stamp with the host's transport as VstTimeInfo. Render and MIDI allocate nothing.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "TandemComponent.h"
@@ -78,6 +79,8 @@ void TandemComponent::updateFormat(AudioUnitScope scope, AudioUnitElement bus, c
 }
 
 bool TandemComponent::updateSampleRate(Float64 rate) {
+    // No rate at all (zero, negative, not a number) would divide the latency and tail by it.
+    if (!(rate > 0.0 && std::isfinite(rate))) throw MacOSException(kAudioUnitErr_InvalidPropertyValue);
     if (rate == streamFormat.mSampleRate) return false;
     streamFormat.mSampleRate = rate;
     vst->setSampleRate(float(rate));

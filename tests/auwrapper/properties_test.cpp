@@ -1,4 +1,5 @@
 // The property table: sizes, scopes, elements, conditions, presets by number and notifications.
+#include <cmath>
 #include <cstring>
 
 #include "AuTestSupport.h"
@@ -42,6 +43,13 @@ TEST(PropertySizes, NullDataReportsOnlyTheSizeAndOneByteShortIsRefused) {
     const Float64 shortRate = 48000.0;
     EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &shortRate, 7),
               kAudioUnitErr_InvalidPropertyValue);
+    for (const Float64 noRate : {0.0, -44100.0, double(NAN), double(INFINITY)})
+        EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &noRate, 8),
+                  kAudioUnitErr_InvalidPropertyValue);
+    rate = 0.0;
+    size = sizeof rate;
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, &size), noErr);
+    EXPECT_EQ(rate, 44100.0);
 }
 
 struct Refusal {
