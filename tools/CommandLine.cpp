@@ -62,6 +62,26 @@ IndexedValue indexedArgument(const char* text, long maxIndex, double min, double
             numberArgument(value.c_str(), min, max, what + " value")};
 }
 
+OptionSpec numberOption(const char* name, char letter, double min, double max, double& target) {
+    return {name, letter, OptionSpec::kRequired, [=, &target](const char* value) {
+                target = numberArgument(value, min, max, std::string("--") + name);
+            }};
+}
+
+OptionSpec integerOption(const char* name, char letter, long min, long max, int& target) {
+    return {name, letter, OptionSpec::kRequired, [=, &target](const char* value) {
+                target = int(integerArgument(value, min, max, std::string("--") + name));
+            }};
+}
+
+OptionSpec textOption(const char* name, char letter, std::string& target) {
+    return {name, letter, OptionSpec::kRequired, [&target](const char* value) { target = value; }};
+}
+
+OptionSpec flagOption(const char* name, char letter, bool& target) {
+    return {name, letter, OptionSpec::kNone, [&target](const char*) { target = true; }};
+}
+
 std::vector<std::string> parseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& table) {
     std::string letters = ":";  // a leading colon: a missing value is reported as ':'
     std::vector<option> longOptions;

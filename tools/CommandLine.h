@@ -25,6 +25,13 @@ struct OptionSpec {
     std::function<void(const char* value)> take;
 };
 
+// Rows for the common kinds of value: each stores what it reads in `target`; numbers are
+// checked as numberArgument and integerArgument check them, named by the option.
+OptionSpec numberOption(const char* name, char letter, double min, double max, double& target);
+OptionSpec integerOption(const char* name, char letter, long min, long max, int& target);
+OptionSpec textOption(const char* name, char letter, std::string& target);
+OptionSpec flagOption(const char* name, char letter, bool& target);
+
 // Parses the options of argv against the table and returns the remaining (positional) arguments.
 std::vector<std::string> parseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& table);
 

@@ -68,24 +68,25 @@ void usage(FILE* out) {
 
 // One row per option: its names and what it does with its value.
 std::vector<OptionSpec> optionTable(Options& o) {
-    using A = OptionSpec;
     return {
-        {"rate", 'r', A::kRequired, [&](const char* v) { o.render.sampleRate = numberArgument(v, 8000, 768000, "--rate"); }},
-        {"block", 'b', A::kRequired, [&](const char* v) { o.render.blockSize = int(integerArgument(v, 1, 65536, "--block")); }},
-        {"tail", 't', A::kRequired, [&](const char* v) { o.render.tailSeconds = numberArgument(v, 0, kMaxRenderSeconds, "--tail"); }},
-        {"param", 'p', A::kRequired, [&](const char* v) {
+        numberOption("rate", 'r', 8000, 768000, o.render.sampleRate),
+        integerOption("block", 'b', 1, 65536, o.render.blockSize),
+        numberOption("tail", 't', 0, kMaxRenderSeconds, o.render.tailSeconds),
+        {"param", 'p', OptionSpec::kRequired,
+         [&](const char* v) {
              // The unit's own range is checked once it is open.
              const IndexedValue set = indexedArgument(v, kMaxParameterId, -FLT_MAX, FLT_MAX, "--param");
              o.parameters.push_back({AudioUnitParameterID(set.index), float(set.value)});
          }},
-        {"info", 'i', A::kNone, [&](const char*) { o.info = true; }},
-        {"load-preset", 'l', A::kRequired, [&](const char* v) { o.loadPreset = v; }},
-        {"save-preset", 's', A::kRequired, [&](const char* v) { o.savePreset = v; }},
-        {"editor", 'e', A::kOptional, [&](const char* v) { o.editorSeconds = v ? numberArgument(v, 0, 86400, "--editor") : 0.0; }},
-        {"factory-presets", 'P', A::kNone, [&](const char*) { o.listFactory = true; }},
-        {"factory-preset", 'f', A::kRequired, [&](const char* v) { o.factoryPreset = v; }},
-        {"convert", 'c', A::kRequired, [&](const char* v) { o.convertFolder = v; }},
-        {"help", 'h', A::kNone, [&](const char*) { o.help = true; }},
+        flagOption("info", 'i', o.info),
+        textOption("load-preset", 'l', o.loadPreset),
+        textOption("save-preset", 's', o.savePreset),
+        {"editor", 'e', OptionSpec::kOptional,
+         [&](const char* v) { o.editorSeconds = v ? numberArgument(v, 0, 86400, "--editor") : 0.0; }},
+        flagOption("factory-presets", 'P', o.listFactory),
+        textOption("factory-preset", 'f', o.factoryPreset),
+        textOption("convert", 'c', o.convertFolder),
+        flagOption("help", 'h', o.help),
     };
 }
 

@@ -69,24 +69,24 @@ void usage(FILE* out) {
 
 // One row per option: its names and what it does with its value.
 std::vector<OptionSpec> optionTable(Options& o) {
-    using A = OptionSpec;
     return {
-        {"rate", 'r', A::kRequired, [&](const char* v) { o.render.sampleRate = numberArgument(v, 8000, 768000, "--rate"); }},
-        {"block", 'b', A::kRequired, [&](const char* v) { o.render.blockSize = int(integerArgument(v, 1, 65536, "--block")); }},
-        {"tail", 't', A::kRequired, [&](const char* v) { o.render.tailSeconds = numberArgument(v, 0, kMaxRenderSeconds, "--tail"); }},
-        {"set", 's', A::kRequired, [&](const char* v) {
+        numberOption("rate", 'r', 8000, 768000, o.render.sampleRate),
+        integerOption("block", 'b', 1, 65536, o.render.blockSize),
+        numberOption("tail", 't', 0, kMaxRenderSeconds, o.render.tailSeconds),
+        {"set", 's', OptionSpec::kRequired,
+         [&](const char* v) {
              const IndexedValue set = indexedArgument(v, kMaxParameterIndex, 0.0, 1.0, "--set");
              o.overrides.emplace_back(int(set.index), float(set.value));
          }},
-        {"patch", 'p', A::kRequired, [&](const char* v) { o.patches.push_back(v); }},
-        {"patch-seconds", 0, A::kRequired, [&](const char* v) { o.patchSeconds = numberArgument(v, 0, kMaxRenderSeconds, "--patch-seconds"); }},
-        {"info", 'i', A::kNone, [&](const char*) { o.info = true; }},
-        {"bench", 0, A::kNone, [&](const char*) { o.bench = true; }},
-        {"bench-seconds", 0, A::kRequired, [&](const char* v) { o.benchSeconds = numberArgument(v, 0.001, kMaxRenderSeconds, "--bench-seconds"); }},
-        {"bench-rounds", 0, A::kRequired, [&](const char* v) { o.benchRounds = int(integerArgument(v, 1, 100, "--bench-rounds")); }},
-        {"screenshot", 0, A::kRequired, [&](const char* v) { o.screenshot = v; }},
-        {"editor", 0, A::kNone, [&](const char*) { o.editor = true; }},
-        {"help", 'h', A::kNone, [&](const char*) { o.help = true; }},
+        {"patch", 'p', OptionSpec::kRequired, [&](const char* v) { o.patches.push_back(v); }},
+        numberOption("patch-seconds", 0, 0, kMaxRenderSeconds, o.patchSeconds),
+        flagOption("info", 'i', o.info),
+        flagOption("bench", 0, o.bench),
+        numberOption("bench-seconds", 0, 0.001, kMaxRenderSeconds, o.benchSeconds),
+        integerOption("bench-rounds", 0, 1, 100, o.benchRounds),
+        textOption("screenshot", 0, o.screenshot),
+        flagOption("editor", 0, o.editor),
+        flagOption("help", 'h', o.help),
     };
 }
 
@@ -241,6 +241,10 @@ int run(int argc, char** argv) {
     if (options.help) return usage(stdout), 0;
     if (!options.screenshot.empty()) {
         requireArguments(options, 0, 0, "no PLUGIN with --screenshot");
+        for (auto [index, value] : options.overrides)
+            if (index >= kNumParameters)
+                throw UsageError("--set " + std::to_string(index) + "=...: Halvorax has " +
+                                 std::to_string(kNumParameters) + " parameters");
         ScreenshotSettings settings;
         settings.pngPath = options.screenshot;
         settings.patches = options.patches;

@@ -173,6 +173,8 @@ struct HostileList {
     std::string body;  // inside <plist>
 };
 
+void PrintTo(const HostileList& list, std::ostream* out) { *out << list.name; }
+
 class HostilePropertyList : public ::testing::TestWithParam<HostileList> {};
 
 // libplist's parse and free recurse per level: such input is refused before libplist sees it.

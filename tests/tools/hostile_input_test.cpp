@@ -65,6 +65,8 @@ struct BadLine {
     const char* expected;  // a part of the one-line error
 };
 
+void PrintTo(const BadLine& line, std::ostream* out) { *out << line.tool << ' ' << line.arguments; }
+
 class BadCommandLine : public ToolFolder, public ::testing::WithParamInterface<BadLine> {};
 
 TEST_P(BadCommandLine, IsRefusedInOneLineAndWritesNothing) {
@@ -134,6 +136,8 @@ std::string track(const std::string& events) {
 }
 
 const std::string kEnd("\0\xff\x2f\0", 4);
+
+void PrintTo(const HostileSong& song, std::ostream* out) { *out << song.name; }
 
 class HostileMidi : public ToolFolder, public ::testing::WithParamInterface<HostileSong> {};
 
