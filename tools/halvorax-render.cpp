@@ -242,9 +242,9 @@ int run(int argc, char** argv) {
     if (!options.screenshot.empty()) {
         requireArguments(options, 0, 0, "no PLUGIN with --screenshot");
         for (auto [index, value] : options.overrides)
-            if (index >= kNumParameters)
+            if (index >= kNumReportedParameters)
                 throw UsageError("--set " + std::to_string(index) + "=...: Halvorax has " +
-                                 std::to_string(kNumParameters) + " parameters");
+                                 std::to_string(kNumReportedParameters) + " parameters");
         ScreenshotSettings settings;
         settings.pngPath = options.screenshot;
         settings.patches = options.patches;
