@@ -193,6 +193,8 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileList{"Unclosed", repeated("<array>", 200000)},
                       HostileList{"ClosesHiddenInComments", repeated("<array><!--</array>-->", 150000)},
                       HostileList{"ClosesHiddenInQuotes", repeated("<dict a=\"></dict>\">", 150000)},
+                      HostileList{"ZeroBytesInNames", repeated(std::string("<array\0>", 8), 200000)},
+                      HostileList{"ShortCommentLookalike", "<!--><!>-->" + repeated("<array>", 200000)},
                       HostileList{"OneLevelTooDeep", repeated("<array>", 65) + repeated("</array>", 65) + "</plist>"},
                       HostileList{"TooLarge", "<data>" + std::string(5 << 20, 'A') + "</data></plist>"}),
     [](const auto& info) { return std::string(info.param.name); });

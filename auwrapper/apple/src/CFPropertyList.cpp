@@ -39,24 +39,36 @@ public:
         size_t depth = 0, most = 0;
         while (most <= limit && skipTo("<", false)) {
             ++pos;
+            // Each end marker is looked for where libplist looks: "?>" from the '?' on, the
+            // others after the whole opening.
             if (startsWith("?")) {
                 if (!skipPast("?>", true)) break;
             } else if (startsWith("!--")) {
+                pos += 3;
                 if (!skipPast("-->", false)) break;
             } else if (startsWith("![CDATA[")) {
+                pos += 8;
                 if (!skipPast("]]>", false)) break;
             } else if (startsWith("!DOCTYPE")) {
+                pos += 8;
                 if (!skipDoctype()) break;
             } else if (startsWith("!")) {
                 break;  // libplist stops at any other <! tag
             } else {
                 const char* name = pos;
                 while (pos < end && !isOneOf(*pos, " \r\n\t<>")) ++pos;
-                const std::string tag(name, size_t(pos - name));
+                std::string tag(name, size_t(pos - name));
+                tag = tag.c_str();  // libplist compares the name as a C string: up to a zero byte
                 skipToOneOf("<>");
                 if (pos >= end || *pos == '<') break;  // a tag without its '>' ends libplist's parse
                 const bool empty = pos[-1] == '/';
-                if (!empty && (tag == "array" || tag == "dict")) most = std::max(most, ++depth);
+                if (empty && !tag.empty() && tag.back() == '/') tag.pop_back();
+                // An empty one is a level too, closed at once, except as the outermost value:
+                // libplist goes on adding what follows into that one.
+                if (tag == "array" || tag == "dict") {
+                    most = std::max(most, depth + 1);
+                    if (!empty || depth == 0) ++depth;
+                }
                 if ((tag == "/array" || tag == "/dict") && depth > 0) --depth;
             }
         }
