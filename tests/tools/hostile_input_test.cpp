@@ -163,6 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
         HostileSong{"TrackMissing", header(2, 480) + track(kEnd), "track 2 of 2 is missing"},
         HostileSong{"ChunkPastTheEnd", header(1, 480) + "MTrk\0\0\1\0" + kEnd, "past the end"},
         HostileSong{"RunningStatusFirst", header(1, 480) + track(std::string("\0\x3c\x64", 3) + kEnd), "status"},
+        HostileSong{"StatusInsideData", header(1, 480) + track(std::string("\0\x90\x3c\x90", 4) + kEnd), "top bit"},
+        HostileSong{"SysexPastTheTrack", header(1, 480) + track(std::string("\0\xf0\x7f\x01", 4) + kEnd), "cut short"},
         HostileSong{"NoDivision", header(1, 0) + track(kEnd), "header"}),
     [](const auto& info) { return std::string(info.param.name); });
 
