@@ -62,38 +62,38 @@ IndexedValue indexedArgument(const char* text, long maxIndex, double min, double
             numberArgument(value.c_str(), min, max, what + " value")};
 }
 
-OptionSpec numberOption(const char* name, char letter, double min, double max, double& target) {
-    return {name, letter, OptionSpec::kRequired, [=, &target](const char* value) {
+OptionRow numberOption(const char* name, char letter, double min, double max, double& target) {
+    return {name, letter, OptionRow::kRequired, [=, &target](const char* value) {
                 target = numberArgument(value, min, max, std::string("--") + name);
             }};
 }
 
-OptionSpec integerOption(const char* name, char letter, long min, long max, int& target) {
-    return {name, letter, OptionSpec::kRequired, [=, &target](const char* value) {
+OptionRow integerOption(const char* name, char letter, long min, long max, int& target) {
+    return {name, letter, OptionRow::kRequired, [=, &target](const char* value) {
                 target = int(integerArgument(value, min, max, std::string("--") + name));
             }};
 }
 
-OptionSpec textOption(const char* name, char letter, std::string& target) {
-    return {name, letter, OptionSpec::kRequired, [&target](const char* value) { target = value; }};
+OptionRow textOption(const char* name, char letter, std::string& target) {
+    return {name, letter, OptionRow::kRequired, [&target](const char* value) { target = value; }};
 }
 
-OptionSpec flagOption(const char* name, char letter, bool& target) {
-    return {name, letter, OptionSpec::kNone, [&target](const char*) { target = true; }};
+OptionRow flagOption(const char* name, char letter, bool& target) {
+    return {name, letter, OptionRow::kNone, [&target](const char*) { target = true; }};
 }
 
-std::vector<std::string> parseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& table) {
+std::vector<std::string> parseCommandLine(int argc, char** argv, const std::vector<OptionRow>& table) {
     std::string letters = ":";  // a leading colon: a missing value is reported as ':'
     std::vector<option> longOptions;
     for (std::size_t row = 0; row < table.size(); ++row) {
-        const OptionSpec& spec = table[row];
-        const int kind = spec.argument == OptionSpec::kNone       ? no_argument
-                         : spec.argument == OptionSpec::kRequired ? required_argument
-                                                                  : optional_argument;
-        longOptions.push_back({spec.name, kind, nullptr, kLongOnlyBase + int(row)});
-        if (spec.letter == 0) continue;
-        letters += spec.letter;
-        if (spec.argument != OptionSpec::kNone) letters += spec.argument == OptionSpec::kRequired ? ":" : "::";
+        const OptionRow& entry = table[row];
+        const int kind = entry.argument == OptionRow::kNone      ? no_argument
+                         : entry.argument == OptionRow::kRequired ? required_argument
+                                                                 : optional_argument;
+        longOptions.push_back({entry.name, kind, nullptr, kLongOnlyBase + int(row)});
+        if (entry.letter == 0) continue;
+        letters += entry.letter;
+        if (entry.argument != OptionRow::kNone) letters += entry.argument == OptionRow::kRequired ? ":" : "::";
     }
     longOptions.push_back({nullptr, 0, nullptr, 0});
     opterr = 0;

@@ -16,7 +16,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionRow {
     enum Argument { kNone, kRequired, kOptional };
     const char* name;  // the long form, --name
     char letter;       // the short form, -l; 0 when there is none
@@ -27,13 +27,13 @@ struct OptionSpec {
 
 // Rows for the common kinds of value: each stores what it reads in `target`; numbers are
 // checked as numberArgument and integerArgument check them, named by the option.
-OptionSpec numberOption(const char* name, char letter, double min, double max, double& target);
-OptionSpec integerOption(const char* name, char letter, long min, long max, int& target);
-OptionSpec textOption(const char* name, char letter, std::string& target);
-OptionSpec flagOption(const char* name, char letter, bool& target);
+OptionRow numberOption(const char* name, char letter, double min, double max, double& target);
+OptionRow integerOption(const char* name, char letter, long min, long max, int& target);
+OptionRow textOption(const char* name, char letter, std::string& target);
+OptionRow flagOption(const char* name, char letter, bool& target);
 
 // Parses the options of argv against the table and returns the remaining (positional) arguments.
-std::vector<std::string> parseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& table);
+std::vector<std::string> parseCommandLine(int argc, char** argv, const std::vector<OptionRow>& table);
 
 // The whole `text` as a finite number from `min` to `max` (-FLT_MAX to FLT_MAX: any finite
 // float); `what` names the value in the error.

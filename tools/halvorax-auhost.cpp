@@ -67,12 +67,12 @@ void usage(FILE* out) {
 }
 
 // One row per option: its names and what it does with its value.
-std::vector<OptionSpec> optionTable(Options& o) {
+std::vector<OptionRow> optionTable(Options& o) {
     return {
         numberOption("rate", 'r', 8000, 768000, o.render.sampleRate),
         integerOption("block", 'b', 1, 65536, o.render.blockSize),
         numberOption("tail", 't', 0, kMaxRenderSeconds, o.render.tailSeconds),
-        {"param", 'p', OptionSpec::kRequired,
+        {"param", 'p', OptionRow::kRequired,
          [&](const char* v) {
              // The unit's own range is checked once it is open.
              const IndexedValue set = indexedArgument(v, kMaxParameterId, -FLT_MAX, FLT_MAX, "--param");
@@ -81,7 +81,7 @@ std::vector<OptionSpec> optionTable(Options& o) {
         flagOption("info", 'i', o.info),
         textOption("load-preset", 'l', o.loadPreset),
         textOption("save-preset", 's', o.savePreset),
-        {"editor", 'e', OptionSpec::kOptional,
+        {"editor", 'e', OptionRow::kOptional,
          [&](const char* v) { o.editorSeconds = v ? numberArgument(v, 0, 86400, "--editor") : 0.0; }},
         flagOption("factory-presets", 'P', o.listFactory),
         textOption("factory-preset", 'f', o.factoryPreset),

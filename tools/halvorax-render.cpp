@@ -68,17 +68,17 @@ void usage(FILE* out) {
 }
 
 // One row per option: its names and what it does with its value.
-std::vector<OptionSpec> optionTable(Options& o) {
+std::vector<OptionRow> optionTable(Options& o) {
     return {
         numberOption("rate", 'r', 8000, 768000, o.render.sampleRate),
         integerOption("block", 'b', 1, 65536, o.render.blockSize),
         numberOption("tail", 't', 0, kMaxRenderSeconds, o.render.tailSeconds),
-        {"set", 's', OptionSpec::kRequired,
+        {"set", 's', OptionRow::kRequired,
          [&](const char* v) {
              const IndexedValue set = indexedArgument(v, kMaxParameterIndex, 0.0, 1.0, "--set");
              o.overrides.emplace_back(int(set.index), float(set.value));
          }},
-        {"patch", 'p', OptionSpec::kRequired, [&](const char* v) { o.patches.push_back(v); }},
+        {"patch", 'p', OptionRow::kRequired, [&](const char* v) { o.patches.push_back(v); }},
         numberOption("patch-seconds", 0, 0, kMaxRenderSeconds, o.patchSeconds),
         flagOption("info", 'i', o.info),
         flagOption("bench", 0, o.bench),
