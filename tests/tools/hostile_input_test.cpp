@@ -21,13 +21,20 @@ struct ToolRun {
     std::string output;
 };
 
+// The tools' data home while this test program runs, removed when it ends.
+struct DataHome {
+    DataHome() {
+        char pattern[] = "/tmp/halvorax-tools-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~DataHome() { fs::remove_all(path); }
+    fs::path path;
+};
+
 // Runs a shell command line with stderr joined to stdout and a data home of the test's own.
 ToolRun run(const std::string& commandLine) {
-    static const fs::path home = [] {
-        char pattern[] = "/tmp/halvorax-tools-XXXXXX";
-        return fs::path(mkdtemp(pattern));
-    }();
-    const std::string command = "XDG_DATA_HOME=" + home.string() + " " + commandLine + " 2>&1";
+    static const DataHome home;
+    const std::string command = "XDG_DATA_HOME=" + home.path.string() + " " + commandLine + " 2>&1";
     ToolRun result{-1, {}};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;
