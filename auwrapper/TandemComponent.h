@@ -58,6 +58,9 @@ public:
     static constexpr int kMaxFactoryPresets = 128;
     static constexpr int kMaxMappedParameters = 1024;
     static constexpr int kMidiQueueSize = 1024;
+    // Hosts render slices of a few thousand frames; a larger maximum would only allocate
+    // buffers of gigabytes for a value gone wrong.
+    static constexpr UInt32 kLargestSlice = 65536;
     static constexpr double kNoRenderTime = -12345678.0;
 
     explicit TandemComponent(ComponentInstance instance, const TandemOrigin& origin = TandemOrigin());

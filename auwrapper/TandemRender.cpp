@@ -114,6 +114,7 @@ bool TandemComponent::updateTailTime() {
 }
 
 void TandemComponent::updateMaxFramesPerSlice(UInt32 frames) {
+    if (frames == 0 || frames > kLargestSlice) throw MacOSException(kAudioUnitErr_InvalidPropertyValue);
     if (frames == maxFramesPerSlice) return;
     maxFramesPerSlice = frames;
     reallocateIOBuffers();

@@ -43,13 +43,27 @@ TEST(PropertySizes, NullDataReportsOnlyTheSizeAndOneByteShortIsRefused) {
     const Float64 shortRate = 48000.0;
     EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &shortRate, 7),
               kAudioUnitErr_InvalidPropertyValue);
+}
+
+// A host's absurd values change nothing: they would divide by zero or allocate gigabytes.
+TEST(PropertyValues, NoRateAndNoSliceSizeAreRefused) {
+    OpenedUnit u;
+    ASSERT_EQ(u.openResult, noErr);
     for (const Float64 noRate : {0.0, -44100.0, double(NAN), double(INFINITY)})
         EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &noRate, 8),
                   kAudioUnitErr_InvalidPropertyValue);
-    rate = 0.0;
-    size = sizeof rate;
+    for (const UInt32 frames : {0u, 65537u, 0xffffffffu})
+        EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                                       &frames, sizeof frames),
+                  kAudioUnitErr_InvalidPropertyValue);
+    Float64 rate = 0.0;
+    UInt32 frames = 0, size = sizeof rate;
     ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, &size), noErr);
     EXPECT_EQ(rate, 44100.0);
+    size = sizeof frames;
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
+                                   &size), noErr);
+    EXPECT_EQ(frames, 4096u);
 }
 
 struct Refusal {
