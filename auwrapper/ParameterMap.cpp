@@ -122,8 +122,9 @@ bool parseRecord(const char* line, int32_t parameterCount, MapRecord& record) {
     if (!parseFiniteField(fields[2], record.minimum) || !parseFiniteField(fields[3], record.maximum) ||
         !parseFiniteField(fields[6], record.defaultValue))
         return false;
-    return record.minimum < record.maximum && record.minimum <= record.defaultValue &&
-           record.defaultValue <= record.maximum && !record.display.empty();
+    // The range's width must be a float too: values are scaled by it.
+    return record.minimum < record.maximum && std::isfinite(record.maximum - record.minimum) &&
+           record.minimum <= record.defaultValue && record.defaultValue <= record.maximum && !record.display.empty();
 }
 
 void fillInfo(const MapRecord& record, AudioUnitParameterInfo& info, CFArrayRef& valueStrings) {

@@ -1,8 +1,9 @@
 // TDParameters.txt as a user may have edited it: reading must survive any bytes, map each
-// index at most once, keep every mapped range non-empty with its default inside, and give
-// value lists only to indexed parameters.
+// index at most once, keep every mapped range non-empty and finite in width with its default
+// inside, and give value lists only to indexed parameters.
 #include <AudioUnit/AudioUnitProperties.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool indexed = info.unit == kAudioUnitParameterUnit_Indexed;
         if (indexed != (strings[index] != nullptr)) std::abort();
         if (!indexed && !(info.minValue < info.maxValue)) std::abort();
+        if (!std::isfinite(info.maxValue - info.minValue)) std::abort();  // values are scaled by it
     }
     for (int i = 0; i < kCount; ++i)
         if (!seen[size_t(i)] && (infos[size_t(i)].cfNameString || strings[size_t(i)])) std::abort();
