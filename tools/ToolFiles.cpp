@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -54,7 +55,7 @@ bool readInputFile(const std::string& path, std::size_t limit, std::string& byte
         if (got <= 0) {
             if (got < 0) error = reason("cannot read", path, errno);
             ::close(fd);
-            return got == 0 && bytes.size() <= limit;
+            return got == 0;
         }
         bytes.append(buffer, std::size_t(got));
     }
@@ -65,14 +66,24 @@ bool readInputFile(const std::string& path, std::size_t limit, std::string& byte
 
 OutputFile::OutputFile(const std::string& path) : path_(path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        throw std::runtime_error("cannot write " + path + ": not a regular file");
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    temporary_ = folderOf(path) + "/." + name + ".XXXXXX";
+    mode_t mode = 0644;  // a file being replaced keeps its own
+    if (::stat(path.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) throw std::runtime_error("cannot write " + path + ": not a regular file");
+        mode = info.st_mode & 07777;
+    }
+    // Writing through a link replaces the file it points to, not the link.
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            path_ = resolved;
+            std::free(resolved);
+        }
+    }
+    const std::size_t slash = path_.rfind('/');
+    const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    temporary_ = folderOf(path_) + "/." + name + ".XXXXXX";
     fd_ = ::mkostemp(&temporary_[0], O_CLOEXEC);
     if (fd_ < 0) throw std::runtime_error(reason("cannot write", path, errno));
-    ::fchmod(fd_, 0644);
+    ::fchmod(fd_, mode);
 }
 
 OutputFile::~OutputFile() {
