@@ -2,7 +2,11 @@
 // state chunk, the current patch name, and the engine it drives.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "AlphaJuno.h"
 #include "AudioEffectX.h"
@@ -11,6 +15,7 @@
 #include "ParameterTable.h"
 #include "Relaxed.h"
 #include "StateChunk.h"
+#include "SysexImport.h"
 
 namespace halvorax {
 
@@ -57,7 +62,13 @@ public:
     void InitializePatch();
     bool LoadPatch(const char* path);
     bool SavePatch(const char* path);
+    // A sysex file: a bank becomes a folder of patch files in the patch library (its first
+    // tone loaded), a single tone sets the current sound. ExportSysex writes the sound as a tone.
     bool ImportSysex(const char* path);
+    bool ExportSysex(const char* path);
+    // The folder the patch menu lists and banks are imported into: the application folder
+    // while the current patch lies inside it, else the current patch's folder.
+    std::string patchLibraryFolder() const;
     VstInt32 getChunk(void** data, bool isPreset = false) override;
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false) override;
 
@@ -117,6 +128,8 @@ protected:
     void releaseAllNotes();
     void controllerRoute(int controller, int value);
     void chordWriteCheck();
+    void applyTone(const juno::Tone& tone);
+    bool importBank(const char* path, const std::vector<NumberedTone>& tones);
 
     Relaxed<float> paramValues[kNumParameters];
     VstEvent events[kMaxQueuedEvents];

@@ -1,6 +1,9 @@
 #include "SysexImport.h"
 
+#include <strings.h>
+
 #include <algorithm>
+#include <cctype>
 
 namespace halvorax {
 
@@ -47,34 +50,69 @@ const ParameterRow sysexparameters[kNumSysexRows] = {
     {"benderrange", "Bender Range", 5, 0, 12, 12, NW, false},
 };
 
-char AlphaJunoToneDump::character(unsigned char code) {
-    if (code <= 25) return static_cast<char>('A' + code);
-    if (code <= 51) return static_cast<char>('a' + code - 26);
-    if (code <= 61) return static_cast<char>('0' + code - 52);
-    if (code == 62) return ' ';
-    if (code == 63) return '-';
-    // A backslash would become a folder separator in the patch path; control and non-ASCII
-    // bytes would make the name unprintable or invalid UTF-8.
-    if (code < 0x20 || code >= 0x7f || code == '\\' || code == '/') return '?';
-    return static_cast<char>(code);
+float toneValue(const juno::Tone& tone, int row) {
+    const int maximum = sysexparameters[row].maximum;
+    return static_cast<float>(std::min<int>(tone.values[row], maximum)) / static_cast<float>(maximum);
 }
 
-bool AlphaJunoToneDump::parse(const unsigned char* bytes, std::size_t size) {
-    // The whole message must be there, and it must be a tone dump: Roland, "all parameters"
-    // (35), the Alpha Juno's format (23 20 01), closed by F7 at its last byte. Other Roland
-    // messages, such as the bank dumps (37) of the same instrument, start alike.
-    if (bytes == nullptr || size < kSize) return false;
-    if (bytes[0] != 0xF0 || bytes[1] != 0x41 || bytes[2] != 0x35) return false;
-    if (bytes[4] != 0x23 || bytes[5] != 0x20 || bytes[6] != 0x01 || bytes[53] != 0xF7) return false;
-
+juno::Tone toneFromParameters(const float values[kNumParameters], const char* name) {
+    juno::Tone tone;
     for (int row = 0; row < kNumSysexRows; ++row) {
-        const int maximum = sysexparameters[row].maximum;
-        const int byte = std::min<int>(bytes[kFirstParameterByte + row], maximum);
-        values[row] = static_cast<float>(byte) / static_cast<float>(maximum);
+        const ParameterRow& parameter = sysexparameters[row];
+        const int value = truncateScaled(values[parameter.index], parameter.maximum);
+        tone.values[row] = static_cast<unsigned char>(std::clamp(value, 0, parameter.maximum));
     }
-    for (int i = 0; i < kNameLength; ++i) patchName[i] = character(bytes[kFirstNameByte + i]);
-    patchName[kNameLength] = 0;
-    return true;
+    juno::encodeName(name, tone.name);
+    tone.named = true;
+    return tone;
+}
+
+std::string toneName(const juno::Tone& tone, const std::string& fallback) {
+    if (!tone.named) return fallback;
+    char text[juno::kNameLength + 1];
+    juno::decodeName(tone, text);
+    return text;
+}
+
+std::string toneNameOfPatch(const std::string& patchFile) {
+    static const std::string kExtension = ".repatch";
+    std::string name = patchFile;
+    if (name.size() < kExtension.size() ||
+        strcasecmp(name.c_str() + name.size() - kExtension.size(), kExtension.c_str()) != 0)
+        return name;
+    name.resize(name.size() - kExtension.size());
+    if (name.size() >= 3 && std::isdigit(static_cast<unsigned char>(name[0])) &&
+        std::isdigit(static_cast<unsigned char>(name[1])) && name[2] == ' ')
+        name.erase(0, 3);
+    else if (name.size() == 2 && std::isdigit(static_cast<unsigned char>(name[0])) &&
+             std::isdigit(static_cast<unsigned char>(name[1])))
+        name.clear();  // a tone named only spaces
+    return name;
+}
+
+SysexContents readSysex(const unsigned char* bytes, std::size_t size) {
+    SysexContents contents;
+    bool seen[juno::kBankTones] = {};
+    juno::Tone bank[juno::kBankTones];
+    juno::Scanner scanner(bytes, size);
+    juno::Message message;
+    while (scanner.next(message)) {
+        const unsigned char* start = bytes + message.offset;
+        juno::Tone tone;
+        int first = 0;
+        unsigned char packed[juno::kTonesPerMessage][juno::kPackedSize];
+        if (message.kind == juno::Kind::ToneApr && juno::decodeApr(start, message.size, tone)) {
+            contents.singleTones.push_back(tone);
+        } else if (juno::decodeBulk(start, message.size, first, packed)) {
+            for (int t = 0; t < juno::kTonesPerMessage; ++t) {
+                juno::unpackTone(packed[t], bank[first + t]);
+                seen[first + t] = true;
+            }
+        }
+    }
+    for (int t = 0; t < juno::kBankTones; ++t)
+        if (seen[t]) contents.bankTones.push_back({t + 1, bank[t]});
+    return contents;
 }
 
 }  // namespace halvorax

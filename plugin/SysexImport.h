@@ -1,39 +1,45 @@
-// Single-tone dumps of the Alpha Juno hardware (54 bytes: F0 41 35 0n 23 20 01, 36 tone
-// parameter bytes, 10 name characters, F7) turned into parameter values and a patch name.
+// How the Alpha Juno's tones map onto the instrument's parameters, and what a sysex file
+// holds for the import.
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
+#include "JunoSysex.h"
 #include "ParameterTable.h"
 
 namespace halvorax {
 
-// One row per tone parameter byte, in byte order from byte 7; the maximum is the divisor.
+// One row per tone parameter byte, in APR order; the maximum is the divisor.
 constexpr int kNumSysexRows = 36;
 extern const ParameterRow sysexparameters[kNumSysexRows];
 
-class AlphaJunoToneDump {
-public:
-    static constexpr std::size_t kSize = 54;
-    static constexpr int kFirstParameterByte = 7;
-    static constexpr int kFirstNameByte = 43;
-    static constexpr int kNameLength = 10;
+// Normalized value of a row for a tone: the APR value ÷ the row's maximum.
+float toneValue(const juno::Tone& tone, int row);
 
-    // Reads a dump; false (and nothing kept) when the bytes are not a whole tone dump.
-    bool parse(const unsigned char* bytes, std::size_t size);
+// The tone of a sound: each parameter value × its row's maximum, truncated as patch files
+// truncate, so a value read from a tone gives that tone's byte back; the name in the 6-bit code.
+juno::Tone toneFromParameters(const float values[kNumParameters], const char* name);
 
-    // Normalized value of a row of `sysexparameters`: the byte ÷ the row's maximum, a byte
-    // above the maximum held to 1.0.
-    float value(int row) const { return values[row]; }
-    const char* name() const { return patchName; }
+// The patch name a tone brings: its ten characters, or `fallback` when it carries none.
+std::string toneName(const juno::Tone& tone, const std::string& fallback);
 
-    // The Alpha Juno character code: A-Z, a-z, 0-9, space, "-"; other bytes stand for
-    // themselves when they are printable and cannot be taken for a path separator.
-    static char character(unsigned char code);
+// The tone name of a patch: its file name without ".repatch" and without the "NN " number a
+// bank import puts in front.
+std::string toneNameOfPatch(const std::string& patchFile);
 
-private:
-    float values[kNumSysexRows] = {};
-    char patchName[kNameLength + 1] = {};
+// What a sysex file holds for the import: the bank tones (BLD or DAT, numbered 1..64, as many
+// as are complete) and the single tones (APR) in file order.
+struct NumberedTone {
+    int number;
+    juno::Tone tone;
 };
+struct SysexContents {
+    std::vector<NumberedTone> bankTones;
+    std::vector<juno::Tone> singleTones;
+    bool empty() const { return bankTones.empty() && singleTones.empty(); }
+};
+SysexContents readSysex(const unsigned char* bytes, std::size_t size);
 
 }  // namespace halvorax
