@@ -8,10 +8,22 @@ namespace halvorax {
 
 constexpr int kMaxQueuedEvents = 256;
 
+// The bytes of the sysex events of one block, copied on arrival into room set aside once: a
+// queued sysex event holds the offset and length of its bytes here instead of the host's
+// pointer. Messages that no longer fit are dropped.
+struct SysexStore {
+    static constexpr int kCapacity = 4096;
+    unsigned char bytes[kCapacity];
+    int used = 0;
+};
+
 // Copies the first 32 bytes of up to kMaxQueuedEvents MIDI events of the list into `events`,
-// dropping the rest, and returns how many were queued. Null entries and events that are not
-// MIDI (a sysex record holds a pointer where MIDI bytes would be) are skipped.
-int queueEvents(const VstEvents* list, VstEvent* events);
+// dropping the rest, and returns how many were queued. Sysex events are queued with their
+// bytes in `sysex` (skipped without one); null entries and other events are skipped.
+int queueEvents(const VstEvents* list, VstEvent* events, SysexStore* sysex = nullptr);
+
+// The bytes of a queued sysex event (null when it is not one).
+const unsigned char* sysexBytes(const VstEvent& event, const SysexStore& sysex, int& size);
 
 // Orders events by sample offset; events with equal offsets keep their host order.
 void sortEvents(VstEvent* events, int count);

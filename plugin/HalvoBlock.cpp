@@ -31,7 +31,7 @@ constexpr int kSilenceCountLimit = 0x3fffffff;
 }  // namespace
 
 VstInt32 HalvoVST2::processEvents(VstEvents* list) {
-    eventCount = queueEvents(list, events);
+    eventCount = queueEvents(list, events, &sysexStore);
     sortEvents(events, eventCount);
     return 1;
 }
@@ -58,6 +58,11 @@ void HalvoVST2::processReplacing(float** inputs, float** outputs, VstInt32 sampl
             blockProcess(segment, length);
         },
         [&](const VstEvent& event) {
+            int size = 0;
+            if (const unsigned char* sysex = sysexBytes(event, sysexStore, size)) {
+                HandleSysex(sysex, size);
+                return;
+            }
             const unsigned char* midi = midiBytes(event);
             HandleMidi(midi[0] & 0x0f, midi[0] & 0xf0, midi[1] & 0x7f, midi[2] & 0x7f);
         });

@@ -1,6 +1,7 @@
 // MIDI input: notes to the engine, wheels, pedal and pressure into the controller state,
 // other controllers to parameters through the learnable controller map.
 #include <algorithm>
+#include <cstdio>
 
 #include "HalvoVST2.h"
 
@@ -48,6 +49,46 @@ void HalvoVST2::HandleMidi(int channel, int status, int data1, int data2) {
         case kKeyPressure: pressure = data2; break;
         default: break;
     }
+}
+
+void HalvoVST2::HandleSysex(const unsigned char* bytes, int size) {
+    // Parsed in place: no allocation on the audio thread. The channel byte is ignored.
+    midiActivity = static_cast<int>(sampleRate * 0.1f);
+    juno::Scanner scanner(bytes, size > 0 ? static_cast<std::size_t>(size) : 0);
+    juno::Message message;
+    while (scanner.next(message)) {
+        const unsigned char* start = bytes + message.offset;
+        int position = 0, value = 0;
+        juno::Tone tone;
+        if (juno::decodeIpr(start, message.size, position, value)) {
+            setParameter(sysexparameters[position].index,
+                         static_cast<float>(value) / static_cast<float>(sysexparameters[position].maximum));
+        } else if (juno::decodeApr(start, message.size, tone)) {
+            applyTone(tone);
+            if (tone.named) {
+                uint64_t word = uint64_t{1} << 63;
+                for (int i = 0; i < juno::kNameLength; ++i)
+                    word |= uint64_t{tone.name[i] < 64 ? tone.name[i] : 62u} << (6 * i);
+                liveToneName.store(word, std::memory_order_release);
+            }
+            patchChanged = true;
+        }
+    }
+}
+
+void HalvoVST2::takeLiveToneName() {
+    const uint64_t word = liveToneName.exchange(0, std::memory_order_acquire);
+    if (word == 0) return;
+    juno::Tone tone;
+    for (int i = 0; i < juno::kNameLength; ++i) tone.name[i] = static_cast<unsigned char>(word >> (6 * i) & 63);
+    char name[juno::kNameLength + 1];
+    juno::decodeName(tone, name);
+    std::snprintf(patchFile, sizeof patchFile, "%s", name);
+}
+
+bool HalvoVST2::takePatchChanged() {
+    takeLiveToneName();
+    return patchChanged.exchange(false);
 }
 
 void HalvoVST2::chordWriteCheck() {

@@ -94,6 +94,7 @@ bool HalvoVST2::SavePatch(const char* path) {
 }
 
 VstInt32 HalvoVST2::getChunk(void** data, bool isPreset) {
+    takeLiveToneName();
     std::memset(&chunk, 0, sizeof chunk);
     chunk.version = kChunkVersion;
     chunk.parameterCount = kNumParameters;

@@ -88,6 +88,8 @@ public:
 
     // MIDI; called for each queued event in order while a block renders.
     void HandleMidi(int channel, int status, int data1, int data2);
+    // A sysex message from the hardware: an IPR sets one parameter, a tone APR the sound.
+    void HandleSysex(const unsigned char* bytes, int size);
 
     // MIDI learn: the lowest controller mapped to a parameter (or -1), forgetting the learn
     // target's controller, and the menu's learn switch.
@@ -100,7 +102,8 @@ public:
     int getModWheel() const { return modWheelValue; }
     void setModWheel(int value) { modWheelValue = value; }
     int getSilentSamples() const { return silentSamples; }
-    bool takePatchChanged() { return patchChanged.exchange(false); }
+    // Called on the user-interface side: also takes over the name of a tone that arrived live.
+    bool takePatchChanged();
     // Counts loaded patches and restored states, for programs that keep the state themselves.
     unsigned getPatchLoads() const { return patchLoads.load(); }
     const AlphaJuno& getEngine() const { return *engine; }
@@ -130,9 +133,11 @@ protected:
     void chordWriteCheck();
     void applyTone(const juno::Tone& tone);
     bool importBank(const char* path, const std::vector<NumberedTone>& tones);
+    void takeLiveToneName();
 
     Relaxed<float> paramValues[kNumParameters];
     VstEvent events[kMaxQueuedEvents];
+    SysexStore sysexStore;
     int eventCount = 0;
     StateChunk chunk;
     std::unique_ptr<AlphaJuno> engine;
@@ -156,6 +161,9 @@ protected:
     char appFolder[kLongPathSize];
     std::atomic<bool> patchChanged{false};
     std::atomic<unsigned> patchLoads{0};
+    // The name of a tone received live, handed from the audio thread to the user-interface
+    // side: ten 6-bit codes and a flag bit in one word.
+    std::atomic<uint64_t> liveToneName{0};
     int lastPolyMode = -1;  // unset until the first block
     EngineRequests requests;
 };

@@ -86,4 +86,43 @@ TEST(RealTime, RenderingABusyStreamNeitherAllocatesNorLocks) {
     EXPECT_EQ(locks.load(), 0);
 }
 
+// Sysex from the hardware: an IPR moves one parameter, a tone APR the whole sound and, once
+// the user-interface side looks, the patch name; the bytes are copied and parsed without
+// allocating. A malformed message changes nothing.
+TEST(RealTime, LiveSysexSetsParametersWithoutAllocating) {
+    test::isolateDataHome();
+    HalvoVST2 effect(quietHost);
+    std::vector<unsigned char> apr = {0xF0, 0x41, 0x35, 0x05, 0x23, 0x20, 0x01};
+    for (int p = 0; p < 36; ++p) apr.push_back(p == 6 ? 1 : 0);  // range 1, the rest 0
+    for (unsigned char code : {7, 4, 11, 11, 14, 62, 62, 62, 62, 63}) apr.push_back(code);
+    apr.push_back(0xF7);
+    std::vector<unsigned char> ipr = {0xF0, 0x41, 0x36, 0x0F, 0x23, 0x20, 0x01, 16, 100, 0xF7};  // cutoff
+    std::vector<unsigned char> bad = {0xF0, 0x41, 0x36, 0x00, 0x23, 0x20, 0x01, 99, 1, 0xF7};    // no position 99
+    std::vector<VstMidiSysexEvent> records(3);
+    std::vector<unsigned char>* dumps[3] = {&apr, &ipr, &bad};
+    std::vector<char> storage(sizeof(VstEvents) + 3 * sizeof(VstEvent*));
+    auto* list = reinterpret_cast<VstEvents*>(storage.data());
+    list->numEvents = 3;
+    for (int i = 0; i < 3; ++i) {
+        records[i] = VstMidiSysexEvent{kVstSysExType, sizeof(VstMidiSysexEvent), i, 0,
+                                       static_cast<VstInt32>(dumps[i]->size()), 0,
+                                       reinterpret_cast<char*>(dumps[i]->data()), 0};
+        list->events[i] = reinterpret_cast<VstEvent*>(&records[i]);
+    }
+    std::vector<float> left(64), right(64);
+    float* outputs[2] = {left.data(), right.data()};
+    effect.takePatchChanged();
+
+    armed = true;
+    effect.dispatcher(effProcessEvents, 0, 0, list, 0.0f);
+    for (auto& dump : dumps) std::fill(dump->begin(), dump->end(), 0);  // the host's buffers may go
+    effect.processReplacing(nullptr, outputs, 64);
+    armed = false;
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(effect.getParameter(0), 1.0f / 3.0f);
+    EXPECT_EQ(effect.getParameter(14), 100.0f / 127.0f);
+    EXPECT_TRUE(effect.takePatchChanged());
+    EXPECT_STREQ(effect.getPatchFile(), "HELLO    -");
+}
+
 }  // namespace
