@@ -9,6 +9,8 @@
 // releasePatchList) with DirList.* (the patch-folder listing).
 #pragma once
 
+#include <vector>
+
 #include <atomic>
 #include <cstdint>
 
@@ -21,6 +23,7 @@ namespace halvorax {
 
 class HalvoVST2;
 class dirList;  // the patch-folder listing (DirList.h)
+struct dirEntry;
 
 // Tags of the controls that are not parameters.
 enum HalvoGuiTag : int32_t {
@@ -84,6 +87,9 @@ public:
     void buildPatchMenu(VSTGUI::COptionMenu* menu);
     void patchMenuDispatch(int entry);
     void patchStep(int step);         // tag 101: -1, 0 or +1
+    // The listed patch files inside one folder, in stepping order; loading one of them.
+    std::vector<dirEntry*> folderPatches(const char* folder) const;
+    bool loadListed(const dirEntry* entry);
     void updatePatchMenuTexts();      // the toggle texts, on every update
     void releasePatchList();          // deletes patchList (close and destruction)
 
@@ -141,6 +147,8 @@ protected:
     // Positions of the patch menu's entries, set by buildPatchMenu.
     int32_t midiLearnItem = -1;
     int32_t firstPatchItem = -1;
+    int32_t firstFolderItem = -1;  // sub-folders of the patch folder, after the patch files
+    int32_t exportSysexItem = -1;
     int32_t showNameItem = -1;
     int32_t aftertouchItem = -1;
     int32_t retrigDcoItem = -1;

@@ -1,7 +1,10 @@
 // The patch menu: its fixed commands and toggles, the patch files of the patch folder,
 // what each entry does, and stepping through the listed patches with the rocker.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "DirList.h"
 #include "FilePanels.h"
@@ -22,6 +25,7 @@ constexpr int kListRedrawTicks = 10;
 constexpr const char* kLoadError = "Error loading patch!";
 constexpr const char* kSaveError = "Error saving patch!";
 constexpr const char* kImportError = "Not an Alpha Juno Sysex file";
+constexpr const char* kExportError = "Error exporting sysex!";
 
 // The parameters the four parameter toggles switch between 0 and 1.
 constexpr int kAftertouchParam = 55, kRetrigDcoParam = 56, kRetrigLfoParam = 57, kFilterModeParam = 59;
@@ -73,22 +77,50 @@ void HalvoGui::buildPatchMenu(VSTGUI::COptionMenu* menu) {
     filterTypeItem = addRecorded(menu, "Filter Type: Halvorax 1.0");
     menu->addSeparator();
     initPatchItem = addRecorded(menu, "Initialize Patch");
+    // Added after the entries of old, which keep their positions.
+    exportSysexItem = addRecorded(menu, "Export Sysex...");
     menu->addSeparator();
     if (frame) frame->addView(menu);  // no effect when it is attached already
 
     releasePatchList();
     patchList = new dirList;
-    patchList->setPath(plugin->getPatchFolder());
+    patchList->setPath(plugin->patchLibraryFolder().c_str());
     patchList->addExtension(kPatchExtension);
-    patchList->setRecurse(false);
+    patchList->setRecurse(true);
     patchList->refresh();
 
     firstPatchItem = menu->getNbEntries();
     patchList->current = patchList->head;
-    if (patchList->head == nullptr) return;
-    const int32_t depth = patchList->head->depth;
     for (const dirEntry* entry = patchList->head; entry; entry = entry->next)
-        if (entry->depth == depth && !entry->isFolder) menu->addEntry(entry->name);
+        if (entry->depth == 0 && !entry->isFolder) menu->addEntry(entry->name);
+    // Sub-folders (imported banks) follow the files; choosing one opens its first patch.
+    firstFolderItem = menu->getNbEntries();
+    for (const dirEntry* entry = patchList->head; entry; entry = entry->next)
+        if (entry->depth == 0 && entry->isFolder) menu->addEntry((std::string(entry->name) + "/").c_str());
+}
+
+std::vector<dirEntry*> HalvoGui::folderPatches(const char* folder) const {
+    std::vector<dirEntry*> files;
+    if (patchList == nullptr || folder == nullptr) return files;
+    for (dirEntry* entry = patchList->head; entry; entry = entry->next)
+        if (!entry->isFolder && std::strcmp(entry->path, folder) == 0) files.push_back(entry);
+    // The patch folder itself keeps the order the system lists it in; a sub-folder (a bank)
+    // is stepped through by name, so its numbered tones come in order.
+    if (std::strcmp(folder, patchList->path) != 0)
+        std::sort(files.begin(), files.end(),
+                  [](const dirEntry* a, const dirEntry* b) { return std::strcmp(a->name, b->name) < 0; });
+    return files;
+}
+
+bool HalvoGui::loadListed(const dirEntry* entry) {
+    char path[kSysexPathSize];
+    joinPatchPath(path, sizeof path, entry->path, entry->name);
+    if (plugin->LoadPatch(path)) {
+        displayState = kDisplayNormal;
+        return true;
+    }
+    setPatchDisplayText(kLoadError, kErrorHoldTicks);
+    return false;
 }
 
 void HalvoGui::releasePatchList() {
@@ -111,22 +143,18 @@ void HalvoGui::updatePatchMenuTexts() {
 }
 
 void HalvoGui::patchStep(int step) {
-    if (patchList == nullptr) return;
-    const int position = patchList->find(plugin->getPatchFolder(), plugin->getPatchFile());
-    if (position < 0) return;  // the current patch is not one of the listed files
-    dirEntry* target = patchList->at(position + step);
-    if (target == nullptr) target = step > 0 ? patchList->head : patchList->last();  // wrap around
-    if (target == nullptr) return;
+    // The rocker steps through the folder of the current patch.
+    const std::vector<dirEntry*> files = folderPatches(plugin->getPatchFolder());
+    const auto found = std::find_if(files.begin(), files.end(), [this](const dirEntry* entry) {
+        return std::strcmp(entry->name, plugin->getPatchFile()) == 0;
+    });
+    if (found == files.end()) return;  // the current patch is not one of the listed files
+    const long position = (found - files.begin()) + step;
+    dirEntry* target = position >= 0 && position < static_cast<long>(files.size()) ? files[position]
+                       : step > 0                                              ? files.front()
+                                                                               : files.back();  // wrap around
     patchList->current = target;
-
-    char path[kSysexPathSize];
-    joinPatchPath(path, sizeof path, target->path, target->name);
-    if (plugin->LoadPatch(path)) {
-        if (frame) frame->setDirty(true);
-        displayState = kDisplayNormal;
-    } else {
-        setPatchDisplayText(kLoadError, kErrorHoldTicks);
-    }
+    if (loadListed(target) && frame) frame->setDirty(true);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -172,6 +200,8 @@ void HalvoGui::patchMenuDispatch(int entry) {
                 return;
             if (plugin->ImportSysex(chosen)) {
                 std::snprintf(sysexPath, sizeof sysexPath, "%s", chosen);
+                buildPatchMenu(menu);  // a bank arrives as a new folder
+                if (frame) frame->setDirty(true);
             } else {
                 std::snprintf(displayMessage, sizeof displayMessage, "%s", kImportError);
                 displayState = kDisplayBlinking;
@@ -180,6 +210,16 @@ void HalvoGui::patchMenuDispatch(int entry) {
             return;
         default:
             break;
+    }
+    if (entry == exportSysexItem) {
+        char name[kSysexPathSize];
+        std::snprintf(name, sizeof name, "%s", sysexPath);
+        if (!mySaveSingleFile(name, kSysexExtension, "Export Sysex (.syx)", chosen, sizeof chosen)) return;
+        if (plugin->ExportSysex(chosen))
+            std::snprintf(sysexPath, sizeof sysexPath, "%s", chosen);
+        else
+            setPatchDisplayText(kExportError, kErrorHoldTicks);
+        return;
     }
 
     // A parameter toggle switches between 0 and 1 without telling the host.
@@ -191,11 +231,23 @@ void HalvoGui::patchMenuDispatch(int entry) {
         // Ending learn after touching a control without moving a controller also drops that
         // control's controller mapping.
         plugin->toggleMidiLearn();
+    } else if (entry >= firstFolderItem && patchList != nullptr) {
+        // The n-th sub-folder of the list; its first patch by name.
+        int folder = entry - firstFolderItem;
+        for (const dirEntry* item = patchList->head; item; item = item->next) {
+            if (item->depth != 0 || !item->isFolder || folder-- > 0) continue;
+            const std::vector<dirEntry*> files = folderPatches(item->path);
+            if (files.empty()) return;
+            loadListed(files.front());
+            redrawCountdown = kListRedrawTicks;
+            if (frame) frame->setDirty(true);
+            return;
+        }
     } else if (entry >= firstPatchItem) {
         const VSTGUI::CMenuItem* item = menu ? menu->getEntry(entry) : nullptr;
-        if (item == nullptr) return;
+        if (item == nullptr || patchList == nullptr) return;
         char path[kSysexPathSize];
-        joinPatchPath(path, sizeof path, plugin->getPatchFolder(), item->getTitle());
+        joinPatchPath(path, sizeof path, patchList->path, item->getTitle());
         if (plugin->LoadPatch(path))
             displayState = kDisplayNormal;
         else

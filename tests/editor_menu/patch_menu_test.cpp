@@ -15,7 +15,7 @@
 namespace halvorax::test {
 namespace {
 
-constexpr int kFirstPatchEntry = 15;
+constexpr int kFirstPatchEntry = 16;
 constexpr int kVcfFreq = 14;
 
 int automateCalls = 0;
@@ -74,7 +74,11 @@ protected:
     // The listed patches in menu order.
     std::vector<std::string> listed() const {
         std::vector<std::string> names;
-        for (int i = kFirstPatchEntry; i < menu->getNbEntries(); ++i) names.push_back(menu->getEntry(i)->getTitle());
+        for (int i = kFirstPatchEntry; i < menu->getNbEntries(); ++i) {
+            const std::string title = menu->getEntry(i)->getTitle();
+            if (!title.empty() && title.back() == '/') break;  // the sub-folders follow the files
+            names.push_back(title);
+        }
         return names;
     }
     std::string entryText(int position) const { return menu->getEntry(position)->getTitle(); }
@@ -92,7 +96,7 @@ TEST_F(PatchMenuTest, FixedEntriesComeFirstThenThePatchFilesOfTheFolder) {
     const char* fixed[kFirstPatchEntry] = {"Load Patch", "Save Patch", "-", "Import Alpha Juno Sysex", "-",
                                            "MIDI Learn: Off", "Show patch name: On", "-", "Aftertouch: On",
                                            "Retrigger DCO: On", "Retrigger LFO: On", "Filter Type: Halvorax 1.0",
-                                           "-", "Initialize Patch", "-"};
+                                           "-", "Initialize Patch", "Export Sysex...", "-"};
     for (int i = 0; i < kFirstPatchEntry; ++i) {
         EXPECT_EQ(entryText(i), fixed[i]) << i;
         EXPECT_EQ(menu->getEntry(i)->isSeparator(), std::strcmp(fixed[i], "-") == 0) << i;
@@ -103,7 +107,7 @@ TEST_F(PatchMenuTest, FixedEntriesComeFirstThenThePatchFilesOfTheFolder) {
 
     // Rebuilding replaces the entries rather than adding to them.
     gui->buildPatchMenu(menu);
-    EXPECT_EQ(menu->getNbEntries(), kFirstPatchEntry + 4);
+    EXPECT_EQ(menu->getNbEntries(), kFirstPatchEntry + 5);
 }
 
 TEST_F(PatchMenuTest, TogglesFlipTheirParametersWithoutTheHostAndTheirTextsFollow) {
@@ -175,7 +179,23 @@ TEST_F(PatchMenuTest, ChoosingAListedPatchLoadsItFromThePatchFolder) {
         EXPECT_EQ(gui->getDisplayState(), kDisplayNormal);
         EXPECT_EQ(gui->getRedrawCountdown(), 10);
     }
-    EXPECT_EQ(menu->getNbEntries(), kFirstPatchEntry + 4) << "a listed patch does not rebuild the menu";
+    EXPECT_EQ(menu->getNbEntries(), kFirstPatchEntry + 5) << "a listed patch does not rebuild the menu";
+}
+
+// A sub-folder (an imported bank) is one entry after the files: it opens the folder's first
+// patch by name, and the rocker then steps through that folder only.
+TEST_F(PatchMenuTest, ASubFolderOpensItsFirstPatchAndTheRockerStaysInIt) {
+    writePatch(folder / "sub", "Aaa.repatch", 0.5f);
+    load(folder / "Alpha.repatch");
+    gui->buildPatchMenu(menu);
+    const int sub = menu->getNbEntries() - 1;
+    EXPECT_EQ(entryText(sub), "sub/");
+    gui->patchMenuDispatch(sub);
+    EXPECT_EQ(currentPatch(), "Aaa.repatch");
+    gui->patchStep(+1);
+    EXPECT_EQ(currentPatch(), "Deep.repatch");
+    gui->patchStep(+1);
+    EXPECT_EQ(currentPatch(), "Aaa.repatch");
 }
 
 TEST_F(PatchMenuTest, TheRockerStepsThroughTheListAndWrapsAtBothEnds) {
@@ -306,7 +326,7 @@ TEST_F(PatchMenuTest, PathsLongerThanTheNameFieldsStillLoadFromTheList) {
 TEST_F(PatchMenuTest, AFolderOfThousandsOfPatchesFillsTheMenu) {
     for (int i = 0; i < 3000; ++i) touch("patches/p" + std::to_string(i) + ".repatch");
     gui->buildPatchMenu(menu);
-    EXPECT_EQ(menu->getNbEntries(), kFirstPatchEntry + 3004);
+    EXPECT_EQ(menu->getNbEntries(), kFirstPatchEntry + 3005);
     EXPECT_GT(menu->getPopupSize().getWidth(), 0);
 }
 

@@ -223,11 +223,11 @@ protected:
     // Middle of a menu entry in pop-up coordinates: the fixed entries are laid out as
     // entries and separators in a column below a small margin.
     static int entryMiddle(int position) {
-        static const bool separator[] = {false, false, true, false, true, false, false, true,
-                                         false, false, false, false, true, false, true};
+        static const bool separator[] = {false, false, true,  false, true,  false, false, true,
+                                         false, false, false, false, true,  false, false, true};
         double y = 3;
         for (int i = 0; i < position; ++i)
-            y += i < 15 && separator[i] ? VSTGUI::COptionMenu::kSeparatorHeight : VSTGUI::COptionMenu::kItemHeight;
+            y += i < 16 && separator[i] ? VSTGUI::COptionMenu::kSeparatorHeight : VSTGUI::COptionMenu::kItemHeight;
         return static_cast<int>(y + VSTGUI::COptionMenu::kItemHeight / 2);
     }
 
@@ -273,7 +273,7 @@ TEST_F(MenuX11Test, ChoosingAListedPatchWithThePointerLoadsItsSound) {
 
     const Window popup = openMenu();
     ASSERT_NE(popup, 0u);
-    click(popup, 40, entryMiddle(15 + target));
+    click(popup, 40, entryMiddle(16 + target));
     ASSERT_TRUE(idleUntil([&] { return popupWindow() == 0; }));
     idleTicks(5);
     EXPECT_EQ(currentPatchPath(), (patchFolder / names[target]).string());
