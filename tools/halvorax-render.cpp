@@ -18,6 +18,7 @@
 #include "PatchFile.h"
 #include "Renderer.h"
 #include "ToolFiles.h"
+#include "SysexImport.h"
 #include "VstHost.h"
 
 using namespace halvorax;
@@ -38,6 +39,8 @@ struct Options {
     std::string screenshot;            // PNG path of the panel picture
     bool editor = false;
     bool help = false;
+    std::string sysex;                 // an Alpha Juno .syx whose tone plays
+    int tone = 1;                      // which of its tones: in a bank by number, else in file order
 };
 
 // --set takes any index up to this; the plug-in's own count is checked once it is loaded.
@@ -57,6 +60,8 @@ void usage(FILE* out) {
                  "  -s, --set INDEX=VALUE set a parameter (normalized 0..1) before playing\n"
                  "  -p, --patch FILE      a Halvorax .repatch to play; several play in turn\n"
                  "      --patch-seconds S how long each patch plays (default: the song shared evenly)\n"
+                 "      --sysex FILE.syx  play an Alpha Juno tone from FILE (the first, or --tone N)\n"
+                 "      --tone N          the tone of --sysex to play (1..64 in a bank)\n"
                  "  -i, --info            print what the effect reports and exit\n"
                  "      --bench           measure CPU seconds per second of audio with 1, 4, 16 held notes\n"
                  "      --bench-seconds S audio seconds rendered per measurement (default 10)\n"
@@ -86,6 +91,8 @@ std::vector<OptionRow> optionTable(Options& o) {
         integerOption("bench-rounds", 0, 1, 100, o.benchRounds),
         textOption("screenshot", 0, o.screenshot),
         flagOption("editor", 0, o.editor),
+        textOption("sysex", 0, o.sysex),
+        integerOption("tone", 0, 1, 9999, o.tone),
         flagOption("help", 'h', o.help),
     };
 }
@@ -140,6 +147,26 @@ void printInfo(HostedPlugin& plugin) {
         std::printf("  %3d  %-20s %8.5f  %s\n", i, name.c_str(), plugin.getParameter(i),
                     plugin.parameterDisplay(i).c_str());
     }
+}
+
+// The tone of an Alpha Juno sysex file as parameter settings, placed before the --set ones.
+void applySysexTone(Options& options) {
+    std::string bytes, error;
+    if (!readInputFile(options.sysex, 16u << 20, bytes, error)) throw std::runtime_error("cannot read sysex: " + error);
+    const SysexContents contents = readSysex(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    // A bank's tones go by their number in the bank, single tones by their order in the file.
+    const juno::Tone* chosen = nullptr;
+    for (const NumberedTone& tone : contents.bankTones)
+        if (tone.number == options.tone) chosen = &tone.tone;
+    const std::size_t singles = contents.singleTones.size();
+    if (contents.bankTones.empty() && options.tone >= 1 && static_cast<std::size_t>(options.tone) <= singles)
+        chosen = &contents.singleTones[options.tone - 1];
+    if (chosen == nullptr)
+        throw std::runtime_error(options.sysex + " has no tone " + std::to_string(options.tone));
+    std::vector<std::pair<int, float>> settings;
+    for (int row = 0; row < kNumSysexRows; ++row)
+        settings.emplace_back(sysexparameters[row].index, toneValue(*chosen, row));
+    options.overrides.insert(options.overrides.begin(), settings.begin(), settings.end());
 }
 
 // The parameter values of a Halvorax patch file: the defaults, overwritten by its entries.
@@ -239,6 +266,7 @@ int run(int argc, char** argv) {
     Options options;
     options.positional = parseCommandLine(argc, argv, optionTable(options));
     if (options.help) return usage(stdout), 0;
+    if (!options.sysex.empty()) applySysexTone(options);
     if (!options.screenshot.empty()) {
         requireArguments(options, 0, 0, "no PLUGIN with --screenshot");
         for (auto [index, value] : options.overrides)
