@@ -55,7 +55,7 @@ void dirList::scan(const char* folder, int depth) {
             continue;
         }
         if (std::strcmp(item->d_name, ".") == 0 || std::strcmp(item->d_name, "..") == 0) continue;
-        if (!recurse || depth >= kMaxDepth) continue;
+        if (!recurse || depth >= maxDepth) continue;
         char subfolder[kFieldSize];
         const int length = std::snprintf(subfolder, sizeof subfolder, "%s/%s", folder, item->d_name);
         addEntry(item->d_name, subfolder, depth, true);

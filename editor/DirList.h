@@ -33,6 +33,8 @@ public:
     void setPath(const char* folder);
     bool addExtension(const char* extension);
     void setRecurse(bool on) { recurse = on ? 1 : 0; }
+    // How deep subfolders are entered when recursing (at most kMaxDepth).
+    void setMaxDepth(int depth) { maxDepth = depth < kMaxDepth ? depth : kMaxDepth; }
 
     // Empties the list, then scans the folder at depth 0; the cursor goes to the head.
     void refresh();
@@ -63,6 +65,7 @@ public:
 
 private:
     dirEntry* tail = nullptr;  // appending stays cheap for folders with thousands of files
+    int maxDepth = kMaxDepth;
 };
 
 }  // namespace halvorax

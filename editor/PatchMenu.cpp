@@ -87,16 +87,20 @@ void HalvoGui::buildPatchMenu(VSTGUI::COptionMenu* menu) {
     patchList->setPath(plugin->patchLibraryFolder().c_str());
     patchList->addExtension(kPatchExtension);
     patchList->setRecurse(true);
+    patchList->setMaxDepth(1);  // the folders inside the patch folder, not theirs
     patchList->refresh();
 
     firstPatchItem = menu->getNbEntries();
     patchList->current = patchList->head;
     for (const dirEntry* entry = patchList->head; entry; entry = entry->next)
         if (entry->depth == 0 && !entry->isFolder) menu->addEntry(entry->name);
-    // Sub-folders (imported banks) follow the files; choosing one opens its first patch.
+    // Sub-folders (imported banks) follow the files, each a sub-menu of its patches.
     firstFolderItem = menu->getNbEntries();
-    for (const dirEntry* entry = patchList->head; entry; entry = entry->next)
-        if (entry->depth == 0 && entry->isFolder) menu->addEntry((std::string(entry->name) + "/").c_str());
+    for (const dirEntry* entry = patchList->head; entry; entry = entry->next) {
+        if (entry->depth != 0 || !entry->isFolder) continue;
+        VSTGUI::CMenuItem* item = menu->addEntry((std::string(entry->name) + "/").c_str());
+        for (const dirEntry* file : folderPatches(entry->path)) item->addSubEntry(file->name);
+    }
 }
 
 std::vector<dirEntry*> HalvoGui::folderPatches(const char* folder) const {
@@ -232,13 +236,14 @@ void HalvoGui::patchMenuDispatch(int entry) {
         // control's controller mapping.
         plugin->toggleMidiLearn();
     } else if (entry >= firstFolderItem && patchList != nullptr) {
-        // The n-th sub-folder of the list; its first patch by name.
+        // The n-th sub-folder of the list: the patch chosen in its sub-menu, or its first.
         int folder = entry - firstFolderItem;
+        const int chosenFile = menu ? std::max(0, menu->getLastSubmenuChoice()) : 0;
         for (const dirEntry* item = patchList->head; item; item = item->next) {
             if (item->depth != 0 || !item->isFolder || folder-- > 0) continue;
             const std::vector<dirEntry*> files = folderPatches(item->path);
-            if (files.empty()) return;
-            loadListed(files.front());
+            if (chosenFile >= static_cast<int>(files.size())) return;
+            loadListed(files[chosenFile]);
             redrawCountdown = kListRedrawTicks;
             if (frame) frame->setDirty(true);
             return;

@@ -102,7 +102,7 @@ COptionMenu::PopupLayout COptionMenu::computeLayout() const {
   cairo_t* cr = cairo_create(scratch);
   CDrawContext(cr).setFont(12.0);
   double width = std::max(kMinWidth, size.getWidth());
-  for (const auto& item : items) {
+  for (const auto& item : shown()) {
     cairo_text_extents_t ext;
     cairo_text_extents(cr, item->getTitle(), &ext);
     width = std::max(width, std::ceil(ext.x_advance) + 44);
@@ -114,7 +114,7 @@ COptionMenu::PopupLayout COptionMenu::computeLayout() const {
   const double margin = 3;
   const double limit = maxPopupHeight > 0 ? std::max(maxPopupHeight, margin * 2 + kItemHeight) : 1e12;
   double x = 0, y = margin, bottom = margin;
-  for (const auto& item : items) {
+  for (const auto& item : shown()) {
     double h = item->isSeparator() ? kSeparatorHeight : kItemHeight;
     if (y + h + margin > limit && y > margin) {  // next column
       x += width;
@@ -137,16 +137,17 @@ CRect COptionMenu::getPopupSize() const { return layout().size; }
 
 int32_t COptionMenu::popupEntryAt(const CPoint& where) const {
   const PopupLayout& l = layout();
-  for (int32_t i = 0; i < getNbEntries(); ++i) {
+  const auto& entries = shown();
+  for (int32_t i = 0; i < static_cast<int32_t>(entries.size()); ++i) {
     if (!l.rows[static_cast<size_t>(i)].pointInside(where)) continue;
-    const CMenuItem& item = *items[static_cast<size_t>(i)];
+    const CMenuItem& item = *entries[static_cast<size_t>(i)];
     return (item.isSeparator() || !item.isEnabled()) ? -1 : i;
   }
   return -1;
 }
 
 bool COptionMenu::popup() {
-  if (popupOpen || !getFrame() || items.empty()) return false;
+  if (popupOpen || !getFrame() || shown().empty()) return false;
   const int screen = getFrame()->getScreenHeight();
   if (screen > 0 && (maxPopupHeight <= 0 || maxPopupHeight > screen - 20)) maxPopupHeight = screen - 20;
   cachedLayout = computeLayout();
@@ -182,14 +183,43 @@ void COptionMenu::popupMouseUp(const CPoint& where) {
 }
 
 void COptionMenu::popupCancel() {
+  openSubmenu = -1;
+  subItems.clear();
   if (!popupOpen) return;
   popupOpen = false;
   hover = -1;
   if (getFrame()) getFrame()->closePopup(this);
 }
 
+// The pop-up is closed and opened again with the sub-menu's entries, sized for them.
+void COptionMenu::openSubmenuOf(int32_t index) {
+  if (popupOpen && getFrame()) getFrame()->closePopup(this);
+  popupOpen = false;
+  subItems.clear();
+  for (const std::string& title : items[static_cast<size_t>(index)]->getSubEntries())
+    subItems.push_back(std::make_unique<CMenuItem>(title.c_str()));
+  openSubmenu = index;
+  if (!popup()) popupCancel();
+}
+
 void COptionMenu::popupChoose(int32_t index) {
-  popupCancel();
+  const int32_t parent = openSubmenu;
+  if (parent >= 0) {
+    const bool valid = index >= 0 && index < static_cast<int32_t>(subItems.size()) &&
+                       !subItems[static_cast<size_t>(index)]->isSeparator();
+    popupCancel();
+    if (!valid) return;
+    lastSubmenuChoice = index;
+    index = parent;
+  } else {
+    CMenuItem* item = getEntry(index);
+    if (item && item->hasSubmenu() && item->isEnabled() && popupOpen) {
+      openSubmenuOf(index);
+      return;
+    }
+    popupCancel();
+    lastSubmenuChoice = -1;
+  }
   CMenuItem* item = getEntry(index);
   if (!item || item->isSeparator() || !item->isEnabled()) return;
   setCurrent(index);
@@ -207,8 +237,9 @@ void COptionMenu::drawPopup(cairo_t* cr) const {
   cairo_rectangle(cr, 0.5, 0.5, l.size.getWidth() - 1, l.size.getHeight() - 1);
   cairo_stroke(cr);
   context.setFont(12.0);
-  for (int32_t i = 0; i < getNbEntries(); ++i) {
-    const CMenuItem& item = *items[static_cast<size_t>(i)];
+  const auto& entries = shown();
+  for (int32_t i = 0; i < static_cast<int32_t>(entries.size()); ++i) {
+    const CMenuItem& item = *entries[static_cast<size_t>(i)];
     const CRect& row = l.rows[static_cast<size_t>(i)];
     if (item.isSeparator()) {
       cairo_set_source_rgb(cr, 0.33, 0.35, 0.38);
@@ -229,6 +260,14 @@ void COptionMenu::drawPopup(cairo_t* cr) const {
       cairo_line_to(cr, row.left + 17, row.top + 6);
       cairo_stroke(cr);
       cairo_set_line_width(cr, 1);
+    }
+    if (item.hasSubmenu()) {  // an arrow at the right edge
+      context.setSourceColor(text);
+      cairo_move_to(cr, row.right - 14, row.top + 6);
+      cairo_line_to(cr, row.right - 8, row.top + 10);
+      cairo_line_to(cr, row.right - 14, row.top + 14);
+      cairo_close_path(cr);
+      cairo_fill(cr);
     }
     CRect textRect(inner);
     textRect.left = row.left + 24;

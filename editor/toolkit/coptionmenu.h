@@ -26,10 +26,15 @@ class CMenuItem {
   bool isChecked() const { return (flags & kChecked) != 0; }
   void setChecked(bool state) { flags = state ? flags | kChecked : flags & ~kChecked; }
   bool isSeparator() const { return (flags & kSeparator) != 0; }
+  // Entries of a sub-menu: choosing this entry shows them in its place.
+  void addSubEntry(const char* t) { subEntries.emplace_back(t ? t : ""); }
+  const std::vector<std::string>& getSubEntries() const { return subEntries; }
+  bool hasSubmenu() const { return !subEntries.empty(); }
 
  private:
   std::string title;
   int32_t flags;
+  std::vector<std::string> subEntries;
 };
 
 class COptionMenu : public CControl {
@@ -69,8 +74,12 @@ class COptionMenu : public CControl {
   void popupMouseUp(const CPoint& where);
   int32_t popupEntryAt(const CPoint& where) const;  // −1: none, separator or disabled
   int32_t getPopupHover() const { return hover; }
-  // Closes the pop-up and reports the entry to the listener as the new value.
+  // Closes the pop-up and reports the entry to the listener as the new value. An entry with
+  // a sub-menu instead opens the sub-menu in the pop-up's place; choosing one of its entries
+  // reports the parent entry, and getLastSubmenuChoice() tells which (−1 for plain entries).
   void popupChoose(int32_t index);
+  int32_t getOpenSubmenu() const { return openSubmenu; }
+  int32_t getLastSubmenuChoice() const { return lastSubmenuChoice; }
   void popupCancel();
   void drawPopup(cairo_t* cr) const;
 
@@ -90,11 +99,17 @@ class COptionMenu : public CControl {
   PopupLayout computeLayout() const;
   const PopupLayout& layout() const;
   void setHover(int32_t index);
+  // The entries the pop-up shows: the menu's own, or those of the open sub-menu.
+  const std::vector<std::unique_ptr<CMenuItem>>& shown() const { return openSubmenu >= 0 ? subItems : items; }
+  void openSubmenuOf(int32_t index);
 
   mutable PopupLayout cachedLayout;  // valid while the pop-up is open
   double maxPopupHeight = 0;         // 0: no limit
 
   std::vector<std::unique_ptr<CMenuItem>> items;
+  std::vector<std::unique_ptr<CMenuItem>> subItems;  // of the open sub-menu
+  int32_t openSubmenu = -1;
+  int32_t lastSubmenuChoice = -1;
   int32_t currentIndex = -1;
   bool popupOpen = false;
   int32_t hover = -1;

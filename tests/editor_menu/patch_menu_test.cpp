@@ -182,20 +182,26 @@ TEST_F(PatchMenuTest, ChoosingAListedPatchLoadsItFromThePatchFolder) {
     EXPECT_EQ(menu->getNbEntries(), kFirstPatchEntry + 5) << "a listed patch does not rebuild the menu";
 }
 
-// A sub-folder (an imported bank) is one entry after the files: it opens the folder's first
-// patch by name, and the rocker then steps through that folder only.
+// A sub-folder (an imported bank) is a sub-menu after the files, its patches by name; the
+// rocker then steps through that folder only.
 TEST_F(PatchMenuTest, ASubFolderOpensItsFirstPatchAndTheRockerStaysInIt) {
     writePatch(folder / "sub", "Aaa.repatch", 0.5f);
     load(folder / "Alpha.repatch");
     gui->buildPatchMenu(menu);
     const int sub = menu->getNbEntries() - 1;
     EXPECT_EQ(entryText(sub), "sub/");
+    EXPECT_EQ(menu->getEntry(sub)->getSubEntries(), (std::vector<std::string>{"Aaa.repatch", "Deep.repatch"}));
     gui->patchMenuDispatch(sub);
     EXPECT_EQ(currentPatch(), "Aaa.repatch");
     gui->patchStep(+1);
     EXPECT_EQ(currentPatch(), "Deep.repatch");
     gui->patchStep(+1);
     EXPECT_EQ(currentPatch(), "Aaa.repatch");
+    // Through the pop-up: the sub-menu's second entry.
+    ASSERT_TRUE(menu->popup());
+    menu->popupChoose(sub);
+    menu->popupChoose(1);
+    EXPECT_EQ(currentPatch(), "Deep.repatch");
 }
 
 TEST_F(PatchMenuTest, TheRockerStepsThroughTheListAndWrapsAtBothEnds) {

@@ -226,6 +226,32 @@ TEST_F(MenuTest, PopupReportsChosenPositionCountingSeparators) {
   EXPECT_EQ(rec.gestures, (std::vector<std::string>{"begin 12347", "end 12347"}));
 }
 
+// A sub-menu opens in the pop-up's place; its choice reports the parent entry and which of
+// its entries was taken; a press outside closes both.
+TEST_F(MenuTest, SubmenusOpenInPlaceAndReportTheirChoice) {
+  CMenuItem* bank = menu->addEntry("Bank/");
+  for (const char* name : {"01 A.repatch", "02 B.repatch", "03 C.repatch"}) bank->addSubEntry(name);
+  ASSERT_TRUE(menu->popup());
+  menu->popupChoose(6);
+  EXPECT_TRUE(menu->isPopupOpen());
+  EXPECT_EQ(menu->getOpenSubmenu(), 6);
+  EXPECT_TRUE(rec.changes.empty());
+  EXPECT_EQ(menu->popupEntryAt(CPoint(50, 3 + 2 * 20 + 10)), 2);
+  menu->popupMouseUp(CPoint(50, 3 + 2 * 20 + 10));
+  EXPECT_FALSE(menu->isPopupOpen());
+  ASSERT_EQ(rec.changes.size(), 1u);
+  EXPECT_FLOAT_EQ(rec.changes[0].second, 6.0f);
+  EXPECT_EQ(menu->getLastSubmenuChoice(), 2);
+
+  ASSERT_TRUE(menu->popup());
+  menu->popupChoose(6);
+  menu->popupMouseDown(CPoint(-20, 10));
+  EXPECT_FALSE(menu->isPopupOpen());
+  EXPECT_EQ(menu->getOpenSubmenu(), -1);
+  menu->popupChoose(5);  // a plain entry clears the sub-menu choice
+  EXPECT_EQ(menu->getLastSubmenuChoice(), -1);
+}
+
 TEST_F(MenuTest, PressOutsideClosesWithoutChoice) {
   ASSERT_TRUE(menu->popup());
   menu->popupMouseDown(CPoint(-20, 10));

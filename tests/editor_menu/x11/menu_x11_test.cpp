@@ -280,6 +280,31 @@ TEST_F(MenuX11Test, ChoosingAListedPatchWithThePointerLoadsItsSound) {
     EXPECT_NE(parameters(), before) << names[target] << " sounds like " << current;
 }
 
+// A folder inside the patch folder is a sub-menu: choosing it shows its patches in the
+// pop-up's place, and choosing one of those loads it.
+TEST_F(MenuX11Test, ABankFolderIsASubMenuOfItsPatches) {
+    const std::vector<std::string> names = listedPatches();
+    ASSERT_GE(names.size(), 2u);
+    fs::create_directory(patchFolder / "Bank");
+    fs::copy_file(patchFolder / names[0], patchFolder / "Bank" / "01 First.repatch");
+    fs::copy_file(patchFolder / names[1], patchFolder / "Bank" / "02 Second.repatch");
+    for (std::size_t i = 1; i < names.size(); ++i) fs::remove(patchFolder / names[i]);  // one short column
+    dispatch(effEditClose);  // the menu is built when the editor opens
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))), 1);
+    idleTicks(10);
+
+    const Window popup = openMenu();
+    ASSERT_NE(popup, 0u);
+    click(popup, 40, entryMiddle(16 + 1));
+    idleTicks(10);
+    const Window submenu = popupWindow();
+    ASSERT_NE(submenu, 0u) << "the sub-menu did not open";
+    click(submenu, 40, entryMiddle(1));
+    ASSERT_TRUE(idleUntil([&] { return popupWindow() == 0; }));
+    idleTicks(5);
+    EXPECT_EQ(currentPatchPath(), (patchFolder / "Bank" / "02 Second.repatch").string());
+}
+
 TEST_F(MenuX11Test, TheSavePanelWritesThePatchUnderTheTypedName) {
     const Window popup = openMenu();
     ASSERT_NE(popup, 0u);
