@@ -137,7 +137,20 @@ void JackHost::process(jack_nframes_t frames) {
 }
 
 void JackHost::addEvent(int frame, const unsigned char* bytes, std::size_t size) {
-    // Channel messages only; system exclusive and real-time messages are not played.
+    // A whole system exclusive message (the hardware's tone and parameter dumps) goes as a
+    // sysex event; the effect copies its bytes while processEvents runs.
+    if (size >= 2 && bytes[0] == 0xf0 && bytes[size - 1] == 0xf7 && size <= 0x7fffffff) {
+        VstMidiSysexEvent& sysex = sysexEvents[eventList.numEvents];
+        std::memset(&sysex, 0, sizeof sysex);
+        sysex.type = kVstSysExType;
+        sysex.byteSize = sizeof sysex;
+        sysex.deltaFrames = frame;
+        sysex.dumpBytes = static_cast<VstInt32>(size);
+        sysex.sysexDump = const_cast<char*>(reinterpret_cast<const char*>(bytes));
+        eventList.events[eventList.numEvents++] = reinterpret_cast<VstEvent*>(&sysex);
+        return;
+    }
+    // Otherwise channel messages only; real-time messages are not played.
     if (size < 1 || size > 3 || bytes[0] < 0x80 || bytes[0] >= 0xf0) return;
     VstMidiEvent& midi = midiEvents[eventList.numEvents];
     std::memset(&midi, 0, sizeof midi);

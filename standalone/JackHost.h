@@ -59,6 +59,8 @@ private:
         VstEvent* events[kMaxQueuedEvents];
     } eventList{};
     VstMidiEvent midiEvents[kMaxQueuedEvents]{};
+    // System exclusive messages point into JACK's buffer, which outlives the effect's copy.
+    VstMidiSysexEvent sysexEvents[kMaxQueuedEvents]{};
 };
 
 }  // namespace halvorax

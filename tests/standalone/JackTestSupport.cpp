@@ -231,7 +231,7 @@ int PlayAndRecord::onSend(jack_nframes_t frames, void* self) {
     if (client->sendFrame < 0) client->sendFrame = 0;
     for (const TimedMessage& m : client->schedule)
         if (m.frame >= client->sendFrame && m.frame < client->sendFrame + static_cast<long>(frames))
-            jack_midi_event_write(buffer, static_cast<jack_nframes_t>(m.frame - client->sendFrame), m.bytes, 3);
+            jack_midi_event_write(buffer, static_cast<jack_nframes_t>(m.frame - client->sendFrame), m.bytes, m.size);
     client->sendFrame += frames;
     return 0;
 }

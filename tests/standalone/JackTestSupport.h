@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -76,7 +77,8 @@ private:
 
 struct TimedMessage {
     long frame;  // from the first cycle of playing
-    unsigned char bytes[3];
+    unsigned char bytes[16];
+    std::size_t size = 3;
 };
 
 // Two clients: one sends MIDI into the instrument's input, the other records its outputs,

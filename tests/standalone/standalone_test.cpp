@@ -212,13 +212,16 @@ TEST_F(StandaloneTest, TheProcessCallbackNeitherAllocatesNorLocks) {
     realtime::allocations = 0;
     realtime::locks = 0;
     for (unsigned char note : {48, 52, 55}) sequencer.push(MidiMessage{{0x90, note, 90}, 3});
-    const std::vector<TimedMessage> song = {{10, {0x90, 60, 100}}, {kPeriod * 3 + 7, {0xb0, 1, 64}},
+    // An IPR from the hardware's panel: cutoff (position 16) to 100.
+    const TimedMessage cutoff{kPeriod * 2, {0xf0, 0x41, 0x36, 0x00, 0x23, 0x20, 0x01, 16, 100, 0xf7}, 10};
+    const std::vector<TimedMessage> song = {{10, {0x90, 60, 100}}, cutoff, {kPeriod * 3 + 7, {0xb0, 1, 64}},
                                             {kPeriod * 5, {0x80, 60, 0}}};
     ASSERT_TRUE(client.play(song, kPeriod * 10, 60.0));
     host.reset();
     EXPECT_EQ(realtime::allocations.load(), 0);
     EXPECT_EQ(realtime::locks.load(), 0);
     EXPECT_GT(firstSound(client.recorded[0]), -1);
+    EXPECT_EQ(effect->getParameter(14), 100.0f / 127.0f);
     effect->getAeffect()->dispatcher(effect->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
 }
 
