@@ -142,6 +142,20 @@ void parameterName(int index, char* text, std::size_t size) {
     if (const ParameterRow* row = lastRowForIndex(index)) copyText(text, size, row->name);
 }
 
+DisplayKind displayKind(int index) {
+    for (const ListDisplay& list : kLists)
+        if (list.index == index) return DisplayKind::List;
+    for (int onOff : kOnOffIndices)
+        if (onOff == index) return DisplayKind::OnOff;
+    return DisplayKind::Number;
+}
+
+const char* listText(int index, int step) {
+    for (const ListDisplay& list : kLists)
+        if (list.index == index) return step >= 0 && step <= list.multiplier ? list.entries[step] : nullptr;
+    return nullptr;
+}
+
 void parameterDisplay(int index, float normalized, char* text, std::size_t size) {
     const ParameterRow* row = lastRowForIndex(index);
     if (row == nullptr || text == nullptr || size == 0) return;

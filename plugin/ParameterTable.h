@@ -56,4 +56,9 @@ int integerValue(const ParameterRow& row, float normalized);
 void parameterName(int index, char* text, std::size_t size);
 void parameterDisplay(int index, float normalized, char* text, std::size_t size);
 
+// How the display above shows a parameter, and the text of one step of a list (null for
+// anything else), for formats that describe the controls up front.
+DisplayKind displayKind(int index);
+const char* listText(int index, int step);
+
 }  // namespace halvorax

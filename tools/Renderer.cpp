@@ -10,12 +10,12 @@
 
 namespace halvorax {
 
-void renderSong(HostedPlugin& plugin, const MidiSong& song, const RenderSettings& settings, WavWriter& output,
+void renderSong(RenderTarget& plugin, const MidiSong& song, const RenderSettings& settings, WavWriter& output,
                 const std::function<void(double)>& progress, const std::function<void(long long)>& beforeBlock) {
     const long long total = static_cast<long long>(std::ceil((song.lengthSeconds + settings.tailSeconds) * settings.sampleRate));
     std::vector<float> left(settings.blockSize), right(settings.blockSize);
     float* outputs[2] = {left.data(), right.data()};
-    std::vector<HostedPlugin::Midi> block;
+    std::vector<RenderTarget::Midi> block;
     std::size_t next = 0;
     for (long long start = 0; start < total; start += settings.blockSize) {
         const int frames = static_cast<int>(std::min<long long>(settings.blockSize, total - start));

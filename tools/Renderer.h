@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "MidiFile.h"
+#include "RenderTarget.h"
 #include "ToolFiles.h"
-#include "VstHost.h"
 
 namespace halvorax {
 
@@ -51,7 +51,7 @@ private:
 // Renders the song block by block, handing each block its events at their frame offsets,
 // and each block's frames to `output`. `beforeBlock`, when set, is called with each block's
 // first frame before it renders; `progress`, when set, with the fraction done after every block.
-void renderSong(HostedPlugin& plugin, const MidiSong& song, const RenderSettings& settings, WavWriter& output,
+void renderSong(RenderTarget& plugin, const MidiSong& song, const RenderSettings& settings, WavWriter& output,
                 const std::function<void(double)>& progress = {},
                 const std::function<void(long long)>& beforeBlock = {});
 

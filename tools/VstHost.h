@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "RenderTarget.h"
 #include "VstAbi.h"
 
 namespace halvorax {
@@ -16,11 +17,11 @@ struct AutomationRecord {
     float value;
 };
 
-class HostedPlugin {
+class HostedPlugin : public RenderTarget {
 public:
     // Loads the plug-in; on failure returns null and sets a one-line `error`.
     static std::unique_ptr<HostedPlugin> load(const std::string& path, std::string& error);
-    ~HostedPlugin();
+    ~HostedPlugin() override;
     HostedPlugin(const HostedPlugin&) = delete;
     HostedPlugin& operator=(const HostedPlugin&) = delete;
 
@@ -31,19 +32,15 @@ public:
 
     // open, sample rate, block size, resume: what a host does before playing.
     void start(double sampleRate, int blockSize);
-    void setParameter(int index, float value);
+    void setParameter(int index, float value) override;
     float getParameter(int index);
     std::string parameterName(int index);
     std::string parameterDisplay(int index);
     std::string effectString(VstInt32 opcode);
 
     // Hands the MIDI messages (status, data1, data2 at frame offsets) to the plug-in.
-    struct Midi {
-        int frame;
-        unsigned char bytes[3];
-    };
-    void sendMidi(const std::vector<Midi>& messages);
-    void process(float** outputs, int frames);
+    void sendMidi(const std::vector<Midi>& messages) override;
+    void process(float** outputs, int frames) override;
 
     // What the plug-in asked of the host.
     std::vector<AutomationRecord> automations;

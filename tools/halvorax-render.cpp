@@ -14,6 +14,7 @@
 
 #include "CommandLine.h"
 #include "EditorModes.h"
+#include "Lv2Host.h"
 #include "MidiFile.h"
 #include "PatchFile.h"
 #include "Renderer.h"
@@ -53,7 +54,8 @@ void usage(FILE* out) {
                  "       halvorax-render --bench [--set I=V ...] PLUGIN [OTHER ...]   (--set applies to PLUGIN)\n"
                  "       halvorax-render --screenshot PANEL.png [--patch F.repatch] [--set I=V ...]\n"
                  "       halvorax-render --editor [PLUGIN] [MIDIFILE]\n"
-                 "PLUGIN is a Linux VST 2.4 .so or a bundle folder (Name.vst).\n"
+                 "PLUGIN is a Linux VST 2.4 .so or a bundle folder (Name.vst); to render, also an LV2\n"
+                 "instrument by URI or bundle folder (Name.lv2).\n"
                  "  -r, --rate HZ         sample rate (default 44100)\n"
                  "  -b, --block FRAMES    block size (default 512)\n"
                  "  -t, --tail SECONDS    render after the last event (default 2)\n"
@@ -114,6 +116,23 @@ std::unique_ptr<HostedPlugin> openInstrument(const std::string& path, const Opti
             throw UsageError("--set " + std::to_string(index) + "=...: the plug-in has " +
                              std::to_string(plugin->effect()->numParams) + " parameters");
     plugin->start(options.render.sampleRate, options.render.blockSize);
+    for (auto [index, value] : options.overrides) plugin->setParameter(index, value);
+    return plugin;
+}
+
+// A VST 2.4 or LV2 instrument, started, with the --set overrides applied.
+std::unique_ptr<RenderTarget> openRenderTarget(const std::string& path, const Options& options, double tempo) {
+    if (!isLv2Plugin(path)) {
+        auto plugin = openInstrument(path, options);
+        if (plugin) plugin->tempo = tempo;
+        return plugin;
+    }
+    std::string error;
+    auto plugin = Lv2Instrument::load(path, options.render.sampleRate, error);
+    if (!plugin) {
+        std::fprintf(stderr, "halvorax-render: %s\n", error.c_str());
+        return nullptr;
+    }
     for (auto [index, value] : options.overrides) plugin->setParameter(index, value);
     return plugin;
 }
@@ -303,9 +322,8 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "halvorax-render: %s\n", error.c_str());
         return 1;
     }
-    auto plugin = openInstrument(options.positional[0], options);
+    auto plugin = openRenderTarget(options.positional[0], options, song.firstTempo);
     if (!plugin) return 1;
-    plugin->tempo = song.firstTempo;
     std::vector<std::vector<float>> patches(options.patches.size());
     for (std::size_t i = 0; i < patches.size(); ++i)
         if (!readPatchValues(options.patches[i], patches[i])) return 1;

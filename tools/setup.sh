@@ -10,6 +10,7 @@ packages=(
   libsndfile1-dev libsmf-dev libcairo2-dev libx11-dev libxtst-dev libplist-dev libpng-dev
   libjack-jackd2-dev libasound2-dev jackd2
   zenity xvfb xauth xdotool amsynth
+  lv2-dev lilv-utils liblilv-dev libsuil-dev sordi libserd-dev
 )
 missing=()
 for p in "${packages[@]}"; do

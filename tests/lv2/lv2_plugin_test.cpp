@@ -1,0 +1,198 @@
+// The LV2 plug-in through lilv, against the VST 2.4 plug-in: the same song renders to the same
+// samples, saved state restores the sound, and every preset is its patch file.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Lv2Host.h"
+#include "Lv2Ports.h"
+#include "MidiFile.h"
+#include "PatchFile.h"
+#include "Renderer.h"
+#include "StateChunk.h"
+#include "VstHost.h"
+
+namespace halvorax {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kPatches = fs::path(HALVORAX_SOURCE_DIR) / "resources/patches";
+
+// Both plug-ins install and read the factory patches in a patch folder of their own.
+class Lv2Plugin : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        char pattern[] = "/tmp/halvorax-lv2-XXXXXX";
+        setenv("XDG_DATA_HOME", mkdtemp(pattern), 1);
+    }
+    static void TearDownTestSuite() { fs::remove_all(std::getenv("XDG_DATA_HOME")); }
+
+    static std::unique_ptr<Lv2Instrument> lv2(double rate) {
+        std::string error;
+        auto plugin = Lv2Instrument::load(HALVORAX_LV2_BUNDLE_PATH, rate, error);
+        EXPECT_TRUE(plugin) << error;
+        return plugin;
+    }
+    static std::unique_ptr<HostedPlugin> vst(double rate, int block) {
+        std::string error;
+        auto plugin = HostedPlugin::load(HALVORAX_SO_PATH, error);
+        EXPECT_TRUE(plugin) << error;
+        if (plugin) plugin->start(rate, block);
+        return plugin;
+    }
+    // The song rendered into a WAV file, as the tools write it, and read back.
+    static std::vector<float> render(RenderTarget& plugin, double rate, int block, double seconds = 0.0) {
+        MidiSong song;
+        std::string error;
+        EXPECT_TRUE(readMidiFile(std::string(HALVORAX_SOURCE_DIR) + "/resources/demo.mid", song, error)) << error;
+        if (seconds > 0) song.lengthSeconds = std::min(song.lengthSeconds, seconds);
+        RenderSettings settings;
+        settings.sampleRate = rate;
+        settings.blockSize = block;
+        settings.tailSeconds = 0.5;
+        const std::string file = std::string(std::getenv("XDG_DATA_HOME")) + "/render.wav";
+        WavWriter output(file, rate);
+        renderSong(plugin, song, settings, output);
+        output.commit();
+        SF_INFO info{};
+        SNDFILE* wav = sf_open(file.c_str(), SFM_READ, &info);
+        EXPECT_NE(wav, nullptr);
+        std::vector<float> samples(static_cast<std::size_t>(info.frames) * info.channels);
+        if (wav) {
+            sf_readf_float(wav, samples.data(), info.frames);
+            sf_close(wav);
+        }
+        return samples;
+    }
+};
+
+// The values a patch file gives: the table's defaults, overwritten by its entries.
+std::vector<float> patchValues(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string data = text.str();
+    float values[kNumParameters] = {};
+    for (const ParameterRow& row : reparameters)
+        values[row.index] = static_cast<float>(row.defaultValue) / static_cast<float>(row.maximum);
+    EXPECT_GT(PatchFile::parse(data.data(), data.size(), values), 0) << file;
+    return std::vector<float>(values, values + kNumParameters);
+}
+
+bool audible(const std::vector<float>& audio) {
+    for (float sample : audio)
+        if (sample != 0.0f) return true;
+    return false;
+}
+
+struct RenderCase {
+    double rate;
+    int block;
+    const char* patch;  // nothing set when empty
+};
+
+class Lv2RendersAsVst : public Lv2Plugin, public ::testing::WithParamInterface<RenderCase> {};
+
+TEST_P(Lv2RendersAsVst, SampleForSample) {
+    const RenderCase& c = GetParam();
+    auto viaVst = vst(c.rate, c.block);
+    auto viaLv2 = lv2(c.rate);
+    ASSERT_TRUE(viaVst && viaLv2);
+    if (c.patch[0]) {
+        const std::vector<float> values = patchValues(kPatches / (std::string(c.patch) + ".repatch"));
+        for (int i = 0; i < kNumParameters; ++i) {
+            viaVst->setParameter(i, values[i]);
+            viaLv2->setParameter(i, values[i]);
+        }
+    }
+    const std::vector<float> expected = render(*viaVst, c.rate, c.block);
+    const std::vector<float> got = render(*viaLv2, c.rate, c.block);
+    ASSERT_TRUE(audible(expected));
+    ASSERT_EQ(got.size(), expected.size());
+    EXPECT_EQ(std::memcmp(got.data(), expected.data(), got.size() * sizeof(float)), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(RatesAndBlocks, Lv2RendersAsVst,
+                         ::testing::Values(RenderCase{44100, 512, ""}, RenderCase{48000, 333, ""},
+                                           RenderCase{44100, 97, "Chord Memory Stab"},
+                                           RenderCase{48000, 1001, "Hoover Rave Lead"}),
+                         [](const ::testing::TestParamInfo<RenderCase>& info) {
+                             std::string name = std::to_string(static_cast<int>(info.param.rate)) + "Hz_block" +
+                                                std::to_string(info.param.block) + "_";
+                             name += info.param.patch[0] ? info.param.patch : "fresh";
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+// A host saves the state (ports and the plug-in's own) and a new instance restores it; the chord
+// memory travels only in the plug-in's state.
+TEST_F(Lv2Plugin, RestoredStateRendersTheSameSamples) {
+    auto saved = lv2(48000);
+    ASSERT_TRUE(saved);
+    ASSERT_TRUE(saved->applyPreset(std::string(lv2::kPresetUriBase) + "Chord_Memory_Stab"));
+    ASSERT_TRUE(saved->setPort("vcffreq", 90.0f));
+    const std::string turtle = saved->saveState();
+    ASSERT_NE(turtle.find("halvorax#state"), std::string::npos);
+
+    auto restored = lv2(48000);
+    ASSERT_TRUE(restored && restored->restoreState(turtle));
+    const std::vector<float> expected = render(*saved, 48000, 256, 3.0);
+    EXPECT_TRUE(render(*restored, 48000, 256, 3.0) == expected);
+
+    // Without the state the same ports give another chord.
+    auto portsOnly = lv2(48000);
+    for (const std::string& symbol : saved->controlSymbols()) {
+        float value = 0;
+        saved->port(symbol, value);
+        portsOnly->setPort(symbol, value);
+    }
+    EXPECT_FALSE(render(*portsOnly, 48000, 256, 3.0) == expected);
+}
+
+// The chunk the plug-in stores, asked for as a host's save would.
+StateChunk storedChunk(Lv2Instrument& plugin) {
+    StateChunk chunk{};
+    const std::string bytes = plugin.storedProperty(lv2::kStateUri);
+    EXPECT_EQ(bytes.size(), sizeof chunk);
+    std::memcpy(&chunk, bytes.data(), std::min(bytes.size(), sizeof chunk));
+    return chunk;
+}
+
+TEST_F(Lv2Plugin, EveryPresetIsItsPatchFile) {
+    auto plugin = lv2(44100);
+    ASSERT_TRUE(plugin);
+    const auto presets = plugin->presets();
+    std::size_t patches = 0;
+    for (const auto& entry : fs::directory_iterator(kPatches)) patches += entry.path().extension() == ".repatch";
+    ASSERT_EQ(presets.size(), patches);
+    for (const auto& preset : presets) {
+        SCOPED_TRACE(preset.label);
+        auto fresh = lv2(44100);
+        ASSERT_TRUE(fresh->applyPreset(preset.uri));
+        // One block, so that ports the effect took differently would show in its values.
+        std::vector<float> left(64), right(64);
+        float* outputs[2] = {left.data(), right.data()};
+        fresh->process(outputs, 64);
+        const std::vector<float> values = patchValues(kPatches / (preset.label + ".repatch"));
+        for (const lv2::ControlPort& port : lv2::controlPorts()) {
+            float value = -1;
+            ASSERT_TRUE(fresh->port(port.row->id, value));
+            EXPECT_EQ(value, lv2::portValue(*port.row, values[port.row->index])) << port.row->id;
+        }
+        const StateChunk chunk = storedChunk(*fresh);
+        for (int i = 0; i < kNumParameters; ++i) EXPECT_EQ(chunk.values[i], values[i]) << "parameter " << i;
+        EXPECT_EQ(chunk.chordCount, static_cast<int>(values[48]));
+        for (int n = 0; n < 6; ++n) EXPECT_EQ(chunk.chordNotes[n], static_cast<int>(values[49 + n]));
+        EXPECT_EQ(std::string(chunk.path).substr(std::string(chunk.path).rfind('/') + 1), preset.label + ".repatch");
+    }
+}
+
+}  // namespace
+}  // namespace halvorax
