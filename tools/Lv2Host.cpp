@@ -137,6 +137,11 @@ const char* Lv2Instrument::unmapUri(LV2_URID_Unmap_Handle handle, LV2_URID urid)
     return urid >= 1 && urid <= self->uriNames.size() ? self->uriNames[urid - 1].c_str() : nullptr;
 }
 
+void Lv2Instrument::reactivate() {
+    lilv_instance_deactivate(instance);
+    lilv_instance_activate(instance);
+}
+
 int Lv2Instrument::portIndex(const std::string& symbol) const {
     for (std::size_t p = 0; p < symbols.size(); ++p)
         if (isControlInput[p] && symbols[p] == symbol) return static_cast<int>(p);
@@ -186,6 +191,15 @@ void Lv2Instrument::sendMidi(const std::vector<Midi>& messages) {
         std::memcpy(record.bytes, message.bytes, 3);
         lv2_atom_sequence_append_event(seq, kSequenceBytes - sizeof(LV2_Atom), &record.event);
     }
+}
+
+void Lv2Instrument::sendAtom(int frame, const LV2_Atom* atom) {
+    std::vector<uint64_t> record((sizeof(LV2_Atom_Event) + atom->size + 7) / 8 + 1, 0);
+    auto* event = reinterpret_cast<LV2_Atom_Event*>(record.data());
+    event->time.frames = frame;
+    std::memcpy(&event->body, atom, sizeof(LV2_Atom) + atom->size);
+    lv2_atom_sequence_append_event(reinterpret_cast<LV2_Atom_Sequence*>(sequence.data()),
+                                   kSequenceBytes - sizeof(LV2_Atom), event);
 }
 
 void Lv2Instrument::process(float** outputs, int frames) {
@@ -246,6 +260,8 @@ std::string Lv2Instrument::storedProperty(const std::string& key) {
     state->save(lilv_instance_get_handle(instance), store, &wanted, LV2_STATE_IS_POD, features());
     return wanted.value;
 }
+
+LV2_URID_Map* Lv2Instrument::uridMap() { return &map; }
 
 std::vector<Lv2Instrument::Preset> Lv2Instrument::presets() {
     std::vector<Preset> found;

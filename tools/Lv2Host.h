@@ -31,7 +31,12 @@ public:
     // Halvorax's parameter `index` through its control port, as the step the value stands for.
     void setParameter(int index, float value) override;
     void sendMidi(const std::vector<Midi>& messages) override;
+    // Adds any atom (a panel's message) to the coming block's MIDI port sequence.
+    void sendAtom(int frame, const LV2_Atom* atom);
     void process(float** outputs, int frames) override;
+
+    // Deactivates and activates the instance, as Ardour does after every export.
+    void reactivate();
 
     // Control ports by symbol; false for an unknown symbol.
     bool setPort(const std::string& symbol, float value);
@@ -44,6 +49,9 @@ public:
 
     // The value the plug-in stores under `key` when a host saves its state; empty when none.
     std::string storedProperty(const std::string& key);
+
+    // The host's URI map, as the plug-in and its panel get it.
+    LV2_URID_Map* uridMap();
 
     // The presets hosts list (label and URI), and applying one.
     struct Preset {

@@ -1,8 +1,10 @@
 // The LV2 plug-in through lilv, against the VST 2.4 plug-in: the same song renders to the same
 // samples, saved state restores the sound, and every preset is its patch file.
 #include <gtest/gtest.h>
+#include <lv2/atom/util.h>
 #include <sndfile.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <sstream>
 
 #include "Lv2Host.h"
+#include "Lv2Messages.h"
 #include "Lv2Ports.h"
 #include "MidiFile.h"
 #include "PatchFile.h"
@@ -132,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(RatesAndBlocks, Lv2RendersAsVst,
                          });
 
 // A host saves the state (ports and the plug-in's own) and a new instance restores it; the chord
-// memory travels only in the plug-in's state.
+// memory travels only in the plug-in's state, and activating again keeps it all.
 TEST_F(Lv2Plugin, RestoredStateRendersTheSameSamples) {
     auto saved = lv2(48000);
     ASSERT_TRUE(saved);
@@ -143,6 +146,7 @@ TEST_F(Lv2Plugin, RestoredStateRendersTheSameSamples) {
 
     auto restored = lv2(48000);
     ASSERT_TRUE(restored && restored->restoreState(turtle));
+    restored->reactivate();  // as after an export: the sound stays
     const std::vector<float> expected = render(*saved, 48000, 256, 3.0);
     EXPECT_TRUE(render(*restored, 48000, 256, 3.0) == expected);
 
@@ -165,6 +169,65 @@ StateChunk storedChunk(Lv2Instrument& plugin) {
     return chunk;
 }
 
+void oneBlock(Lv2Instrument& plugin) {
+    std::vector<float> left(64), right(64);
+    float* outputs[2] = {left.data(), right.data()};
+    plugin.process(outputs, 64);
+}
+
+// Values outside a port's range are held to it, a fraction goes to the nearest step and a
+// value that is no number leaves the parameter alone.
+TEST_F(Lv2Plugin, PortValuesAreClampedToTheirSteps) {
+    auto plugin = lv2(44100);
+    plugin->setPort("vcffreq", 500.0f);
+    plugin->setPort("vcfreso", -3.0f);
+    plugin->setPort("dcosaw", 2.6f);
+    plugin->setPort("lforate", std::nanf(""));
+    const float lfoRate = storedChunk(*plugin).values[26];
+    oneBlock(*plugin);
+    const StateChunk chunk = storedChunk(*plugin);
+    EXPECT_EQ(chunk.values[14], 1.0f);
+    EXPECT_EQ(chunk.values[15], 0.0f);
+    EXPECT_EQ(chunk.values[7], 3.0f / 5.0f);
+    EXPECT_EQ(chunk.values[26], lfoRate);
+}
+
+// The panel's message after loading a patch: the chord memory reaches the engine and the
+// state, the patch name the state; a malformed one changes nothing.
+TEST_F(Lv2Plugin, ThePanelsPatchMessageSetsChordMemoryAndName) {
+    auto plugin = lv2(44100);
+    const lv2::MessageUris uris(plugin->uridMap());
+    alignas(8) uint8_t buffer[lv2::kPatchMessageCapacity];
+    ChordMemory chord;
+    chord.count = 4;
+    const int notes[6] = {0, 4, 7, 200, 0, 0};
+    std::copy(notes, notes + 6, chord.notes);
+    const LV2_Atom* message = lv2::writePatchMessage(uris, chord, "/patches/Wide.repatch", buffer, sizeof buffer);
+    ASSERT_NE(message, nullptr);
+    plugin->sendAtom(0, message);
+    oneBlock(*plugin);
+    StateChunk chunk = storedChunk(*plugin);
+    EXPECT_EQ(chunk.chordCount, 4);
+    EXPECT_EQ(chunk.chordNotes[2], 7);
+    EXPECT_EQ(chunk.chordNotes[3], 127);  // held to a note
+    EXPECT_STREQ(chunk.path, "/patches/Wide.repatch");
+
+    // Another chord, but floats where the numbers should be whole: not taken.
+    chord.count = 2;
+    alignas(8) uint8_t bad[lv2::kPatchMessageCapacity];
+    ASSERT_NE(lv2::writePatchMessage(uris, chord, "Other.repatch", bad, sizeof bad), nullptr);
+    auto* object = reinterpret_cast<LV2_Atom_Object*>(bad);
+    auto* chordProperty = reinterpret_cast<LV2_Atom_Property_Body*>(object + 1);
+    ASSERT_EQ(chordProperty->key, uris.chordMemory);
+    reinterpret_cast<LV2_Atom_Vector*>(&chordProperty->value)->body.child_type = plugin->uridMap()->map(
+        plugin->uridMap()->handle, LV2_ATOM__Float);
+    plugin->sendAtom(0, &object->atom);
+    oneBlock(*plugin);
+    chunk = storedChunk(*plugin);
+    EXPECT_EQ(chunk.chordCount, 4);
+    EXPECT_STREQ(chunk.path, "/patches/Wide.repatch");
+}
+
 TEST_F(Lv2Plugin, EveryPresetIsItsPatchFile) {
     auto plugin = lv2(44100);
     ASSERT_TRUE(plugin);
@@ -176,10 +239,7 @@ TEST_F(Lv2Plugin, EveryPresetIsItsPatchFile) {
         SCOPED_TRACE(preset.label);
         auto fresh = lv2(44100);
         ASSERT_TRUE(fresh->applyPreset(preset.uri));
-        // One block, so that ports the effect took differently would show in its values.
-        std::vector<float> left(64), right(64);
-        float* outputs[2] = {left.data(), right.data()};
-        fresh->process(outputs, 64);
+        oneBlock(*fresh);  // ports the effect took differently would show in its values
         const std::vector<float> values = patchValues(kPatches / (preset.label + ".repatch"));
         for (const lv2::ControlPort& port : lv2::controlPorts()) {
             float value = -1;
