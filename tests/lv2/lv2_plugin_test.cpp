@@ -19,6 +19,7 @@
 #include "Renderer.h"
 #include "StateChunk.h"
 #include "VstHost.h"
+#include "../support/RealtimeCounters.h"
 
 namespace halvorax {
 namespace {
@@ -226,6 +227,31 @@ TEST_F(Lv2Plugin, ThePanelsPatchMessageSetsChordMemoryAndName) {
     chunk = storedChunk(*plugin);
     EXPECT_EQ(chunk.chordCount, 4);
     EXPECT_STREQ(chunk.path, "/patches/Wide.repatch");
+}
+
+// run() with notes, port moves and the panel's message neither allocates nor locks.
+TEST_F(Lv2Plugin, RunNeitherAllocatesNorLocks) {
+    auto plugin = lv2(44100);
+    const lv2::MessageUris uris(plugin->uridMap());
+    alignas(8) uint8_t buffer[lv2::kPatchMessageCapacity];
+    const LV2_Atom* message = lv2::writePatchMessage(uris, ChordMemory{}, "Quiet.repatch", buffer, sizeof buffer);
+    std::vector<float> left(256), right(256);
+    float* outputs[2] = {left.data(), right.data()};
+    namespace rt = test::realtime;
+    rt::armed = false;
+    rt::allocations = 0;
+    rt::locks = 0;
+    for (int block = 0; block < 50; ++block) {
+        plugin->sendMidi({{block % 7, {0x90, static_cast<unsigned char>(40 + block % 20), 100}},
+                          {200, {0x80, static_cast<unsigned char>(40 + (block + 10) % 20), 0}}});
+        if (block % 10 == 0) plugin->sendAtom(3, message);
+        plugin->setPort("vcffreq", static_cast<float>(block * 2));
+        rt::armed = true;
+        plugin->process(outputs, 256);
+        rt::armed = false;
+    }
+    EXPECT_EQ(rt::allocations, 0);
+    EXPECT_EQ(rt::locks, 0);
 }
 
 TEST_F(Lv2Plugin, EveryPresetIsItsPatchFile) {
