@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "Lv2Messages.h"
 #include "Lv2Ports.h"
 
 namespace halvorax::lv2 {
@@ -31,6 +32,7 @@ struct Write {
     uint32_t port;
     uint32_t protocol;
     float value;
+    std::vector<uint8_t> bytes;
 };
 
 class Lv2Panel : public ::testing::Test {
@@ -59,7 +61,8 @@ protected:
         host = suil_host_new(
             [](SuilController self, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer) {
                 float value = size == sizeof(float) && protocol == 0 ? *static_cast<const float*>(buffer) : 0.0f;
-                static_cast<Lv2Panel*>(self)->writes.push_back({port, protocol, value});
+                const auto* bytes = static_cast<const uint8_t*>(buffer);
+                static_cast<Lv2Panel*>(self)->writes.push_back({port, protocol, value, {bytes, bytes + size}});
             },
             nullptr, nullptr, nullptr);
         const LV2_Feature* features[] = {&mapFeature, &parentFeature, nullptr};
@@ -155,6 +158,37 @@ TEST_F(Lv2Panel, OpensInTheHostWindowAndADragWritesItsPort) {
     EXPECT_GT(moved, 30.0f);  // 40 of 102 pixels of travel: about 50 of 127
     EXPECT_LT(moved, 70.0f);
     EXPECT_EQ(moved, static_cast<float>(static_cast<int>(moved)));
+}
+
+// The patch rocker loads the next patch of the folder on the panel's side: its values go out
+// as port writes, its chord memory and name as one message on the MIDI port.
+TEST_F(Lv2Panel, AStepToTheNextPatchWritesItsPortsAndSendsItsChord) {
+    idle();
+    writes.clear();
+    pointer(516 + 10, 9 + 7);  // the rocker's upper half
+    button1(true);
+    button1(false);
+    idle();
+
+    const MessageUris messageUris(&map);
+    int controls = 0, messages = 0;
+    for (const Write& write : writes) {
+        if (write.port == kMidiInPort) {
+            ASSERT_EQ(write.protocol, messageUris.eventTransfer);
+            ChordMemory chord;
+            const char* patch = nullptr;
+            ASSERT_TRUE(readPatchMessage(messageUris, reinterpret_cast<const LV2_Atom*>(write.bytes.data()), chord,
+                                         patch));
+            EXPECT_NE(std::string(patch).find(".repatch"), std::string::npos);
+            EXPECT_EQ(std::string(patch).find("RoriVerov1"), std::string::npos);
+            ++messages;
+        } else {
+            EXPECT_EQ(write.protocol, 0u);
+            ++controls;
+        }
+    }
+    EXPECT_EQ(messages, 1);
+    EXPECT_GT(controls, 5);
 }
 
 // Cairo's and fontconfig's process-wide caches are given back at the end, so that the leak
