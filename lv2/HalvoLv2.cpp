@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "HalvoVST2.h"
@@ -50,7 +49,8 @@ public:
         if (port == kMidiInPort) midiIn = static_cast<const LV2_Atom_Sequence*>(data);
         else if (port == kLeftOutPort) outputs[0] = static_cast<float*>(data);
         else if (port == kRightOutPort) outputs[1] = static_cast<float*>(data);
-        else if (port - kFirstControlPort < controls.size()) controls[port - kFirstControlPort] = static_cast<const float*>(data);
+        else if (port - kFirstControlPort < controls.size())
+            controls[port - kFirstControlPort] = static_cast<const float*>(data);
     }
 
     // Audio thread: no allocation, lock or I/O below.

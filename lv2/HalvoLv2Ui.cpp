@@ -72,8 +72,8 @@ public:
     }
 
 private:
-    float currentValue(std::size_t i) const {
-        return portValue(*ports[i].row, const_cast<HalvoVST2&>(effect).getParameter(ports[i].row->index));
+    float currentValue(std::size_t i) {
+        return portValue(*ports[i].row, effect.getParameter(ports[i].row->index));
     }
 
     void sendChangedPorts() {
