@@ -1,6 +1,7 @@
 // The LV2 plug-in: a thin layer over the VST 2.4 effect. Control ports become parameter
 // values, the MIDI sequence becomes the effect's event queue, and the state extension keeps
 // the effect's state chunk (chord memory, learnt controllers, patch name and exact values).
+// The notify port tells the panel the chord memory and patch name whenever they change.
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
 #include <lv2/core/lv2.h>
@@ -9,6 +10,7 @@
 #include <lv2/urid/urid.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -40,6 +42,7 @@ public:
         effect.setSampleRate(static_cast<float>(rate));
         midiEventType = map->map(map->handle, LV2_MIDI__MidiEvent);
         chunkType = map->map(map->handle, LV2_ATOM__Chunk);
+        sequenceType = map->map(map->handle, LV2_ATOM__Sequence);
         stateKey = map->map(map->handle, kStateUri);
         for (int i = 0; i < kMaxQueuedEvents; ++i) events.events[i] = reinterpret_cast<VstEvent*>(&slots[i]);
         rememberEffectValues();
@@ -49,15 +52,18 @@ public:
         if (port == kMidiInPort) midiIn = static_cast<const LV2_Atom_Sequence*>(data);
         else if (port == kLeftOutPort) outputs[0] = static_cast<float*>(data);
         else if (port == kRightOutPort) outputs[1] = static_cast<float*>(data);
+        else if (port == kNotifyPort) notify = static_cast<LV2_Atom_Sequence*>(data);
         else if (port - kFirstControlPort < controls.size())
             controls[port - kFirstControlPort] = static_cast<const float*>(data);
     }
 
     // Audio thread: no allocation, lock or I/O below.
     void run(uint32_t frames) {
+        beginNotify();
         forwardControls();
         forwardMidi();
         effect.processReplacing(nullptr, outputs, static_cast<VstInt32>(frames));
+        notifyPanel();
     }
 
     void activate() { effect.resume(); }
@@ -83,6 +89,7 @@ public:
         // Restore never runs beside run(): the ports now stand for the restored values, so a
         // host setting them to the same steps afterwards changes nothing.
         rememberEffectValues();
+        panelOutdated = true;
         return LV2_STATE_SUCCESS;
     }
 
@@ -107,6 +114,7 @@ private:
 
     // The panel loaded a patch: its chord memory goes to the engine through the effect's
     // request queue, its name into the effect's patch name (plain copies, no allocation).
+    // A panel that opens asks for both.
     bool takePanelMessage(const LV2_Atom& atom) {
         ChordMemory chord;
         const char* patch = nullptr;
@@ -114,8 +122,40 @@ private:
         if (readPatchMessage(uris, &atom, chord, patch)) {
             effect.writeChordMemory(chord.count, chord.notes);
             if (patch[0]) effect.splitPatchFilename(patch);
+            panelOutdated = true;
+        } else if (isPanelOpened(uris, &atom)) {
+            panelOutdated = true;
         }
         return true;
+    }
+
+    // The notify port holds an empty sequence unless there is news for the panel.
+    void beginNotify() {
+        if (notify == nullptr) return;
+        notifyCapacity = notify->atom.size;
+        notify->atom.type = sequenceType;
+        notify->atom.size = sizeof(LV2_Atom_Sequence_Body);
+        notify->body.unit = 0;
+        notify->body.pad = 0;
+    }
+
+    void notifyPanel() {
+        ChordMemory chord;
+        effect.readChordMemory(chord.count, chord.notes);
+        if (std::memcmp(&chord, &notifiedChord, sizeof chord) != 0) panelOutdated = true;
+        if (!panelOutdated || notify == nullptr) return;
+        char patch[kPathSize];
+        effect.getPatchFilename(patch, sizeof patch);
+        // The message is written in place as the body of one event.
+        alignas(8) uint8_t record[sizeof(LV2_Atom_Event) + kPatchMessageCapacity];
+        auto* event = reinterpret_cast<LV2_Atom_Event*>(record);
+        event->time.frames = 0;
+        if (!writePatchMessage(uris, chord, patch, reinterpret_cast<uint8_t*>(&event->body),
+                               sizeof record - offsetof(LV2_Atom_Event, body)))
+            return;
+        if (lv2_atom_sequence_append_event(notify, notifyCapacity, event) == nullptr) return;
+        notifiedChord = chord;
+        panelOutdated = false;
     }
 
     void forwardMidi() {
@@ -158,8 +198,12 @@ private:
         VstMidiSysexEvent sysex;
     };
     EventSlot slots[kMaxQueuedEvents]{};
-    LV2_URID midiEventType = 0, chunkType = 0, stateKey = 0;
+    LV2_URID midiEventType = 0, chunkType = 0, stateKey = 0, sequenceType = 0;
     MessageUris uris;
+    LV2_Atom_Sequence* notify = nullptr;
+    uint32_t notifyCapacity = 0;
+    ChordMemory notifiedChord;
+    bool panelOutdated = true;  // restore runs apart from run(), so a plain flag will do
 };
 
 Plugin* self(LV2_Handle handle) { return static_cast<Plugin*>(handle); }

@@ -1,7 +1,8 @@
 // The LV2 panel (ui:X11UI): the VST 2.4 editor, HalvoGui, on an effect of its own that serves
 // as the panel's model and never renders. Control moves and loaded patches reach the plug-in
 // as port writes; the chord memory and patch name of a loaded patch follow as one message on
-// the MIDI port; the host's port changes move the controls.
+// the MIDI port; the host's port changes move the controls, and the plug-in's notify port
+// brings its chord memory and patch name, so that saving from the panel saves what plays.
 #include <lv2/atom/atom.h>
 #include <lv2/atom/forge.h>
 #include <lv2/core/lv2.h>
@@ -53,8 +54,20 @@ public:
         return true;
     }
 
+    // Asks the plug-in for its chord memory and patch name.
+    void askPlugin() {
+        alignas(8) uint8_t buffer[kPatchMessageCapacity];
+        if (const LV2_Atom* message = writePanelOpened(uris, buffer, sizeof buffer))
+            write(controller, kMidiInPort, lv2_atom_total_size(message), uris.eventTransfer, message);
+    }
+
     // The host reports a port's value: the control follows, and the value counts as sent.
     void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
+        if (port == kNotifyPort) {
+            if (format == uris.eventTransfer && size >= sizeof(LV2_Atom))
+                takePluginMessage(*static_cast<const LV2_Atom*>(buffer), size);
+            return;
+        }
         const std::size_t i = port - kFirstControlPort;
         if (format != 0 || size != sizeof(float) || port < kFirstControlPort || i >= ports.size()) return;
         float normalized;
@@ -83,6 +96,16 @@ private:
             sent[i] = value;
             write(controller, kFirstControlPort + static_cast<uint32_t>(i), sizeof value, 0, &value);
         }
+    }
+
+    void takePluginMessage(const LV2_Atom& atom, uint32_t size) {
+        ChordMemory chord;
+        const char* patch = nullptr;
+        if (lv2_atom_total_size(&atom) > size || !readPatchMessage(uris, &atom, chord, patch)) return;
+        effect.writeChordMemory(chord.count, chord.notes);
+        if (patch[0]) effect.splitPatchFilename(patch);
+        sentChord = chord;
+        effect.getPatchFilename(sentPatch, sizeof sentPatch);
     }
 
     // A patch loaded from the menu brings its chord memory and name; the plug-in gets both.
@@ -129,6 +152,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     }
     if (const auto* resize = static_cast<const LV2UI_Resize*>(feature(features, LV2_UI__resize)))
         resize->ui_resize(resize->handle, kEditorWidth, kEditorHeight);
+    panel->askPlugin();
     return panel;
 }
 

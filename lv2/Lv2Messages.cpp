@@ -9,7 +9,7 @@
 namespace halvorax::lv2 {
 
 MessageUris::MessageUris(LV2_URID_Map* map)
-    : map(map),
+    : forge(),
       eventTransfer(map->map(map->handle, LV2_ATOM__eventTransfer)),
       object(map->map(map->handle, LV2_ATOM__Object)),
       vector(map->map(map->handle, LV2_ATOM__Vector)),
@@ -17,12 +17,28 @@ MessageUris::MessageUris(LV2_URID_Map* map)
       string(map->map(map->handle, LV2_ATOM__String)),
       patchMessage(map->map(map->handle, kPatchMessageUri)),
       chordMemory(map->map(map->handle, kChordMemoryUri)),
-      patchFile(map->map(map->handle, kPatchFileUri)) {}
+      patchFile(map->map(map->handle, kPatchFileUri)),
+      panelOpened(map->map(map->handle, kPanelOpenedUri)) {
+    lv2_atom_forge_init(&forge, map);
+}
+
+const LV2_Atom* writePanelOpened(const MessageUris& uris, uint8_t* buffer, std::size_t size) {
+    LV2_Atom_Forge forge = uris.forge;
+    lv2_atom_forge_set_buffer(&forge, buffer, size);
+    LV2_Atom_Forge_Frame frame;
+    const LV2_Atom_Forge_Ref message = lv2_atom_forge_object(&forge, &frame, 0, uris.panelOpened);
+    lv2_atom_forge_pop(&forge, &frame);
+    return message ? lv2_atom_forge_deref(&forge, message) : nullptr;
+}
+
+bool isPanelOpened(const MessageUris& uris, const LV2_Atom* atom) {
+    return atom->type == uris.object && atom->size >= sizeof(LV2_Atom_Object_Body) &&
+           reinterpret_cast<const LV2_Atom_Object*>(atom)->body.otype == uris.panelOpened;
+}
 
 const LV2_Atom* writePatchMessage(const MessageUris& uris, const ChordMemory& chord, const char* patch,
                                   uint8_t* buffer, std::size_t size) {
-    LV2_Atom_Forge forge;
-    lv2_atom_forge_init(&forge, uris.map);
+    LV2_Atom_Forge forge = uris.forge;
     lv2_atom_forge_set_buffer(&forge, buffer, size);
     // Count first, then the six notes.
     const int32_t numbers[7] = {chord.count,    chord.notes[0], chord.notes[1], chord.notes[2],

@@ -19,7 +19,8 @@ constexpr const char* kPresetUriBase = "https://brindlecove.com/plugins/halvorax
 constexpr uint32_t kMidiInPort = 0;
 constexpr uint32_t kLeftOutPort = 1;
 constexpr uint32_t kRightOutPort = 2;
-constexpr uint32_t kFirstControlPort = 3;
+constexpr uint32_t kNotifyPort = 3;  // to the panel: the chord memory and patch name the plug-in has
+constexpr uint32_t kFirstControlPort = 4;
 
 enum class PortKind { Integer, Toggle, List };
 

@@ -103,6 +103,8 @@ std::unique_ptr<Lv2Instrument> Lv2Instrument::load(const std::string& pathOrUri,
             host->audioOutputs.push_back(static_cast<int>(p));
         } else if (lilv_port_is_a(plugin, port, atom.get()) && lilv_port_is_a(plugin, port, input.get())) {
             host->midiPort = static_cast<int>(p);
+        } else if (lilv_port_is_a(plugin, port, atom.get())) {
+            host->atomOutputs.push_back({static_cast<int>(p), std::vector<uint64_t>(kSequenceBytes / sizeof(uint64_t))});
         }
     }
     if (host->audioOutputs.size() != 2 || host->midiPort < 0) {
@@ -116,10 +118,10 @@ std::unique_ptr<Lv2Instrument> Lv2Instrument::load(const std::string& pathOrUri,
         return nullptr;
     }
     host->sequence.assign(kSequenceBytes / sizeof(uint64_t), 0);
-    for (uint32_t p = 0; p < count; ++p)
-        if (host->isControlInput[p] || static_cast<int>(p) != host->midiPort)
-            lilv_instance_connect_port(host->instance, p, &host->values[p]);
+    for (uint32_t p = 0; p < count; ++p) lilv_instance_connect_port(host->instance, p, &host->values[p]);
     lilv_instance_connect_port(host->instance, host->midiPort, host->sequence.data());
+    for (AtomOutput& output : host->atomOutputs)
+        lilv_instance_connect_port(host->instance, output.port, output.buffer.data());
     host->sendMidi({});
     lilv_instance_activate(host->instance);
     return host;
@@ -205,8 +207,22 @@ void Lv2Instrument::sendAtom(int frame, const LV2_Atom* atom) {
 void Lv2Instrument::process(float** outputs, int frames) {
     lilv_instance_connect_port(instance, audioOutputs[0], outputs[0]);
     lilv_instance_connect_port(instance, audioOutputs[1], outputs[1]);
+    for (AtomOutput& output : atomOutputs)
+        reinterpret_cast<LV2_Atom*>(output.buffer.data())->size = kSequenceBytes - sizeof(LV2_Atom);
     lilv_instance_run(instance, static_cast<uint32_t>(frames));
     sendMidi({});
+}
+
+std::vector<std::vector<uint8_t>> Lv2Instrument::lastOutputAtoms() const {
+    std::vector<std::vector<uint8_t>> found;
+    for (const AtomOutput& output : atomOutputs) {
+        const auto* written = reinterpret_cast<const LV2_Atom_Sequence*>(output.buffer.data());
+        LV2_ATOM_SEQUENCE_FOREACH(written, event) {
+            const auto* bytes = reinterpret_cast<const uint8_t*>(&event->body);
+            found.emplace_back(bytes, bytes + lv2_atom_total_size(&event->body));
+        }
+    }
+    return found;
 }
 
 const void* Lv2Instrument::portValueOf(const char* symbol, void* user, uint32_t* size, uint32_t* type) {

@@ -35,6 +35,9 @@ public:
     void sendAtom(int frame, const LV2_Atom* atom);
     void process(float** outputs, int frames) override;
 
+    // The atoms the plug-in wrote to its atom outputs in the last block.
+    std::vector<std::vector<uint8_t>> lastOutputAtoms() const;
+
     // Deactivates and activates the instance, as Ardour does after every export.
     void reactivate();
 
@@ -85,6 +88,11 @@ private:
     std::vector<bool> isControlInput;     // per port
     int midiPort = -1;
     std::vector<uint64_t> sequence;       // the MIDI port's buffer, 8-byte aligned
+    struct AtomOutput {
+        int port;
+        std::vector<uint64_t> buffer;
+    };
+    std::vector<AtomOutput> atomOutputs;
     LV2_URID midiEventType = 0, sequenceType = 0, floatType = 0;
 };
 

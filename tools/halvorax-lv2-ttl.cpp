@@ -130,7 +130,10 @@ std::string pluginText(const std::vector<float>& defaults, bool withUi) {
         << "        a lv2:OutputPort , lv2:AudioPort ;\n        lv2:index " << kLeftOutPort
         << " ;\n        lv2:symbol \"out_left\" ;\n        lv2:name \"Left\" ;\n    ] , [\n"
         << "        a lv2:OutputPort , lv2:AudioPort ;\n        lv2:index " << kRightOutPort
-        << " ;\n        lv2:symbol \"out_right\" ;\n        lv2:name \"Right\" ;\n    ]";
+        << " ;\n        lv2:symbol \"out_right\" ;\n        lv2:name \"Right\" ;\n    ] , [\n"
+        << "        a lv2:OutputPort , atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
+        << "        atom:supports atom:Object ;\n        lv2:index " << kNotifyPort
+        << " ;\n        lv2:symbol \"notify\" ;\n        lv2:name \"Panel Notify\" ;\n    ]";
     const auto& ports = controlPorts();
     for (std::size_t i = 0; i < ports.size(); ++i) out << " , " << portText(i, ports[i], defaults[i]);
     out << " .\n\n<" << kProjectUri << ">\n    a doap:Project ;\n    doap:name \"Halvorax\" ;\n"
@@ -163,7 +166,9 @@ std::string manifestText(const std::string& dspBinary, const std::string& uiBina
     if (!uiBinary.empty()) {
         out << "\n<" << kUiUri << ">\n    a ui:X11UI ;\n    ui:binary <" << uiBinary << "> ;\n"
             << "    lv2:requiredFeature urid:map , ui:parent ;\n    lv2:optionalFeature ui:resize ;\n"
-            << "    lv2:extensionData ui:idleInterface ;\n    lv2:optionalFeature ui:idleInterface .\n";
+            << "    lv2:extensionData ui:idleInterface ;\n    lv2:optionalFeature ui:idleInterface ;\n"
+            << "    ui:portNotification [\n        ui:plugin <" << kPluginUri
+            << "> ;\n        lv2:symbol \"notify\" ;\n        ui:notifyType atom:Object ;\n    ] .\n";
     }
     for (const Preset& preset : presets) {
         const std::string stem = presetStem(preset.name);

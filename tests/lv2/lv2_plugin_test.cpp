@@ -194,7 +194,8 @@ TEST_F(Lv2Plugin, PortValuesAreClampedToTheirSteps) {
 }
 
 // The panel's message after loading a patch: the chord memory reaches the engine and the
-// state, the patch name the state; a malformed one changes nothing.
+// state, the patch name the state, and both go back to the panel; a malformed one changes
+// nothing.
 TEST_F(Lv2Plugin, ThePanelsPatchMessageSetsChordMemoryAndName) {
     auto plugin = lv2(44100);
     const lv2::MessageUris uris(plugin->uridMap());
@@ -212,6 +213,23 @@ TEST_F(Lv2Plugin, ThePanelsPatchMessageSetsChordMemoryAndName) {
     EXPECT_EQ(chunk.chordNotes[2], 7);
     EXPECT_EQ(chunk.chordNotes[3], 127);  // held to a note
     EXPECT_STREQ(chunk.path, "/patches/Wide.repatch");
+
+    // The plug-in tells the panel what it now has, once, and again when a panel opens.
+    const auto notified = [&] {
+        ChordMemory told;
+        const char* patch = nullptr;
+        const auto atoms = plugin->lastOutputAtoms();
+        const bool one = atoms.size() == 1 &&
+                         lv2::readPatchMessage(uris, reinterpret_cast<const LV2_Atom*>(atoms[0].data()), told, patch);
+        return one && told.count == 4 && told.notes[3] == 127 && std::string(patch) == "/patches/Wide.repatch";
+    };
+    EXPECT_TRUE(notified());
+    oneBlock(*plugin);
+    EXPECT_TRUE(plugin->lastOutputAtoms().empty());
+    ASSERT_NE(lv2::writePanelOpened(uris, buffer, sizeof buffer), nullptr);
+    plugin->sendAtom(0, reinterpret_cast<const LV2_Atom*>(buffer));
+    oneBlock(*plugin);
+    EXPECT_TRUE(notified());
 
     // Another chord, but floats where the numbers should be whole: not taken.
     chord.count = 2;

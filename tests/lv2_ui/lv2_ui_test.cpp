@@ -5,10 +5,8 @@
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
-// Xlib after GoogleTest: its None macro would break GoogleTest's headers.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <dlfcn.h>
+#include <lv2/atom/util.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 #include <suil/suil.h>
@@ -22,6 +20,10 @@
 
 #include "Lv2Messages.h"
 #include "Lv2Ports.h"
+
+// Xlib last: its None and Bool macros would break GoogleTest's and the LV2 headers.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 namespace halvorax::lv2 {
 namespace {
@@ -134,6 +136,23 @@ TEST_F(Lv2Panel, OpensInTheHostWindowAndADragWritesItsPort) {
     XQueryTree(display, widget, &root, &above, &children, &count);
     XFree(children);
     EXPECT_EQ(above, parent);
+
+    // On opening the panel asked the plug-in for its chord memory and patch name; what the
+    // plug-in tells it is taken without being sent back.
+    const MessageUris messageUris(&map);
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.front().port, kMidiInPort);
+    EXPECT_TRUE(isPanelOpened(messageUris, reinterpret_cast<const LV2_Atom*>(writes.front().bytes.data())));
+    alignas(8) uint8_t buffer[kPatchMessageCapacity];
+    ChordMemory chord;
+    chord.count = 2;
+    chord.notes[1] = 12;
+    const LV2_Atom* told = writePatchMessage(messageUris, chord, "/patches/Octave.repatch", buffer, sizeof buffer);
+    ASSERT_NE(told, nullptr);
+    writes.clear();
+    suil_instance_port_event(panel, kNotifyPort, lv2_atom_total_size(told), messageUris.eventTransfer, told);
+    idle();
+    EXPECT_TRUE(writes.empty());
 
     // The host puts VCF Freq at 0: its handle moves to the foot of the slider (panel x 505,
     // y 96, 116 high, a 22 x 14 handle), where the drag starts.
