@@ -54,8 +54,8 @@ void usage(FILE* out) {
                  "       halvorax-render --bench [--set I=V ...] PLUGIN [OTHER ...]   (--set applies to PLUGIN)\n"
                  "       halvorax-render --screenshot PANEL.png [--patch F.repatch] [--set I=V ...]\n"
                  "       halvorax-render --editor [PLUGIN] [MIDIFILE]\n"
-                 "PLUGIN is a Linux VST 2.4 .so or a bundle folder (Name.vst); to render, also an LV2\n"
-                 "instrument by URI or bundle folder (Name.lv2).\n"
+                 "PLUGIN is a Linux VST 2.4 .so or a bundle folder (Name.vst); to render and --bench, also\n"
+                 "an LV2 instrument by URI or bundle folder (Name.lv2).\n"
                  "  -r, --rate HZ         sample rate (default 44100)\n"
                  "  -b, --block FRAMES    block size (default 512)\n"
                  "  -t, --tail SECONDS    render after the last event (default 2)\n"
@@ -224,11 +224,11 @@ double cpuSeconds() {
 }
 
 // CPU seconds spent per second of audio while `voices` keys are held.
-double measure(HostedPlugin& plugin, int voices, const Options& options) {
+double measure(RenderTarget& plugin, int voices, const Options& options) {
     const int block = options.render.blockSize;
     std::vector<float> left(block), right(block);
     float* outputs[2] = {left.data(), right.data()};
-    std::vector<HostedPlugin::Midi> notes;
+    std::vector<RenderTarget::Midi> notes;
     for (int v = 0; v < voices; ++v)
         notes.push_back({0, {0x90, static_cast<unsigned char>(36 + 3 * v), 100}});
     plugin.sendMidi(notes);
@@ -240,7 +240,7 @@ double measure(HostedPlugin& plugin, int voices, const Options& options) {
         plugin.process(outputs, block);
     }
     const double spent = cpuSeconds() - begin;
-    std::vector<HostedPlugin::Midi> offs;
+    std::vector<RenderTarget::Midi> offs;
     for (const auto& n : notes) offs.push_back({0, {0x80, n.bytes[1], 0}});
     plugin.sendMidi(offs);
     plugin.process(outputs, block);
@@ -250,12 +250,12 @@ double measure(HostedPlugin& plugin, int voices, const Options& options) {
 // The plug-ins take turns, round after round, and each keeps its fastest round:
 // a shared machine's slow spells then fall on no plug-in in particular.
 int runBench(const Options& options) {
-    std::vector<std::unique_ptr<HostedPlugin>> plugins;
+    std::vector<std::unique_ptr<RenderTarget>> plugins;
     for (const std::string& path : options.positional) {
         // --set overrides are meant for the first plug-in (ours); the others play their defaults.
         Options forThis = options;
         if (&path != &options.positional.front()) forThis.overrides.clear();
-        auto plugin = openInstrument(path, forThis);
+        auto plugin = openRenderTarget(path, forThis, 120.0);
         if (!plugin) return 1;
         plugins.push_back(std::move(plugin));
     }
