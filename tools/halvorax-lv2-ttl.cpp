@@ -132,7 +132,8 @@ std::string pluginText(const std::vector<float>& defaults, bool withUi) {
         << "        a lv2:OutputPort , lv2:AudioPort ;\n        lv2:index " << kRightOutPort
         << " ;\n        lv2:symbol \"out_right\" ;\n        lv2:name \"Right\" ;\n    ] , [\n"
         << "        a lv2:OutputPort , atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
-        << "        atom:supports atom:Object ;\n        lv2:index " << kNotifyPort
+        << "        atom:supports atom:Object ;\n        lv2:designation lv2:control ;\n        lv2:index "
+        << kNotifyPort
         << " ;\n        lv2:symbol \"notify\" ;\n        lv2:name \"Panel Notify\" ;\n    ]";
     const auto& ports = controlPorts();
     for (std::size_t i = 0; i < ports.size(); ++i) out << " , " << portText(i, ports[i], defaults[i]);
