@@ -60,8 +60,9 @@ public:
     // Audio thread: no allocation, lock or I/O below.
     void run(uint32_t frames) {
         beginNotify();
-        forwardControls();
+        // The panel's messages first: a control moved in the block of a learn switch is learnt.
         forwardMidi();
+        forwardControls();
         effect.processReplacing(nullptr, outputs, static_cast<VstInt32>(frames));
         notifyPanel();
     }
@@ -114,7 +115,8 @@ private:
 
     // The panel loaded a patch: its chord memory goes to the engine through the effect's
     // request queue, its name into the effect's patch name (plain copies, no allocation).
-    // A panel that opens asks for both.
+    // A panel that opens asks for both. The panel's MIDI learn switch works here, where the
+    // controllers arrive; the control the panel moves last is the one learnt.
     bool takePanelMessage(const LV2_Atom& atom) {
         ChordMemory chord;
         const char* patch = nullptr;
@@ -125,6 +127,8 @@ private:
             panelOutdated = true;
         } else if (isPanelOpened(uris, &atom)) {
             panelOutdated = true;
+        } else if (bool learning; readMidiLearn(uris, &atom, learning) && learning != (effect.getMidiLearn() != 0)) {
+            effect.toggleMidiLearn();
         }
         return true;
     }

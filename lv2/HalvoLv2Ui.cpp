@@ -1,8 +1,9 @@
 // The LV2 panel (ui:X11UI): the VST 2.4 editor, HalvoGui, on an effect of its own that serves
 // as the panel's model and never renders. Control moves and loaded patches reach the plug-in
 // as port writes; the chord memory and patch name of a loaded patch follow as one message on
-// the MIDI port; the host's port changes move the controls, and the plug-in's notify port
-// brings its chord memory and patch name, so that saving from the panel saves what plays.
+// the MIDI port, as does the menu's MIDI learn switch; the host's port changes move the
+// controls, and the plug-in's notify port brings its chord memory and patch name, so that
+// saving from the panel saves what plays.
 #include <lv2/atom/atom.h>
 #include <lv2/atom/forge.h>
 #include <lv2/core/lv2.h>
@@ -81,6 +82,7 @@ public:
         if (AEffEditor* editor = effect.getEditor()) editor->idle();
         sendChangedPorts();
         sendPatchWhenChanged();
+        sendMidiLearnWhenSwitched();
         return 0;
     }
 
@@ -123,6 +125,16 @@ private:
             write(controller, kMidiInPort, lv2_atom_total_size(message), uris.eventTransfer, message);
     }
 
+    // The menu's MIDI learn switch, passed on to the plug-in.
+    void sendMidiLearnWhenSwitched() {
+        const bool learning = effect.getMidiLearn() != 0;
+        if (learning == sentLearning) return;
+        sentLearning = learning;
+        alignas(8) uint8_t buffer[kPatchMessageCapacity];
+        if (const LV2_Atom* message = writeMidiLearn(uris, learning, buffer, sizeof buffer))
+            write(controller, kMidiInPort, lv2_atom_total_size(message), uris.eventTransfer, message);
+    }
+
     HalvoVST2 effect;
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
@@ -131,6 +143,7 @@ private:
     std::vector<float> sent;  // the port values the host has, as far as the panel knows
     ChordMemory sentChord;
     char sentPatch[kPathSize] = {};
+    bool sentLearning = false;
 };
 
 Panel* self(LV2UI_Handle handle) { return static_cast<Panel*>(handle); }

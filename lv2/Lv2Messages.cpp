@@ -18,7 +18,10 @@ MessageUris::MessageUris(LV2_URID_Map* map)
       patchMessage(map->map(map->handle, kPatchMessageUri)),
       chordMemory(map->map(map->handle, kChordMemoryUri)),
       patchFile(map->map(map->handle, kPatchFileUri)),
-      panelOpened(map->map(map->handle, kPanelOpenedUri)) {
+      panelOpened(map->map(map->handle, kPanelOpenedUri)),
+      midiLearn(map->map(map->handle, kMidiLearnUri)),
+      learning(map->map(map->handle, kLearningUri)),
+      boolean(map->map(map->handle, LV2_ATOM__Bool)) {
     lv2_atom_forge_init(&forge, map);
 }
 
@@ -29,6 +32,28 @@ const LV2_Atom* writePanelOpened(const MessageUris& uris, uint8_t* buffer, std::
     const LV2_Atom_Forge_Ref message = lv2_atom_forge_object(&forge, &frame, 0, uris.panelOpened);
     lv2_atom_forge_pop(&forge, &frame);
     return message ? lv2_atom_forge_deref(&forge, message) : nullptr;
+}
+
+const LV2_Atom* writeMidiLearn(const MessageUris& uris, bool learning, uint8_t* buffer, std::size_t size) {
+    LV2_Atom_Forge forge = uris.forge;
+    lv2_atom_forge_set_buffer(&forge, buffer, size);
+    LV2_Atom_Forge_Frame frame;
+    const LV2_Atom_Forge_Ref message = lv2_atom_forge_object(&forge, &frame, 0, uris.midiLearn);
+    lv2_atom_forge_key(&forge, uris.learning);
+    const LV2_Atom_Forge_Ref last = lv2_atom_forge_bool(&forge, learning);
+    lv2_atom_forge_pop(&forge, &frame);
+    return message && last ? lv2_atom_forge_deref(&forge, message) : nullptr;
+}
+
+bool readMidiLearn(const MessageUris& uris, const LV2_Atom* atom, bool& learning) {
+    if (atom->type != uris.object || atom->size < sizeof(LV2_Atom_Object_Body)) return false;
+    const auto* object = reinterpret_cast<const LV2_Atom_Object*>(atom);
+    if (object->body.otype != uris.midiLearn) return false;
+    const LV2_Atom* value = nullptr;
+    lv2_atom_object_get(object, uris.learning, &value, 0);
+    if (value == nullptr || value->type != uris.boolean || value->size != sizeof(int32_t)) return false;
+    learning = reinterpret_cast<const LV2_Atom_Bool*>(value)->body != 0;
+    return true;
 }
 
 bool isPanelOpened(const MessageUris& uris, const LV2_Atom* atom) {

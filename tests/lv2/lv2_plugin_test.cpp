@@ -247,6 +247,26 @@ TEST_F(Lv2Plugin, ThePanelsPatchMessageSetsChordMemoryAndName) {
     EXPECT_STREQ(chunk.path, "/patches/Wide.repatch");
 }
 
+// The panel's MIDI learn switch: the control moved last takes the controller that moves next,
+// and the learnt controller is part of the state.
+TEST_F(Lv2Plugin, MidiLearnFromThePanelMapsAControllerIntoTheState) {
+    auto plugin = lv2(44100);
+    const lv2::MessageUris uris(plugin->uridMap());
+    alignas(8) uint8_t buffer[lv2::kPatchMessageCapacity];
+    plugin->sendAtom(0, lv2::writeMidiLearn(uris, true, buffer, sizeof buffer));
+    plugin->setPort("vcfreso", 10.0f);
+    oneBlock(*plugin);
+    plugin->sendMidi({{0, {0xb0, 20, 64}}});
+    oneBlock(*plugin);
+    plugin->sendAtom(0, lv2::writeMidiLearn(uris, false, buffer, sizeof buffer));
+    oneBlock(*plugin);
+    plugin->sendMidi({{0, {0xb0, 20, 127}}});
+    oneBlock(*plugin);
+    const StateChunk chunk = storedChunk(*plugin);
+    EXPECT_EQ(chunk.ccMap[20], 15);
+    EXPECT_EQ(chunk.values[15], 1.0f);
+}
+
 // run() with notes, port moves and the panel's message neither allocates nor locks.
 TEST_F(Lv2Plugin, RunNeitherAllocatesNorLocks) {
     auto plugin = lv2(44100);
