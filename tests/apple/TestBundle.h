@@ -3,34 +3,25 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "../support/TestFiles.h"
 
 class TestBundle {
 public:
-    explicit TestBundle(bool withInfoPlist = true) {
-        char pattern[] = "/tmp/apple_tests_XXXXXX";
-        root_ = mkdtemp(pattern);
-        path_ = root_ / "Test.vst";
+    explicit TestBundle(bool withInfoPlist = true) : path_(root_.path / "Test.vst") {
         const auto contents = path_ / "Contents";
         std::filesystem::create_directories(contents / "Resources" / "Inner.vst" / "Contents");
         std::filesystem::create_directories(contents / "Resources" / "Presets");
         std::filesystem::create_directories(contents / "x86_64-linux");
-        if (withInfoPlist) write(contents / "Info.plist", kInfoPlist);
-        write(contents / "Resources" / "TDParameters.txt", "vst param #\tname\r");
-        write(contents / "Resources" / "b.aupreset", "");
-        write(contents / "Resources" / "a.aupreset", "");
-        write(contents / "Resources" / ".hidden.aupreset", "");
-        write(contents / "Resources" / "Presets" / "c.aupreset", "");
+        using halvorax::test::writeText;
+        if (withInfoPlist) writeText(contents / "Info.plist", kInfoPlist);
+        writeText(contents / "Resources" / "TDParameters.txt", "vst param #\tname\r");
+        for (const char* empty : {"b.aupreset", "a.aupreset", ".hidden.aupreset", "Presets/c.aupreset"})
+            writeText(contents / "Resources" / empty, "");
         std::filesystem::copy_file(APPLE_TEST_PLUGIN_PATH, contents / "x86_64-linux" / "TestPlugin.so");
     }
-    ~TestBundle() {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path executable() const { return path_ / "Contents" / "x86_64-linux" / "TestPlugin.so"; }
 
@@ -43,8 +34,6 @@ public:
     }
 
 private:
-    static void write(const std::filesystem::path& p, const std::string& text) { std::ofstream(p) << text; }
-
     static constexpr const char* kInfoPlist =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
@@ -58,6 +47,6 @@ private:
         "\t\t<key>UpdateNameOnLoad</key>\n\t\t<true/>\n"
         "\t</dict>\n</dict>\n</plist>\n";
 
-    std::filesystem::path root_;
+    halvorax::test::TempFolder root_{"apple_tests"};
     std::filesystem::path path_;
 };
