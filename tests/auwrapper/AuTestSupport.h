@@ -12,12 +12,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "../support/TestFiles.h"
 #include "TandemComponent.h"
 #include "VstAbi.h"
 
@@ -177,18 +177,13 @@ inline AEffect* scriptedEntry(audioMasterCallback host) {
 // A component bundle in a temporary folder.
 class ComponentBundle {
 public:
-    explicit ComponentBundle(const std::string& parameterMap = "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r") {
-        char pattern[] = "/tmp/auwrapper_tests_XXXXXX";
-        root_ = mkdtemp(pattern);
-        path_ = root_ / "Tandem.vst";
+    explicit ComponentBundle(const std::string& parameterMap = "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r")
+        : path_(root_.path / "Tandem.vst") {
+        using halvorax::test::writeText;
         std::filesystem::create_directories(path_ / "Contents" / "Resources");
-        write(path_ / "Contents" / "Info.plist", kInfoPlist);
-        write(path_ / "Contents" / "Resources" / "TDParameters.txt", parameterMap);
-        write(path_ / "Contents" / "Resources" / "TDFactoryPresets.txt", "; no factory presets\r");
-    }
-    ~ComponentBundle() {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
+        writeText(path_ / "Contents" / "Info.plist", kInfoPlist);
+        writeText(path_ / "Contents" / "Resources" / "TDParameters.txt", parameterMap);
+        writeText(path_ / "Contents" / "Resources" / "TDFactoryPresets.txt", "; no factory presets\r");
     }
     const std::filesystem::path& path() const { return path_; }
     CFURLRef copyURL() const { return urlOf(path_); }
@@ -198,7 +193,6 @@ public:
         return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(s.data()),
                                                        CFIndex(s.size()), true);
     }
-    static void write(const std::filesystem::path& p, const std::string& text) { std::ofstream(p) << text; }
 
 private:
     static constexpr const char* kInfoPlist =
@@ -212,7 +206,7 @@ private:
         "\t\t<key>UpdateNameOnLoad</key>\n\t\t<false/>\n"
         "\t</dict>\n</dict>\n</plist>\n";
 
-    std::filesystem::path root_;
+    halvorax::test::TempFolder root_{"auwrapper_tests"};
     std::filesystem::path path_;
 };
 
@@ -270,5 +264,31 @@ private:
     ComponentBundle bundle_;
     Component component_ = nullptr;
 };
+
+// Two channels of host buffers for one output bus, and a render of them at a sample time.
+struct StereoBuffers {
+    float left[512] = {};
+    float right[512] = {};
+    struct {
+        UInt32 count;
+        AudioBuffer buffers[2];
+    } list;
+    StereoBuffers() : list{2, {{1, sizeof left, left}, {1, sizeof right, right}}} {}
+    AudioBufferList* get() { return reinterpret_cast<AudioBufferList*>(&list); }
+};
+
+inline AudioTimeStamp stampAt(double sampleTime) {
+    AudioTimeStamp stamp{};
+    stamp.mSampleTime = sampleTime;
+    stamp.mFlags = kAudioTimeStampSampleTimeValid;
+    return stamp;
+}
+
+inline OSStatus renderAt(AudioUnit unit, double sampleTime, UInt32 bus, StereoBuffers& buffers, UInt32 frames = 512,
+                         AudioUnitRenderActionFlags* flags = nullptr) {
+    const AudioTimeStamp stamp = stampAt(sampleTime);
+    AudioUnitRenderActionFlags local = 0;
+    return AudioUnitRender(unit, flags ? flags : &local, &stamp, bus, frames, buffers.get());
+}
 
 }  // namespace autest

@@ -101,14 +101,8 @@ TEST(EntryGuard, AnOpenedAndClosedUnitLeavesNoCoreFoundationObjects) {
                                        sizeof renamed), noErr);
         AudioUnitInitialize(u.unit);
         MusicDeviceMIDIEvent(u.unit, 0x90, 60, 100, 0);
-        float left[64], right[64];
-        struct {
-            UInt32 count;
-            AudioBuffer buffers[2];
-        } list = {2, {{1, sizeof left, left}, {1, sizeof right, right}}};
-        AudioTimeStamp stamp{};
-        AudioUnitRenderActionFlags flags = 0;
-        ASSERT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), noErr);
+        StereoBuffers b;
+        ASSERT_EQ(renderAt(u.unit, 0.0, 0, b, 64), noErr);
     };
     round();
     const CFIndex before = StandInLiveObjectCount();
@@ -157,14 +151,8 @@ TEST(Bridge, ExceptionsFromTheEffectAreSwallowed) {
     EXPECT_EQ(AudioUnitGetParameter(u.unit, 0, kAudioUnitScope_Global, 0, &value), noErr);
     EXPECT_EQ(value, 0.0f);
     EXPECT_EQ(AudioUnitSetParameter(u.unit, 0, kAudioUnitScope_Global, 0, 0.5f, 0), noErr);
-    float left[64], right[64];
-    struct {
-        UInt32 count;
-        AudioBuffer buffers[2];
-    } list = {2, {{1, sizeof left, left}, {1, sizeof right, right}}};
-    AudioTimeStamp stamp{};
-    AudioUnitRenderActionFlags flags = 0;
-    EXPECT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), noErr);
+    StereoBuffers b;
+    EXPECT_EQ(renderAt(u.unit, 0.0, 0, b, 64), noErr);
     u.effect().script.throwEverywhere = false;
 }
 
@@ -239,28 +227,21 @@ TEST(BusLayout, MultiBusForMusicDevicesOneWidthOtherwise) {
 class MainBundle {
 public:
     MainBundle(const char* identifier, const char* version) {
-        char pattern[] = "/tmp/auwrapper_host_XXXXXX";
-        root_ = mkdtemp(pattern);
-        const auto contents = root_ / "Host.app" / "Contents";
+        const auto contents = root_.path / "Host.app" / "Contents";
         std::filesystem::create_directories(contents);
         std::string plist =
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
             "\t<key>CFBundleIdentifier</key>\n\t<string>" + std::string(identifier) + "</string>\n";
         if (version) plist += "\t<key>CFBundleShortVersionString</key>\n\t<string>" + std::string(version) + "</string>\n";
-        plist += "</dict>\n</plist>\n";
-        ComponentBundle::write(contents / "Info.plist", plist);
-        CFURLRef url = ComponentBundle::urlOf(root_ / "Host.app");
+        halvorax::test::writeText(contents / "Info.plist", plist + "</dict>\n</plist>\n");
+        CFURLRef url = ComponentBundle::urlOf(root_.path / "Host.app");
         StandInSetMainBundle(url);
         CFRelease(url);
     }
-    ~MainBundle() {
-        StandInSetMainBundle(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
+    ~MainBundle() { StandInSetMainBundle(nullptr); }
 
 private:
-    std::filesystem::path root_;
+    halvorax::test::TempFolder root_{"auwrapper_host"};
 };
 
 TEST(HostIdentification, LogicAndGarageBandVersions) {

@@ -23,8 +23,6 @@ std::vector<float> readWav(const std::string& path, int& channels) {
     return samples;
 }
 
-int run(const std::string& command) { return std::system((command + " > /dev/null 2>&1").c_str()); }
-
 struct Rendering {
     const char* song;
     const char* options;
@@ -39,8 +37,8 @@ TEST(AudioUnitPath, RendersTheSameSamplesAsTheVstPath) {
         const std::string vstWav = (home / "vst.wav").string();
         const std::string auWav = (home / "au.wav").string();
         const std::string arguments = std::string(r.options) + HALVORAX_BUNDLE_PATH + " " + midi + " ";
-        ASSERT_EQ(run(HALVORAX_RENDER_PATH + arguments + vstWav), 0);
-        ASSERT_EQ(run(HALVORAX_AUHOST_PATH + arguments + auWav), 0);
+        ASSERT_EQ(halvorax::test::runCommand(HALVORAX_RENDER_PATH + arguments + vstWav).status, 0);
+        ASSERT_EQ(halvorax::test::runCommand(HALVORAX_AUHOST_PATH + arguments + auWav).status, 0);
         int vstChannels = 0, auChannels = 0;
         const std::vector<float> vst = readWav(vstWav, vstChannels);
         const std::vector<float> au = readWav(auWav, auChannels);
@@ -63,31 +61,29 @@ TEST(AudioUnitPath, RendersTheSameSamplesAsTheVstPath) {
 }
 
 TEST(AudioUnitHostTool, ListsTheUnitAndReportsStateSavingHonestly) {
+    using halvorax::test::runCommand;
     const std::filesystem::path home = halvorax::test::isolateDataHome();
     setenv("HOME", home.c_str(), 1);
-    const std::string listing = (home / "info.txt").string();
-    ASSERT_EQ(std::system((std::string(HALVORAX_AUHOST_PATH) + " --info " + HALVORAX_BUNDLE_PATH + " > " + listing).c_str()), 0);
-    std::ifstream in(listing);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string tool = std::string(HALVORAX_AUHOST_PATH) + " ", bundle = std::string(" ") + HALVORAX_BUNDLE_PATH;
+    const halvorax::test::CommandResult info = runCommand(tool + "--info" + bundle);
+    ASSERT_EQ(info.status, 0) << info.output;
+    const std::string& text = info.output;
     EXPECT_NE(text.find("type: aumu"), std::string::npos) << text;
     EXPECT_NE(text.find("output buses: 1"), std::string::npos);
     EXPECT_NE(text.find("bus 0: 2 channels, 44100 Hz"), std::string::npos);
     EXPECT_NE(text.find("input buses: 0"), std::string::npos);
     // Round trip of the state through an .aupreset file.
     const std::string preset = (home / "state.aupreset").string();
-    const int saved = run(std::string(HALVORAX_AUHOST_PATH) + " --save-preset " + preset + " " + HALVORAX_BUNDLE_PATH);
-    if (saved == 0) {
+    if (runCommand(tool + "--save-preset " + preset + bundle).status == 0) {
         EXPECT_TRUE(std::filesystem::exists(preset));
-        EXPECT_EQ(run(std::string(HALVORAX_AUHOST_PATH) + " --load-preset " + preset + " " + HALVORAX_BUNDLE_PATH), 0);
+        EXPECT_EQ(runCommand(tool + "--load-preset " + preset + bundle).status, 0);
     }
-    EXPECT_NE(run(std::string(HALVORAX_AUHOST_PATH) + " --load-preset /nonexistent.aupreset " + HALVORAX_BUNDLE_PATH), 0);
+    EXPECT_NE(runCommand(tool + "--load-preset /nonexistent.aupreset" + bundle).status, 0);
     // An instrument without an editor refuses the editor option without a crash.
     if (text.find("editor: no") == std::string::npos) return;
-    const std::string message = (home / "editor.txt").string();
-    EXPECT_NE(std::system((std::string(HALVORAX_AUHOST_PATH) + " --editor=0.1 " + HALVORAX_BUNDLE_PATH + " 2> " + message).c_str()), 0);
-    std::ifstream editorText(message);
-    const std::string said((std::istreambuf_iterator<char>(editorText)), std::istreambuf_iterator<char>());
-    EXPECT_NE(said.find("no editor"), std::string::npos) << said;
+    const halvorax::test::CommandResult editor = runCommand(tool + "--editor=0.1" + bundle);
+    EXPECT_NE(editor.status, 0);
+    EXPECT_NE(editor.output.find("no editor"), std::string::npos) << editor.output;
 }
 
 }  // namespace

@@ -63,14 +63,9 @@ TEST(Extensions, SilenceIsReportedBothWays) {
     EffectScript script = withExtensions();
     script.silentOutput = true;
     OpenedUnit u(script);
-    float left[64], right[64];
-    struct {
-        UInt32 count;
-        AudioBuffer buffers[2];
-    } list = {2, {{1, sizeof left, left}, {1, sizeof right, right}}};
-    AudioTimeStamp stamp{};
+    StereoBuffers b;
     AudioUnitRenderActionFlags flags = 0;
-    ASSERT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), noErr);
+    ASSERT_EQ(renderAt(u.unit, 0.0, 0, b, 64, &flags), noErr);
     EXPECT_EQ(u.effect().inputsSilent, 1);  // no input buses: all input is silent
     EXPECT_NE(flags & kAudioUnitRenderAction_OutputIsSilence, 0u);
 }

@@ -15,22 +15,24 @@ const char* const kMap =
     "2\tSwitch\t0\t1\tb\t-\t0\r"
     "3\tTune\t-12\t12\t=\tsemitones\t0\r";
 
+AudioUnitParameterEvent immediate(AudioUnitParameterID parameter, float value) {
+    AudioUnitParameterEvent event{};
+    event.parameter = parameter;
+    event.eventType = kParameterEvent_Immediate;
+    event.eventValues.immediate.value = value;
+    return event;
+}
+
 TEST(ParameterScaling, IndexedRoundsHalfUpAndGenericIsLinear) {
     OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice, kMap);
     ASSERT_EQ(u.openResult, noErr);
-    u.effect().values[0] = 0.5f;
-    u.effect().values[1] = 0.5f;
-    u.effect().values[2] = 0.5f;
-    u.effect().values[3] = 0.25f;
-    Float32 value = -1.0f;
-    ASSERT_EQ(AudioUnitGetParameter(u.unit, 0, kAudioUnitScope_Global, 0, &value), noErr);
-    EXPECT_EQ(value, 3.0f);
-    ASSERT_EQ(AudioUnitGetParameter(u.unit, 1, kAudioUnitScope_Global, 0, &value), noErr);
-    EXPECT_EQ(value, 2.5f);
-    ASSERT_EQ(AudioUnitGetParameter(u.unit, 2, kAudioUnitScope_Global, 0, &value), noErr);
-    EXPECT_EQ(value, 1.0f);
-    ASSERT_EQ(AudioUnitGetParameter(u.unit, 3, kAudioUnitScope_Global, 0, &value), noErr);
-    EXPECT_EQ(value, -6.0f);
+    struct Case { AudioUnitParameterID id; float stored, expected; };
+    for (const Case& c : {Case{0, 0.5f, 3.0f}, Case{1, 0.5f, 2.5f}, Case{2, 0.5f, 1.0f}, Case{3, 0.25f, -6.0f}}) {
+        u.effect().values[c.id] = c.stored;
+        Float32 value = -1.0f;
+        ASSERT_EQ(AudioUnitGetParameter(u.unit, c.id, kAudioUnitScope_Global, 0, &value), noErr);
+        EXPECT_EQ(value, c.expected) << c.id;
+    }
 }
 
 TEST(ParameterScaling, SetMapsTheRangeOntoZeroToOneClampingAndRefusingNonNumbers) {
@@ -46,10 +48,7 @@ TEST(ParameterScaling, SetMapsTheRangeOntoZeroToOneClampingAndRefusingNonNumbers
     for (float bad : {std::nanf(""), HUGE_VALF, -HUGE_VALF}) {
         EXPECT_EQ(AudioUnitSetParameter(u.unit, 1, kAudioUnitScope_Global, 0, bad, 0),
                   kAudioUnitErr_InvalidParameterValue);
-        AudioUnitParameterEvent event{};
-        event.parameter = 1;
-        event.eventType = kParameterEvent_Immediate;
-        event.eventValues.immediate.value = bad;
+        const AudioUnitParameterEvent event = immediate(1, bad);
         EXPECT_EQ(AudioUnitScheduleParameters(u.unit, &event, 1), kAudioUnitErr_InvalidParameterValue);
         EXPECT_EQ(u.effect().values[1], 1.0f);
     }
@@ -72,26 +71,18 @@ TEST(ParameterScaling, UnmappedParametersAreRefused) {
     EXPECT_EQ(AudioUnitGetParameter(u.unit, 5, kAudioUnitScope_Global, 0, &value), kAudioUnitErr_InvalidParameter);
     EXPECT_EQ(AudioUnitSetParameter(u.unit, 5, kAudioUnitScope_Global, 0, 0.25f, 0), kAudioUnitErr_InvalidParameter);
     EXPECT_EQ(u.effect().values[5], 0.5f);
-    AudioUnitParameterEvent event{};
-    event.parameter = 5;
-    event.eventType = kParameterEvent_Immediate;
-    event.eventValues.immediate.value = 0.25f;
+    const AudioUnitParameterEvent event = immediate(5, 0.25f);
     EXPECT_EQ(AudioUnitScheduleParameters(u.unit, &event, 1), kAudioUnitErr_InvalidParameter);
     EXPECT_EQ(u.effect().values[5], 0.5f);
 }
 
 TEST(ParameterScheduling, ImmediateEventsApplyInOrderAndRampsAreIgnored) {
     OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice, kMap);
-    AudioUnitParameterEvent events[3] = {};
-    events[0].parameter = 3;
-    events[0].eventType = kParameterEvent_Immediate;
-    events[0].eventValues.immediate.value = 0.0f;
+    AudioUnitParameterEvent events[3] = {immediate(3, 0.0f), {}, immediate(3, 0.0f)};
     events[1].parameter = 1;
     events[1].eventType = kParameterEvent_Ramped;
     events[1].eventValues.ramp.endValue = 5.0f;
-    events[2].parameter = 3;
     events[2].scope = kAudioUnitScope_Output;
-    events[2].eventType = kParameterEvent_Immediate;
     EXPECT_EQ(AudioUnitScheduleParameters(u.unit, events, 3), kAudioUnitErr_InvalidScope);
     EXPECT_FLOAT_EQ(u.effect().values[3], 0.5f);  // the first event was applied before the refusal
     EXPECT_EQ(u.effect().values[1], 0.0f);

@@ -16,31 +16,6 @@ namespace {
 
 using namespace autest;
 
-struct StereoBuffers {
-    float left[512] = {};
-    float right[512] = {};
-    struct {
-        UInt32 count;
-        AudioBuffer buffers[2];
-    } list;
-    StereoBuffers() : list{2, {{1, sizeof left, left}, {1, sizeof right, right}}} {}
-    AudioBufferList* get() { return reinterpret_cast<AudioBufferList*>(&list); }
-};
-
-AudioTimeStamp stampAt(double sampleTime) {
-    AudioTimeStamp stamp{};
-    stamp.mSampleTime = sampleTime;
-    stamp.mFlags = kAudioTimeStampSampleTimeValid;
-    return stamp;
-}
-
-OSStatus renderAt(AudioUnit unit, double sampleTime, UInt32 bus, StereoBuffers& buffers, UInt32 frames = 512,
-                  AudioUnitRenderActionFlags* flags = nullptr) {
-    const AudioTimeStamp stamp = stampAt(sampleTime);
-    AudioUnitRenderActionFlags local = 0;
-    return AudioUnitRender(unit, flags ? flags : &local, &stamp, bus, frames, buffers.get());
-}
-
 TEST(Render, BadArgumentsAreParameterErrors) {
     OpenedUnit u;
     StereoBuffers b;
