@@ -1,18 +1,15 @@
 // Test support: an effect behind EffectAccess with programs, parameters and chunks held in
-// plain fields, recording what the preset code does to it; and a scratch folder per test.
+// plain fields, recording what the preset code does to it; and hand-made FXP records.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "../support/TestFiles.h"
 #include "EffectAccess.h"
 #include "FxpFxb.h"
 
@@ -81,30 +78,9 @@ public:
     std::vector<int32_t> selections;
 };
 
-// A fresh empty folder for one test, removed afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        char pattern[] = "/tmp/halvorax-aupresets-XXXXXX";
-        path = mkdtemp(pattern);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-    std::filesystem::path path;
-};
-
-inline void writeText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-inline std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using ScratchFolder = halvorax::test::TempFolder;
+using halvorax::test::readText;
+using halvorax::test::writeText;
 
 // Big-endian building blocks for hand-made FXP/FXB data.
 inline void putInt(std::vector<unsigned char>& bytes, int32_t value) {

@@ -1,8 +1,5 @@
 // halvorax-auhost's preset options against the built bundle: listing and selecting factory
 // presets, and converting a folder of VST preset files once.
-#include <cstdio>
-#include <cstdlib>
-
 #include "AUPresetDictionary.h"
 #include "FakeEffect.h"
 #include "PresetFiles.h"
@@ -14,15 +11,11 @@ namespace {
 
 // Runs the tool with its own data folder; returns the exit code and the output.
 int runTool(const std::string& arguments, std::string& output, const ScratchFolder& home) {
-    const std::string command = "XDG_DATA_HOME=" + home.path.string() + " " + HALVORAX_AUHOST_PATH + " " + arguments +
-                                " '" + HALVORAX_BUNDLE_PATH + "' 2>&1";
-    output.clear();
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char buffer[4096];
-    while (size_t got = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const halvorax::test::CommandResult result = halvorax::test::runCommand(
+        "XDG_DATA_HOME=" + home.path.string() + " " + HALVORAX_AUHOST_PATH + " " + arguments + " '" +
+        HALVORAX_BUNDLE_PATH + "'");
+    output = result.output;
+    return result.status;
 }
 
 }  // namespace

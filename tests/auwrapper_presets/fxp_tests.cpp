@@ -127,19 +127,15 @@ TEST(FxReading, RoundTripOfEveryKind) {
     EXPECT_FALSE(FxCodec(restored).loadFXPOrFXB(bank.size(), bank.data()));
 }
 
-TEST(FxReading, FewerParametersSetTheRestToZeroAndReportIt) {
+TEST(FxReading, AnotherParameterCountIsReadUpToTheEffectsCountAndReported) {
     FakeEffect effect(4, 1);
     effect.values[0] = {0.9f, 0.9f, 0.9f, 0.9f};
-    const std::vector<unsigned char> fxp = fxCk(effect.id, {0.5f, 0.25f});
-    EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(fxp.size(), fxp.data()));
-    EXPECT_EQ(effect.values[0], (std::vector<float>{0.5f, 0.25f, 0.0f, 0.0f}));
-}
-
-TEST(FxReading, MoreParametersAreReadUpToTheEffectsCount) {
-    FakeEffect effect(2, 1);
-    const std::vector<unsigned char> fxp = fxCk(effect.id, {0.5f, 0.25f, 0.125f});
-    EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(fxp.size(), fxp.data()));
-    EXPECT_EQ(effect.values[0], (std::vector<float>{0.5f, 0.25f}));
+    const std::vector<unsigned char> fewer = fxCk(effect.id, {0.5f, 0.25f});
+    EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(fewer.size(), fewer.data()));
+    EXPECT_EQ(effect.values[0], (std::vector<float>{0.5f, 0.25f, 0.0f, 0.0f}));  // the rest set to zero
+    const std::vector<unsigned char> more = fxCk(effect.id, {0.5f, 0.25f, 0.125f, 1.0f, 1.0f});
+    EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(more.size(), more.data()));
+    EXPECT_EQ(effect.values[0], (std::vector<float>{0.5f, 0.25f, 0.125f, 1.0f}));
 }
 
 TEST(FxReading, ValuesOutsideTheRangeAreClampedAndReportedAndNonNumbersRefused) {
@@ -164,25 +160,19 @@ TEST(FxReading, RefusedHeadersChangeNothing) {
     const std::vector<unsigned char> good = fxCk(effect.id, {0.5f, 0.5f});
     const std::string invalid = "Invalid format of FXP / FXB data";
 
-    std::vector<unsigned char> otherPlugIn = fxCk(fourCC('O', 't', 'h', 'r'), {0.5f, 0.5f});
-    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(otherPlugIn.size(), otherPlugIn.data()); }),
-              invalid);
-    std::vector<unsigned char> badMagic = good;
-    badMagic[0] = 'X';
-    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(badMagic.size(), badMagic.data()); }),
-              invalid);
-    std::vector<unsigned char> badVersion = good;
-    badVersion[15] = 2;
-    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(badVersion.size(), badVersion.data()); }),
-              invalid);
-    std::vector<unsigned char> badKind = good;
-    badKind[8] = 'Q';
-    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(badKind.size(), badKind.data()); }),
-              invalid);
-    std::vector<unsigned char> sizePastData = good;
-    FxCodec::writeBigInt32(sizePastData.data() + 4, int32_t(good.size()) - 7);
-    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(sizePastData.size(), sizePastData.data()); }),
-              invalid);
+    // Another plug-in's ID, a bad magic, record version, record kind, and a byte size past the data.
+    const std::vector<std::function<void(std::vector<unsigned char>&)>> damages = {
+        [](auto& b) { b = fxCk(fourCC('O', 't', 'h', 'r'), {0.5f, 0.5f}); },
+        [](auto& b) { b[0] = 'X'; },
+        [](auto& b) { b[15] = 2; },
+        [](auto& b) { b[8] = 'Q'; },
+        [](auto& b) { FxCodec::writeBigInt32(b.data() + 4, int32_t(b.size()) - 7); },
+    };
+    for (size_t i = 0; i < damages.size(); ++i) {
+        std::vector<unsigned char> bad = good;
+        damages[i](bad);
+        EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(bad.size(), bad.data()); }), invalid) << i;
+    }
     EXPECT_EQ(failure<EOFException>([&] { FxCodec(effect).loadFXPOrFXB(10, good.data()); }), "End of file error");
     EXPECT_EQ(failure<EOFException>([&] { FxCodec(effect).loadFXPOrFXB(0, nullptr); }), "End of file error");
     // The plug-in version is not checked.
