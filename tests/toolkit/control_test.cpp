@@ -182,17 +182,4 @@ TEST_F(ControlTest, MovieBitmapShowsFrameOfValueAndIgnoresMouse) {
   EXPECT_EQ(frame->mouseDown(CPoint(12, 20), kLButton), kMouseEventNotHandled);
 }
 
-TEST_F(ControlTest, ControlsReportTheirTypes) {
-  CBitmap strip("knob.png");
-  CAnimKnob knob(CRect(0, 0, 40, 40), &rec, 1, &strip);
-  EXPECT_TRUE(knob.isTypeOf("CAnimKnob"));
-  EXPECT_TRUE(knob.isTypeOf("CKnob"));
-  EXPECT_TRUE(knob.isTypeOf("CControl"));
-  EXPECT_FALSE(knob.isTypeOf("CSlider"));
-  CView* copy = knob.newCopy();
-  EXPECT_TRUE(copy->isTypeOf("CAnimKnob"));
-  EXPECT_EQ(static_cast<CAnimKnob*>(copy)->getNumSubPixmaps(), 128);
-  copy->forget();
-}
-
 }  // namespace

@@ -120,15 +120,4 @@ TEST_F(CustomControlTest, FaderTakesOnlyPlainLeftPresses) {
   fader->onMouseUp(p, kLButton);
 }
 
-TEST_F(CustomControlTest, FaderTypeAndCopy) {
-  EXPECT_TRUE(fader->isTypeOf("CSequenceFader"));
-  EXPECT_TRUE(fader->isTypeOf("CAnimKnob"));
-  EXPECT_TRUE(fader->isTypeOf("CKnob"));
-  EXPECT_FALSE(fader->isTypeOf("CPitchWheel"));
-  auto* copy = static_cast<CSequenceFader*>(fader->newCopy());
-  EXPECT_EQ(copy->getNumberOfFrames(), 16);
-  EXPECT_TRUE(copy->isTypeOf("CSequenceFader"));
-  copy->forget();
-}
-
 }  // namespace

@@ -307,22 +307,12 @@ TEST(Lifecycle, OpeningAndClosingAFrameHundredTimesLeavesNothingBehind) {
   EXPECT_EQ(CBaseObject::liveObjects(), before);
 }
 
-// An editor base whose effect hooks record what reaches the effect.
-struct HookedEditor : AEffGUIEditor {
-  HookedEditor() : AEffGUIEditor(nullptr) { rect = ERect{0, 0, 430, 990}; }
-  std::vector<std::string> calls;
-  bool effectBeginEdit(int32_t i) override { calls.push_back("begin " + std::to_string(i)); return true; }
-  bool effectEndEdit(int32_t i) override { calls.push_back("end " + std::to_string(i)); return true; }
+struct HookedEditor : toolkit_test::RecordingEditor {
+  HookedEditor() : RecordingEditor(990, 430) {}
   bool open(void* ptr) override {
     AEffGUIEditor::open(ptr);
     frame = new CFrame(CRect(0, 0, 990, 430), nullptr, this);
     return true;
-  }
-  void close() override {
-    CFrame* f = frame;
-    frame = nullptr;
-    if (f) f->forget();
-    AEffGUIEditor::close();
   }
 };
 
@@ -343,7 +333,7 @@ TEST(EditorBase, RectBeforeOpenAndGesturesReachTheEffectHooks) {
   auto* button = new COnOffButton(CRect(0, 0, 10, 10), nullptr, 24, nullptr);
   editor.getFrame()->addView(button);
   editor.getFrame()->mouseDown(CPoint(5, 5), kLButton);
-  EXPECT_EQ(editor.calls, (std::vector<std::string>{"begin 24", "end 24"}));
+  EXPECT_EQ(editor.gestures, (std::vector<std::string>{"begin 24", "end 24"}));
   editor.close();
   editor.close();
   EXPECT_EQ(editor.getFrame(), nullptr);

@@ -60,4 +60,19 @@ struct Recorder : VSTGUI::CControlListener, VSTGUI::VSTGUIEditorInterface {
   void endEdit(int32_t index) override { gestures.push_back("end " + std::to_string(index)); }
 };
 
+// An editor whose effect hooks record the gestures that reach the effect, and whose close
+// releases the frame its open made.
+struct RecordingEditor : VSTGUI::AEffGUIEditor {
+  RecordingEditor(int16_t width, int16_t height) : AEffGUIEditor(nullptr) { rect = ERect{0, 0, height, width}; }
+  std::vector<std::string> gestures;  // "begin 5", "end 5"
+  bool effectBeginEdit(int32_t i) override { gestures.push_back("begin " + std::to_string(i)); return true; }
+  bool effectEndEdit(int32_t i) override { gestures.push_back("end " + std::to_string(i)); return true; }
+  void close() override {
+    VSTGUI::CFrame* f = frame;
+    frame = nullptr;
+    if (f) f->forget();
+    AEffGUIEditor::close();
+  }
+};
+
 }  // namespace toolkit_test
