@@ -2,65 +2,34 @@
 // each refusal is one line on stderr, a non-zero exit, and no output file left behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "../support/TestFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int status;
-    std::string output;
-};
+using halvorax::test::CommandResult;
 
-// The tools' data home while this test program runs, removed when it ends.
-struct DataHome {
-    DataHome() {
-        char pattern[] = "/tmp/halvorax-tools-XXXXXX";
-        path = mkdtemp(pattern);
-    }
-    ~DataHome() { fs::remove_all(path); }
-    fs::path path;
-};
-
-// Runs a shell command line with stderr joined to stdout and a data home of the test's own.
-ToolRun run(const std::string& commandLine) {
-    static const DataHome home;
-    const std::string command = "XDG_DATA_HOME=" + home.path.string() + " " + commandLine + " 2>&1";
-    ToolRun result{-1, {}};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe)) result.output += buffer;
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return result;
+// Runs a shell command line with a data home of the test's own, kept while this program runs.
+CommandResult run(const std::string& commandLine) {
+    static const halvorax::test::TempFolder home("halvorax-tools");
+    return halvorax::test::runCommand("XDG_DATA_HOME=" + home.path.string() + " " + commandLine);
 }
 
-void writeBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// A scratch folder with a song that plays, a FIFO and a place for outputs.
+// A scratch folder with a FIFO and a place for outputs.
 class ToolFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/halvorax-tool-io-XXXXXX";
-        folder = mkdtemp(pattern);
-        mkfifo((folder / "fifo").c_str(), 0600);
-    }
-    void TearDown() override { fs::remove_all(folder); }
+    void SetUp() override { mkfifo((folder / "fifo").c_str(), 0600); }
     std::string at(const char* name) const { return (folder / name).string(); }
     std::size_t fileCount() const { return std::distance(fs::directory_iterator(folder), fs::directory_iterator()); }
-    fs::path folder;
+    halvorax::test::TempFolder scratch{"halvorax-tool-io"};
+    const fs::path folder = scratch.path;
 };
 
 const std::string kRender = HALVORAX_RENDER_PATH, kAuHost = HALVORAX_AUHOST_PATH, kBundle = HALVORAX_BUNDLE_PATH;
@@ -82,7 +51,7 @@ TEST_P(BadCommandLine, IsRefusedInOneLineAndWritesNothing) {
         arguments.replace(at, 1, folder.string());
     const bool render = std::string(GetParam().tool) == "render";
     const std::size_t before = fileCount();
-    const ToolRun result = run((render ? kRender : kAuHost) + " " + arguments + " " + kBundle + " " + kSong + " " +
+    const CommandResult result = run((render ? kRender : kAuHost) + " " + arguments + " " + kBundle + " " + kSong + " " +
                                at("out.wav"));
     EXPECT_NE(result.status, 0) << result.output;
     EXPECT_LT(result.status, 128) << "ended by a signal: " << result.output;
@@ -121,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(ToolFolder, PluginFileNamesWithoutASlashAreNotSearchedOnTheLibraryPath) {
-    const ToolRun result = run(kRender + " --info libm.so.6");
+    const CommandResult result = run(kRender + " --info libm.so.6");
     EXPECT_NE(result.status, 0);
     EXPECT_NE(result.output.find("no such plug-in file: ./libm.so.6"), std::string::npos) << result.output;
 }
@@ -149,9 +118,9 @@ void PrintTo(const HostileSong& song, std::ostream* out) { *out << song.name; }
 class HostileMidi : public ToolFolder, public ::testing::WithParamInterface<HostileSong> {};
 
 TEST_P(HostileMidi, IsRefusedByBothTools) {
-    writeBytes(folder / "song.mid", GetParam().bytes);
+    halvorax::test::writeText(folder / "song.mid", GetParam().bytes);
     for (const std::string& tool : {kRender, kAuHost}) {
-        const ToolRun result = run(tool + " " + kBundle + " " + at("song.mid") + " " + at("out.wav"));
+        const CommandResult result = run(tool + " " + kBundle + " " + at("song.mid") + " " + at("out.wav"));
         EXPECT_NE(result.status, 0) << tool << ": " << result.output;
         EXPECT_LT(result.status, 128) << tool << " ended by a signal: " << result.output;
         EXPECT_NE(result.output.find(GetParam().expected), std::string::npos) << tool << ": " << result.output;
@@ -179,21 +148,18 @@ INSTANTIATE_TEST_SUITE_P(
 // old file whole and leaves no temporary file behind.
 TEST_F(ToolFolder, AFailedWriteKeepsTheOldFile) {
     const std::string old = "the previous output\n";
-    writeBytes(folder / "out.wav", old);
-    writeBytes(folder / "out.aupreset", old);
+    halvorax::test::writeText(folder / "out.wav", old);
+    halvorax::test::writeText(folder / "out.aupreset", old);
     run(kAuHost + " " + kBundle);  // the unit's first start writes its own files under the data home
     const std::string limited = "sh -c 'trap \"\" XFSZ; ulimit -f 2; exec \"$0\" \"$@\"' ";
-    const ToolRun render = run(limited + kRender + " --tail 0 " + kBundle + " " + kSong + " " + at("out.wav"));
-    const ToolRun save = run(limited + kAuHost + " -s " + at("out.aupreset") + " " + kBundle);
-    for (const ToolRun& result : {render, save}) {
+    const CommandResult render = run(limited + kRender + " --tail 0 " + kBundle + " " + kSong + " " + at("out.wav"));
+    const CommandResult save = run(limited + kAuHost + " -s " + at("out.aupreset") + " " + kBundle);
+    for (const CommandResult& result : {render, save}) {
         EXPECT_NE(result.status, 0) << result.output;
         EXPECT_LT(result.status, 128) << result.output;
         EXPECT_NE(result.output.find("cannot write"), std::string::npos) << result.output;
     }
-    for (const char* name : {"out.wav", "out.aupreset"}) {
-        std::ifstream in(folder / name, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), old) << name;
-    }
+    for (const char* name : {"out.wav", "out.aupreset"}) EXPECT_EQ(halvorax::test::readText(folder / name), old) << name;
     EXPECT_EQ(fileCount(), 3u);  // the two old files and the FIFO
 }
 
