@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <CoreFoundation/CoreFoundation.h>
+
 #include "../support/TestFiles.h"
 #include "EffectAccess.h"
 #include "FxpFxb.h"
@@ -81,6 +83,18 @@ public:
 using ScratchFolder = halvorax::test::TempFolder;
 using halvorax::test::readText;
 using halvorax::test::writeText;
+
+// A mutable copy of a dictionary, to change one key of what the code made.
+inline CFMutableDictionaryRef mutableCopyOf(CFDictionaryRef dict) {
+    CFMutableDictionaryRef copy =
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFDictionaryApplyFunction(
+        dict, [](const void* key, const void* value, void* target) {
+            CFDictionarySetValue(static_cast<CFMutableDictionaryRef>(target), key, value);
+        },
+        copy);
+    return copy;
+}
 
 // Big-endian building blocks for hand-made FXP/FXB data.
 inline void putInt(std::vector<unsigned char>& bytes, int32_t value) {

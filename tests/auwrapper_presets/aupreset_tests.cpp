@@ -18,17 +18,6 @@ namespace {
 const ComponentDescription kDescription = {fourCC('a', 'u', 'm', 'u'), fourCC('T', 'e', 's', 't'),
                                            0x8A6B7C6Du, 0, 0};  // a manufacturer code above 0x7FFFFFFF
 
-CFMutableDictionaryRef mutableCopyOf(CFDictionaryRef dict) {
-    CFMutableDictionaryRef copy =
-        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-    CFDictionaryApplyFunction(
-        dict, [](const void* key, const void* value, void* target) {
-            CFDictionarySetValue(static_cast<CFMutableDictionaryRef>(target), key, value);
-        },
-        copy);
-    return copy;
-}
-
 void setNumber(CFMutableDictionaryRef dict, const char* key, SInt32 value) {
     ScopedCF<CFNumberRef> number(CFNumberCreate(nullptr, kCFNumberSInt32Type, &value));
     CFDictionarySetValue(dict, __CFStringMakeConstantString(key), number.get());

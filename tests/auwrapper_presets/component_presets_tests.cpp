@@ -88,6 +88,15 @@ struct Unit {
         CFRelease(presets);
         return count;
     }
+    CFPropertyListRef copyClassInfo() const {
+        CFPropertyListRef state = nullptr;
+        UInt32 size = sizeof state;
+        EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
+        return state;
+    }
+    OSStatus setClassInfo(CFPropertyListRef state) const {
+        return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state);
+    }
     UInt32 parameterCount() const {
         UInt32 size = 0;
         AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, nullptr);
@@ -153,42 +162,31 @@ TEST_F(ComponentPresets, ClassInfoThroughThePropertyCalls) {
     bundle.shipResources();
     Unit unit(bundle);
     ASSERT_EQ(unit.openResult, noErr);
-    CFPropertyListRef state = nullptr;
-    UInt32 size = sizeof state;
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
+    CFPropertyListRef state = unit.copyClassInfo();
+    ASSERT_NE(state, nullptr);
     const float saved = unit.tandem().vst->getParameter(14);
     unit.tandem().vst->setParameter(14, 0.0f);
-    ASSERT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state), noErr);
+    ASSERT_EQ(unit.setClassInfo(state), noErr);
     EXPECT_EQ(unit.tandem().vst->getParameter(14), saved);
     AUPreset current{};
-    size = sizeof current;
+    UInt32 size = sizeof current;
     ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &current, &size), noErr);
     EXPECT_EQ(current.presetNumber, -1);
     EXPECT_EQ(stringOf(current.presetName),
               stringOf(static_cast<CFStringRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), CFSTR("name")))));
 
-    ScopedCF<CFMutableDictionaryRef> changed(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                                       &kCFTypeDictionaryValueCallBacks));
-    CFDictionaryApplyFunction(
-        static_cast<CFDictionaryRef>(state),
-        [](const void* key, const void* value, void* target) {
-            CFDictionarySetValue(static_cast<CFMutableDictionaryRef>(target), key, value);
-        },
-        changed.get());
+    ScopedCF<CFMutableDictionaryRef> changed(mutableCopyOf(static_cast<CFDictionaryRef>(state)));
     CFRelease(state);
-    auto set = [&](CFPropertyListRef value) {
-        return AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &value, sizeof value);
-    };
     SInt32 number = 999;
     ScopedCF<CFNumberRef> big(CFNumberCreate(nullptr, kCFNumberSInt32Type, &number));
     CFDictionarySetValue(changed.get(), CFSTR("ProgramNumber"), big.get());
-    EXPECT_EQ(set(changed.get()), noErr);
+    EXPECT_EQ(unit.setClassInfo(changed.get()), noErr);
     number = fourCC('O', 't', 'h', 'r');
     ScopedCF<CFNumberRef> other(CFNumberCreate(nullptr, kCFNumberSInt32Type, &number));
     CFDictionarySetValue(changed.get(), CFSTR("manufacturer"), other.get());
-    EXPECT_EQ(set(changed.get()), -10851);
+    EXPECT_EQ(unit.setClassInfo(changed.get()), -10851);
     CFDictionaryRemoveValue(changed.get(), CFSTR("manufacturer"));
-    EXPECT_EQ(set(changed.get()), -32767);
+    EXPECT_EQ(unit.setClassInfo(changed.get()), -32767);
 }
 
 TEST_F(ComponentPresets, ConfigurationComesFromInfoPlist) {
@@ -313,12 +311,9 @@ TEST_F(ComponentPresets, PresetWorkLeavesNoCoreFoundationObjectsBehind) {
         Unit unit(bundle);
         ASSERT_EQ(unit.openResult, noErr);
         for (int round = 0; round < 3; ++round) {
-            CFPropertyListRef state = nullptr;
-            UInt32 size = sizeof state;
-            ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
-            ASSERT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state), noErr);
-            const CFStringRef junk = CFSTR("junk");
-            EXPECT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &junk, sizeof junk), -10851);
+            CFPropertyListRef state = unit.copyClassInfo();
+            ASSERT_EQ(unit.setClassInfo(state), noErr);
+            EXPECT_EQ(unit.setClassInfo(CFSTR("junk")), -10851);
             CFRelease(state);
         }
     }
