@@ -12,10 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <thread>
 
 namespace halvorax::test {
@@ -42,11 +39,6 @@ PrivateFolders::PrivateFolders()
 PrivateFolders::~PrivateFolders() {
     std::error_code error;
     std::filesystem::remove_all(directory, error);
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // ---------------------------------------------------------------------------------------
@@ -123,10 +115,7 @@ JackServer::JackServer(const std::string& directory) {
         return true;
     }) && jackd->running();
     if (!isReady) {
-        std::ifstream text(log);
-        std::stringstream contents;
-        contents << text.rdbuf();
-        whyNot = "jackd -d dummy did not start: " + contents.str();
+        whyNot = "jackd -d dummy did not start: " + readText(log);
         stop();
     }
 }

@@ -15,6 +15,8 @@
 
 #include <sys/types.h>
 
+#include "../support/TestFiles.h"
+
 namespace halvorax::test {
 
 // A folder of the test's own, where the instrument (and an effect made by the test) keep
@@ -26,8 +28,6 @@ struct PrivateFolders {
     std::filesystem::path directory;
     std::string statePath;
 };
-
-std::string readText(const std::string& path);
 
 // Polls `condition` every 20 ms; false when it has not come true within `seconds`.
 template <typename Condition>

@@ -7,10 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -243,7 +240,7 @@ TEST_F(StandaloneTest, RemembersItsSoundAndIgnoresADamagedStateFile) {
     EXPECT_EQ(readText(statePath), saved);
 
     // A damaged file is named in one line and replaced by the default sound's state.
-    std::ofstream(statePath, std::ios::binary | std::ios::trunc) << "not a state";
+    writeText(statePath, "not a state");
     EXPECT_EQ(runOnce(), 0) << readText(log());
     const std::string output = readText(log());
     const auto named = output.find("damaged state file " + statePath);

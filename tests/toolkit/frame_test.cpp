@@ -8,24 +8,18 @@ using toolkit_test::Recorder;
 
 namespace {
 
-// A slider that counts how often it is drawn.
-struct CountingSlider : CVerticalSlider {
-  using CVerticalSlider::CVerticalSlider;
+// A view that counts how often it is drawn.
+template <typename View>
+struct Counting : View {
+  using View::View;
   int draws = 0;
   void draw(CDrawContext* c) override {
     ++draws;
-    CVerticalSlider::draw(c);
+    View::draw(c);
   }
 };
-
-struct CountingLabel : CTextLabel {
-  using CTextLabel::CTextLabel;
-  int draws = 0;
-  void draw(CDrawContext* c) override {
-    ++draws;
-    CTextLabel::draw(c);
-  }
-};
+using CountingSlider = Counting<CVerticalSlider>;
+using CountingLabel = Counting<CTextLabel>;
 
 CountingSlider* addSlider(CViewContainer* parent, CCoord x, CBitmap* handle, Recorder* rec) {
   auto* s = new CountingSlider(CRect(x, 10, x + 20, 126), rec, static_cast<int32_t>(x), CPoint(0, 0),
