@@ -75,7 +75,8 @@ struct Refusal {
 
 // The scriptable synth: no inputs, one stereo output bus named "Out 0", 8 parameters, none
 // mapped, no tail, no bypass, no editor, no extensions, no factory presets. One row per kind of
-// rule (bus scopes, input-only, global-only, parameter element, conditions), not per property.
+// rule (bus scopes, input-only, global-only, conditions), not per property; every element that
+// indexes an array of the component is checked at its end.
 TEST(PropertyTable, ScopeElementAndConditionErrors) {
     OpenedUnit u;
     ASSERT_EQ(u.openResult, noErr);
@@ -88,15 +89,18 @@ TEST(PropertyTable, ScopeElementAndConditionErrors) {
         {kAudioUnitProperty_SampleRate, kAudioUnitScope_Input, 0, kAudioUnitErr_InvalidElement},
         {kAudioUnitProperty_SampleRate, kAudioUnitScope_Group, 0, kAudioUnitErr_InvalidScope},
         {kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 8, kAudioUnitErr_InvalidElement},
+        {kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 8, kAudioUnitErr_InvalidElement},
         {kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 0, kAudioUnitErr_InvalidParameter},
         {kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0, kAudioUnitErr_InvalidProperty},
         {kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, kAudioUnitErr_InvalidProperty},
+        {kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, kAudioUnitErr_InvalidElement},
         {kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, kAudioUnitErr_InvalidProperty},
         {kAudioUnitProperty_ElementName, kAudioUnitScope_Global, 0, kAudioUnitErr_InvalidScope},
         {kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 1, kAudioUnitErr_InvalidElement},
         {kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 0, kAudioUnitErr_InvalidElement},
         {kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, kAudioUnitErr_InvalidProperty},
         {kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0, kAudioUnitErr_InvalidProperty},
+        {kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 8, kAudioUnitErr_InvalidElement},
         {kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, 0, kAudioUnitErr_InvalidProperty},
     };
     for (const Refusal& r : refusals) {
