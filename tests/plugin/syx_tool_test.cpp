@@ -108,8 +108,9 @@ TEST_F(SyxTool, FailuresSayWhyAndLeaveNothing) {
         const ToolRun result = run(HALVORAX_SYX_PATH, arguments);
         EXPECT_NE(result.status, 0) << arguments;
         EXPECT_FALSE(result.output.empty()) << arguments;
-        if (arguments != "frobnicate")
+        if (arguments != "frobnicate") {
             EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 1) << result.output;
+        }
     }
     EXPECT_FALSE(fs::exists(root / "out"));
     EXPECT_FALSE(fs::exists(root / "out.syx"));
