@@ -83,6 +83,9 @@ struct PackedBits {
     int value;
     std::vector<std::pair<int, int>> bytesAndMasks;
 };
+void PrintTo(const PackedBits& field, std::ostream* out) {
+    *out << "position " << field.position << " = " << field.value;
+}
 class PackedLayout : public ::testing::TestWithParam<PackedBits> {};
 
 TEST_P(PackedLayout, EachFieldAtItsBoundaryPacksIntoItsBitsAndBack) {
