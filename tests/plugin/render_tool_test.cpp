@@ -8,25 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "../support/TestFiles.h"
 #include "TestHost.h"
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string output;
-};
+using ToolRun = halvorax::test::CommandResult;
 
 ToolRun run(const std::string& arguments) {
-    const std::string command = std::string(HALVORAX_RENDER_PATH) + " " + arguments + " 2>&1";
-    ToolRun result{-1, {}};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe)) result.output += buffer;
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return halvorax::test::runCommand(std::string(HALVORAX_RENDER_PATH) + " " + arguments);
 }
 
 std::vector<float> readWav(const std::string& path, SF_INFO& info) {

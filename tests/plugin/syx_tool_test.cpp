@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "../support/TestFiles.h"
 #include "JunoSysex.h"
 
 using namespace halvorax;
@@ -17,27 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int status;
-    std::string output;
-};
+using test::readText;
+using ToolRun = test::CommandResult;
 
-ToolRun run(const std::string& tool, const std::string& arguments) {
-    const std::string command = tool + " " + arguments + " 2>&1";
-    ToolRun result{-1, {}};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe)) result.output += buffer;
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+ToolRun run(const std::string& tool, const std::string& arguments) { return test::runCommand(tool + " " + arguments); }
 
 class SyxTool : public ::testing::Test {
 protected:
@@ -75,7 +59,7 @@ TEST_F(SyxTool, ABankComesBackByteForByte) {
         ASSERT_EQ(imported.status, 0) << imported.output;
         ToolRun exported = run(HALVORAX_SYX_PATH, "export " + folder + " " + at("back.syx"));
         ASSERT_EQ(exported.status, 0) << exported.output;
-        EXPECT_TRUE(readBytes(root / "back.syx") == readBytes(file)) << file;
+        EXPECT_TRUE(readText(root / "back.syx") == readText(file)) << file;
     }
     const ToolRun listed = run(HALVORAX_SYX_PATH, "list " + at("own.syx"));
     EXPECT_NE(listed.output.find("bank tone 64  Tone 63"), std::string::npos) << listed.output;
@@ -91,7 +75,7 @@ TEST_F(SyxTool, ABankComesBackByteForByte) {
 
     const ToolRun tone = run(HALVORAX_SYX_PATH, "export " + at("own/02 Tone 1.repatch") + " " + at("one.syx"));
     ASSERT_EQ(tone.status, 0) << tone.output;
-    EXPECT_EQ(readBytes(root / "one.syx").size(), juno::kAprSize);
+    EXPECT_EQ(readText(root / "one.syx").size(), juno::kAprSize);
 }
 
 TEST_F(SyxTool, FailuresSayWhyAndLeaveNothing) {
