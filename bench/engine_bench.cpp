@@ -8,19 +8,15 @@
 #include <memory>
 #include <vector>
 
+using namespace halvorax::synth;
+
 namespace {
 
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 256;
 
-void set(AlphaJuno& e, int slot, float value) {
-    e.params[slot] = value;
-    for (AlphaJunoVoice& v : e.voices) v.params[slot] = value;
-}
-
 void heavyPatch(AlphaJuno& e) {
-    e.sampleRate = kRate;
-    for (AlphaJunoVoice& v : e.voices) v.sampleRate = kRate;
+    e.SetSampleRate(kRate);
     const float patch[][2] = {
         {0, 1},  {1, 0.3f}, {2, 0.4f}, {3, 2},    {5, 2},     {6, 3},    {7, 3},     {8, 3},
         {9, 3},  {10, 1},   {11, 0.6f}, {12, 0.5f}, {13, 0},  {14, 0.6f}, {15, 0.9f}, {16, 0.5f},
@@ -28,9 +24,9 @@ void heavyPatch(AlphaJuno& e) {
         {27, 0.2f}, {28, 0.1f}, {29, 1}, {30, 0.3f}, {31, 0.7f}, {32, 0.4f}, {33, 0.6f}, {34, 0.5f},
         {35, 0.3f}, {58, 0.2f}, {59, 0},
     };
-    for (const auto& p : patch) set(e, static_cast<int>(p[0]), p[1]);
-    e.polyMode = 1;
-    e.modWheel = 0.3;
+    for (const auto& p : patch) e.SetParameter(static_cast<int>(p[0]), p[1]);
+    e.SetPolyMode(1);
+    e.SetModWheel(0.3);
 }
 
 void BM_EngineHeldVoices(benchmark::State& state) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace halvorax::synth {
+
 namespace {
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kHalfPi = 1.5707963267948966;
@@ -70,3 +72,5 @@ void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int 
         outputs[1][n] = static_cast<float>(((1.0 - mix) * lastWetRight + inR * mix) * 1.5);
     }
 }
+
+}  // namespace halvorax::synth

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace halvorax::synth {
+
 // Stereo chorus over the voice sum: two modulated delay lines, one per channel,
 // swept by one sine LFO whose right-channel copy runs a quarter cycle ahead.
 class AlphaChorus {
@@ -32,3 +34,5 @@ private:
     // Reads a line delay samples behind its write position, interpolated.
     double read(const double* line, int pos, double delay) const;
 };
+
+}  // namespace halvorax::synth

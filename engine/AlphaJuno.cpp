@@ -6,6 +6,8 @@
 
 #include "SlotRanges.h"
 
+namespace halvorax::synth {
+
 namespace {
 bool validKey(int note) { return note >= 0 && note < AlphaJuno::kKeys; }
 
@@ -14,16 +16,10 @@ double limited(double x, double lowest, double highest) { return x >= lowest ? s
 }  // namespace
 
 AlphaJuno::AlphaJuno()
-    : params{},
-      keyVelocity{},
+    : keyVelocity{},
       keyOrder{},
       noteCounter(0),
       lastVelocity(0.0),
-      bend(0.5),
-      modWheel(0.0),
-      aftertouch(0.0),
-      tuneCents(0.0),
-      portaTime(0.0),
       portaMode(0),
       polyMode(0),
       sampleRate(44100.0),
@@ -31,11 +27,29 @@ AlphaJuno::AlphaJuno()
       cutoffSmooth(0.0),
       cutoffBuffer{},
       chordCount(3),
-      chordNotes{0, 3, 7, 0, 0, 0} {}
+      chordNotes{0, 3, 7, 0, 0, 0} {
+    inputs.cutoffInput = cutoffBuffer;
+    WavetableBank::Get();  // the tables are built here, not by the first block on the audio thread
+}
+
+void AlphaJuno::SetParameter(int slot, float value) { inputs.SetParameter(slot, value); }
+
+float AlphaJuno::Parameter(int slot) const { return slot >= 0 && slot < SlotRanges::kSlots ? inputs.params[slot] : 0.0f; }
+
+// The voices read the rate as given (a block at an unusable rate runs at 44.1 kHz).
+void AlphaJuno::SetSampleRate(double rate) { sampleRate = inputs.sampleRate = rate; }
+
+void AlphaJuno::SetPitchBend(double bend) { inputs.bend = static_cast<float>(limited(bend, 0.0, 1.0)); }
+void AlphaJuno::SetModWheel(double amount) { inputs.modWheel = static_cast<float>(limited(amount, 0.0, 1.0)); }
+void AlphaJuno::SetAftertouch(double amount) { inputs.aftertouch = static_cast<float>(limited(amount, 0.0, 1.0)); }
+void AlphaJuno::SetTuneCents(double cents) { inputs.tuneCents = static_cast<float>(limited(cents, -1200.0, 1200.0)); }
+void AlphaJuno::SetPortaTime(double time) { inputs.portaTime = static_cast<float>(limited(time, 0.0, 127.0)); }
+void AlphaJuno::SetPortaMode(int mode) { portaMode = mode; }
+void AlphaJuno::SetPolyMode(int mode) { polyMode = mode; }
 
 // While chord mode is on and chord write is off, the keyboard plays chords.
 void AlphaJuno::applyChordModeSwitch() {
-    if (params[kSlotChordMode] > 0.0f && params[kSlotChordWrite] == 0.0f) polyMode = 2;
+    if (inputs.params[kSlotChordMode] > 0.0f && inputs.params[kSlotChordWrite] == 0.0f) polyMode = 2;
 }
 
 // The chord count may arrive from a patch file or a state chunk with any value.
@@ -74,7 +88,7 @@ void AlphaJuno::release(AlphaJunoVoice& v, bool consultPedal) {
     if (consultPedal && sustain != 0)
         v.sustained = true;
     else
-        v.NoteOff(static_cast<int>(v.note), 0);
+        v.NoteOff();
 }
 
 int AlphaJuno::NoteOn(int note, int velocity) {
@@ -100,7 +114,7 @@ void AlphaJuno::noteOnMono(int note, int velocity) {
         if (held != 1) {
             v.SlideTo(note, static_cast<int>(lastVelocity), true);
         } else {
-            v.NoteOn(note, velocity);
+            v.NoteOn(note, velocity, inputs);
             lastVelocity = velocity;
         }
         break;
@@ -112,7 +126,7 @@ void AlphaJuno::noteOnMono(int note, int velocity) {
         break;
     }
     case 2:
-        v.NoteOn(note, velocity);
+        v.NoteOn(note, velocity, inputs);
         lastVelocity = velocity;
         break;
     default: return;
@@ -136,7 +150,7 @@ void AlphaJuno::noteOnPoly(int note, int velocity) {
     if (portaMode == 1 || portaMode == 2)
         v.SlideTo(note, velocity, true);
     else if (portaMode == 0)
-        v.NoteOn(note, velocity);
+        v.NoteOn(note, velocity, inputs);
     v.sustained = false;
 }
 
@@ -153,7 +167,7 @@ void AlphaJuno::noteOnChord(int note, int velocity) {
             if (held != 1) {
                 v.SlideTo(target, static_cast<int>(lastVelocity), true);
             } else {
-                v.NoteOn(target, velocity);
+                v.NoteOn(target, velocity, inputs);
                 lastVelocity = velocity;
             }
             break;
@@ -164,7 +178,7 @@ void AlphaJuno::noteOnChord(int note, int velocity) {
             break;
         }
         case 2:
-            v.NoteOn(target, velocity);
+            v.NoteOn(target, velocity, inputs);
             lastVelocity = velocity;
             break;
         default: break;
@@ -173,13 +187,13 @@ void AlphaJuno::noteOnChord(int note, int velocity) {
     }
 }
 
-int AlphaJuno::stealVoice() {
+int AlphaJuno::stealVoice() const {
     int best = -1;
     double quietest = 1e8;
     for (int i = 0; i < kVoices; ++i) {
         const AlphaJunoVoice& v = voices[i];
         const int state = v.envState();
-        if (!v.sounding || (state != JunoEnvelope::kSustain && state != JunoEnvelope::kRelease)) continue;
+        if (!v.sounding || (state != kEnvSustain && state != kEnvRelease)) continue;
         if (v.vcaLevel() < quietest) {
             quietest = v.vcaLevel();
             best = i;
@@ -222,7 +236,7 @@ void AlphaJuno::noteOffMono() {
         break;
     case 2:
         if (fallBack)
-            v.NoteOn(last, lv);
+            v.NoteOn(last, lv, inputs);
         else
             release(v, false);
         break;
@@ -260,7 +274,7 @@ void AlphaJuno::noteOffChord() {
             break;
         case 2:
             if (fallBack)
-                v.NoteOn(chordTarget(root, i), rv);
+                v.NoteOn(chordTarget(root, i), rv, inputs);
             else
                 release(v, false);
             break;
@@ -284,11 +298,11 @@ void AlphaJuno::learnChord() {
         if (keyVelocity[k] == 0) continue;
         if (found == 0) lowest = k;
         chordNotes[found] = k - lowest;
-        params[kSlotChordNote0 + found] = static_cast<float>(k - lowest);
+        inputs.params[kSlotChordNote0 + found] = static_cast<float>(k - lowest);
         ++found;
     }
     chordCount = found;
-    params[kSlotChordCount] = static_cast<float>(found);
+    inputs.params[kSlotChordCount] = static_cast<float>(found);
 }
 
 void AlphaJuno::SetChordMemory(int count, const int* notes) {
@@ -324,46 +338,38 @@ void AlphaJuno::blockProcess(float** outputs, int count) {
 
 // A slow per-sample approach of the cutoff control that every voice reads.
 void AlphaJuno::smoothCutoff(int count) {
-    const float target = SlotRanges::Limit(kSlotCutoff, params[kSlotCutoff]);
+    const float target = inputs.params[kSlotCutoff];
     for (int n = 0; n < count; ++n) {
         cutoffSmooth = static_cast<float>((target - cutoffSmooth) / 100.0) + cutoffSmooth;
         cutoffBuffer[n] = static_cast<float>(cutoffSmooth);
     }
 }
 
-void AlphaJuno::copyInputs(AlphaJunoVoice& v, double lfoPhase) {
-    v.setLfoPhase(static_cast<float>(lfoPhase));
-    v.bend = static_cast<float>(limited(bend, 0.0, 1.0));
-    v.modWheel = static_cast<float>(limited(modWheel, 0.0, 1.0));
-    v.aftertouch = static_cast<float>(limited(aftertouch, 0.0, 1.0));
-    v.tuneCents = static_cast<float>(limited(tuneCents, -1200.0, 1200.0));
-    v.portaTime = static_cast<float>(limited(portaTime, 0.0, 127.0));
-    v.cutoffInput = cutoffBuffer;
-}
-
 void AlphaJuno::renderPiece(float** outputs, int count) {
     smoothCutoff(count);
     // Voice 0 leads the LFO: the others take its phase as it will leave this
     // block, so that all of them can render together.
-    copyInputs(voices[0], voices[0].lfoPhase());
-    const double leadPhase = voices[0].LfoPhaseAfter(count);
+    voices[0].setLfoPhase(static_cast<float>(voices[0].lfoPhase()));
+    const double leadPhase = voices[0].LfoPhaseAfter(inputs, count);
     const int voiceCount = polyMode != 0 ? kVoices : 1;
     AlphaJunoVoice* playing[kVoices];
     int playingCount = 0;
     for (int i = 0; i < voiceCount; ++i) {
         AlphaJunoVoice& v = voices[i];
         if (!v.sounding && i != 0) continue;
-        if (i != 0) copyInputs(v, leadPhase);
+        if (i != 0) v.setLfoPhase(static_cast<float>(leadPhase));
         playing[playingCount++] = &v;
     }
-    VoiceGroup::Render(playing, playingCount, outputs, count, laneScratch);
+    VoiceGroup::Render(playing, playingCount, inputs, outputs, count, laneScratch);
     runChorus(outputs, count);
 }
 
 void AlphaJuno::runChorus(float** outputs, int count) {
-    if (!(params[kSlotChorusEnabled] > 0.0f)) return;
-    const double r = SlotRanges::Limit(kSlotChorusRate, params[kSlotChorusRate]);
+    if (!(inputs.params[kSlotChorusEnabled] > 0.0f)) return;
+    const double r = inputs.params[kSlotChorusRate];
     chorus.rate = 2.0 * (std::pow(r, 4.099999904632568) * 5.1968174263409725 + 0.025182573659027953);
     chorus.sampleRate = sampleRate;
     chorus.blockProcess(outputs, outputs, count);
 }
+
+}  // namespace halvorax::synth

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace halvorax::synth {
+
 namespace {
 
 // Segment times, piecewise linear between the breakpoints of the hardware's
@@ -45,13 +47,17 @@ float parameterToEnvTimeTC(double x, double sampleRate) {
     return (float)rateOf(JunoEnvIndex(x), sampleRate);
 }
 
-void JunoEnvelope::SetRates(float t1, float t2, float t3, float t4, double keyRate,
-                            double sampleRate) {
+JunoEnvelopeRates<Lanes<1>> JunoEnvelopeRatesFor(float t1, float t2, float t3, float t4, double keyRate,
+                                                 double sampleRate) {
     const int attack = clampIndex((int)((float)(t1 * 0.99 + 0.01) * 127.0f));
     const int fall = clampIndex((int)((float)(t2 * 0.8111 + 0.1889) * 127.0f));
-    attackRate = rateOf(attack, sampleRate) * keyRate;
-    decayFallRate = rateOf(fall, sampleRate) * keyRate;
-    decayRiseRate = rateOf(JunoEnvIndex(t2), sampleRate) * keyRate;
-    sustainRate = rateOf(JunoEnvIndex(t3), sampleRate) * keyRate;
-    releaseRate = rateOf(JunoEnvIndex(t4), sampleRate) * keyRate;
+    JunoEnvelopeRates<Lanes<1>> r;
+    r.attack = rateOf(attack, sampleRate) * keyRate;
+    r.decayFall = rateOf(fall, sampleRate) * keyRate;
+    r.decayRise = rateOf(JunoEnvIndex(t2), sampleRate) * keyRate;
+    r.sustain = rateOf(JunoEnvIndex(t3), sampleRate) * keyRate;
+    r.release = rateOf(JunoEnvIndex(t4), sampleRate) * keyRate;
+    return r;
 }
+
+}  // namespace halvorax::synth

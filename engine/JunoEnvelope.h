@@ -1,5 +1,9 @@
 #pragma once
 
+#include "LaneTypes.h"
+
+namespace halvorax::synth {
+
 // The voice's four-time, three-level envelope (T1/L1, T2/L2, T3/L3, T4).
 // Attack and T2 are linear ramps, T3 and release are one-pole approaches
 // with a constant pull of 1e-7 per sample so that a release ends at exactly 0.
@@ -13,71 +17,65 @@ int JunoEnvIndex(double x);
 // Per-sample rate of a segment whose time is set by control value x.
 float parameterToEnvTimeTC(double x, double sampleRate);
 
-class JunoEnvelope {
-public:
-    enum State { kIdle = -1, kStart = 0, kAttack = 1, kAttackDone = 2, kDecay = 3, kSustain = 4, kRelease = 5 };
-
-    // Segment rates for one block from the time controls t1..t4 (0..1) and
-    // the key-follow factor.
-    void SetRates(float t1, float t2, float t3, float t4, double keyRate, double sampleRate);
-    // One sample; a is the voice's alternating anti-denormal value.
-    void Step(float l1, float l2, float l3, double a);
-
-    void Begin() { envState = kStart; }
-    void Release() { envState = kRelease; }
-    void Reset() { envState = kIdle; envLevel = 0.0f; }
-
-    int envState = kIdle;
-    float envLevel = 0.0f;
-
-    // Block rates (per sample), exposed for the owner's tests and diagnostics.
-    double attackRate = 0.0;
-    double decayFallRate = 0.0;
-    double decayRiseRate = 0.0;
-    double sustainRate = 0.0;
-    double releaseRate = 0.0;
+// The segment rates (per sample) of one block, over the lanes L.
+template <class L> struct JunoEnvelopeRates {
+    typedef typename L::D D;
+    D attack, decayFall, decayRise, sustain, release;
 };
 
-// Inline: it runs once per sample of every voice.
-inline void JunoEnvelope::Step(float l1, float l2, float l3, double a) {
-    switch (envState) {
-    case kStart:
-        envState = kAttack;
-        break;
-    case kAttack:
-        envLevel += attackRate;
-        if (envLevel > l1 * 1.25) {
-            envLevel = l1 * 1.25;
-            envState = kAttackDone;
-        }
-        break;
-    case kAttackDone:
-        envState = kDecay;
-        break;
-    case kDecay:
-        // The T2 direction compares L2 with L1, not with the overshot level.
-        if (l2 > l1) {
-            envLevel += decayRiseRate;
-            if (envLevel > l2) {
-                envLevel = l2;
-                envState = kSustain;
-            }
-        } else {
-            envLevel -= decayFallRate;
-            if (envLevel < l2) {
-                envLevel = l2;
-                envState = kSustain;
-            }
-        }
-        break;
-    case kSustain:
-        envLevel = (float)((l3 + a - envLevel) * sustainRate + envLevel) - 0.0000001;
-        break;
-    case kRelease:
-        envLevel = (float)((0.0 + a - envLevel) * releaseRate + envLevel) - 0.0000001;
-        break;
-    default:
-        break;
+// The rates for the time controls t1..t4 (0..1) and the key-follow factor.
+JunoEnvelopeRates<Lanes<1>> JunoEnvelopeRatesFor(float t1, float t2, float t3, float t4, double keyRate,
+                                                 double sampleRate);
+
+// The envelope's segments.
+constexpr long long kEnvIdle = -1, kEnvStart = 0, kEnvAttack = 1, kEnvAttackDone = 2, kEnvDecay = 3,
+                    kEnvSustain = 4, kEnvRelease = 5;
+
+// The envelope of each lane: a level (a single-precision value) and a segment.
+template <class L> struct JunoEnvelope {
+    typedef typename L::D D;
+    typedef typename L::I I;
+
+    void Begin() { state = I{} + kEnvStart; }
+    void Release() { state = I{} + kEnvRelease; }
+    void Reset() {
+        state = I{} + kEnvIdle;
+        level = D{};
     }
-    if (envLevel < 0.0f) envLevel = 0.0f;
-}
+
+    // One sample; a is the voice's alternating anti-denormal value.
+    void Step(const JunoEnvelopeRates<L>& rates, D l1, D l2, D l3, D a) {
+        auto f = [](D x) { return RoundToFloat<L>(x); };
+        D next = level;
+        I nextState = state;
+
+        const D attack = f(level + rates.attack);
+        const auto attackDone = attack > l1 * 1.25;
+        const auto inAttack = state == kEnvAttack;
+        next = inAttack ? (attackDone ? f(l1 * 1.25) : attack) : next;
+        nextState = inAttack & attackDone ? I{} + kEnvAttackDone : nextState;
+
+        // The T2 direction compares L2 with L1, not with the overshot level.
+        const auto rising = l2 > l1;
+        const D rise = f(level + rates.decayRise), fall = f(level - rates.decayFall);
+        const auto reached = rising ? rise > l2 : fall < l2;
+        const auto inDecay = state == kEnvDecay;
+        next = inDecay ? (reached ? l2 : (rising ? rise : fall)) : next;
+        nextState = inDecay & reached ? I{} + kEnvSustain : nextState;
+
+        const D sustain = f(f((l3 + a - level) * rates.sustain + level) - 0.0000001);
+        next = state == kEnvSustain ? sustain : next;
+        const D release = f(f((0.0 + a - level) * rates.release + level) - 0.0000001);
+        next = state == kEnvRelease ? release : next;
+
+        nextState = state == kEnvStart ? I{} + kEnvAttack : nextState;
+        nextState = state == kEnvAttackDone ? I{} + kEnvDecay : nextState;
+        level = next < 0.0 ? D{} : next;
+        state = nextState;
+    }
+
+    D level{};
+    I state = I{} + kEnvIdle;
+};
+
+}  // namespace halvorax::synth

@@ -1,134 +1,125 @@
 #pragma once
 
-#include <algorithm>
-#include <cmath>
+#include "LaneTypes.h"
 
-// The resonant voice filter: a state-variable filter run twice per sample.
+namespace halvorax::synth {
+
+// The resonant voice filter over the lanes L: a state-variable filter run twice per sample.
 // Type 0 is one saturating two-pole section with cutoff-dependent gain make-up;
-// type 1 is two two-pole sections in series with soft-clipped low-pass states.
-// process2 is a plain non-saturating variant used for the voice's bass boost.
-// The owning voice writes cutoff and resonance before every sample.
-class JunoVCF {
+// type 1 is two two-pole sections in series with soft-clipped low-pass states;
+// any other type passes its input. The plain, non-saturating variant is the voice's bass
+// boost. Inputs and outputs are single-precision values; cutoff is the coefficient
+// (normally 1e-12..1), resonance 0..1.
+template <class L> class JunoVCF {
 public:
-    JunoVCF();
+    typedef typename L::D D;
 
-    // One sample through the filter selected by filterType (other types pass x).
-    float processJuno(float x);
-    // One sample through the plain variant, output chosen by outputTap.
-    float process2(float x);
+    // count samples of filter type `type` from in into out.
+    void Process(int type, const D* in, const D* cutoff, D resonance, D* out, int count) {
+        switch (type) {
+        case 0: saturating(in, cutoff, resonance, out, count); break;
+        case 1: series(in, cutoff, resonance, out, count); break;
+        default:
+            for (int n = 0; n < count; ++n) out[n] = in[n];
+            if (count & 1) antiDenormal = -antiDenormal;
+            break;
+        }
+    }
 
-    double state[6];      // 0 lp, 1 bp, 2 hp; type 1 uses 3..5 for its second section
-    float cutoff;         // coefficient, normally 1e-12..1
-    float resonance;      // 0..1
-    int outputTap;        // 0 low-pass, 1 band-pass, 2 high-pass (type 0, process2)
-    int filterType;       // 0 or 1
-    double antiDenormal;  // alternating tiny offset keeping the states normal
-    double sampleRate;    // kept for the owner
-    double ratio;         // 44100 / sample rate, kept for the owner
+    // The plain variant's gain and damping for a cutoff and resonance.
+    static D PlainGain(D cutoff) { return Clamp(1.4 * cutoff, 0.001, 1.2); }
+    static D PlainDamping(D resonance, D gain) { return (1.007 - resonance) / gain; }
+    // One sample of the plain variant; returns its low-pass output (single precision).
+    D ProcessPlain(D x, D g, D k) {
+        const D d = antiDenormal;
+        antiDenormal = -antiDenormal;
+        const D u = RoundToFloat<L>(x + d);
+        const D lp0 = state[0], bp0 = state[1];
+        const D bp1 = (u - k * bp0 - lp0) * g + d + bp0;
+        const D lp1 = bp1 * g + d + lp0;
+        const D h = u - k * bp1 - lp1;
+        const D bp = h * g + bp1;
+        const D lp = g * bp + lp1;
+        state[0] = lp;
+        state[1] = bp;
+        state[2] = h;
+        return RoundToFloat<L>(lp);
+    }
+
+    D state[6] = {};  // 0 lp, 1 bp, 2 hp; type 1 uses 3..5 for its second section
+    D antiDenormal = D{} + 1e-8;  // alternating tiny offset keeping the states normal
 
 private:
-    float processType0(float x, double d);
-    float processType1(float x, double d);
-    // One two-pole section of type 1 on states base..base+2; returns bp * 0.4 + lp.
-    float sectionType1(float u, int base, double g, double k, double d);
-    double tap(double lp, double bp, double hp) const;
+    // Type 0: one saturating section run twice per sample, with gain make-up.
+    void saturating(const D* in, const D* cutoff, D r, D* out, int count) {
+        const D k = 1.007 - r;
+        for (int n = 0; n < count; ++n) {
+            const D c = cutoff[n], x = in[n];
+            const D d = antiDenormal;
+            antiDenormal = -antiDenormal;
+            // Input gain falls from 1.5 at no resonance to 1.0 at full resonance.
+            const D u = RoundToFloat<L>(r * x + 1.5 * x * (1.0 - r));
+            const D g = Clamp(1.4 * c, 0.001, 1.1);
+            D lp = state[0], bp = state[1];
+            D h = u - k * bp - lp + d;
+            bp = bp + g * h + d;
+            lp = lp + g * bp + d;
+            // The second pass is fed from the first pass's low-pass: a cascade.
+            const D u2 = RoundToFloat<L>((1.0 - r) * lp);
+            h = u2 - k * bp - lp + d;
+            bp = bp + g * h + d;
+            lp = lp + g * bp + d;
+            const D y = lp;
+            // Saturate the states the next sample reads.
+            state[0] = L::Tanh(lp);
+            state[1] = L::Tanh(bp);
+            state[2] = h;
+            const typename L::F cf = Convert<typename L::F>(c);
+            const D cc = Convert<D>(cf * cf);
+            const D m = 0.5 < cc ? D{} + 0.5 : cc;
+            out[n] = RoundToFloat<L>(y * ((1.0 - m) * 2.5 + m));
+        }
+    }
+
+    // One two-pole section of type 1 on states base..base+2; returns bp * 0.4 + lp in
+    // single precision.
+    D section(int base, D u, D g, D k, D d) {
+        D lp = state[base], bp = state[base + 1];
+        bp = (u - k * bp - lp + d) * g + d + bp;
+        lp = bp * g + d + lp;
+        const D h = u - k * bp - lp + d;
+        bp = h * g + d + bp;
+        lp = bp * g + d + lp;
+        lp = 2.0 * L::Tanh(lp * 0.5);  // only the low-pass state is soft-clipped
+        state[base] = lp;
+        state[base + 1] = bp;
+        state[base + 2] = h;
+        return RoundToFloat<L>(bp * 0.4 + lp);
+    }
+
+    // Type 1: two sections in series. The first section of the next sample does not
+    // depend on the second section of this one, so the two run side by side: each
+    // sample waits on one tanh instead of two.
+    void series(const D* in, const D* cutoff, D r, D* out, int count) {
+        const D k = 1.007 - 0.85 * r;
+        const D limit = 1.0 + 0.1 * r;
+        auto gain = [&](int n) {
+            const D g0 = 1.5 * cutoff[n];
+            const D g1 = 0.001 < g0 ? g0 : D{} + 0.001;
+            return limit < g1 ? limit : g1;
+        };
+        auto input = [&](int n) { return RoundToFloat<L>((1.0 - r) * in[n] + 0.25 * in[n] * r); };
+        D d = antiDenormal;
+        D y1 = section(0, input(0), gain(0), k, d);
+        for (int n = 0; n < count; ++n) {
+            const D g = gain(n);
+            const D y1Next = n + 1 < count ? section(0, input(n + 1), gain(n + 1), k, -d) : D{};
+            out[n] = RoundToFloat<L>(2.0 * section(3, y1, g, k, d));
+            y1 = y1Next;
+            d = -d;
+        }
+        antiDenormal = d;
+    }
 };
 
-// Inline: the filter runs once per sample of a voice that renders on its own.
-// Voices rendered in lanes run the same steps in VoiceLanes::saturatingFilter and
-// VoiceLanes::seriesFilter; a change here must be made there too (the golden
-// renders and the voice-group tests catch a difference).
-inline double JunoVCF::tap(double lp, double bp, double hp) const {
-    switch (outputTap) {
-    case 1: return bp;
-    case 2: return hp;
-    default: return lp;  // an unknown tap reads the low-pass like tap 0
-    }
-}
-
-inline float JunoVCF::processJuno(float x) {
-    const double d = antiDenormal;
-    antiDenormal = -antiDenormal;
-    switch (filterType) {
-    case 0: return processType0(x, d);
-    case 1: return processType1(x, d);
-    default: return x;
-    }
-}
-
-inline float JunoVCF::processType0(float x, double d) {
-    const double r = resonance;
-    const double c = cutoff;
-    const double k = 1.007 - r;
-    // Input gain falls from 1.5 at no resonance to 1.0 at full resonance.
-    const float u = static_cast<float>(r * x + 1.5 * x * (1.0 - r));
-    const double g = std::clamp(1.4 * c, 0.001, 1.1);
-    double lp = state[0], bp = state[1];
-
-    double h = u - k * bp - lp + d;
-    bp = bp + g * h + d;
-    lp = lp + g * bp + d;
-
-    // The second pass is fed from the first pass's tap, so both act as a cascade.
-    const float u2 = static_cast<float>((1.0 - r) * tap(lp, bp, h));
-    h = u2 - k * bp - lp + d;
-    bp = bp + g * h + d;
-    lp = lp + g * bp + d;
-    const double out = tap(lp, bp, h);
-
-    // Saturate the states the next sample reads. The high-pass state is read by
-    // no filter type (type 1 writes its own before any use), so its tanh is skipped:
-    // tanh has no side effect, and the sound is the same bit for bit.
-    state[0] = std::tanh(lp);
-    state[1] = std::tanh(bp);
-    state[2] = h;
-
-    const float cc = cutoff * cutoff;
-    const double m = std::min(static_cast<double>(cc), 0.5);
-    return static_cast<float>(out * ((1.0 - m) * 2.5 + m));
-}
-
-inline float JunoVCF::sectionType1(float u, int base, double g, double k, double d) {
-    double lp = state[base], bp = state[base + 1];
-    bp = (u - k * bp - lp + d) * g + d + bp;
-    lp = bp * g + d + lp;
-    const double h = u - k * bp - lp + d;
-    bp = h * g + d + bp;
-    lp = bp * g + d + lp;
-    lp = 2.0 * std::tanh(lp * 0.5);  // only the low-pass state is soft-clipped
-    state[base] = lp;
-    state[base + 1] = bp;
-    state[base + 2] = h;
-    return static_cast<float>(bp * 0.4 + lp);
-}
-
-inline float JunoVCF::processType1(float x, double d) {
-    const double r = resonance;
-    const double c = cutoff;
-    const double g = std::min(std::max(0.001, 1.5 * c), 1.0 + 0.1 * r);
-    const float u = static_cast<float>((1.0 - r) * x + 0.25 * x * r);
-    const double k = 1.007 - 0.85 * r;
-    const float y1 = sectionType1(u, 0, g, k, d);
-    const float y2 = sectionType1(y1, 3, g, k, d);
-    return static_cast<float>(2.0 * y2);
-}
-
-inline float JunoVCF::process2(float x) {
-    const double d = antiDenormal;
-    antiDenormal = -antiDenormal;
-    const double r = resonance;
-    const double g = std::clamp(1.4 * static_cast<double>(cutoff), 0.001, 1.2);
-    const double k = (1.007 - r) / g;
-    const float u = static_cast<float>(x + d);
-    const double lp0 = state[0], bp0 = state[1];
-
-    const double bp1 = (u - k * bp0 - lp0) * g + d + bp0;
-    const double lp1 = bp1 * g + d + lp0;
-    const double h = u - k * bp1 - lp1;
-    const double bp = h * g + bp1;
-    const double lp = g * bp + lp1;
-    state[0] = lp;
-    state[1] = bp;
-    state[2] = h;
-    return static_cast<float>(tap(lp, bp, h));
-}
+}  // namespace halvorax::synth

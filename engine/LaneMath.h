@@ -156,3 +156,54 @@ template <int W> inline typename LaneTypes<W>::D tanhLanes(typename LaneTypes<W>
 }
 
 }  // namespace
+
+#include "LaneTypes.h"
+
+namespace halvorax::synth {
+
+// The vector lane types (see LaneTypes.h), for the lane translation units only.
+template <int W> struct VectorLanes {
+    static constexpr int kWidth = W;
+    typedef typename LaneTypes<W>::D D;
+    typedef typename LaneTypes<W>::I I;
+    typedef typename LaneTypes<W>::F F;
+    typedef typename LaneTypes<W>::I32 I32;
+    typedef unsigned U32 __attribute__((vector_size(4 * W)));
+
+    static double Lane(D x, int i) { return x[i]; }
+    static long long Lane(I x, int i) { return x[i]; }
+    template <class M> static bool Any(M mask) {
+        long long any = 0;
+        for (int i = 0; i < W; ++i) any |= mask[i];
+        return any != 0;
+    }
+    static D Floor(D x) {
+        D r;
+        for (int i = 0; i < W; ++i) r[i] = std::floor(x[i]);
+        return r;
+    }
+    static D Exp2(D x) {
+        D r;
+        for (int i = 0; i < W; ++i) r[i] = std::exp2(x[i]);
+        return r;
+    }
+    static D Tanh(D x) { return tanhLanes<W>(x); }
+    static F Gather(const float* base, I32 index) {
+        if constexpr (W == 4) return _mm_i32gather_ps(base, (__m128i)index, 4);
+        else return _mm256_i32gather_ps(base, (__m256i)index, 4);
+    }
+    static I32 Gather(const int* base, I32 index) {
+        if constexpr (W == 4) return (I32)_mm_i32gather_epi32(base, (__m128i)index, 4);
+        else return (I32)_mm256_i32gather_epi32(base, (__m256i)index, 4);
+    }
+    // Map entries at the given indices (0..map size - 1): the low byte of the 32-bit
+    // word at each (the bank pads its maps for the last three).
+    static I32 MapEntries(const uint8_t* map, I32 index) {
+        if constexpr (W == 4) return (I32)_mm_i32gather_epi32((const int*)map, (__m128i)index, 1) & 0xff;
+        else return (I32)_mm256_i32gather_epi32((const int*)map, (__m256i)index, 1) & 0xff;
+    }
+};
+template <> struct Lanes<4> : VectorLanes<4> {};
+template <> struct Lanes<8> : VectorLanes<8> {};
+
+}  // namespace halvorax::synth

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <initializer_list>
+
+namespace halvorax::synth {
+
 // The range in which the engine reads each parameter slot. Whoever writes the slots, a value
 // outside its range is read as the nearest end, and NaN as the lower end: no slot can push a
 // table index, a delay or a sample out of bounds. Values inside keep every bit.
@@ -45,3 +49,5 @@ private:
         return kTable;
     }
 };
+
+}  // namespace halvorax::synth

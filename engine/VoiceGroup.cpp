@@ -1,6 +1,9 @@
 #include "VoiceGroup.h"
 
 #include <atomic>
+#include <new>
+
+namespace halvorax::synth {
 
 namespace {
 std::atomic<int> laneLimit{8};
@@ -12,6 +15,15 @@ int detectedLanes() {
                         __builtin_cpu_supports("avx512vl");
     return avx512 ? 8 : 4;
 }
+
+void renderAlone(AlphaJunoVoice& voice, const VoiceInputs& inputs, const VoiceModes& modes, float** outputs,
+                 int count, VoiceGroup::Scratch& scratch) {
+    typedef VoiceKernel<Lanes<1>> Kernel;
+    static_assert(sizeof(Kernel) <= VoiceGroup::Scratch::kBytes, "scratch too small");
+    const BlockValues<Lanes<1>> block = voice.Prepare(inputs);
+    Kernel* kernel = new (scratch.bytes) Kernel(voice.state, block, modes, inputs.cutoffInput);
+    kernel->Render(outputs, count, 1);
+}
 }  // namespace
 
 int VoiceGroup::Lanes() {
@@ -22,27 +34,28 @@ int VoiceGroup::Lanes() {
 
 void VoiceGroup::LimitLanes(int lanes) { laneLimit.store(lanes >= 8 ? 8 : (lanes >= 4 ? 4 : 1)); }
 
-void VoiceGroup::Render(AlphaJunoVoice* const* voices, int voiceCount, float** outputs, int count,
-                        Scratch& scratch) {
+void VoiceGroup::Render(AlphaJunoVoice* const* voices, int voiceCount, const VoiceInputs& inputs, float** outputs,
+                        int count, Scratch& scratch) {
     if (count < 1) return;
+    const VoiceModes modes = AlphaJunoVoice::Modes(inputs);
     const int lanes = Lanes();
     for (int first = 0; first < voiceCount;) {
         // Eight lanes cost little more than four: a group takes up to eight voices
         // where it can, a remainder of two to four takes four lanes, one voice renders alone.
         const int left = voiceCount - first;
         const int size = left < lanes ? left : lanes;
-        renderGroup(voices + first, size, outputs, count, scratch);
+        renderGroup(voices + first, size, inputs, modes, outputs, count, scratch);
+        for (int i = first; i < first + size; ++i)
+            if (voices[i]->state.silenced) voices[i]->sounding = false;
         first += size;
     }
 }
 
-void VoiceGroup::renderGroup(AlphaJunoVoice* const* voices, int voiceCount, float** outputs, int count,
-                             Scratch& scratch) {
-    if (voiceCount > 1) {
-        for (int i = 0; i < voiceCount; ++i) voices[i]->beginBlock();
-        const bool done = voiceCount <= 4 ? RenderLanes4(voices, voiceCount, outputs, count, scratch)
-                                          : RenderLanes8(voices, voiceCount, outputs, count, scratch);
-        if (done) return;
-    }
-    for (int i = 0; i < voiceCount; ++i) voices[i]->blockProcess(outputs, count);
+void VoiceGroup::renderGroup(AlphaJunoVoice* const* voices, int voiceCount, const VoiceInputs& inputs,
+                             const VoiceModes& modes, float** outputs, int count, Scratch& scratch) {
+    if (voiceCount > 4) renderLanes8(voices, voiceCount, inputs, modes, outputs, count, scratch);
+    else if (voiceCount > 1) renderLanes4(voices, voiceCount, inputs, modes, outputs, count, scratch);
+    else renderAlone(*voices[0], inputs, modes, outputs, count, scratch);
 }
+
+}  // namespace halvorax::synth

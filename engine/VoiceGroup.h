@@ -2,11 +2,12 @@
 
 #include "AlphaJunoVoice.h"
 
-// Voices rendered in lockstep, one voice per lane of the processor's vectors:
-// eight lanes with AVX-512, four with AVX2 and FMA. Each lane does exactly what
-// the voice does on its own and the outputs are added in voice order, so the
-// result is the same bit for bit as rendering the voices one after another;
-// a group of one voice, or voices whose modes differ, render one by one.
+namespace halvorax::synth {
+
+// Voices rendered in lockstep, one voice per lane of the processor's vectors: eight lanes
+// with AVX-512, four with AVX2 and FMA, one voice at a time elsewhere. Every width runs
+// the same VoiceKernel and the outputs are added in voice order, so the result is the same
+// bit for bit as rendering the voices one after another.
 class VoiceGroup {
 public:
     // Working memory of one group's block (about 100 KB: too much for an audio
@@ -23,19 +24,18 @@ public:
     static void LimitLanes(int lanes);
 
     // Adds count samples of each voice into outputs[0] and outputs[1], in the order
-    // given, in groups of at most Lanes() voices. The engine has written each
-    // voice's inputs.
-    static void Render(AlphaJunoVoice* const* voices, int voiceCount, float** outputs, int count,
-                       Scratch& scratch);
-
-    // The lane code for 8 and 4 lanes (false, nothing rendered, where the voices'
-    // modes differ). Exposed for the tests; Render picks one.
-    static bool RenderLanes8(AlphaJunoVoice* const* voices, int voiceCount, float** outputs, int count,
-                             Scratch& scratch);
-    static bool RenderLanes4(AlphaJunoVoice* const* voices, int voiceCount, float** outputs, int count,
-                             Scratch& scratch);
+    // given, in groups of at most Lanes() voices.
+    static void Render(AlphaJunoVoice* const* voices, int voiceCount, const VoiceInputs& inputs, float** outputs,
+                       int count, Scratch& scratch);
 
 private:
-    static void renderGroup(AlphaJunoVoice* const* voices, int voiceCount, float** outputs, int count,
-                            Scratch& scratch);
+    static void renderGroup(AlphaJunoVoice* const* voices, int voiceCount, const VoiceInputs& inputs,
+                            const VoiceModes& modes, float** outputs, int count, Scratch& scratch);
+    // The lane code for 8 and 4 lanes, each built for its instruction set.
+    static void renderLanes8(AlphaJunoVoice* const* voices, int voiceCount, const VoiceInputs& inputs,
+                             const VoiceModes& modes, float** outputs, int count, Scratch& scratch);
+    static void renderLanes4(AlphaJunoVoice* const* voices, int voiceCount, const VoiceInputs& inputs,
+                             const VoiceModes& modes, float** outputs, int count, Scratch& scratch);
 };
+
+}  // namespace halvorax::synth

@@ -5,6 +5,8 @@
 #include <complex>
 #include <vector>
 
+namespace halvorax::synth {
+
 namespace {
 
 using Complex = std::complex<double>;
@@ -236,3 +238,5 @@ Wavetable WavetableBank::JunoSaw5() const {
 Wavetable WavetableBank::JunoPulse() const {
     return {junosaw1Map, kMapSize, fixedLength, fixedIndex, junopulse};
 }
+
+}  // namespace halvorax::synth

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace halvorax::synth {
+
 // One set of band-limited single-cycle tables and the map that picks a table.
 // The fields point into the process-wide tables of WavetableBank and never change.
 class Wavetable {
@@ -119,3 +121,5 @@ private:
     float junosaw5[kFixedTables * kFixedLength];
     float junopulse[kFixedTables * kFixedLength];
 };
+
+}  // namespace halvorax::synth

@@ -89,8 +89,7 @@ void HalvoVST2::applyEngineRequests() {
 void HalvoVST2::releaseAllNotes() { engine->AllNotesOff(); }
 
 void HalvoVST2::writeSlot(int index, float value) {
-    engine->params[index] = value;
-    for (AlphaJunoVoice& voice : engine->voices) voice.params[index] = value;
+    engine->SetParameter(index, value);
 }
 
 float HalvoVST2::smooth(ParamSmoother& smoother, int index, double divisor) {
@@ -115,20 +114,19 @@ void HalvoVST2::pushSmoothed() {
 }
 
 void HalvoVST2::pushSettings() {
-    engine->sampleRate = sampleRate;
-    for (AlphaJunoVoice& voice : engine->voices) voice.sampleRate = sampleRate;
-    engine->tuneCents = 0.0;
+    engine->SetSampleRate(sampleRate);
+    engine->SetTuneCents(0.0);
 
     for (const SteppedSlot& slot : kSteppedSlots)
         writeSlot(slot.index, static_cast<float>(truncateScaled(paramValues[slot.index], slot.steps)));
     for (int index : kPlainSlots) writeSlot(index, paramValues[index]);
 
-    engine->bend = static_cast<float>(pitchBend) * (1.0f / 16384.0f);
-    engine->modWheel = modWheelValue / 127.0;
-    engine->aftertouch = pressure / 127.0;
+    engine->SetPitchBend(static_cast<float>(pitchBend) * (1.0f / 16384.0f));
+    engine->SetModWheel(modWheelValue / 127.0);
+    engine->SetAftertouch(pressure / 127.0);
     engine->setSustainPedal(sustainPedal);
-    engine->portaTime = paramValues[kSlotPortaTime] * 127.0;
-    engine->portaMode = truncateScaled(paramValues[kSlotPortaMode], 1);
+    engine->SetPortaTime(paramValues[kSlotPortaTime] * 127.0);
+    engine->SetPortaMode(truncateScaled(paramValues[kSlotPortaMode], 1));
 }
 
 namespace {
@@ -143,7 +141,7 @@ bool isOn(float value) { return value > 0.0f; }
 void HalvoVST2::primeEngine() {
     pushSettings();
     lastPolyMode = polyModeStep(paramValues[kSlotPolyMode]);
-    engine->polyMode = lastPolyMode;
+    engine->SetPolyMode(lastPolyMode);
     writeSlot(kSlotChordWrite, paramValues[kSlotChordWrite]);
     writeSlot(kSlotChordMode, paramValues[kSlotChordMode]);
 }
@@ -152,9 +150,9 @@ void HalvoVST2::applyModeSwitches() {
     const int polyMode = polyModeStep(paramValues[kSlotPolyMode]);
     const float chordMode = paramValues[kSlotChordMode];
     if (polyMode != lastPolyMode && chordMode == 0.0f) releaseAllNotes();
-    engine->polyMode = polyMode;
+    engine->SetPolyMode(polyMode);
     lastPolyMode = polyMode;
-    if (isOn(engine->params[kSlotChordMode]) != isOn(chordMode)) releaseAllNotes();
+    if (isOn(engine->Parameter(kSlotChordMode)) != isOn(chordMode)) releaseAllNotes();
     writeSlot(kSlotChordWrite, paramValues[kSlotChordWrite]);
     writeSlot(kSlotChordMode, chordMode);
 }

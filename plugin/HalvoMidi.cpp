@@ -33,8 +33,8 @@ void HalvoVST2::HandleMidi(int channel, int status, int data1, int data2) {
             if (paramValues[kSlotChordWrite] > 0.0f) {
                 engine->learnChord();
                 ChordMemory chord;
-                chord.count = engine->chordCount;
-                std::copy(engine->chordNotes, engine->chordNotes + 6, chord.notes);
+                chord.count = engine->ChordCount();
+                std::copy(engine->ChordNotes(), engine->ChordNotes() + 6, chord.notes);
                 requests.publishChordMemory(chord);
             }
             break;

@@ -47,11 +47,11 @@ HalvoVST2::HalvoVST2(audioMasterCallback audioMaster)
     isSynth();
     programsAreChunks();
 
-    engine = std::make_unique<AlphaJuno>();
+    engine = std::make_unique<synth::AlphaJuno>();
     engine->Reset();
     ChordMemory chord;
-    chord.count = engine->chordCount;
-    std::copy(engine->chordNotes, engine->chordNotes + 6, chord.notes);
+    chord.count = engine->ChordCount();
+    std::copy(engine->ChordNotes(), engine->ChordNotes() + 6, chord.notes);
     requests.publishChordMemory(chord);
 
     copyText(appFolder, sizeof appFolder, defaultAppFolder().c_str());
@@ -106,7 +106,7 @@ void HalvoVST2::resume() { wantEvents(1); }
 // A rate the voices do not render at is held to their range; a non-finite one is refused.
 void HalvoVST2::setSampleRate(float rate) {
     if (!std::isfinite(rate)) return;
-    sampleRate = static_cast<float>(std::clamp<double>(rate, AlphaJunoVoice::kLowestRate, AlphaJunoVoice::kHighestRate));
+    sampleRate = static_cast<float>(std::clamp<double>(rate, synth::AlphaJunoVoice::kLowestRate, synth::AlphaJunoVoice::kHighestRate));
 }
 
 bool HalvoVST2::getOutputProperties(VstInt32 index, VstPinProperties* properties) {

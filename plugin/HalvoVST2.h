@@ -106,7 +106,7 @@ public:
     bool takePatchChanged();
     // Counts loaded patches and restored states, for programs that keep the state themselves.
     unsigned getPatchLoads() const { return patchLoads.load(); }
-    const AlphaJuno& getEngine() const { return *engine; }
+    const synth::AlphaJuno& getEngine() const { return *engine; }
 
     // Fields the editor polls (single ints, read whole).
     int getMidiActivity() const { return midiActivity; }
@@ -140,7 +140,7 @@ protected:
     SysexStore sysexStore;
     int eventCount = 0;
     StateChunk chunk;
-    std::unique_ptr<AlphaJuno> engine;
+    std::unique_ptr<synth::AlphaJuno> engine;
     Relaxed<int> sustainPedal = 0;
     Relaxed<int> pitchBend = 8192;
     Relaxed<int> modWheelValue = 0;

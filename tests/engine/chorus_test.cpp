@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+using namespace halvorax::synth;
+
 namespace {
 
 struct Stereo {

@@ -5,13 +5,31 @@
 #include "JunoEnvelope.h"
 #include "JunoLfo.h"
 
+using namespace halvorax::synth;
+
 namespace {
 
+// One voice's envelope with its block rates, stepped as the voice steps it.
+struct Env {
+    JunoEnvelope<Lanes<1>> e;
+    JunoEnvelopeRates<Lanes<1>> r{};
+    void SetRates(float t1, float t2, float t3, float t4, double key, double rate) {
+        r = JunoEnvelopeRatesFor(t1, t2, t3, t4, key, rate);
+    }
+    void Step(float l1, float l2, float l3, double a) { e.Step(r, l1, l2, l3, a); }
+    void Begin() { e.Begin(); }
+    void Release() { e.Release(); }
+    int state() const { return static_cast<int>(e.state); }
+    float level() const { return static_cast<float>(e.level); }
+};
+
+double triangle(double phase) { return JunoLfo<Lanes<1>>::Triangle(phase); }
+
 // Steps an envelope until it leaves the given state; returns the step count.
-int stepsWhileIn(JunoEnvelope& env, int state, float l1, float l2, float l3, int limit) {
+int stepsWhileIn(Env& env, int state, float l1, float l2, float l3, int limit) {
     int steps = 0;
     double a = 1e-14;
-    while (env.envState == state && steps < limit) {
+    while (env.state() == state && steps < limit) {
         env.Step(l1, l2, l3, a);
         a = -a;
         ++steps;
@@ -50,161 +68,156 @@ TEST(EnvelopeTimeTable, IndexAndRate) {
 }
 
 TEST(EnvelopeRates, SegmentIndices) {
-    JunoEnvelope env;
+    Env env;
     env.SetRates(0.0f, 0.0f, 1.0f, 0.5f, 1.0, 44100.0);
     // T1 = 0 still uses index 1; T2 falling starts at index trunc(0.1889 * 127) = 23.
-    EXPECT_EQ(env.attackRate, (double)(float)(1.0 / (44100.0 * JunoEnvTime(1) + 1.0)));
-    EXPECT_EQ(env.decayFallRate, (double)(float)(1.0 / (44100.0 * JunoEnvTime(23) + 1.0)));
-    EXPECT_EQ(env.decayRiseRate, (double)(float)(1.0 / (44100.0 * JunoEnvTime(1) + 1.0)));
-    EXPECT_EQ(env.sustainRate, (double)(float)(1.0 / (44100.0 * JunoEnvTime(127) + 1.0)));
-    EXPECT_EQ(env.releaseRate, (double)(float)(1.0 / (44100.0 * JunoEnvTime(63) + 1.0)));
+    EXPECT_EQ(env.r.attack, (double)(float)(1.0 / (44100.0 * JunoEnvTime(1) + 1.0)));
+    EXPECT_EQ(env.r.decayFall, (double)(float)(1.0 / (44100.0 * JunoEnvTime(23) + 1.0)));
+    EXPECT_EQ(env.r.decayRise, (double)(float)(1.0 / (44100.0 * JunoEnvTime(1) + 1.0)));
+    EXPECT_EQ(env.r.sustain, (double)(float)(1.0 / (44100.0 * JunoEnvTime(127) + 1.0)));
+    EXPECT_EQ(env.r.release, (double)(float)(1.0 / (44100.0 * JunoEnvTime(63) + 1.0)));
 }
 
 TEST(EnvelopeRates, KeyFollowScalesEveryRate) {
-    JunoEnvelope plain, keyed;
+    Env plain, keyed;
     plain.SetRates(0.3f, 0.4f, 0.5f, 0.6f, 1.0, 44100.0);
     const double k = std::exp2((1.0 / 14.0) * 1.5 * 12.0);  // key follow 1, 12 above note 60
     keyed.SetRates(0.3f, 0.4f, 0.5f, 0.6f, k, 44100.0);
-    EXPECT_DOUBLE_EQ(keyed.attackRate, plain.attackRate * k);
-    EXPECT_DOUBLE_EQ(keyed.decayFallRate, plain.decayFallRate * k);
-    EXPECT_DOUBLE_EQ(keyed.sustainRate, plain.sustainRate * k);
-    EXPECT_DOUBLE_EQ(keyed.releaseRate, plain.releaseRate * k);
+    EXPECT_DOUBLE_EQ(keyed.r.attack, plain.r.attack * k);
+    EXPECT_DOUBLE_EQ(keyed.r.decayFall, plain.r.decayFall * k);
+    EXPECT_DOUBLE_EQ(keyed.r.sustain, plain.r.sustain * k);
+    EXPECT_DOUBLE_EQ(keyed.r.release, plain.r.release * k);
     EXPECT_NEAR(k, 2.438, 0.001);
 }
 
 TEST(EnvelopeSegments, AttackTimingInSamples) {
     for (double rate : {44100.0, 96000.0}) {
         for (float t1 : {0.0f, 0.2f, 0.5f}) {
-            JunoEnvelope env;
+            Env env;
             env.SetRates(t1, 0.5f, 0.5f, 0.5f, 1.0, rate);
             env.Begin();
             env.Step(1.0f, 0.5f, 0.5f, 1e-14);  // start -> attack
-            const int steps = stepsWhileIn(env, JunoEnvelope::kAttack, 1.0f, 0.5f, 0.5f, 10000000);
+            const int steps = stepsWhileIn(env, kEnvAttack, 1.0f, 0.5f, 0.5f, 10000000);
             // A linear ramp of attackRate per sample up to 1.25 x L1; the level is
             // held in single precision, so long ramps drift by a few samples.
             const double seconds =
                 JunoEnvTime(std::max(1, (int)((float)(t1 * 0.99 + 0.01) * 127.0f)));
             const double expected = 1.25 * (rate * seconds + 1.0);
             EXPECT_NEAR(steps, expected, 1.0 + 2e-4 * expected) << rate << " " << t1;
-            EXPECT_EQ(env.envLevel, 1.25f);
+            EXPECT_EQ(env.level(), 1.25f);
         }
     }
 }
 
 TEST(EnvelopeSegments, AttackOvershootsThenFallsToL2) {
-    JunoEnvelope env;
+    Env env;
     env.SetRates(0.1f, 0.2f, 0.5f, 0.5f, 1.0, 44100.0);
     env.Begin();
-    EXPECT_EQ(stepsWhileIn(env, JunoEnvelope::kStart, 0.8f, 0.3f, 0.5f, 10), 1);
-    stepsWhileIn(env, JunoEnvelope::kAttack, 0.8f, 0.3f, 0.5f, 1000000);
-    EXPECT_EQ(env.envState, JunoEnvelope::kAttackDone);
-    EXPECT_EQ(env.envLevel, (float)(0.8f * 1.25));
+    EXPECT_EQ(stepsWhileIn(env, kEnvStart, 0.8f, 0.3f, 0.5f, 10), 1);
+    stepsWhileIn(env, kEnvAttack, 0.8f, 0.3f, 0.5f, 1000000);
+    EXPECT_EQ(env.state(), kEnvAttackDone);
+    EXPECT_EQ(env.level(), (float)(0.8f * 1.25));
     env.Step(0.8f, 0.3f, 0.5f, 1e-14);
-    EXPECT_EQ(env.envState, JunoEnvelope::kDecay);
-    const int fall = stepsWhileIn(env, JunoEnvelope::kDecay, 0.8f, 0.3f, 0.5f, 10000000);
-    EXPECT_EQ(env.envLevel, 0.3f);
-    EXPECT_NEAR(fall, (1.0 - 0.3) / env.decayFallRate, 2.0);
+    EXPECT_EQ(env.state(), kEnvDecay);
+    const int fall = stepsWhileIn(env, kEnvDecay, 0.8f, 0.3f, 0.5f, 10000000);
+    EXPECT_EQ(env.level(), 0.3f);
+    EXPECT_NEAR(fall, (1.0 - 0.3) / env.r.decayFall, 2.0);
 }
 
 TEST(EnvelopeSegments, T2ComparesL2WithL1NotTheOvershoot) {
     // L1 < L2 < 1.25 x L1: the rising branch is taken from the overshot level,
     // which is already above L2, so the level drops to L2 on the first T2 step.
-    JunoEnvelope env;
+    Env env;
     env.SetRates(0.0f, 0.9f, 0.5f, 0.5f, 1.0, 44100.0);
     env.Begin();
-    stepsWhileIn(env, JunoEnvelope::kStart, 0.6f, 0.7f, 0.5f, 10);
-    stepsWhileIn(env, JunoEnvelope::kAttack, 0.6f, 0.7f, 0.5f, 100000);
+    stepsWhileIn(env, kEnvStart, 0.6f, 0.7f, 0.5f, 10);
+    stepsWhileIn(env, kEnvAttack, 0.6f, 0.7f, 0.5f, 100000);
     env.Step(0.6f, 0.7f, 0.5f, 1e-14);  // attack done -> T2
-    EXPECT_FLOAT_EQ(env.envLevel, 0.75f);
+    EXPECT_FLOAT_EQ(env.level(), 0.75f);
     env.Step(0.6f, 0.7f, 0.5f, 1e-14);
-    EXPECT_EQ(env.envState, JunoEnvelope::kSustain);
-    EXPECT_EQ(env.envLevel, 0.7f);
+    EXPECT_EQ(env.state(), kEnvSustain);
+    EXPECT_EQ(env.level(), 0.7f);
 }
 
 TEST(EnvelopeSegments, ZeroL1EndsAttackAtOnce) {
-    JunoEnvelope env;
+    Env env;
     env.SetRates(0.5f, 0.5f, 0.5f, 0.5f, 1.0, 44100.0);
     env.Begin();
     env.Step(0.0f, 0.5f, 0.5f, 1e-14);
     env.Step(0.0f, 0.5f, 0.5f, 1e-14);
-    EXPECT_EQ(env.envState, JunoEnvelope::kAttackDone);
-    EXPECT_EQ(env.envLevel, 0.0f);
+    EXPECT_EQ(env.state(), kEnvAttackDone);
+    EXPECT_EQ(env.level(), 0.0f);
 }
 
 TEST(EnvelopeSegments, AttackStartsFromTheCurrentLevel) {
-    JunoEnvelope env;
+    Env env;
     env.SetRates(0.5f, 0.5f, 0.5f, 0.5f, 1.0, 44100.0);
-    env.envLevel = 0.4f;
-    env.envState = JunoEnvelope::kRelease;
+    env.e.level = 0.4f;
+    env.e.state = kEnvRelease;
     env.Begin();
     env.Step(1.0f, 0.5f, 0.5f, 1e-14);
     env.Step(1.0f, 0.5f, 0.5f, 1e-14);
-    EXPECT_FLOAT_EQ(env.envLevel, (float)(0.4f + env.attackRate));
+    EXPECT_FLOAT_EQ(env.level(), (float)(0.4f + env.r.attack));
 }
 
 TEST(EnvelopeSegments, SustainApproachesL3) {
-    JunoEnvelope env;
+    Env env;
     env.SetRates(0.5f, 0.5f, 0.0f, 0.5f, 1.0, 44100.0);
-    env.envState = JunoEnvelope::kSustain;
-    env.envLevel = 1.0f;
+    env.e.state = kEnvSustain;
+    env.e.level = 1.0f;
     for (int i = 0; i < 20000; ++i) env.Step(1.0f, 1.0f, 0.25f, i % 2 ? -1e-14 : 1e-14);
-    EXPECT_EQ(env.envState, JunoEnvelope::kSustain);
-    EXPECT_NEAR(env.envLevel, 0.25f, 1e-4);
+    EXPECT_EQ(env.state(), kEnvSustain);
+    EXPECT_NEAR(env.level(), 0.25f, 1e-4);
 }
 
 TEST(EnvelopeSegments, ReleaseReachesExactZeroWithoutDenormals) {
     for (double rate : {44100.0, 192000.0}) {
-        JunoEnvelope env;
+        Env env;
         env.SetRates(0.5f, 0.5f, 0.5f, 0.0f, 1.0, rate);
-        env.envState = JunoEnvelope::kRelease;
-        env.envLevel = 1.0f;
+        env.e.state = kEnvRelease;
+        env.e.level = 1.0f;
         double a = 1e-14;
         int steps = 0;
-        while (env.envLevel != 0.0f && steps < 10000000) {
+        while (env.level() != 0.0f && steps < 10000000) {
             env.Step(1.0f, 1.0f, 1.0f, a);
-            ASSERT_NE(std::fpclassify(env.envLevel), FP_SUBNORMAL);
+            ASSERT_NE(std::fpclassify(env.level()), FP_SUBNORMAL);
             a = -a;
             ++steps;
         }
-        EXPECT_EQ(env.envLevel, 0.0f) << rate;
+        EXPECT_EQ(env.level(), 0.0f) << rate;
         for (int i = 0; i < 1000; ++i, a = -a) env.Step(1.0f, 1.0f, 1.0f, a);
-        EXPECT_EQ(env.envLevel, 0.0f);
+        EXPECT_EQ(env.level(), 0.0f);
     }
 }
 
 TEST(Lfo, TriangleShape) {
-    EXPECT_DOUBLE_EQ(JunoTriangle(0.0), 0.0);
-    EXPECT_DOUBLE_EQ(JunoTriangle(0.125), 0.5);
-    EXPECT_DOUBLE_EQ(JunoTriangle(0.25), 1.0);
-    EXPECT_DOUBLE_EQ(JunoTriangle(0.5), 0.0);
-    EXPECT_DOUBLE_EQ(JunoTriangle(0.75), -1.0);
-    EXPECT_DOUBLE_EQ(JunoTriangle(0.875), -0.5);
-    EXPECT_NEAR(JunoTriangle(0.9999999), 0.0, 1e-6);
+    EXPECT_DOUBLE_EQ(triangle(0.0), 0.0);
+    EXPECT_DOUBLE_EQ(triangle(0.125), 0.5);
+    EXPECT_DOUBLE_EQ(triangle(0.25), 1.0);
+    EXPECT_DOUBLE_EQ(triangle(0.5), 0.0);
+    EXPECT_DOUBLE_EQ(triangle(0.75), -1.0);
+    EXPECT_DOUBLE_EQ(triangle(0.875), -0.5);
+    EXPECT_NEAR(triangle(0.9999999), 0.0, 1e-6);
 }
 
 TEST(Lfo, Rates) {
-    JunoLfo lfo;
-    lfo.SetMainRates(0.0f, 0.0f, 44100.0);
-    EXPECT_NEAR(lfo.increment * 44100.0, 0.01675, 1e-5);
-    lfo.SetMainRates(1.0f, 0.0f, 44100.0);
-    EXPECT_NEAR(lfo.increment * 44100.0, 60.329, 1e-3);
-    lfo.SetPwmRate(0.0f, 48000.0);
-    EXPECT_NEAR(lfo.increment * 48000.0, 0.0524, 1e-9);
-    lfo.SetPwmRate(1.0f, 48000.0);
-    EXPECT_NEAR(lfo.increment * 48000.0, 19.41, 1e-9);
+    EXPECT_NEAR(JunoLfoIncrement(0.0f, 44100.0) * 44100.0, 0.01675, 1e-5);
+    EXPECT_NEAR(JunoLfoIncrement(1.0f, 44100.0) * 44100.0, 60.329, 1e-3);
+    EXPECT_NEAR(JunoPwmLfoIncrement(0.0f, 48000.0) * 48000.0, 0.0524, 1e-9);
+    EXPECT_NEAR(JunoPwmLfoIncrement(1.0f, 48000.0) * 48000.0, 19.41, 1e-9);
 }
 
 TEST(Lfo, DelayFadesInFromZero) {
-    JunoLfo lfo;
-    lfo.SetMainRates(0.5f, 0.0f, 44100.0);  // delay 0 still fades over index 1
-    const double d = (float)(1.0 / (44100.0 * JunoEnvTime(1) + 1.0));
-    EXPECT_EQ(lfo.delayRate, d);
+    JunoLfo<Lanes<1>> lfo;
+    const double increment = JunoLfoIncrement(0.5f, 44100.0);
+    const double d = JunoLfoDelayRate(0.0f, 44100.0);  // delay 0 still fades over index 1
+    EXPECT_EQ(d, (float)(1.0 / (44100.0 * JunoEnvTime(1) + 1.0)));
     lfo.phase = 0.25;
     lfo.delayLevel = 0.0;
-    EXPECT_EQ(lfo.NextFaded(), 0.0);  // value before the fade advances
+    EXPECT_EQ(lfo.NextFaded(increment, d), 0.0);  // value before the fade advances
     int steps = 1;
     while (lfo.delayLevel < 1.0 && steps < 1000) {
-        lfo.NextFaded();
+        lfo.NextFaded(increment, d);
         ++steps;
     }
     EXPECT_EQ(steps, (int)std::ceil(1.0 / d));
@@ -212,10 +225,9 @@ TEST(Lfo, DelayFadesInFromZero) {
 }
 
 TEST(Lfo, PhaseWrapsAndValueIsTakenBeforeAdvance) {
-    JunoLfo lfo;
-    lfo.increment = 0.3;
+    JunoLfo<Lanes<1>> lfo;
     lfo.delayLevel = 1.0;
     lfo.phase = 0.8;
-    EXPECT_DOUBLE_EQ(lfo.NextFaded(), JunoTriangle(0.8));
+    EXPECT_DOUBLE_EQ(lfo.NextFaded(0.3, 0.0), triangle(0.8));
     EXPECT_NEAR(lfo.phase, 0.1, 1e-12);
 }

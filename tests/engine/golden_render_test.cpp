@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+using namespace halvorax::synth;
+
 namespace {
 
 // A small deterministic generator (splitmix64): the same numbers on every platform,
@@ -84,12 +86,12 @@ public:
         for (int slot : kContinuous) randomContinuous(slot);
         for (int slot : kSwitches) set(slot, dice.chance(50) ? 1.0f : 0.0f);
         set(kFilterMode, static_cast<float>(dice.range(0, 1)));
-        e->polyMode = dice.range(0, 1);
-        e->portaMode = dice.range(0, 2);
-        e->portaTime = dice.chance(40) ? 0.0 : dice.unit() * (dice.chance(50) ? 127.0 : 10.0);
-        e->modWheel = dice.unit();
-        e->aftertouch = dice.unit();
-        if (dice.chance(25)) e->tuneCents = (dice.unit() - 0.5f) * 200.0f;
+        e->SetPolyMode(dice.range(0, 1));
+        e->SetPortaMode(dice.range(0, 2));
+        e->SetPortaTime(dice.chance(40) ? 0.0 : dice.unit() * (dice.chance(50) ? 127.0 : 10.0));
+        e->SetModWheel(dice.unit());
+        e->SetAftertouch(dice.unit());
+        if (dice.chance(25)) e->SetTuneCents((dice.unit() - 0.5f) * 200.0f);
         if (dice.chance(30)) {
             set(kChordMode, 1.0f);  // chord play
             const int notes[6] = {0, dice.range(1, 12), dice.range(1, 19), dice.range(-12, 24), 5, 9};
@@ -120,15 +122,13 @@ public:
     }
 
     void set(int slot, float value) {
-        e->params[slot] = value;
-        for (AlphaJunoVoice& v : e->voices) v.params[slot] = value;
+        e->SetParameter(slot, value);
     }
     AlphaJuno& engine() { return *e; }
 
 private:
     void setRate(double rate) {
-        e->sampleRate = rate;
-        for (AlphaJunoVoice& v : e->voices) v.sampleRate = rate;
+        e->SetSampleRate(rate);
     }
     void randomSelection(const SelectionSlot& s) {
         float v = static_cast<float>(dice.range(0, s.highest));
@@ -153,24 +153,24 @@ private:
             e->NoteOff(held[i], 0);
             held.erase(held.begin() + static_cast<long>(i));
         }
-        if (dice.chance(5)) e->setSustainPedal(e->sustain ? 0 : 1);
-        if (dice.chance(20)) e->bend = dice.unit();
-        if (dice.chance(10)) e->modWheel = dice.unit();
-        if (dice.chance(10)) e->aftertouch = dice.unit();
+        if (dice.chance(5)) e->setSustainPedal(e->SustainPedal() ? 0 : 1);
+        if (dice.chance(20)) e->SetPitchBend(dice.unit());
+        if (dice.chance(10)) e->SetModWheel(dice.unit());
+        if (dice.chance(10)) e->SetAftertouch(dice.unit());
         if (dice.chance(25)) randomContinuous(14);  // cutoff moves often
         if (dice.chance(8)) randomContinuous(kContinuous[dice.range(0, 24)]);
         if (dice.chance(4)) randomSelection(kSelections[dice.range(0, 10)]);
         if (dice.chance(2)) set(kFilterMode, static_cast<float>(dice.range(0, 2)));
         if (dice.chance(2)) set(kSwitches[dice.range(0, 3)], dice.chance(50) ? 1.0f : 0.0f);
         if (dice.chance(1)) e->learnChord();
-        if (dice.chance(3)) e->portaTime = dice.unit() * 20.0f;
-        if (dice.chance(1)) e->portaMode = dice.range(0, 2);
-        if (dice.chance(1)) e->tuneCents = (dice.unit() - 0.5f) * 100.0f;
+        if (dice.chance(3)) e->SetPortaTime(dice.unit() * 20.0f);
+        if (dice.chance(1)) e->SetPortaMode(dice.range(0, 2));
+        if (dice.chance(1)) e->SetTuneCents((dice.unit() - 0.5f) * 100.0f);
         if (dice.chance(1)) {
             // A mode change releases every key first, as the plug-in does.
             e->AllNotesOff();
             held.clear();
-            e->polyMode = dice.range(0, 2);
+            e->SetPolyMode(dice.range(0, 2));
         }
         if (dice.chance(1)) {
             const double rates[] = {44100.0, 48000.0, 96000.0};
@@ -295,11 +295,11 @@ TEST_P(GoldenRender, HeavyPatchWithSixteenVoicesRendersAsRecorded) {
         for (const auto& s : patch) p.set(static_cast<int>(s[0]), s[1]);
         p.set(kFilterMode, filterType);
         AlphaJuno& e = p.engine();
-        e.polyMode = 1;
-        e.portaMode = 0;
-        e.portaTime = 0.0;
-        e.modWheel = 0.5;
-        e.tuneCents = 0.0;
+        e.SetPolyMode(1);
+        e.SetPortaMode(0);
+        e.SetPortaTime(0.0);
+        e.SetModWheel(0.5);
+        e.SetTuneCents(0.0);
         for (int v = 0; v < 16; ++v) e.NoteOn(36 + 3 * v, 100);
         SampleHash hash;
         std::vector<float> left(256), right(256);

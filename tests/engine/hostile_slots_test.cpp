@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+using namespace halvorax::synth;
+
 namespace {
 
 constexpr float kHostile[] = {-1e30f, -1000.0f, -3.0f, 0.0f, 1.0f, 3.0f, 1000.0f, 1e30f,
@@ -29,13 +31,12 @@ struct Rig {
     std::unique_ptr<AlphaJuno> e = std::make_unique<AlphaJuno>();
     Rig() {
         for (const auto& s : kBusyPatch) set(static_cast<int>(s[0]), s[1]);
-        e->polyMode = 1;
-        e->modWheel = 1.0;
+        e->SetPolyMode(1);
+        e->SetModWheel(1.0);
         e->Reset();
     }
     void set(int slot, float value) {
-        e->params[slot] = value;
-        for (AlphaJunoVoice& v : e->voices) v.params[slot] = value;
+        e->SetParameter(slot, value);
     }
     // Largest magnitude of a few blocks; infinity for a non-finite sample.
     float render(int blocks) {
@@ -66,7 +67,7 @@ TEST_P(HostileSlot, RendersFiniteBoundedSamples) {
     for (float value : kHostile) {
         for (int polyMode : {1, 2}) {
             Rig rig;
-            rig.e->polyMode = polyMode;
+            rig.e->SetPolyMode(polyMode);
             const int wide[6] = {0, 7, 19, 48, 100, 127};
             rig.e->SetChordMemory(6, wide);
             rig.set(slot, value);

@@ -14,6 +14,8 @@
 void laneTanh4(const double* in, double* out, long count);
 void laneTanh8(const double* in, double* out, long count);
 
+using namespace halvorax::synth;
+
 namespace {
 
 bool sameBits(double a, double b) {

@@ -5,16 +5,21 @@
 #include <vector>
 
 #include "AlphaJunoVoice.h"
+#include "VoiceGroup.h"
+
+using namespace halvorax::synth;
 
 namespace {
 
-// A voice with its own cutoff buffer and output channels.
+// A voice with its inputs, its own cutoff buffer and output channels.
 struct VoiceRig {
     std::unique_ptr<AlphaJunoVoice> voice = std::make_unique<AlphaJunoVoice>();
+    VoiceInputs in;
+    std::unique_ptr<VoiceGroup::Scratch> scratch = std::make_unique<VoiceGroup::Scratch>();
     std::vector<float> cutoff = std::vector<float>(4096, 0.5f);
     std::vector<float> left = std::vector<float>(4096), right = std::vector<float>(4096);
 
-    VoiceRig() { voice->cutoffInput = cutoff.data(); }
+    VoiceRig() { in.cutoffInput = cutoff.data(); }
     AlphaJunoVoice& operator*() { return *voice; }
     AlphaJunoVoice* operator->() { return voice.get(); }
 
@@ -23,13 +28,18 @@ struct VoiceRig {
         std::fill(left.begin(), left.end(), 0.0f);
         std::fill(right.begin(), right.end(), 0.0f);
         float* out[2] = {left.data(), right.data()};
-        voice->blockProcess(out, count);
+        renderInto(out, count);
+    }
+    // Adds count samples into out.
+    void renderInto(float** out, int count) {
+        AlphaJunoVoice* one = voice.get();
+        VoiceGroup::Render(&one, 1, in, out, count, *scratch);
     }
 };
 
 // Every source at its maximum and modulation on every route.
-void heavyPatch(AlphaJunoVoice& v, int filterType, int hpf) {
-    float* p = v.params;
+void heavyPatch(VoiceInputs& in, int filterType, int hpf) {
+    float* p = in.params;
     p[1] = 1;  p[2] = 1;  p[3] = 0;  p[4] = 1;  p[5] = 12;
     p[6] = 3;  p[7] = 3;  p[8] = 2;  p[9] = 3;  p[10] = 3;
     p[11] = 1; p[12] = 1; p[13] = (float)hpf; p[15] = 1; p[16] = 1;
@@ -58,34 +68,34 @@ TEST(VoicePitchTable, OutOfRangeNotesPlay440) {
     EXPECT_EQ(AlphaJunoVoice::NoteFrequency(-1), 440.0);
     EXPECT_EQ(AlphaJunoVoice::NoteFrequency(128), 440.0);
     VoiceRig v;
-    v->NoteOn(200, 100);
-    EXPECT_EQ(v->freq, 440.0);
-    v->NoteOn(57, 100);
-    EXPECT_EQ(v->freq, (double)(float)AlphaJunoVoice::NoteFrequency(57));  // loaded as float
+    v->NoteOn(200, 100, v.in);
+    EXPECT_EQ(v->state.freq, 440.0);
+    v->NoteOn(57, 100, v.in);
+    EXPECT_EQ(v->state.freq, (double)(float)AlphaJunoVoice::NoteFrequency(57));  // loaded as float
     v->SlideTo(-3, 100, false);
-    EXPECT_EQ(v->targetFreq, 440.0);
+    EXPECT_EQ(v->state.targetFreq, 440.0);
 }
 
 TEST(VoiceNotes, NoteOnOffAndReset) {
     VoiceRig v;
     EXPECT_FALSE(v->sounding);
-    EXPECT_EQ(v->envState(), JunoEnvelope::kIdle);
-    v->NoteOn(64, 127);
+    EXPECT_EQ(v->envState(), kEnvIdle);
+    v->NoteOn(64, 127, v.in);
     EXPECT_TRUE(v->sounding);
     EXPECT_TRUE(v->keyHeld);
-    EXPECT_EQ(v->gate, 1.0);
-    EXPECT_EQ(v->velocity, 1.0);
+    EXPECT_EQ(v->state.gate, 1.0);
+    EXPECT_EQ(v->state.velocity, 1.0);
     EXPECT_EQ(v->note, 64.0);
-    EXPECT_EQ(v->glideNote, 64.0);
-    EXPECT_EQ(v->envState(), JunoEnvelope::kStart);
+    EXPECT_EQ(v->state.glideNote, 64.0);
+    EXPECT_EQ(v->envState(), kEnvStart);
     v.render(100);
-    v->NoteOff(64, 30);
+    v->NoteOff();
     EXPECT_FALSE(v->keyHeld);
-    EXPECT_EQ(v->gate, 0.0);
-    EXPECT_EQ(v->envState(), JunoEnvelope::kRelease);
+    EXPECT_EQ(v->state.gate, 0.0);
+    EXPECT_EQ(v->envState(), kEnvRelease);
     v->Reset();
     EXPECT_FALSE(v->sounding);
-    EXPECT_EQ(v->envState(), JunoEnvelope::kIdle);
+    EXPECT_EQ(v->envState(), kEnvIdle);
     EXPECT_EQ(v->envLevel(), 0.0f);
     EXPECT_EQ(v->vcaLevel(), 0.0);
     EXPECT_EQ(v->lfoPhase(), 0.0);
@@ -93,134 +103,133 @@ TEST(VoiceNotes, NoteOnOffAndReset) {
 
 TEST(VoiceNotes, RetrigDcoRestartsThePhases) {
     VoiceRig v;
-    v->params[7] = 1;
-    v->NoteOn(60, 100);
+    v.in.params[7] = 1;
+    v->NoteOn(60, 100, v.in);
     v.render(37);
-    const double running = v->oscA.phase;
+    const double running = v->state.oscA.phase;
     ASSERT_GT(running, 0.0);
-    v->NoteOn(62, 100);  // retrigdco off: the phases run on
-    EXPECT_EQ(v->oscA.phase, running);
+    v->NoteOn(62, 100, v.in);  // retrigdco off: the phases run on
+    EXPECT_EQ(v->state.oscA.phase, running);
 
-    v->params[56] = 1;
-    v->NoteOn(64, 100);
-    EXPECT_EQ(v->oscA.phase, 0.0);
-    EXPECT_EQ(v->oscB.phase, 0.0);
-    EXPECT_EQ(v->oscC.phase, 0.0);
-    EXPECT_EQ(v->oscD.phase, 0.0);
+    v.in.params[56] = 1;
+    v->NoteOn(64, 100, v.in);
+    EXPECT_EQ(v->state.oscA.phase, 0.0);
+    EXPECT_EQ(v->state.oscB.phase, 0.0);
+    EXPECT_EQ(v->state.oscC.phase, 0.0);
+    EXPECT_EQ(v->state.oscD.phase, 0.0);
     v.render(1);  // the first sample reads at phase = increment
-    EXPECT_EQ(v->oscA.phase, v->oscA.increment);
-    EXPECT_EQ(v->oscD.phase, v->oscD.increment);
+    EXPECT_EQ(v->state.oscA.phase, v->state.oscA.increment);
+    EXPECT_EQ(v->state.oscD.phase, v->state.oscD.increment);
 }
 
 TEST(VoiceNotes, RetrigLfoSetsBothLfosToTheirPeak) {
     VoiceRig v;
-    v->params[57] = 1;
+    v.in.params[57] = 1;
     v->setLfoPhase(0.6);
-    v->NoteOn(60, 100);
+    v->NoteOn(60, 100, v.in);
     EXPECT_EQ(v->lfoPhase(), 0.25);
-    EXPECT_EQ(v->pwmLfo.phase, 0.25);
-    EXPECT_EQ(v->lfo.delayLevel, 0.0);
+    EXPECT_EQ(v->state.pwmLfo.phase, 0.25);
+    EXPECT_EQ(v->state.lfo.delayLevel, 0.0);
 }
 
 TEST(VoiceGlide, PortaTimeZeroJumpsInOneSample) {
     VoiceRig v;
-    v->NoteOn(48, 100);
+    v->NoteOn(48, 100, v.in);
     v.render(10);
-    v->portaTime = 0.0;
+    v.in.portaTime = 0.0;
     v->SlideTo(60, 100, false);
-    EXPECT_EQ(v->freq, (double)(float)AlphaJunoVoice::NoteFrequency(48));
+    EXPECT_EQ(v->state.freq, (double)(float)AlphaJunoVoice::NoteFrequency(48));
     v.render(1);
-    EXPECT_NEAR(v->freq, v->targetFreq, 1e-12);
-    EXPECT_NEAR(v->glideNote, 60.0, 1e-12);
+    EXPECT_NEAR(v->state.freq, v->state.targetFreq, 1e-12);
+    EXPECT_NEAR(v->state.glideNote, 60.0, 1e-12);
 }
 
 TEST(VoiceGlide, CoefficientAtFullPortaTime) {
     for (double rate : {44100.0, 96000.0}) {
         VoiceRig v;
-        v->sampleRate = rate;
-        v->NoteOn(48, 100);
+        v.in.sampleRate = rate;
+        v->NoteOn(48, 100, v.in);
         v.render(3);
-        v->portaTime = 127.0;
+        v.in.portaTime = 127.0;
         v->SlideTo(72, 100, false);
-        const double from = v->freq, to = v->targetFreq;
+        const double from = v->state.freq, to = v->state.targetFreq;
         const double g = 10.0 / (127.0 * 0.0227 * rate + 10.0);
         v.render(1);
-        EXPECT_NEAR(v->freq, from + (to - from) * g, 1e-12);
-        EXPECT_NEAR(v->glideNote, 48.0 + 24.0 * g, 1e-12);
+        EXPECT_NEAR(v->state.freq, from + (to - from) * g, 1e-12);
+        EXPECT_NEAR(v->state.glideNote, 48.0 + 24.0 * g, 1e-12);
         v.render(1);
         const double second = from + (to - from) * g;
-        EXPECT_NEAR(v->freq, second + (to - second) * g, 1e-12);
+        EXPECT_NEAR(v->state.freq, second + (to - second) * g, 1e-12);
     }
 }
 
 TEST(VoiceGlide, SlideRetriggerRestartsEnvelopeOnlyWhenAsked) {
     VoiceRig v;
-    v->NoteOn(48, 100);
+    v->NoteOn(48, 100, v.in);
     v.render(500);
     const int state = v->envState();
     v->SlideTo(50, 90, false);
     EXPECT_EQ(v->envState(), state);
-    EXPECT_TRUE(v->glideOn);
-    v->NoteOff(50, 0);
+    EXPECT_TRUE(v->state.glideOn);
+    v->NoteOff();
     v->SlideTo(52, 90, true);
-    EXPECT_EQ(v->envState(), JunoEnvelope::kStart);
-    EXPECT_EQ(v->gate, 1.0);
-    EXPECT_DOUBLE_EQ(v->velocity, 90.0 / 127.0);
-    v->NoteOn(52, 90);
-    EXPECT_FALSE(v->glideOn);
+    EXPECT_EQ(v->envState(), kEnvStart);
+    EXPECT_EQ(v->state.gate, 1.0);
+    EXPECT_DOUBLE_EQ(v->state.velocity, 90.0 / 127.0);
+    v->NoteOn(52, 90, v.in);
+    EXPECT_FALSE(v->state.glideOn);
 }
 
 TEST(VoicePitch, DcoRangeOctaves) {
     const double octaves[] = {2.0, 1.0, 0.5, 0.25};
     for (int range = 0; range < 4; ++range) {
         VoiceRig v;
-        v->params[0] = (float)range;
-        v->NoteOn(69, 100);
+        v.in.params[0] = (float)range;
+        v->NoteOn(69, 100, v.in);
         v.render(1);
-        EXPECT_DOUBLE_EQ(v->oscA.increment, octaves[range] * v->freq / 44100.0) << range;
-        EXPECT_DOUBLE_EQ(v->oscC.increment, v->oscA.increment / 2.0);
-        EXPECT_DOUBLE_EQ(v->oscD.increment, v->oscA.increment / 4.0);
+        EXPECT_DOUBLE_EQ(v->state.oscA.increment, octaves[range] * v->state.freq / 44100.0) << range;
+        EXPECT_DOUBLE_EQ(v->state.oscC.increment, v->state.oscA.increment / 2.0);
+        EXPECT_DOUBLE_EQ(v->state.oscD.increment, v->state.oscA.increment / 4.0);
     }
 }
 
 TEST(VoicePitch, BendRange) {
     for (double bend : {0.0, 0.5, 1.0}) {
         VoiceRig v;
-        v->params[0] = 1;
-        v->params[5] = 12;
-        v->bend = bend;
-        v->NoteOn(60, 100);
+        v.in.params[0] = 1;
+        v.in.params[5] = 12;
+        v.in.bend = bend;
+        v->NoteOn(60, 100, v.in);
         v.render(1);
         const double octaves = (bend - 0.5) * 2.0;
-        EXPECT_DOUBLE_EQ(v->oscA.increment, std::exp2(octaves) * v->freq / 44100.0) << bend;
+        EXPECT_DOUBLE_EQ(v->state.oscA.increment, std::exp2(octaves) * v->state.freq / 44100.0) << bend;
     }
     VoiceRig v;  // two semitones
-    v->params[0] = 1;
-    v->params[5] = 2;
-    v->bend = 1.0;
-    v->NoteOn(60, 100);
+    v.in.params[0] = 1;
+    v.in.params[5] = 2;
+    v.in.bend = 1.0;
+    v->NoteOn(60, 100, v.in);
     v.render(1);
-    EXPECT_NEAR(v->oscA.increment, std::exp2(2.0 / 12.0) * v->freq / 44100.0, 1e-15);
+    EXPECT_NEAR(v->state.oscA.increment, std::exp2(2.0 / 12.0) * v->state.freq / 44100.0, 1e-15);
 }
 
 TEST(VoicePitch, IncrementLimitedAtNyquist) {
     VoiceRig v;
-    v->params[0] = 0;  // one octave up
-    v->params[5] = 12;
-    v->bend = 1.0;
-    v->NoteOn(127, 100);
+    v.in.params[0] = 0;  // one octave up
+    v.in.params[5] = 12;
+    v.in.bend = 1.0;
+    v->NoteOn(127, 100, v.in);
     v.render(1);
-    EXPECT_EQ(v->oscA.increment, 0.5);
-    EXPECT_EQ(v->oscA.period, 2);
-    EXPECT_EQ(v->oscB.increment, 0.5);
-    EXPECT_EQ(v->oscC.increment, 0.25);
+    EXPECT_EQ(v->state.oscA.increment, 0.5);
+    EXPECT_EQ(v->state.oscB.increment, 0.5);
+    EXPECT_EQ(v->state.oscC.increment, 0.25);
 }
 
 TEST(VoiceOutput, BothChannelsIdentical) {
     VoiceRig v;
-    heavyPatch(*v, 1, 0);
-    v->modWheel = 0.7;
-    v->NoteOn(45, 100);
+    heavyPatch(v.in, 1, 0);
+    v.in.modWheel = 0.7;
+    v->NoteOn(45, 100, v.in);
     for (int block = 0; block < 20; ++block) {
         v.render(333);
         for (int n = 0; n < 333; ++n) ASSERT_EQ(v.left[n], v.right[n]) << n;
@@ -230,18 +239,18 @@ TEST(VoiceOutput, BothChannelsIdentical) {
 TEST(VoiceOutput, AddsIntoTheChannels) {
     VoiceRig a, b;
     for (VoiceRig* v : {&a, &b}) {
-        (*v)->params[7] = 1;
-        (*v)->NoteOn(60, 100);
+        v->in.params[7] = 1;
+        (*v)->NoteOn(60, 100, v->in);
     }
     a.render(64);
     std::vector<float> left(64, 0.25f), right(64, -0.5f);
     float* out[2] = {left.data(), right.data()};
-    b->blockProcess(out, 64);
+    b.renderInto(out, 64);
     for (int n = 0; n < 64; ++n) {
         EXPECT_EQ(left[n], (float)(0.25 + a.left[n]));
         EXPECT_EQ(right[n], (float)(-0.5 + a.left[n]));
     }
-    b->blockProcess(out, 0);  // nothing rendered
+    b.renderInto(out, 0);  // nothing rendered
     EXPECT_EQ(left[0], (float)(0.25 + a.left[0]));
 }
 
@@ -251,16 +260,16 @@ TEST(VoiceOutput, FiniteAndBoundedAtTheExtremes) {
             for (int hpf : {0, 3}) {
                 for (int note : {0, 60, 127}) {
                     VoiceRig v;
-                    heavyPatch(*v, filterType, hpf);
-                    v->sampleRate = rate;
+                    heavyPatch(v.in, filterType, hpf);
+                    v.in.sampleRate = rate;
                     std::fill(v.cutoff.begin(), v.cutoff.end(), 1.0f);
-                    v->modWheel = 1.0;
-                    v->aftertouch = 1.0;
-                    v->bend = 1.0;
-                    v->NoteOn(note, 127);
+                    v.in.modWheel = 1.0;
+                    v.in.aftertouch = 1.0;
+                    v.in.bend = 1.0;
+                    v->NoteOn(note, 127, v.in);
                     float peak = 0.0f;
                     for (int block = 0; block < 40; ++block) {
-                        if (block == 30) v->NoteOff(note, 0);
+                        if (block == 30) v->NoteOff();
                         v.render(1024);
                         for (int n = 0; n < 1024; ++n) {
                             ASSERT_TRUE(std::isfinite(v.left[n]));
@@ -276,11 +285,11 @@ TEST(VoiceOutput, FiniteAndBoundedAtTheExtremes) {
 
 TEST(VoiceRelease, GateModeStopsSoundingAfterTheVcaDecays) {
     VoiceRig v;
-    v->params[22] = 1;  // VCA follows the gate
-    v->NoteOn(60, 100);
+    v.in.params[22] = 1;  // VCA follows the gate
+    v->NoteOn(60, 100, v.in);
     v.render(3000);
     ASSERT_NEAR(v->vcaLevel(), 1.0, 1e-4);
-    v->NoteOff(60, 0);
+    v->NoteOff();
     int samples = 0;
     while (v->sounding && samples < 100000) {
         v.render(1);
@@ -293,12 +302,12 @@ TEST(VoiceRelease, GateModeStopsSoundingAfterTheVcaDecays) {
 TEST(VoiceRelease, TailReachesSilenceWithoutDenormals) {
     for (int filterType : {0, 1}) {
         VoiceRig v;
-        heavyPatch(*v, filterType, 0);
-        v->params[10] = 0;  // no noise, so the filter rings down
-        v->params[34] = 0.1f;
-        v->NoteOn(40, 100);
+        heavyPatch(v.in, filterType, 0);
+        v.in.params[10] = 0;  // no noise, so the filter rings down
+        v.in.params[34] = 0.1f;
+        v->NoteOn(40, 100, v.in);
         v.render(4096);
-        v->NoteOff(40, 0);
+        v->NoteOff();
         int blocks = 0;
         while (v->sounding && blocks < 2000) {
             v.render(512);
@@ -327,7 +336,7 @@ TEST(VoiceRelease, TailReachesSilenceWithoutDenormals) {
             }
         }
         EXPECT_EQ(v->envLevel(), 0.0f);
-        for (double s : v->vcf.state) EXPECT_NE(std::fpclassify(s), FP_SUBNORMAL);
+        for (double s : v->state.vcf.state) EXPECT_NE(std::fpclassify(s), FP_SUBNORMAL);
         EXPECT_NE(std::fpclassify(v->vcaLevel()), FP_SUBNORMAL);
     }
 }
@@ -335,14 +344,14 @@ TEST(VoiceRelease, TailReachesSilenceWithoutDenormals) {
 TEST(VoiceOutput, BlockWithoutSampleRateRendersAt44100) {
     VoiceRig a, b;
     for (VoiceRig* v : {&a, &b}) {
-        heavyPatch(**v, 0, 2);
-        (*v)->NoteOn(52, 100);
+        heavyPatch(v->in, 0, 2);
+        (*v)->NoteOn(52, 100, v->in);
     }
-    b->sampleRate = 0.0;
+    b.in.sampleRate = 0.0;
     a.render(700);
     b.render(700);
     for (int n = 0; n < 700; ++n) ASSERT_EQ(a.left[n], b.left[n]) << n;
-    b->sampleRate = 44100.0;
+    b.in.sampleRate = 44100.0;
     b.render(100);
     EXPECT_TRUE(std::isfinite(b.left[99]));
 }
@@ -351,12 +360,12 @@ TEST(VoiceOutput, HighSampleRatesClampTheFrequencyMap) {
     // At 192 kHz a high note's frequency index passes the map's end; it reads
     // the top fixed-length table.
     VoiceRig v;
-    v->params[7] = 4;
-    v->params[0] = 0;
-    v->sampleRate = 192000.0;
-    v->NoteOn(127, 100);
+    v.in.params[7] = 4;
+    v.in.params[0] = 0;
+    v.in.sampleRate = 192000.0;
+    v->NoteOn(127, 100, v.in);
     v.render(2000);
-    EXPECT_GT(v->oscA.increment * 192000.0, 22050.0);
+    EXPECT_GT(v->state.oscA.increment * 192000.0, 22050.0);
     for (int n = 0; n < 2000; ++n) ASSERT_TRUE(std::isfinite(v.left[n]));
 }
 
@@ -365,16 +374,16 @@ TEST(VoiceNoise, GeneratorRunsOnAtNoiseLevelZero) {
     // block. If its generator ran on, both play the same noise afterwards.
     VoiceRig quietFirst, noisy;
     for (VoiceRig* v : {&quietFirst, &noisy}) {
-        (*v)->params[13] = 1;  // flat
-        (*v)->params[22] = 1;  // gate
-        (*v)->params[59] = 2;  // no filter type: the drive passes through
-        (*v)->params[10] = 3;
-        (*v)->NoteOn(60, 100);
+        v->in.params[13] = 1;  // flat
+        v->in.params[22] = 1;  // gate
+        v->in.params[59] = 2;  // no filter type: the drive passes through
+        v->in.params[10] = 3;
+        (*v)->NoteOn(60, 100, v->in);
     }
-    quietFirst->params[10] = 0;
+    quietFirst.in.params[10] = 0;
     quietFirst.render(500);
     noisy.render(500);
-    quietFirst->params[10] = 3;
+    quietFirst.in.params[10] = 3;
     quietFirst.render(1000);
     noisy.render(1000);
     double dot = 0, qq = 0, nn = 0;

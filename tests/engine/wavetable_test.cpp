@@ -6,6 +6,8 @@
 
 #include "Wavetable.h"
 
+using namespace halvorax::synth;
+
 namespace {
 
 const double kPi = 3.14159265358979323846;

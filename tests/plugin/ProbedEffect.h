@@ -56,7 +56,7 @@ public:
     }
     int soundingVoices() const {
         int n = 0;
-        for (const AlphaJunoVoice& v : engine->voices) n += v.keyHeld;
+        for (int i = 0; i < synth::AlphaJuno::kVoices; ++i) n += engine->Voice(i).keyHeld;
         return n;
     }
     void cc(int controller, int value) { HandleMidi(0, 0xb0, controller, value); }

@@ -26,18 +26,17 @@ TEST_F(Block, ParametersArriveInEngineUnits) {
     fx->setParameter(7, 0.6f);
     fx->setParameter(36, 0.5f);
     fx->block(32);
-    EXPECT_EQ(fx->engine->params[0], 2.0f);
-    EXPECT_EQ(fx->engine->voices[15].params[0], 2.0f);
-    EXPECT_EQ(fx->engine->params[5], 6.0f);
-    EXPECT_EQ(fx->engine->params[7], 3.0f);
-    EXPECT_DOUBLE_EQ(fx->engine->portaTime, 63.5);
+    EXPECT_EQ(fx->engine->Parameter(0), 2.0f);
+    EXPECT_EQ(fx->engine->Parameter(5), 6.0f);
+    EXPECT_EQ(fx->engine->Parameter(7), 3.0f);
+    EXPECT_DOUBLE_EQ(fx->engine->Inputs().portaTime, 63.5);
     fx->setParameter(0, 1.0f);
     fx->setParameter(0, 2.0f / 3.0f);
     fx->block(32);
-    EXPECT_EQ(fx->engine->params[0], 2.0f);
+    EXPECT_EQ(fx->engine->Parameter(0), 2.0f);
     fx->HandleMidi(0, 0xe0, 0, 0x40);
     fx->block(32);
-    EXPECT_DOUBLE_EQ(fx->engine->bend, 0.5);
+    EXPECT_DOUBLE_EQ(fx->engine->Inputs().bend, 0.5);
 }
 
 TEST_F(Block, AChordAtFrameZeroOfTheFirstBlockSoundsWhole) {
@@ -56,7 +55,7 @@ TEST_F(Block, PolyModeChangesReleaseNotesOnceAndInBetweenValuesActOnTheStep) {
     fx->block(64, {{0, 0x90, 62, 100}});
     fx->blocks(10);
     EXPECT_EQ(fx->soundingVoices(), 1);  // not released again at every segment
-    EXPECT_EQ(fx->engine->polyMode, 0);
+    EXPECT_EQ(fx->engine->PolyMode(), 0);
 }
 
 TEST_F(Block, PolyModeChangesInChordModeKeepTheNotes) {
@@ -110,9 +109,9 @@ TEST_F(Block, SmoothedParametersFadeInFromConstructionOneStepPerSegment) {
         v11 += static_cast<float>((pwm - v11) / 10.0);
         v21 += static_cast<float>((level - v21) / 10.0);
         v43 += static_cast<float>((volume - v43) / 10.0);
-        ASSERT_EQ(fx->engine->voices[0].params[11], static_cast<float>(v11)) << "block " << b;
-        ASSERT_EQ(fx->engine->voices[0].params[21], static_cast<float>(v21)) << "block " << b;
-        ASSERT_EQ(fx->engine->voices[0].params[19], static_cast<float>(offset)) << "block " << b;
+        ASSERT_EQ(fx->engine->Parameter(11), static_cast<float>(v11)) << "block " << b;
+        ASSERT_EQ(fx->engine->Parameter(21), static_cast<float>(v21)) << "block " << b;
+        ASSERT_EQ(fx->engine->Parameter(19), static_cast<float>(offset)) << "block " << b;
         ASSERT_EQ(fx->volumeSmoother.value, v43) << "block " << b;
         offset = -offset;
     }

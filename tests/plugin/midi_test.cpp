@@ -115,14 +115,14 @@ TEST_F(Midi, ChordMemoryWritesReachTheEngineBeforeTheNextSegment) {
     EXPECT_EQ(count, 4);
     EXPECT_EQ(read[3], 10);
     fx->block(64);
-    EXPECT_EQ(fx->engine->chordCount, 4);
-    EXPECT_EQ(fx->engine->chordNotes[2], 7);
+    EXPECT_EQ(fx->engine->ChordCount(), 4);
+    EXPECT_EQ(fx->engine->ChordNotes()[2], 7);
     const int hostile[6] = {500, -3, 7, 0, 0, 0};
     fx->writeChordMemory(99, hostile);
     fx->block(64);
-    EXPECT_EQ(fx->engine->chordCount, 6);
-    EXPECT_EQ(fx->engine->chordNotes[0], 127);
-    EXPECT_EQ(fx->engine->chordNotes[1], 0);
+    EXPECT_EQ(fx->engine->ChordCount(), 6);
+    EXPECT_EQ(fx->engine->ChordNotes()[0], 127);
+    EXPECT_EQ(fx->engine->ChordNotes()[1], 0);
 }
 
 TEST_F(Midi, ReleaseRequestsAreCarriedOutByTheAudioThread) {

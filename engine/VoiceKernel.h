@@ -1,0 +1,482 @@
+#pragma once
+
+// The voice, written once over the lane types of LaneTypes.h: VoiceKernel<Lanes<1>>
+// renders one voice, VoiceKernel<Lanes<4>> and <Lanes<8>> render four or eight voices in
+// lockstep, one per lane. Every lane does the same IEEE operations (the same roundings to
+// single precision, the same order of sums), so a voice sounds the same bit for bit
+// whichever width renders it; branches that differ from voice to voice are lane selections.
+// Settings that choose whole code paths (VoiceModes) are shared by all lanes.
+//
+// VoiceState and BlockValues consist only of lane columns of 8-byte numbers, in the same
+// order at every width, so that voices move in and out of lanes by a plain transposition
+// (VoiceGroup).
+
+#include "JunoEnvelope.h"
+#include "JunoLfo.h"
+#include "JunoVCF.h"
+#include "LaneTypes.h"
+#include "Wavetable.h"
+
+namespace halvorax::synth {
+
+// A one-pole low-pass state with the alternating anti-denormal offset:
+// value += (input + offset - value) * coefficient, then the offset flips sign.
+template <class L> struct OnePole {
+    typedef typename L::D D;
+    D Process(D input, D coefficient) {
+        value += ((input + offset) - value) * coefficient;
+        offset = -offset;
+        return value;
+    }
+    D value{};
+    D offset = D{} + 1e-5;
+};
+
+// One oscillator: phase in 0..1, increment in cycles per sample (at most 0.5).
+template <class L> struct JunoOscillator {
+    typedef typename L::D D;
+    D Advance() {
+        phase += increment;
+        phase = phase >= 1.0 ? phase - 1.0 : phase;
+        return phase;
+    }
+    D phase{};
+    D increment{};
+};
+
+// What a voice carries from sample to sample and block to block.
+template <class L> struct VoiceState {
+    typedef typename L::D D;
+    typedef typename L::I I;
+    // Note: the glided frequency and note, their targets, velocity and gate.
+    D freq = D{} + 110.0, targetFreq = D{} + 110.0, glideNote{}, targetNote{}, velocity{}, gate{};
+    I glideOn{};
+    D antiDenormal = D{} + 1e-14;
+    D pwmValue{}, pwmOffset = D{} + 1e-5f;  // pulse-width smoother (single-precision values)
+    JunoLfo<L> lfo;     // main LFO; the engine keeps all voices' phases in step
+    JunoLfo<L> pwmLfo;  // pulse-width LFO (no fade-in)
+    JunoEnvelope<L> env;
+    OnePole<L> vcaSmooth;
+    JunoOscillator<L> oscA, oscB, oscC, oscD;  // the base frequency, twice, half, a quarter
+    I noiseSeed = I{} + 132151223;
+    OnePole<L> saw3Blocker, highPass, preFilterBlocker, cutoffSmooth, outputBlocker;
+    JunoVCF<L> bassFilter, vcf;
+    I silenced{};  // the voice fell silent during the last block
+};
+
+// Values held for one block.
+template <class L> struct BlockValues {
+    typedef typename L::D D;
+    D rate;          // sample rate in Hz
+    D keyCutoff;     // cutoff key-follow factor K
+    D tune;          // tuning factor T
+    D ratio;         // 44100 / sample rate
+    D glide;         // glide coefficient per sample
+    D bendOctaves;   // bend term of the pitch
+    D rangeOctaves;  // 1 - dcorange
+    D subLevel, noiseLevel, highPassCoefficient, dcCoefficient;
+    D dcoLfo, depth2, dcoAfterDepth, vcfEnv, vcfLfo, vcfAfterDepth, vcaLevel, vcaAfterDepth, audioCutoffMod;
+    D pwmTarget, l1, l2, l3;  // single-precision values
+    D modWheel, aftertouch;
+    D lfoIncrement, lfoDelayRate, pwmIncrement;
+    D resonance, bassCutoff, bassResonance;
+    JunoEnvelopeRates<L> env;
+};
+
+// The settings that choose code paths, shared by every voice of a block. A selection that
+// is not a whole number of its range selects nothing (-1).
+struct VoiceModes {
+    int dcoEnvMode, saw, pulse, sub, hpf, vcfEnvMode, vcaEnv, filterType;
+    bool aftertouchOn, pwmLfoOn, subOn;
+    bool needsTableA, needsTableB, needsTableC;  // fixed-length table numbers the sources read
+    bool usesMg[4];                              // which oscillators' mgsaw/mgsqu tables they read
+};
+
+template <class L> class VoiceKernel {
+public:
+    typedef typename L::D D;
+    typedef typename L::I I;
+    typedef typename L::F F;
+    typedef typename L::I32 I32;
+    typedef typename L::U32 U32;
+    enum { kChunk = 64 };
+
+    // cutoffInput: the block's per-sample cutoff control, shared by all lanes.
+    VoiceKernel(VoiceState<L>& state, const BlockValues<L>& block, const VoiceModes& modes, const float* cutoffInput)
+        : s(state), b(block), mode(modes), cutoffInput(cutoffInput), bank(WavetableBank::Get()) {}
+
+    // Renders count samples and adds lanes 0..voices-1 into outputs, voice after voice.
+    void Render(float** outputs, int count, int voices) {
+        s.silenced = I{};
+        for (int start = 0; start < count; start += kChunk) {
+            const int n = count - start < kChunk ? count - start : kChunk;
+            chunk(start, n);
+            float* left = outputs[0] + start;
+            float* right = outputs[1] + start;
+            for (int i = 0; i < voices; ++i) {
+                for (int k = 0; k < n; ++k) {
+                    left[k] += L::Lane(buf.out[k], i);
+                    right[k] += L::Lane(buf.out[k], i);
+                }
+            }
+        }
+    }
+
+private:
+    // A table of a mapped set (mgsaw, mgsqu share their layout): first sample, length.
+    struct MgTable {
+        I32 base, length;
+    };
+    // Table lookups, remembered while their map index stays the same: the last index
+    // (-1 before the first) and its result.
+    template <class T> struct MapCache {
+        I32 index = I32{} - 1;
+        T value{};
+    };
+
+    VoiceState<L>& s;
+    const BlockValues<L>& b;
+    const VoiceModes& mode;
+    const float* cutoffInput;
+    const WavetableBank& bank;
+    MapCache<MgTable> mgCache[4];
+    MapCache<I32> fixedCache[3];
+
+    // Per-sample values handed from one stage to the next.
+    struct Buffers {
+        D pitch[kChunk], freq[kChunk], width[kChunk], lfo[kChunk], env[kChunk], vca[kChunk];
+        D phaseA[kChunk], phaseB[kChunk], phaseC[kChunk], phaseD[kChunk];
+        MgTable mgA[kChunk], mgB[kChunk], mgC[kChunk], mgD[kChunk];  // mgsaw/mgsqu tables
+        I32 tA[kChunk], tB[kChunk], tC[kChunk];  // first samples of the fixed-length tables
+        D mix[kChunk];                           // single-precision values
+        D drive[kChunk], cutoff[kChunk];
+        D filtered[kChunk];  // filter output (single-precision values)
+        D out[kChunk];
+    } buf;
+
+    static D fromFloat(F x) { return Convert<D>(x); }
+    static F toFloat(D x) { return Convert<F>(x); }
+    static D f(D x) { return RoundToFloat<L>(x); }
+
+    void chunk(int start, int count) {
+        controlStage(count);
+        phaseStage(count);
+        sourceStage(count);
+        cutoffStage(start, count);
+        filterStage(count);
+    }
+
+    // Pulse-width smoother, LFOs, pitch, VCA and the envelope, one sample at a time.
+    void controlStage(int count) {
+        const D zero = D{}, one = zero + 1.0;
+        F pwmValue = toFloat(s.pwmValue), pwmOffset = toFloat(s.pwmOffset);
+        const F pwmTarget = toFloat(b.pwmTarget);
+        for (int n = 0; n < count; ++n) {
+            pwmValue += ((pwmTarget + pwmOffset) - pwmValue) * 0.005f;
+            pwmOffset = -pwmOffset;
+            D p = fromFloat(pwmValue);
+
+            const D lfoValue = s.lfo.NextFaded(b.lfoIncrement, b.lfoDelayRate);
+            const D envValue = s.env.level;  // as left by the previous sample
+
+            D pitchEnv = zero;
+            switch (mode.dcoEnvMode) {
+            case 0: pitchEnv = envValue * b.depth2; break;
+            case 1: pitchEnv = -envValue * b.depth2; break;
+            case 2: pitchEnv = envValue * b.depth2 * s.velocity; break;
+            case 3: pitchEnv = -envValue * b.depth2 * s.velocity; break;
+            default: break;
+            }
+
+            s.freq = s.glideOn ? s.freq + (s.targetFreq + s.antiDenormal - s.freq) * b.glide : s.freq;
+            s.glideNote = s.glideOn ? s.glideNote + (s.targetNote + s.antiDenormal - s.glideNote) * b.glide
+                                    : s.glideNote;
+
+            // Pitch in octaves.
+            D vibrato;
+            if (mode.aftertouchOn)
+                vibrato = b.modWheel * lfoValue / 12.0 + 2.0 * b.dcoAfterDepth * b.aftertouch * lfoValue / 12.0;
+            else
+                vibrato = 2.0 * b.dcoAfterDepth * b.modWheel * lfoValue / 12.0;
+            buf.pitch[n] =
+                2.5 * pitchEnv + b.bendOctaves + b.dcoLfo * lfoValue * 3.0 / 12.0 + vibrato + b.rangeOctaves;
+            buf.freq[n] = s.freq;
+
+            // The PWM LFO sweeps the width between 0 and P.
+            if (mode.pwmLfoOn) p = p * 0.5 + p * 0.5 * s.pwmLfo.Value();
+            s.pwmLfo.Advance(b.pwmIncrement);
+            buf.width[n] = p;
+            buf.lfo[n] = lfoValue;
+            buf.env[n] = envValue;
+
+            // VCA.
+            D source = zero;
+            switch (mode.vcaEnv) {
+            case 0: source = envValue; break;
+            case 1: source = s.gate; break;
+            case 2: source = envValue * s.velocity; break;
+            case 3: source = s.gate * s.velocity; break;
+            default: break;
+            }
+            source = source < 0.0 ? zero : (source > 1.0 ? one : source);
+            D gain;
+            if (mode.aftertouchOn) {
+                gain = source + b.aftertouch * 0.5 * b.vcaAfterDepth;
+            } else {
+                const D m = b.vcaAfterDepth * b.modWheel * lfoValue;
+                gain = (source + m * 0.5) * (m + 1.0);
+            }
+            const D vca = s.vcaSmooth.Process(gain, zero + 0.01);
+            const auto quiet = (vca < 0.0001) & (s.gate == 0.0) & ((s.env.state == kEnvSustain) | (s.env.state == kEnvRelease));
+            s.silenced = quiet ? I{} - 1 : s.silenced;
+            buf.vca[n] = vca < 0.0 ? zero : (vca > 2.0 ? zero + 2.0 : vca);
+
+            s.env.Step(b.env, b.l1, b.l2, b.l3, s.antiDenormal);
+            s.antiDenormal = -s.antiDenormal;
+        }
+        s.pwmValue = fromFloat(pwmValue);
+        s.pwmOffset = fromFloat(pwmOffset);
+    }
+
+    // mgsaw map index of each oscillator period (the whole reciprocal of its increment).
+    I32 periodIndex(D reciprocal) const {
+        const int last = WavetableBank::kMapSize - 1;
+        const D limited = reciprocal < 1e9 ? reciprocal : D{} + 1e9;
+        const I32 period = Convert<I32>(limited);
+        return period < 0 ? I32{} : (period > last ? I32{} + last : period);
+    }
+
+    // junosaw1 map index of each oscillator frequency in Hz.
+    I32 frequencyIndex(D increment) const {
+        const D hz = increment * b.rate;
+        const double last = (double)(WavetableBank::kMapSize - 1);
+        // NaN and anything not above 0 read entry 0; at or past the last entry, the last.
+        return Convert<I32>(hz > 0.0 ? (hz >= last ? D{} + last : hz) : D{});
+    }
+
+    // The mgsaw/mgsqu table for each period. Periods change far less often than every
+    // sample, so the lookups are repeated only when one has.
+    const MgTable& mgTable(MapCache<MgTable>& cache, D reciprocal) {
+        const I32 index = periodIndex(reciprocal);
+        if (L::Any(index != cache.index)) {
+            const I32 t = L::MapEntries(bank.MgSawMap(), index);
+            const Wavetable set = bank.MgSaw();
+            cache.index = index;
+            cache.value = {L::Gather(set.index, t), L::Gather(set.length, t)};
+        }
+        return cache.value;
+    }
+
+    // The first sample of the fixed-length table for each frequency (the fixed sets share
+    // one layout), looked up again only when a frequency index has changed.
+    I32 fixedTable(MapCache<I32>& cache, D increment) {
+        const I32 index = frequencyIndex(increment);
+        if (L::Any(index != cache.index)) {
+            // Indices at or past the Nyquist frequency (and all of them above 44.1 kHz)
+            // use the last map entry, which selects the top table.
+            I32 t = L::MapEntries(bank.JunoSaw1Map(), index);
+            t = t > 127 ? I32{} + 127 : t;
+            cache.index = index;
+            cache.value = L::Gather(bank.JunoSaw1().index, t);
+        }
+        return cache.value;
+    }
+
+    // Increments and table numbers from the pitch, then the phase steps. Without pitch
+    // modulation the increments repeat; they are worked out again only when a lane's
+    // pitch or frequency has changed.
+    void phaseStage(int count) {
+        const D half = D{} + 0.5;
+        D pitch = D{}, frequency = D{} - 1.0;
+        for (int n = 0; n < count; ++n) {
+            if (L::Any((buf.pitch[n] != pitch) | (buf.freq[n] != frequency))) {
+                pitch = buf.pitch[n];
+                frequency = buf.freq[n];
+                D inc = L::Exp2(pitch) * b.tune * frequency / b.rate;
+                inc = inc > 0.5 ? half : inc;
+                // q = 1 / inc. Halving and doubling are exact, so it gives all four
+                // periods exactly as 1 / increment would.
+                const D q = 1.0 / inc;
+                const auto bInRange = 2.0 * inc < 0.5;
+                s.oscA.increment = inc;
+                s.oscB.increment = bInRange ? 2.0 * inc : half;
+                s.oscC.increment = inc / 2.0;  // inc <= 0.5, so C and D never reach the limit
+                s.oscD.increment = inc / 4.0;
+                // Table numbers only for the sources that read them.
+                if (mode.usesMg[0]) mgTable(mgCache[0], q);
+                if (mode.usesMg[1]) mgTable(mgCache[1], bInRange ? q * 0.5 : D{} + 2.0);
+                if (mode.usesMg[2]) mgTable(mgCache[2], q * 2.0);
+                if (mode.usesMg[3]) mgTable(mgCache[3], q * 4.0);
+                if (mode.needsTableA) fixedTable(fixedCache[0], inc);
+                if (mode.needsTableB) fixedTable(fixedCache[1], s.oscB.increment);
+                if (mode.needsTableC) fixedTable(fixedCache[2], inc * 0.5);
+            }
+            buf.mgA[n] = mgCache[0].value;
+            buf.mgB[n] = mgCache[1].value;
+            buf.mgC[n] = mgCache[2].value;
+            buf.mgD[n] = mgCache[3].value;
+            buf.tA[n] = fixedCache[0].value;
+            buf.tB[n] = fixedCache[1].value;
+            buf.tC[n] = fixedCache[2].value;
+            buf.phaseA[n] = s.oscA.Advance();
+            buf.phaseB[n] = s.oscB.Advance();
+            buf.phaseC[n] = s.oscC.Advance();
+            buf.phaseD[n] = s.oscD.Advance();
+        }
+    }
+
+    // Linear-interpolated read of a table of a mapped set at phase x.
+    static F readMapped(const float* data, const MgTable& table, D phase) {
+        const F x = toFloat(phase);
+        const F whole = Convert<F>(Convert<I32>(x));
+        const F fraction = x - (whole > x ? whole - 1.0f : whole);
+        const I32 length = table.length;
+        const F pos = fraction * Convert<F>(length);
+        I32 j = Convert<I32>(pos);
+        const F w = pos - Convert<F>(j);
+        I32 k = j + 1;
+        k = k >= length ? k - length : k;
+        j = j >= length ? j - length : j;  // the fraction rounded up to 1.0
+        return (1.0f - w) * L::Gather(data, table.base + j) + w * L::Gather(data, table.base + k);
+    }
+
+    // Linear-interpolated read of a fixed-length table at phase x.
+    static F fetchFixed(const float* data, I32 base, D phase) {
+        const int n = WavetableBank::kFixedLength;
+        const F x = toFloat(phase);
+        const F whole = Convert<F>(Convert<I32>(x));
+        const F pos = (float)n * (x - (whole > x ? whole - 1.0f : whole));
+        const I32 cell = Convert<I32>(pos);
+        // The weight comes from the unwrapped position, so a phase that rounds up to a
+        // whole cycle reads sample 0 instead of extrapolating.
+        const F w = pos - Convert<F>(cell);
+        const I32 j = Reinterpret<I32>(Reinterpret<U32>(cell) % (unsigned)n);  // pos is never negative
+        I32 k = j + 1;
+        k = k >= n ? k - n : k;
+        return (1.0f - w) * L::Gather(data, base + j) + w * L::Gather(data, base + k);
+    }
+
+    // The difference of two reads of one sawtooth table, offset apart in phase.
+    D sawDifference(const MgTable& table, D phase, double offset) const {
+        const float* saw = bank.MgSaw().data;
+        return fromFloat(readMapped(saw, table, phase) - readMapped(saw, table, phase + offset));
+    }
+
+    D squareProduct(const MgTable& ta, D phA, const MgTable& tb, D phB, const float* first) const {
+        const D x = fromFloat(readMapped(first, ta, phA));
+        const D y = fromFloat(readMapped(bank.MgSqu().data, tb, phB));
+        return 1.5 * (2.0 * (x + 0.5) * (y + 0.5) - 1.0);
+    }
+
+    // The sources and the mixer.
+    void sourceStage(int count) {
+        const D zero = D{};
+        const float* mgsaw = bank.MgSaw().data;
+        const float* mgsqu = bank.MgSqu().data;
+        const float* saw1 = bank.JunoSaw1().data;
+        U32 seed = Convert<U32>(s.noiseSeed);
+        for (int n = 0; n < count; ++n) {
+            const D pA = buf.phaseA[n], pB = buf.phaseB[n], pC = buf.phaseC[n], pD = buf.phaseD[n];
+            D saw = zero;
+            switch (mode.saw) {
+            case 1: saw = 2.0 * fromFloat(readMapped(mgsaw, buf.mgA[n], pA)); break;
+            case 2: saw = squareProduct(buf.mgA[n], pA, buf.mgB[n], pB, mgsaw); break;
+            case 3: {
+                const D p = buf.width[n];
+                const D x = fromFloat(fetchFixed(saw1, buf.tA[n], pA + 0.5));
+                const D y = fromFloat(fetchFixed(saw1, buf.tB[n], pB) - fetchFixed(saw1, buf.tB[n], pB + 1.0 - 0.99 * p));
+                const D v = 1.5 * ((x + 1.0) * (y * 0.5 + 1.0 - 0.99 * p) - 1.0) + p;
+                saw = v - s.saw3Blocker.Process(v, zero + 0.001);
+                break;
+            }
+            case 4: saw = 2.0 * fromFloat(fetchFixed(bank.JunoSaw4().data, buf.tA[n], pA)); break;
+            case 5: saw = 2.0 * fromFloat(fetchFixed(bank.JunoSaw5().data, buf.tA[n], pA)); break;
+            default: break;
+            }
+            D pulse = zero;
+            switch (mode.pulse) {
+            case 1: pulse = 2.0 * sawDifference(buf.mgA[n], pA, 0.5); break;
+            case 2: pulse = 2.0 * sawDifference(buf.mgA[n], pA, 0.75); break;
+            case 3:
+                pulse = 1.5 * fromFloat(fetchFixed(saw1, buf.tA[n], pA + 0.5) -
+                                        fetchFixed(saw1, buf.tA[n], pA + 1.0 + 0.49 * buf.width[n]));
+                break;
+            default: break;
+            }
+            // The sub source is not computed at all at sub level 0.
+            D sub = zero;
+            if (mode.subOn) {
+                switch (mode.sub) {
+                case 0: sub = 2.0 * sawDifference(buf.mgC[n], pC, 0.5); break;
+                case 1: sub = 2.5 * sawDifference(buf.mgC[n], pC, 0.75); break;
+                case 2: sub = squareProduct(buf.mgC[n], pC, buf.mgB[n], pB, mgsqu); break;
+                case 3: sub = 2.0 * fromFloat(fetchFixed(bank.JunoPulse().data, buf.tC[n], pC)); break;
+                case 4: sub = 2.0 * sawDifference(buf.mgD[n], pD, 0.5); break;
+                case 5: sub = 2.0 * sawDifference(buf.mgD[n], pD, 0.75); break;
+                default: break;
+                }
+            }
+            // The noise generator runs on at noise level 0, where its term is 0.
+            seed = seed * 1103515245u + 12345u;
+            const F r = Convert<F>(Reinterpret<I32>(seed & 0x7FFFFFFFu));
+            const D noiseValue = fromFloat(toFloat(2.0 * fromFloat(r) / 2147483647.0 - 1.0));
+            const D noise = b.noiseLevel != 0.0 ? 2.0 * noiseValue * b.noiseLevel : zero;
+            buf.mix[n] = f((noise + 1.5 * sub * b.subLevel + pulse + 1.5 * saw) * (double)0.1f);
+        }
+        s.noiseSeed = Convert<I>(seed);
+    }
+
+    // High-pass or bass stage, drive, and the cutoff coefficient.
+    void cutoffStage(int start, int count) {
+        const D zero = D{};
+        const D bassG = JunoVCF<L>::PlainGain(b.bassCutoff);
+        const D bassK = JunoVCF<L>::PlainDamping(b.bassResonance, bassG);
+        for (int n = 0; n < count; ++n) {
+            D x = buf.mix[n];  // single-precision values throughout
+            switch (mode.hpf) {
+            case 0: x = f(x + f(4.0 * s.bassFilter.ProcessPlain(x, bassG, bassK))); break;
+            case 2:
+            case 3: x = f(x - s.highPass.Process(x, b.highPassCoefficient)); break;
+            default: break;
+            }
+            // Pre-filter DC blocker and drive.
+            const D drive = (1.0 + b.vcaLevel) * f(x - s.preFilterBlocker.Process(x, b.dcCoefficient));
+            buf.drive[n] = drive;
+
+            const D envValue = buf.env[n], lfoValue = buf.lfo[n];
+            D cutoffEnv = zero;
+            switch (mode.vcfEnvMode) {
+            case 0: cutoffEnv = envValue; break;
+            case 1: cutoffEnv = -envValue; break;
+            case 2: cutoffEnv = envValue * s.velocity; break;
+            case 3: cutoffEnv = s.velocity; break;
+            default: break;
+            }
+            const D pressure = mode.aftertouchOn ? b.vcfAfterDepth * b.aftertouch * 0.25
+                                                 : 0.25 * b.vcfAfterDepth * b.modWheel * lfoValue;
+            const double cutoffIn = cutoffInput ? cutoffInput[start + n] : 0.0f;
+            const D control = (lfoValue * 0.25 * (b.vcfLfo * b.vcfLfo) + cutoffEnv * 0.8 * b.vcfEnv +
+                               drive * b.audioCutoffMod * 2.5 + (cutoffIn - 0.14) + pressure) *
+                              b.keyCutoff;
+
+            // Cutoff smoother, then the filter's coefficient, in single precision.
+            F cutoff = toFloat(s.cutoffSmooth.Process(control, zero + 0.5));
+            cutoff = cutoff < 0.001f ? F{} + 0.001f : (cutoff > 1.0f ? F{} + 1.0f : cutoff);
+            cutoff = cutoff * cutoff * cutoff * cutoff;
+            buf.cutoff[n] = f(fromFloat(cutoff) * b.ratio);
+        }
+    }
+
+    // The voice filter, the VCA and the output DC blocker.
+    void filterStage(int count) {
+        for (int n = 0; n < count; ++n) buf.drive[n] = f(buf.drive[n]);
+        s.vcf.Process(mode.filterType, buf.drive, buf.cutoff, b.resonance, buf.filtered, count);
+        const D zero = D{};
+        for (int n = 0; n < count; ++n) {
+            const D o = f(buf.filtered[n] * buf.vca[n]);
+            buf.out[n] = f(o - s.outputBlocker.Process(o, zero + 0.0005)) * 0.2;
+        }
+    }
+};
+
+}  // namespace halvorax::synth
