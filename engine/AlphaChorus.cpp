@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Transcendentals.h"
+
 namespace halvorax::synth {
 
 namespace {
 constexpr double kTwoPi = 6.283185307179586;
-constexpr double kHalfPi = 1.5707963267948966;
 }
 
 AlphaChorus::AlphaChorus()
@@ -63,8 +64,8 @@ void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int 
         write(delayRight, writeRight, inR);
 
         const double angle = kTwoPi * lfoPhase;
-        const double dL = (std::sin(angle) * depth + centre) * s;
-        const double dR = (std::sin(angle + kHalfPi) * depth + centre) * s;
+        const double dL = (Sine(angle) * depth + centre) * s;
+        const double dR = (Sine(angle, true) * depth + centre) * s;
         lastWetLeft = read(delayLeft, writeLeft, dL);
         lastWetRight = read(delayRight, writeRight, dR);
 

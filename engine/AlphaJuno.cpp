@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "SlotRanges.h"
+#include "Transcendentals.h"
 
 namespace halvorax::synth {
 
@@ -367,7 +368,7 @@ void AlphaJuno::renderPiece(float** outputs, int count) {
 void AlphaJuno::runChorus(float** outputs, int count) {
     if (!(inputs.params[kSlotChorusEnabled] > 0.0f)) return;
     const double r = inputs.params[kSlotChorusRate];
-    chorus.rate = 2.0 * (std::pow(r, 4.099999904632568) * 5.1968174263409725 + 0.025182573659027953);
+    chorus.rate = 2.0 * (Pow(r, 4.099999904632568) * 5.1968174263409725 + 0.025182573659027953);
     chorus.sampleRate = sampleRate;
     chorus.blockProcess(outputs, outputs, count);
 }

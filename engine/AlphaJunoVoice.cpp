@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "Transcendentals.h"
+
 namespace halvorax::synth {
 
 namespace {
@@ -23,7 +25,7 @@ struct PitchTable {
     double hz[128];
     PitchTable() {
         for (int n = 0; n < 128; ++n) {
-            const double ideal = 440.0 * std::pow(2.0, (n - 69) / 12.0);
+            const double ideal = 440.0 * Exp2<Lanes<1>>((n - 69) / 12.0);
             hz[n] = 4000000.0 / std::round(4000000.0 / ideal);
         }
     }
@@ -140,9 +142,9 @@ BlockValues<Lanes<1>> AlphaJunoVoice::Prepare(const VoiceInputs& inputs) const {
     const float* p = inputs.params;
     BlockValues<Lanes<1>> k;
     const double glideNote = state.glideNote;
-    k.keyCutoff = std::exp2(p[kVcfKeyFollow] * (glideNote - 60.0) * 0.022);
-    const double keyRate = std::exp2((p[kEnvKeyFollow] / 14.0) * 1.5 * (glideNote - 60.0));
-    k.tune = std::exp2(inputs.tuneCents / 1200.0);
+    k.keyCutoff = Exp2<Lanes<1>>(p[kVcfKeyFollow] * (glideNote - 60.0) * 0.022);
+    const double keyRate = Exp2<Lanes<1>>((p[kEnvKeyFollow] / 14.0) * 1.5 * (glideNote - 60.0));
+    k.tune = Exp2<Lanes<1>>(inputs.tuneCents / 1200.0);
 
     const double rate = usableRate(inputs.sampleRate);
     k.rate = rate;
@@ -151,7 +153,7 @@ BlockValues<Lanes<1>> AlphaJunoVoice::Prepare(const VoiceInputs& inputs) const {
     k.pwmIncrement = JunoPwmLfoIncrement(p[kDcoPwmRate], rate);
     k.env = JunoEnvelopeRatesFor(p[kEnvT1], p[kEnvT2], p[kEnvT3], p[kEnvT4], keyRate, rate);
 
-    k.resonance = (float)(std::pow((double)p[kVcfReso], (double)0.3f) * 0.99 + 0.01);
+    k.resonance = (float)(Pow(p[kVcfReso], (double)0.3f) * 0.99 + 0.01);
     k.ratio = 44100.0 / rate;
     double bassCutoff = (double)0.4f * k.ratio;
     bassCutoff = bassCutoff < 0.001 ? 0.001 : (bassCutoff > 1.0 ? 1.0 : bassCutoff);

@@ -53,7 +53,7 @@ template <class L> struct JunoEnvelope {
         const auto attackDone = attack > l1 * 1.25;
         const auto inAttack = state == kEnvAttack;
         next = inAttack ? (attackDone ? f(l1 * 1.25) : attack) : next;
-        nextState = inAttack & attackDone ? I{} + kEnvAttackDone : nextState;
+        nextState = (inAttack & attackDone) ? I{} + kEnvAttackDone : nextState;
 
         // The T2 direction compares L2 with L1, not with the overshot level.
         const auto rising = l2 > l1;
@@ -61,7 +61,7 @@ template <class L> struct JunoEnvelope {
         const auto reached = rising ? rise > l2 : fall < l2;
         const auto inDecay = state == kEnvDecay;
         next = inDecay ? (reached ? l2 : (rising ? rise : fall)) : next;
-        nextState = inDecay & reached ? I{} + kEnvSustain : nextState;
+        nextState = (inDecay & reached) ? I{} + kEnvSustain : nextState;
 
         const D sustain = f(f((l3 + a - level) * rates.sustain + level) - 0.0000001);
         next = state == kEnvSustain ? sustain : next;

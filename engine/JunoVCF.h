@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LaneTypes.h"
+#include "Transcendentals.h"
 
 namespace halvorax::synth {
 
@@ -71,8 +72,8 @@ private:
             lp = lp + g * bp + d;
             const D y = lp;
             // Saturate the states the next sample reads.
-            state[0] = L::Tanh(lp);
-            state[1] = L::Tanh(bp);
+            state[0] = Tanh<L>(lp);
+            state[1] = Tanh<L>(bp);
             state[2] = h;
             const typename L::F cf = Convert<typename L::F>(c);
             const D cc = Convert<D>(cf * cf);
@@ -90,7 +91,7 @@ private:
         const D h = u - k * bp - lp + d;
         bp = h * g + d + bp;
         lp = bp * g + d + lp;
-        lp = 2.0 * L::Tanh(lp * 0.5);  // only the low-pass state is soft-clipped
+        lp = 2.0 * Tanh<L>(lp * 0.5);  // only the low-pass state is soft-clipped
         state[base] = lp;
         state[base + 1] = bp;
         state[base + 2] = h;

@@ -24,13 +24,12 @@ template <> struct Lanes<1> {
     typedef float F;
     typedef int I32;
     typedef unsigned U32;
+    typedef unsigned long long U64;
 
     static double Lane(double x, int) { return x; }
     static long long Lane(long long x, int) { return x; }
     template <class M> static bool Any(M mask) { return mask != 0; }
     static double Floor(double x) { return std::floor(x); }
-    static double Exp2(double x) { return std::exp2(x); }
-    static double Tanh(double x) { return std::tanh(x); }
     static float Gather(const float* base, int index) { return base[index]; }
     static int Gather(const int* base, int index) { return base[index]; }
     static int MapEntries(const uint8_t* map, int index) { return map[index]; }

@@ -15,6 +15,7 @@
 #include "JunoLfo.h"
 #include "JunoVCF.h"
 #include "LaneTypes.h"
+#include "Transcendentals.h"
 #include "Wavetable.h"
 
 namespace halvorax::synth {
@@ -292,7 +293,7 @@ private:
             if (L::Any((buf.pitch[n] != pitch) | (buf.freq[n] != frequency))) {
                 pitch = buf.pitch[n];
                 frequency = buf.freq[n];
-                D inc = L::Exp2(pitch) * b.tune * frequency / b.rate;
+                D inc = Exp2<L>(pitch) * b.tune * frequency / b.rate;
                 inc = inc > 0.5 ? half : inc;
                 // q = 1 / inc. Halving and doubling are exact, so it gives all four
                 // periods exactly as 1 / increment would.

@@ -5,6 +5,8 @@
 #include <complex>
 #include <vector>
 
+#include "Transcendentals.h"
+
 namespace halvorax::synth {
 
 namespace {
@@ -17,7 +19,10 @@ const double kPi = 3.14159265358979323846;
 class Fourier {
 public:
     explicit Fourier(size_t n) : n(n), root(n) {
-        for (size_t k = 0; k < n; ++k) root[k] = std::polar(1.0, -2.0 * kPi * (double)k / (double)n);
+        for (size_t k = 0; k < n; ++k) {
+            const double angle = -2.0 * kPi * (double)k / (double)n;
+            root[k] = Complex(Sine(angle, true), Sine(angle));
+        }
     }
     void Forward(std::vector<Complex>& a) const { transform(a, false); }
     void Inverse(std::vector<Complex>& a) const { transform(a, true); }
@@ -134,7 +139,7 @@ std::vector<double> naiveSixteenths(int n, unsigned sixteenthMask, bool ramp) {
     return w;
 }
 
-double noteFrequency(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
+double noteFrequency(int note) { return 440.0 * Exp2<Lanes<1>>((note - 69) / 12.0); }
 
 void storeScaled(const std::vector<double>& wave, double peakTarget, float* out) {
     double peak = 0.0;
