@@ -64,8 +64,10 @@ void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int 
         write(delayRight, writeRight, inR);
 
         const double angle = kTwoPi * lfoPhase;
-        const double dL = (Sine(angle) * depth + centre) * s;
-        const double dR = (Sine(angle, true) * depth + centre) * s;
+        double sine, cosine;
+        SineCosine(angle, sine, cosine);
+        const double dL = (sine * depth + centre) * s;
+        const double dR = (cosine * depth + centre) * s;
         lastWetLeft = read(delayLeft, writeLeft, dL);
         lastWetRight = read(delayRight, writeRight, dR);
 

@@ -46,6 +46,17 @@ template <class L> struct JunoEnvelope {
     // One sample; a is the voice's alternating anti-denormal value.
     void Step(const JunoEnvelopeRates<L>& rates, D l1, D l2, D l3, D a) {
         auto f = [](D x) { return RoundToFloat<L>(x); };
+        // Most samples find every lane sustaining or releasing: those take one formula.
+        if (!L::Any(state != kEnvSustain)) {
+            const D sustain = f(f((l3 + a - level) * rates.sustain + level) - 0.0000001);
+            level = sustain < 0.0 ? D{} : sustain;
+            return;
+        }
+        if (!L::Any(state != kEnvRelease)) {
+            const D release = f(f((0.0 + a - level) * rates.release + level) - 0.0000001);
+            level = release < 0.0 ? D{} : release;
+            return;
+        }
         D next = level;
         I nextState = state;
 

@@ -83,12 +83,12 @@ inline double Pow(double x, double y) {
 
 // sin x and cos x (scalar, |x| up to a few thousand): x = k pi/2 + r with |r| <= pi/4,
 // r in two parts, then the Taylor series of sin and cos on r by quadrant.
-inline double Sine(double x, bool cosine = false) {
+inline void SineCosine(double x, double& sine, double& cosine) {
     const double shifter = 6755399441055744.0;
     const double u = x * 0.6366197723675814 + shifter;  // x / (pi/2), rounded
     const double k = u - shifter;
     const double r = (x - k * 1.5707963267948966) - k * 6.123233995736766e-17;
-    const unsigned quadrant = static_cast<unsigned>(BitCast<unsigned long long>(u)) + (cosine ? 1u : 0u);
+    const unsigned quadrant = static_cast<unsigned>(BitCast<unsigned long long>(u));
     const double r2 = r * r;
     double s = -1.0 / 1307674368000.0;
     for (double c : {1.0 / 6227020800.0, -1.0 / 39916800.0, 1.0 / 362880.0, -1.0 / 5040.0, 1.0 / 120.0, -1.0 / 6.0})
@@ -100,11 +100,17 @@ inline double Sine(double x, bool cosine = false) {
         c = c * r2 + t;
     c = 1.0 + r2 * c;
     switch (quadrant & 3u) {
-    case 0: return s;
-    case 1: return c;
-    case 2: return -s;
-    default: return -c;
+    case 0: sine = s, cosine = c; break;
+    case 1: sine = c, cosine = -s; break;
+    case 2: sine = -s, cosine = -c; break;
+    default: sine = -c, cosine = s; break;
     }
+}
+
+inline double Sine(double x, bool cosine = false) {
+    double s, c;
+    SineCosine(x, s, c);
+    return cosine ? c : s;
 }
 
 }  // namespace halvorax::synth
