@@ -9,6 +9,13 @@ namespace halvorax::synth {
 
 namespace {
 constexpr double kTwoPi = 6.283185307179586;
+
+// floor x, without a library call for the values the chorus meets (0 up to 2^52).
+double floorOf(double x) {
+    if (!(x >= 0.0 && x < 4503599627370496.0)) return std::floor(x);
+    const double t = static_cast<double>(static_cast<long long>(x));
+    return t > x ? t - 1.0 : t;
+}
 }
 
 AlphaChorus::AlphaChorus()
@@ -37,7 +44,7 @@ void AlphaChorus::write(double* line, int& pos, float in) {
 double AlphaChorus::read(const double* line, int pos, double delay) const {
     // Keeps the read inside the line even at absurd sample rates or rates (NaN reads the newest).
     delay = delay >= 0.0 ? std::min(delay, static_cast<double>(lineLength - 2)) : 0.0;
-    const int i = static_cast<int>(std::floor(delay));
+    const int i = static_cast<int>(delay);  // delay >= 0: the same as its floor
     int p = pos - i;
     if (p < 0) p += lineLength;
     // Below about 920 Hz the delay falls under one sample and p is the write
@@ -57,8 +64,9 @@ void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int 
     for (int n = 0; n < count; ++n) {
         const float inL = inputs[0][n];
         const float inR = inputs[1][n];
+        // phase - floor(phase); below 2 the floor is 0 or 1.
         lfoPhase += lfoIncrement;
-        lfoPhase -= std::floor(lfoPhase);
+        if (lfoPhase >= 1.0) lfoPhase -= lfoPhase < 2.0 ? 1.0 : floorOf(lfoPhase);
 
         write(delayLeft, writeLeft, inL);
         write(delayRight, writeRight, inR);

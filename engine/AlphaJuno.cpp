@@ -341,7 +341,12 @@ void AlphaJuno::blockProcess(float** outputs, int count) {
 void AlphaJuno::smoothCutoff(int count) {
     const float target = inputs.params[kSlotCutoff];
     for (int n = 0; n < count; ++n) {
-        cutoffSmooth = static_cast<float>((target - cutoffSmooth) / 100.0) + cutoffSmooth;
+        const float step = static_cast<float>((target - cutoffSmooth) / 100.0);
+        if (step == 0.0f) {  // settled: every later step is 0 too
+            std::fill(cutoffBuffer + n, cutoffBuffer + count, static_cast<float>(cutoffSmooth));
+            return;
+        }
+        cutoffSmooth = step + cutoffSmooth;
         cutoffBuffer[n] = static_cast<float>(cutoffSmooth);
     }
 }
