@@ -50,10 +50,11 @@ template <int W> struct VectorLanes {
 
     static double Lane(D x, int i) { return x[i]; }
     static long long Lane(I x, int i) { return x[i]; }
+    // True if any lane of a mask (of 64- or 32-bit lanes) is set: one test instruction.
     template <class M> static bool Any(M mask) {
-        long long any = 0;
-        for (int i = 0; i < W; ++i) any |= mask[i];
-        return any != 0;
+        if constexpr (sizeof(M) == 64) return _mm512_test_epi64_mask((__m512i)mask, (__m512i)mask) != 0;
+        else if constexpr (sizeof(M) == 32) return !_mm256_testz_si256((__m256i)mask, (__m256i)mask);
+        else return !_mm_testz_si128((__m128i)mask, (__m128i)mask);
     }
     static D Floor(D x) {
         D r;
