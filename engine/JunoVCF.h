@@ -76,7 +76,7 @@ private:
             state[1] = Tanh<L>(bp);
             state[2] = h;
             const typename L::F cf = Convert<typename L::F>(c);
-            const D cc = Convert<D>(cf * cf);
+            const D cc = L::Widen(cf * cf);
             const D m = 0.5 < cc ? D{} + 0.5 : cc;
             out[n] = RoundToFloat<L>(y * ((1.0 - m) * 2.5 + m));
         }

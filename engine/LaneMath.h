@@ -69,6 +69,12 @@ template <int W> struct VectorLanes {
         if constexpr (W == 4) return (I32)_mm_i32gather_epi32(base, (__m128i)index, 4);
         else return (I32)_mm256_i32gather_epi32(base, (__m256i)index, 4);
     }
+    // The float lanes as doubles, in one instruction (a plain conversion of the vector
+    // type is split into halves).
+    static D Widen(F x) {
+        if constexpr (W == 4) return _mm256_cvtps_pd((__m128)x);
+        else return _mm512_cvtps_pd((__m256)x);
+    }
     // Map entries at the given indices (0..map size - 1): the low byte of the 32-bit
     // word at each (the bank pads its maps for the last three).
     static I32 MapEntries(const uint8_t* map, I32 index) {

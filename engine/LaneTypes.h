@@ -33,6 +33,7 @@ template <> struct Lanes<1> {
     static float Gather(const float* base, int index) { return base[index]; }
     static int Gather(const int* base, int index) { return base[index]; }
     static int MapEntries(const uint8_t* map, int index) { return map[index]; }
+    static double Widen(float x) { return x; }
 };
 
 // Number conversions, lane by lane (truncating toward zero into whole numbers, like a cast).
@@ -49,7 +50,7 @@ template <class To, class From> inline To Reinterpret(From x) {
 
 // The double lanes rounded to single precision and back.
 template <class L> inline typename L::D RoundToFloat(typename L::D x) {
-    return Convert<typename L::D>(Convert<typename L::F>(x));
+    return L::Widen(Convert<typename L::F>(x));
 }
 
 // x limited to lo..hi as std::clamp does it.

@@ -155,7 +155,7 @@ private:
         D out[kChunk];
     } buf;
 
-    static D fromFloat(F x) { return Convert<D>(x); }
+    static D fromFloat(F x) { return L::Widen(x); }
     static F toFloat(D x) { return Convert<F>(x); }
     static D f(D x) { return RoundToFloat<L>(x); }
 
