@@ -326,35 +326,11 @@ private:
         }
     }
 
-    // Linear-interpolated read of a table of a mapped set at phase x.
     static F readMapped(const float* data, const MgTable& table, D phase) {
-        const F x = toFloat(phase);
-        const F whole = Convert<F>(Convert<I32>(x));
-        const F fraction = x - (whole > x ? whole - 1.0f : whole);
-        const I32 length = table.length;
-        const F pos = fraction * Convert<F>(length);
-        I32 j = Convert<I32>(pos);
-        const F w = pos - Convert<F>(j);
-        I32 k = j + 1;
-        k = k >= length ? k - length : k;
-        j = j >= length ? j - length : j;  // the fraction rounded up to 1.0
-        return (1.0f - w) * L::Gather(data, table.base + j) + w * L::Gather(data, table.base + k);
+        return WavetableRead<L>::Mapped(data, table.base, table.length, phase);
     }
-
-    // Linear-interpolated read of a fixed-length table at phase x.
     static F fetchFixed(const float* data, I32 base, D phase) {
-        const int n = WavetableBank::kFixedLength;
-        const F x = toFloat(phase);
-        const F whole = Convert<F>(Convert<I32>(x));
-        const F pos = (float)n * (x - (whole > x ? whole - 1.0f : whole));
-        const I32 cell = Convert<I32>(pos);
-        // The weight comes from the unwrapped position, so a phase that rounds up to a
-        // whole cycle reads sample 0 instead of extrapolating.
-        const F w = pos - Convert<F>(cell);
-        const I32 j = Reinterpret<I32>(Reinterpret<U32>(cell) % (unsigned)n);  // pos is never negative
-        I32 k = j + 1;
-        k = k >= n ? k - n : k;
-        return (1.0f - w) * L::Gather(data, base + j) + w * L::Gather(data, base + k);
+        return WavetableRead<L>::Fixed(data, base, phase, WavetableBank::kFixedLength);
     }
 
     // The difference of two reads of one sawtooth table, offset apart in phase.

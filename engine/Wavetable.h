@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "LaneTypes.h"
+
 namespace halvorax::synth {
 
 // One set of band-limited single-cycle tables and the map that picks a table.
@@ -13,51 +15,11 @@ public:
               const float* data)
         : map(map), mapSize(mapSize), length(length), index(index), data(data) {}
 
-    // One table of the set: its first sample and its length.
-    struct Table {
-        const float* samples;
-        int length;
-    };
-
-    // The table map[i] selects, i clamped to the map.
-    Table Select(int i) const { return TableAt(TableNumber(i)); }
     // The number of the table map[i] selects, i clamped to the map.
     int TableNumber(int i) const {
         if (i < 0) i = 0;
         if (i > mapSize - 1) i = mapSize - 1;
         return map[i];
-    }
-    // Table t of the set.
-    Table TableAt(int t) const { return {data + index[t], length[t]}; }
-
-    // Linear-interpolated read of one table at phase x.
-    static float Read(const Table& table, float x) {
-        const float f = x - floorFast(x);
-        const int n = table.length;
-        const float pos = f * (float)n;
-        int j = (int)pos;
-        const float w = pos - (float)j;
-        int k = j + 1;
-        if (k >= n) k -= n;
-        if (j >= n) j -= n;  // f rounded up to 1.0
-        return (1.0f - w) * table.samples[j] + w * table.samples[k];
-    }
-
-    // Linear-interpolated read of the table map[i] (i clamped to the map) at phase x.
-    float FetchMapped(int i, float x) const { return Read(Select(i), x); }
-
-    // Linear-interpolated read of table t, holding n samples, at phase x.
-    float FetchFixed(int t, float x, int n) const {
-        const float pos = (float)n * (x - floorFast(x));
-        const int whole = (int)pos;
-        // The weight comes from the unwrapped position, so a phase that rounds
-        // up to a whole cycle reads sample 0 instead of extrapolating.
-        const float w = pos - (float)whole;
-        const int j = (int)((unsigned)whole % (unsigned)n);  // pos is never negative
-        const float* table = data + index[t];
-        int k = j + 1;
-        if (k >= n) k -= n;
-        return (1.0f - w) * table[j] + w * table[k];
     }
 
     const uint8_t* map = nullptr;
@@ -65,11 +27,43 @@ public:
     const int* length = nullptr;
     const int* index = nullptr;
     const float* data = nullptr;
+};
 
-private:
-    static float floorFast(float x) {
-        float t = (float)(int)x;
-        return t > x ? t - 1.0f : t;
+// Linear-interpolated reads of the tables at a phase, over the lanes L (LaneTypes.h): the
+// way the voice reads its oscillators.
+template <class L> struct WavetableRead {
+    typedef typename L::D D;
+    typedef typename L::F F;
+    typedef typename L::I32 I32;
+    typedef typename L::U32 U32;
+
+    // A table of a mapped set (its first sample and length).
+    static F Mapped(const float* data, I32 base, I32 length, D phase) {
+        const F x = Convert<F>(phase);
+        const F whole = Convert<F>(Convert<I32>(x));
+        const F fraction = x - (whole > x ? whole - 1.0f : whole);
+        const F pos = fraction * Convert<F>(length);
+        I32 j = Convert<I32>(pos);
+        const F w = pos - Convert<F>(j);
+        I32 k = j + 1;
+        k = k >= length ? k - length : k;
+        j = j >= length ? j - length : j;  // the fraction rounded up to 1.0
+        return (1.0f - w) * L::Gather(data, base + j) + w * L::Gather(data, base + k);
+    }
+
+    // A table of a fixed-length set (its first sample).
+    static F Fixed(const float* data, I32 base, D phase, int n) {
+        const F x = Convert<F>(phase);
+        const F whole = Convert<F>(Convert<I32>(x));
+        const F pos = (float)n * (x - (whole > x ? whole - 1.0f : whole));
+        const I32 cell = Convert<I32>(pos);
+        // The weight comes from the unwrapped position, so a phase that rounds up to a
+        // whole cycle reads sample 0 instead of extrapolating.
+        const F w = pos - Convert<F>(cell);
+        const I32 j = Reinterpret<I32>(Reinterpret<U32>(cell) % (unsigned)n);  // pos is never negative
+        I32 k = j + 1;
+        k = k >= n ? k - n : k;
+        return (1.0f - w) * L::Gather(data, base + j) + w * L::Gather(data, base + k);
     }
 };
 
