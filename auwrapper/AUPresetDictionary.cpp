@@ -31,11 +31,10 @@ void requireValue(CFDictionaryRef dict, const char* name, SInt32 expected) {
         throw FormatException("Data in dictionary is not of expected value");
 }
 
-
 }  // namespace
 
-CFMutableDictionaryRef AUPresetDictionary::create(const ComponentDescription& description,
-                                                  const unsigned char* bytes, size_t size, CFStringRef name) {
+CFMutableDictionaryRef AUPresetDictionary::create(const ComponentDescription& description, const unsigned char* bytes,
+                                                  size_t size, CFStringRef name) {
     ScopedCF<CFMutableDictionaryRef> dict(
         CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
     throwOnNull(dict.get(), "Could not create dictionary");
@@ -51,14 +50,13 @@ CFMutableDictionaryRef AUPresetDictionary::create(const ComponentDescription& de
 }
 
 CFMutableDictionaryRef AUPresetDictionary::ofCurrentProgram(EffectAccess& effect,
-                                                            const ComponentDescription& description,
-                                                            CFStringRef name) {
+                                                            const ComponentDescription& description, CFStringRef name) {
     const std::vector<unsigned char> bytes = FxCodec(effect).createFXP();
     return create(description, bytes.data(), bytes.size(), name);
 }
 
-CFMutableDictionaryRef AUPresetDictionary::ofCurrentBank(EffectAccess& effect,
-                                                         const ComponentDescription& description, CFStringRef name) {
+CFMutableDictionaryRef AUPresetDictionary::ofCurrentBank(EffectAccess& effect, const ComponentDescription& description,
+                                                         CFStringRef name) {
     const std::vector<unsigned char> bytes = FxCodec(effect).createFXB();
     return create(description, bytes.data(), bytes.size(), name);
 }

@@ -50,16 +50,16 @@ public:
                                                 CFStringRef name);
 
     // The ClassInfo value: the current bank or program named `presetName`, with "ProgramNumber".
-    static CFDictionaryRef classInfo(EffectAccess& effect, const ComponentDescription& description,
-                                     bool presetIsFXB, CFStringRef presetName);
+    static CFDictionaryRef classInfo(EffectAccess& effect, const ComponentDescription& description, bool presetIsFXB,
+                                     CFStringRef presetName);
 
     // Restores a ClassInfo value, steps 1 to 5 of a restore: checks the dictionary, selects
     // "ProgramNumber" (0 when missing or out of range), applies "vstdata", and with
     // `updateNameOnLoad` gives "name" to the effect as its program name. Refused content
     // raises MacOSException -10851 (a missing key TandemException "Missing key in
     // dictionary"); what was done before the failure stays done.
-    static void restoreClassInfo(EffectAccess& effect, const ComponentDescription& description,
-                                 CFPropertyListRef value, bool updateNameOnLoad);
+    static void restoreClassInfo(EffectAccess& effect, const ComponentDescription& description, CFPropertyListRef value,
+                                 bool updateNameOnLoad);
 
     // Gives `name` to the effect as its current program name (MacRoman, cut to 24 characters).
     static void updateCurrentVSTProgramName(EffectAccess& effect, CFStringRef name);

@@ -56,14 +56,15 @@ std::vector<std::string> FactoryPresets::parseList(const unsigned char* bytes, s
     return names;
 }
 
-int FactoryPresets::load(const std::string& listPath, const std::string& folder, AUPreset* presets,
-                         CFDataRef* data, CFMutableArrayRef array) {
+int FactoryPresets::load(const std::string& listPath, const std::string& folder, AUPreset* presets, CFDataRef* data,
+                         CFMutableArrayRef array) {
     int loaded = 0;
     try {
         const std::vector<unsigned char> list = loadFromFile(listPath);
         for (const std::string& name : parseList(list.data(), list.size())) {
             ScopedCF<CFDictionaryRef> preset(AUPresetDictionary::readFile(joinPath(folder, name)));
-            auto bytes = static_cast<CFDataRef>(AUPresetDictionary::required(preset.get(), "vstdata", CFDataGetTypeID()));
+            auto bytes =
+                static_cast<CFDataRef>(AUPresetDictionary::required(preset.get(), "vstdata", CFDataGetTypeID()));
             auto presetName =
                 static_cast<CFStringRef>(AUPresetDictionary::required(preset.get(), "name", CFStringGetTypeID()));
             presets[loaded].presetNumber = loaded;
@@ -96,8 +97,9 @@ void FactoryPresets::convertLoadedPrograms(EffectAccess& effect, const Component
         const std::string name = trimmedName(rawName);
         if (name.empty() || (i != 0 && name == lastWritten)) continue;
         lastWritten = name;
-        ScopedCF<CFStringRef> presetName(CFStringCreateWithBytes(
-            nullptr, reinterpret_cast<const UInt8*>(name.data()), CFIndex(name.size()), kCFStringEncodingMacRoman, false));
+        ScopedCF<CFStringRef> presetName(CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(name.data()),
+                                                                 CFIndex(name.size()), kCFStringEncodingMacRoman,
+                                                                 false));
         ScopedCF<CFMutableDictionaryRef> preset(
             AUPresetDictionary::ofCurrentProgram(effect, description, presetName.get()));
         const std::string fileName = presetFileName(name);
@@ -110,8 +112,7 @@ std::string FactoryPresets::create(EffectAccess& effect, const ComponentDescript
                                    const std::string& folder) {
     std::string list;
     if (presetIsFXB) {
-        ScopedCF<CFMutableDictionaryRef> bank(
-            AUPresetDictionary::ofCurrentBank(effect, description, CFSTR("Default")));
+        ScopedCF<CFMutableDictionaryRef> bank(AUPresetDictionary::ofCurrentBank(effect, description, CFSTR("Default")));
         writePresetFile(bank.get(), joinPath(folder, kBankPresetFileName));
         list = std::string(kBankPresetFileName) + '\r';
     } else {

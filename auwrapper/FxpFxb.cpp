@@ -74,8 +74,7 @@ private:
 
 }  // namespace
 
-const unsigned char* FxCodec::readBigInt32(const unsigned char* position, const unsigned char* end,
-                                           int32_t& value) {
+const unsigned char* FxCodec::readBigInt32(const unsigned char* position, const unsigned char* end, int32_t& value) {
     requireBytes(position, end, 4);
     value = int32_t((uint32_t(position[0]) << 24) | (uint32_t(position[1]) << 16) | (uint32_t(position[2]) << 8) |
                     uint32_t(position[3]));
@@ -103,9 +102,7 @@ unsigned char* FxCodec::writeHeader(unsigned char* position, int32_t byteSize, i
     return writeBigInt32(position, count);
 }
 
-size_t FxCodec::fxCkSize() {
-    return size_t(kFxProgramHeaderSize) + 4 * size_t(std::max(effect.parameterCount(), 0));
-}
+size_t FxCodec::fxCkSize() { return size_t(kFxProgramHeaderSize) + 4 * size_t(std::max(effect.parameterCount(), 0)); }
 
 unsigned char* FxCodec::writeFxCk(unsigned char* destination) {
     const int32_t count = std::max(effect.parameterCount(), 0);
@@ -170,23 +167,23 @@ bool FxCodec::loadFXPOrFXB(size_t size, const unsigned char* bytes) {
     const unsigned char* end = bytes ? bytes + size : nullptr;
     FxHeader header;
     readHeader(bytes, end, header);
-    if (header.magic != kFxChunkMagic || int64_t(header.byteSize) + 8 > int64_t(size) ||
-        header.formatVersion != 1 || header.plugInId != effect.uniqueId())
+    if (header.magic != kFxChunkMagic || int64_t(header.byteSize) + 8 > int64_t(size) || header.formatVersion != 1 ||
+        header.plugInId != effect.uniqueId())
         throw FormatException(kInvalidFormat);
     switch (header.kind) {
-    case kFxProgramParams: {
-        bool ok = true;
-        readFxCk(bytes, end, ok);
-        return ok;
-    }
-    case kFxProgramChunk:
-        return loadProgramChunk(bytes, end);
-    case kFxBankPrograms:
-        return loadBankPrograms(bytes, end);
-    case kFxBankChunk:
-        return loadBankChunk(bytes, end);
-    default:
-        throw FormatException(kInvalidFormat);
+        case kFxProgramParams: {
+            bool ok = true;
+            readFxCk(bytes, end, ok);
+            return ok;
+        }
+        case kFxProgramChunk:
+            return loadProgramChunk(bytes, end);
+        case kFxBankPrograms:
+            return loadBankPrograms(bytes, end);
+        case kFxBankChunk:
+            return loadBankChunk(bytes, end);
+        default:
+            throw FormatException(kInvalidFormat);
     }
 }
 

@@ -44,8 +44,7 @@ public:
     // Applies one "FxCk" record to the current program and returns the position after it.
     const unsigned char* readFxCk(const unsigned char* position, const unsigned char* end, bool& ok);
 
-    static const unsigned char* readBigInt32(const unsigned char* position, const unsigned char* end,
-                                             int32_t& value);
+    static const unsigned char* readBigInt32(const unsigned char* position, const unsigned char* end, int32_t& value);
     static unsigned char* writeBigInt32(unsigned char* position, int32_t value);
 
 private:

@@ -30,7 +30,8 @@ std::string skipLeadingSpaces(const char* text) {
 // Tabs and line ends inside a name or label would break the record apart.
 std::string fieldText(const char* text) {
     std::string field = skipLeadingSpaces(text);
-    std::replace_if(field.begin(), field.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        field.begin(), field.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
     return field.empty() ? "-" : field;
 }
 
@@ -229,8 +230,7 @@ void ParameterMap::read(const unsigned char* bytes, size_t size, const Parameter
         if (!parseRecord(text, mapping.parameterCount, record)) continue;
         AudioUnitParameterInfo& info = mapping.parameterInfos[record.index];
         if (info.cfNameString != nullptr) continue;  // mapped by an earlier line
-        if (*mapping.mappedParameterCount >= kMaxMappedParameters)
-            throw TandemException("Too many mapped parameters");
+        if (*mapping.mappedParameterCount >= kMaxMappedParameters) throw TandemException("Too many mapped parameters");
         fillInfo(record, info, mapping.parameterValueStrings[record.index]);
         mapping.mappedParameters[(*mapping.mappedParameterCount)++] = UInt32(record.index);
     }

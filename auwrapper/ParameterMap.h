@@ -19,8 +19,8 @@ constexpr int kMaxMappedParameters = 1024;
 constexpr const char* kParameterMapHeader = "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r";
 
 enum : UInt32 {
-    kMappedParameterFlags = 0xC8000000u,     // readable, writable, has name string
-    kMappedWithStringsFlags = 0xC8200000u,   // ... and values have strings
+    kMappedParameterFlags = 0xC8000000u,    // readable, writable, has name string
+    kMappedWithStringsFlags = 0xC8200000u,  // ... and values have strings
     kMappedGlobalMetaFlag = 0x10000000u
 };
 

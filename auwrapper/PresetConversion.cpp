@@ -93,7 +93,8 @@ std::string PresetConversion::presetNameFor(const std::string& fileName) {
     return fileName.substr(0, dot);
 }
 
-int PresetConversion::convertVSTPresets(const std::string& componentName, const std::vector<std::string>& audioFolders) {
+int PresetConversion::convertVSTPresets(const std::string& componentName,
+                                        const std::vector<std::string>& audioFolders) {
     int converted = 0;
     for (const std::string& folder : audioFolders) {
         try {
@@ -111,7 +112,8 @@ int PresetConversion::convertVSTPresetsInDomain(const std::string& audioFolder, 
     size_t start = 0;
     while (start <= componentName.size()) {
         const size_t colon = componentName.find(':', start);
-        const std::string part = trimmedPart(componentName.substr(start, colon == std::string::npos ? colon : colon - start));
+        const std::string part =
+            trimmedPart(componentName.substr(start, colon == std::string::npos ? colon : colon - start));
         if (!part.empty()) folder = descendOrCreateFolder(folder, part);
         if (colon == std::string::npos) break;
         start = colon + 1;

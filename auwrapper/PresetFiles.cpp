@@ -24,15 +24,23 @@ using halvorax::FileDescriptor;
 
 OSStatus osStatusForErrno(int error) {
     switch (error) {
-    case ENOENT: return fnfErr;
-    case ENOTDIR: return kDirectoryNotFoundErr;
-    case EACCES:
-    case EPERM: return kPermissionErr;
-    case EROFS: return kWritePermissionErr;
-    case EEXIST: return kDuplicateFileErr;
-    case ENOSPC: return kDiskFullErr;
-    case ENOMEM: return memFullErr;
-    default: return kIOErr;
+        case ENOENT:
+            return fnfErr;
+        case ENOTDIR:
+            return kDirectoryNotFoundErr;
+        case EACCES:
+        case EPERM:
+            return kPermissionErr;
+        case EROFS:
+            return kWritePermissionErr;
+        case EEXIST:
+            return kDuplicateFileErr;
+        case ENOSPC:
+            return kDiskFullErr;
+        case ENOMEM:
+            return memFullErr;
+        default:
+            return kIOErr;
     }
 }
 
@@ -123,8 +131,8 @@ std::string stringOf(CFStringRef string, CFStringEncoding encoding) {
     const CFIndex capacity = CFStringGetMaximumSizeForEncoding(length, encoding) + 1;
     std::string text(size_t(capacity), '\0');
     CFIndex used = 0;
-    CFStringGetBytes(string, CFRangeMake(0, length), encoding, '?', false, reinterpret_cast<UInt8*>(&text[0]),
-                     capacity, &used);
+    CFStringGetBytes(string, CFRangeMake(0, length), encoding, '?', false, reinterpret_cast<UInt8*>(&text[0]), capacity,
+                     &used);
     text.resize(size_t(used));
     return text;
 }

@@ -41,8 +41,7 @@ bool isDirectory(CFURLRef url) {
 
 }  // namespace
 
-TandemComponent::TandemComponent(ComponentInstance instance, const TandemOrigin& origin)
-    : componentInstance(instance) {
+TandemComponent::TandemComponent(ComponentInstance instance, const TandemOrigin& origin) : componentInstance(instance) {
     try {
         construct(origin);
     } catch (...) {
@@ -101,8 +100,8 @@ void TandemComponent::construct(const TandemOrigin& origin) {
     updateTailTime();
     updateCurrentAUPreset();
 
-    throwOnOSError(InstallEventLoopTimer(GetMainEventLoop(), 0.025, 0.025, NewEventLoopTimerUPP(idleTimerAction),
-                                         this, &idleTimer));
+    throwOnOSError(InstallEventLoopTimer(GetMainEventLoop(), 0.025, 0.025, NewEventLoopTimerUPP(idleTimerAction), this,
+                                         &idleTimer));
 }
 
 // The bundle around the loaded image that holds this code: .../Name.vst/Contents/<arch>/Name.so
@@ -229,9 +228,8 @@ ComponentResult TandemComponent::dispatch(ComponentParameters* p) {
             // A listener without a procedure would be called later and crash: refused.
             if (argument<AudioUnitPropertyListenerProc>(p, 2) == nullptr) return paramErr;
             if (propertyListenerCount >= kMaxListeners) return memFullErr;
-            propertyListeners[propertyListenerCount++] = {argument<UInt32>(p, 1),
-                                                          argument<AudioUnitPropertyListenerProc>(p, 2),
-                                                          argument<void*>(p, 3)};
+            propertyListeners[propertyListenerCount++] = {
+                argument<UInt32>(p, 1), argument<AudioUnitPropertyListenerProc>(p, 2), argument<void*>(p, 3)};
             return noErr;
         }
         case kAudioUnitRenderSelect:
@@ -240,8 +238,7 @@ ComponentResult TandemComponent::dispatch(ComponentParameters* p) {
         case kAudioUnitAddRenderNotifySelect: {
             if (argument<AURenderCallback>(p, 1) == nullptr) return paramErr;
             if (renderNotificationCount >= kMaxRenderNotifications) return memFullErr;
-            renderNotifications[renderNotificationCount++] = {argument<AURenderCallback>(p, 1),
-                                                              argument<void*>(p, 2)};
+            renderNotifications[renderNotificationCount++] = {argument<AURenderCallback>(p, 1), argument<void*>(p, 2)};
             return noErr;
         }
         case kAudioUnitRemoveRenderNotifySelect: {
@@ -280,9 +277,7 @@ ComponentResult TandemComponent::dispatch(ComponentParameters* p) {
 
 // ---- Parameters ----
 
-bool TandemComponent::parameterInRange(AudioUnitParameterID id) const {
-    return id < UInt32(vst->getParameterCount());
-}
+bool TandemComponent::parameterInRange(AudioUnitParameterID id) const { return id < UInt32(vst->getParameterCount()); }
 
 // An unmapped parameter has an all-zero record: its range is empty and scaling would divide
 // by zero, so such calls are refused like an unknown parameter.
@@ -325,8 +320,7 @@ OSStatus TandemComponent::applyAUParameter(AudioUnitParameterID id, Float32 valu
     return noErr;
 }
 
-OSStatus TandemComponent::setParameter(AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement,
-                                       Float32 value) {
+OSStatus TandemComponent::setParameter(AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement, Float32 value) {
     if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidScope;
     if (!parameterInRange(id)) return kAudioUnitErr_InvalidParameter;
     return applyAUParameter(id, value);
@@ -410,16 +404,15 @@ void TandemComponent::updateDisplay(VSTPlugIn&) {
 void TandemComponent::idleTimerAction(EventLoopTimerRef, void* component) {
     try {
         static_cast<TandemComponent*>(component)->vst->idle();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 // ---- Description, notifications, presets ----
 
 ComponentDescription TandemComponent::getComponentDescription() const {
     ComponentDescription description{};
-    throwOnOSError(GetComponentInfo(reinterpret_cast<Component>(componentInstance), &description, nullptr, nullptr,
-                                    nullptr));
+    throwOnOSError(
+        GetComponentInfo(reinterpret_cast<Component>(componentInstance), &description, nullptr, nullptr, nullptr));
     return description;
 }
 
@@ -427,12 +420,12 @@ CFStringRef TandemComponent::copyComponentName() const {
     Handle name = NewHandle(0);
     throwOnNull(name, "Could not allocate handle");
     ComponentDescription description{};
-    const OSErr error = GetComponentInfo(reinterpret_cast<Component>(componentInstance), &description, name,
-                                         nullptr, nullptr);
+    const OSErr error =
+        GetComponentInfo(reinterpret_cast<Component>(componentInstance), &description, name, nullptr, nullptr);
     CFStringRef result = nullptr;
     if (error == noErr && GetHandleSize(name) > 0)
-        result = CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(*name + 1),
-                                         CFIndex(UInt8((*name)[0])), kCFStringEncodingMacRoman, false);
+        result = CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(*name + 1), CFIndex(UInt8((*name)[0])),
+                                         kCFStringEncodingMacRoman, false);
     DisposeHandle(name);
     throwOnOSError(error);
     throwOnNull(result, "Could not create string");

@@ -90,10 +90,9 @@ public:
                              UInt32* outDataSize, Boolean* outWritable);
     OSStatus getProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, void* outData,
                          UInt32* ioDataSize);
-    OSStatus setProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
-                         const void* inData, UInt32 inDataSize);
-    OSStatus getParameter(AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element,
-                          Float32* outValue);
+    OSStatus setProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, const void* inData,
+                         UInt32 inDataSize);
+    OSStatus getParameter(AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element, Float32* outValue);
     OSStatus setParameter(AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element, Float32 value);
     OSStatus scheduleParameters(const AudioUnitParameterEvent* events, UInt32 count);
     OSStatus reset(AudioUnitScope scope, AudioUnitElement element);
@@ -104,7 +103,9 @@ public:
 
     // ---- Operations shared with the preset and parameter-map code ----
     int32_t getInputBusChannelCount(int bus) const { return inputBusChannelStart[bus + 1] - inputBusChannelStart[bus]; }
-    int32_t getOutputBusChannelCount(int bus) const { return outputBusChannelStart[bus + 1] - outputBusChannelStart[bus]; }
+    int32_t getOutputBusChannelCount(int bus) const {
+        return outputBusChannelStart[bus + 1] - outputBusChannelStart[bus];
+    }
     ComponentDescription getComponentDescription() const;
     OSType getComponentType() const { return getComponentDescription().componentType; }
     // The Component Manager name of the instance (a new string, released by the caller).
@@ -216,8 +217,8 @@ private:
     void setHostCallbacks(const void* inData, UInt32 inDataSize);
     void makeConnection(AudioUnitElement bus, const AudioUnitConnection& connection);
     void setRenderCallback(AudioUnitElement bus, const AURenderCallbackStruct& callback);
-    void notifyRender(AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp, UInt32 bus,
-                      UInt32 frames, AudioBufferList* ioData);
+    void notifyRender(AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp, UInt32 bus, UInt32 frames,
+                      AudioBufferList* ioData);
     void updateVSTTimeInfo(const AudioTimeStamp& timeStamp);
     bool collectInputAudio(UInt32 frames, float** inputs, const AudioTimeStamp& timeStamp);
     void renderOutput(UInt32 frames, float** inputs, bool inputsSilent);

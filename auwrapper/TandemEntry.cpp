@@ -10,8 +10,8 @@ namespace tandem {
 namespace {
 
 bool canDoSelector(SInt16 selector) {
-    return (selector >= -4 && selector <= -1) || (selector >= 1 && selector <= 7) || selector == 9 ||
-           selector == 10 || (selector >= 14 && selector <= 18) || selector == kMusicDeviceMIDIEventSelect;
+    return (selector >= -4 && selector <= -1) || (selector >= 1 && selector <= 7) || selector == 9 || selector == 10 ||
+           (selector >= 14 && selector <= 18) || selector == kMusicDeviceMIDIEventSelect;
 }
 
 ComponentInstance instanceOf(ComponentParameters* params) {
@@ -21,8 +21,8 @@ ComponentInstance instanceOf(ComponentParameters* params) {
 // The component version from the 'thng' resource 10000 (big-endian, after the description).
 ComponentResult componentVersion(ComponentInstance instance) {
     Handle resource = nullptr;
-    throwOnOSError(GetComponentResource(reinterpret_cast<Component>(instance), kComponentResourceType, 10000,
-                                        &resource));
+    throwOnOSError(
+        GetComponentResource(reinterpret_cast<Component>(instance), kComponentResourceType, 10000, &resource));
     const auto* p = reinterpret_cast<const unsigned char*>(*resource) + sizeof(ComponentResource);
     const UInt32 version = UInt32(p[0]) << 24 | UInt32(p[1]) << 16 | UInt32(p[2]) << 8 | UInt32(p[3]);
     DisposeHandle(resource);
@@ -67,6 +67,5 @@ ComponentResult tandemEntry(ComponentParameters* params, TandemComponent* storag
 }  // namespace tandem
 
 ComponentResult TandemEntry(ComponentParameters* params, Handle storage) {
-    return tandem::tandemEntry(params, reinterpret_cast<tandem::TandemComponent*>(storage),
-                               &tandem::createDefault);
+    return tandem::tandemEntry(params, reinterpret_cast<tandem::TandemComponent*>(storage), &tandem::createDefault);
 }

@@ -36,8 +36,7 @@ std::string folderOfPath(const std::string& path) {
 void TandemComponent::loadConfiguration() {
     CFDictionaryRef info = CFBundleGetInfoDictionary(bundle);
     throwOnNull(info, "Could not get info dictionary for bundle");
-    auto config =
-        static_cast<CFDictionaryRef>(AUPresetDictionary::required(info, "TDConfig", CFDictionaryGetTypeID()));
+    auto config = static_cast<CFDictionaryRef>(AUPresetDictionary::required(info, "TDConfig", CFDictionaryGetTypeID()));
     autoConvertPresets = AUPresetDictionary::requiredBoolean(config, "AutoConvertPresets");
     presetIsFXB = AUPresetDictionary::requiredBoolean(config, "PresetIsFXB");
     updateNameOnLoad = AUPresetDictionary::requiredBoolean(config, "UpdateNameOnLoad");
@@ -71,9 +70,9 @@ void TandemComponent::createDefaultParameterMappingFile(CFURLRef file) {
 
 void TandemComponent::readParameterMapping(CFURLRef file) {
     const std::vector<unsigned char> bytes = loadFromFile(pathOfURL(file));
-    ParameterMap::read(bytes.data(), bytes.size(),
-                       {vst->getParameterCount(), parameterInfos, parameterValueStrings, mappedParameters,
-                        &mappedParameterCount});
+    ParameterMap::read(
+        bytes.data(), bytes.size(),
+        {vst->getParameterCount(), parameterInfos, parameterValueStrings, mappedParameters, &mappedParameterCount});
 }
 
 // ---- Preset dictionaries and ClassInfo ----
@@ -107,7 +106,8 @@ void TandemComponent::restoreClassInfo(CFPropertyListRef classInfo) {
     char text[25] = {};
     vst->getCurrentProgramName(text);
     if (text[0] == '\0') {
-        auto name = static_cast<CFStringRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(classInfo), CFSTR("name")));
+        auto name =
+            static_cast<CFStringRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(classInfo), CFSTR("name")));
         CFRetain(name);
         if (currentPreset.presetName) CFRelease(currentPreset.presetName);
         currentPreset.presetName = name;
@@ -135,8 +135,8 @@ void TandemComponent::createFactoryPresets(CFURLRef listFile) {
     VSTPlugInAccess access(*vst);
     const std::string listPath = pathOfURL(listFile);
     // The list is written last, so a failure leaves no list that would mark the work done.
-    const std::string list = FactoryPresets::create(access, getComponentDescription(), presetIsFXB,
-                                                    folderOfPath(listPath));
+    const std::string list =
+        FactoryPresets::create(access, getComponentDescription(), presetIsFXB, folderOfPath(listPath));
     writeWholeFile(listPath, list.data(), list.size());
 }
 
@@ -180,8 +180,7 @@ void TandemComponent::convertLoadedPrograms(CFURLRef folder, bool writeList, CFM
     std::string text;
     FactoryPresets::convertLoadedPrograms(access, getComponentDescription(), pathOfURL(folder),
                                           writeList ? &text : nullptr);
-    if (writeList && list)
-        CFDataAppendBytes(list, reinterpret_cast<const UInt8*>(text.data()), CFIndex(text.size()));
+    if (writeList && list) CFDataAppendBytes(list, reinterpret_cast<const UInt8*>(text.data()), CFIndex(text.size()));
 }
 
 }  // namespace tandem

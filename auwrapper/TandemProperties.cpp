@@ -169,12 +169,18 @@ OSStatus TandemComponent::getProperty(AudioUnitPropertyID id, AudioUnitScope sco
     if (*ioDataSize < r.getMinimum) return kAudioUnitErr_InvalidPropertyValue;
     UInt32 size = r.size;
     switch (id) {
-        case kAudioUnitProperty_ClassInfo: put(outData, copyClassInfo()); break;
-        case kAudioUnitProperty_SampleRate: put(outData, streamFormat.mSampleRate); break;
+        case kAudioUnitProperty_ClassInfo:
+            put(outData, copyClassInfo());
+            break;
+        case kAudioUnitProperty_SampleRate:
+            put(outData, streamFormat.mSampleRate);
+            break;
         case kAudioUnitProperty_ParameterList:
             if (scope == kAudioUnitScope_Global) std::memcpy(outData, mappedParameters, size);
             break;
-        case kAudioUnitProperty_ParameterInfo: put(outData, parameterInfos[element]); break;
+        case kAudioUnitProperty_ParameterInfo:
+            put(outData, parameterInfos[element]);
+            break;
         case kAudioUnitProperty_StreamFormat: {
             AudioStreamBasicDescription format = streamFormat;
             format.mChannelsPerFrame = UInt32(scope == kAudioUnitScope_Input ? getInputBusChannelCount(int(element))
@@ -197,7 +203,9 @@ OSStatus TandemComponent::getProperty(AudioUnitPropertyID id, AudioUnitScope sco
             put(outData, info);
             break;
         }
-        case kAudioUnitProperty_MaximumFramesPerSlice: put(outData, maxFramesPerSlice); break;
+        case kAudioUnitProperty_MaximumFramesPerSlice:
+            put(outData, maxFramesPerSlice);
+            break;
         case kAudioUnitProperty_ParameterValueStrings:
             CFRetain(parameterValueStrings[element]);
             put(outData, parameterValueStrings[element]);
@@ -206,8 +214,12 @@ OSStatus TandemComponent::getProperty(AudioUnitPropertyID id, AudioUnitScope sco
             updateTailTime();
             put(outData, tailSeconds);
             break;
-        case kAudioUnitProperty_BypassEffect: put(outData, UInt32(isBypassed ? 1 : 0)); break;
-        case kAudioUnitProperty_LastRenderError: put(outData, OSStatus(0)); break;
+        case kAudioUnitProperty_BypassEffect:
+            put(outData, UInt32(isBypassed ? 1 : 0));
+            break;
+        case kAudioUnitProperty_LastRenderError:
+            put(outData, OSStatus(0));
+            break;
         case kAudioUnitProperty_FactoryPresets:
             CFRetain(factoryPresetArray);
             put(outData, factoryPresetArray);
@@ -216,8 +228,10 @@ OSStatus TandemComponent::getProperty(AudioUnitPropertyID id, AudioUnitScope sco
             size = std::min<UInt32>(*ioDataSize, sizeof(HostCallbackInfo));
             std::memcpy(outData, &hostCallbacks, size);
             break;
-        case kAudioUnitProperty_CurrentPreset: return getPreset(outData, ioDataSize, false);
-        case kAudioUnitProperty_PresentPreset: return getPreset(outData, ioDataSize, true);
+        case kAudioUnitProperty_CurrentPreset:
+            return getPreset(outData, ioDataSize, false);
+        case kAudioUnitProperty_PresentPreset:
+            return getPreset(outData, ioDataSize, true);
         case kAudioUnitProperty_ElementName: {
             CFStringRef name = (scope == kAudioUnitScope_Input ? inputBusNames : outputBusNames)[element];
             CFRetain(name);
@@ -238,8 +252,11 @@ OSStatus TandemComponent::getProperty(AudioUnitPropertyID id, AudioUnitScope sco
         case kAudioUnitProperty_ParameterValueFromString:
             getValueFromString(*static_cast<AudioUnitParameterValueFromString*>(outData));
             break;
-        case kMusicDeviceProperty_InstrumentCount: put(outData, UInt32(0)); break;
-        default: return kAudioUnitErr_InvalidProperty;
+        case kMusicDeviceProperty_InstrumentCount:
+            put(outData, UInt32(0));
+            break;
+        default:
+            return kAudioUnitErr_InvalidProperty;
     }
     *ioDataSize = size;
     return noErr;
@@ -257,7 +274,9 @@ OSStatus TandemComponent::setProperty(AudioUnitPropertyID id, AudioUnitScope sco
         case kAudioUnitProperty_MakeConnection:
             makeConnection(element, *static_cast<const AudioUnitConnection*>(inData));
             break;
-        case kAudioUnitProperty_SampleRate: updateSampleRate(*static_cast<const Float64*>(inData)); break;
+        case kAudioUnitProperty_SampleRate:
+            updateSampleRate(*static_cast<const Float64*>(inData));
+            break;
         case kAudioUnitProperty_StreamFormat:
             updateFormat(scope, element, *static_cast<const AudioStreamBasicDescription*>(inData));
             break;
@@ -271,10 +290,15 @@ OSStatus TandemComponent::setProperty(AudioUnitPropertyID id, AudioUnitScope sco
         case kAudioUnitProperty_SetRenderCallback:
             setRenderCallback(element, *static_cast<const AURenderCallbackStruct*>(inData));
             break;
-        case kAudioUnitProperty_HostCallbacks: setHostCallbacks(inData, inDataSize); break;
+        case kAudioUnitProperty_HostCallbacks:
+            setHostCallbacks(inData, inDataSize);
+            break;
         case kAudioUnitProperty_CurrentPreset:
-        case kAudioUnitProperty_PresentPreset: setPreset(inData, inDataSize); break;
-        default: return kAudioUnitErr_InvalidProperty;
+        case kAudioUnitProperty_PresentPreset:
+            setPreset(inData, inDataSize);
+            break;
+        default:
+            return kAudioUnitErr_InvalidProperty;
     }
     return noErr;
 }

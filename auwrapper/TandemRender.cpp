@@ -36,10 +36,9 @@ void TandemComponent::layOutPins(bool isInput, int32_t pinCount, bool multiBus, 
     busCount = 0;
     while (pin < pinCount && busCount < kMaxBuses) {
         VstPinProperties properties{};
-        const bool answered = isInput ? vst->getInputProperties(pin, &properties)
-                                      : vst->getOutputProperties(pin, &properties);
-        if (pin == 0 || multiBus)
-            width = answered ? ((properties.flags & kVstPinIsStereo) ? 2 : 1) : defaultWidth;
+        const bool answered =
+            isInput ? vst->getInputProperties(pin, &properties) : vst->getOutputProperties(pin, &properties);
+        if (pin == 0 || multiBus) width = answered ? ((properties.flags & kVstPinIsStereo) ? 2 : 1) : defaultWidth;
         // A bus that would reach past the last pin is narrowed to the pins that remain.
         width = std::min(width, pinCount - pin);
         start[busCount] = pin;
@@ -67,12 +66,11 @@ void TandemComponent::layOutBuses() {
 // ---- Formats, rates, sizes ----
 
 void TandemComponent::updateFormat(AudioUnitScope scope, AudioUnitElement bus, const AudioStreamBasicDescription& f) {
-    const int32_t width = scope == kAudioUnitScope_Input ? getInputBusChannelCount(int(bus))
-                                                         : getOutputBusChannelCount(int(bus));
-    const bool canonical = f.mFormatID == kAudioFormatLinearPCM && f.mFramesPerPacket == 1 &&
-                           f.mBytesPerPacket == 4 && f.mBytesPerFrame == 4 &&
-                           (f.mFormatFlags & kCanonicalFlags) == kCanonicalFlags && f.mBitsPerChannel == 32 &&
-                           f.mChannelsPerFrame == UInt32(width);
+    const int32_t width =
+        scope == kAudioUnitScope_Input ? getInputBusChannelCount(int(bus)) : getOutputBusChannelCount(int(bus));
+    const bool canonical = f.mFormatID == kAudioFormatLinearPCM && f.mFramesPerPacket == 1 && f.mBytesPerPacket == 4 &&
+                           f.mBytesPerFrame == 4 && (f.mFormatFlags & kCanonicalFlags) == kCanonicalFlags &&
+                           f.mBitsPerChannel == 32 && f.mChannelsPerFrame == UInt32(width);
     const bool lenientHost = (hostApplication == 2 || hostApplication == 3) && f.mChannelsPerFrame == 2;
     if (!canonical && !lenientHost) throw MacOSException(kAudioUnitErr_FormatNotSupported);
     updateSampleRate(f.mSampleRate);
@@ -185,8 +183,8 @@ void TandemComponent::notifyRender(AudioUnitRenderActionFlags* flags, const Audi
     }
 }
 
-OSStatus TandemComponent::render(AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* timeStamp,
-                                 UInt32 bus, UInt32 frames, AudioBufferList* ioData) {
+OSStatus TandemComponent::render(AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* timeStamp, UInt32 bus,
+                                 UInt32 frames, AudioBufferList* ioData) {
     if (ioData == nullptr || timeStamp == nullptr || bus >= UInt32(outputBusCount) || frames > maxFramesPerSlice)
         return paramErr;
     AudioUnitRenderActionFlags flags = (ioActionFlags ? *ioActionFlags : 0) | kAudioUnitRenderAction_PreRender;
@@ -270,7 +268,8 @@ bool TandemComponent::collectInputAudio(UInt32 frames, float** inputs, const Aud
         const int32_t width = getInputBusChannelCount(b);
         BusBufferList buffers;
         buffers.mNumberBuffers = UInt32(width);
-        for (int32_t k = 0; k < width; ++k) buffers.mBuffers[k] = {1, UInt32(frames * sizeof(float)), ioBuffers[first + k]};
+        for (int32_t k = 0; k < width; ++k)
+            buffers.mBuffers[k] = {1, UInt32(frames * sizeof(float)), ioBuffers[first + k]};
         AudioUnitRenderActionFlags flags = 0;
         OSStatus result = noErr;
         if (inputCallbacks[b].inputProc) {

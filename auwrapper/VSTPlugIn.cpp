@@ -84,24 +84,21 @@ void VSTPlugIn::processReplacing(float** inputs, float** outputs, int32_t frames
     if (effect == nullptr || effect->processReplacing == nullptr) return;
     try {
         effect->processReplacing(effect, inputs, outputs, frames);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void VSTPlugIn::processAccumulating(float** inputs, float** outputs, int32_t frames) {
     if (effect == nullptr || effect->process == nullptr) return;
     try {
         effect->process(effect, inputs, outputs, frames);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void VSTPlugIn::setParameter(int32_t index, float value) {
     if (effect == nullptr || effect->setParameter == nullptr) return;
     try {
         effect->setParameter(effect, index, value);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 float VSTPlugIn::getParameter(int32_t index) {
@@ -119,9 +116,7 @@ VstIntPtr VSTPlugIn::dispatch(int32_t opcode, int32_t index, VstIntPtr value, vo
 
 void VSTPlugIn::setCurrentProgram(int32_t n) { call(effSetProgram, 0, n); }
 
-int32_t VSTPlugIn::getCurrentProgram() {
-    return int32_t(std::min<VstIntPtr>(call(effGetProgram), getProgramCount()));
-}
+int32_t VSTPlugIn::getCurrentProgram() { return int32_t(std::min<VstIntPtr>(call(effGetProgram), getProgramCount())); }
 
 void VSTPlugIn::setCurrentProgramName(const char* text) { call(effSetProgramName, 0, 0, const_cast<char*>(text)); }
 void VSTPlugIn::getCurrentProgramName(char* text) { getText(effGetProgramName, 0, 0, text); }
@@ -220,29 +215,57 @@ VstIntPtr VSTPlugIn::staticAudioMasterCallback(AEffect* effect, VstInt32 opcode,
     return plugin->myAudioMasterCallback(opcode, index, value, pointer, opt);
 }
 
-VstIntPtr VSTPlugIn::myAudioMasterCallback(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* pointer,
-                                           float opt) {
+VstIntPtr VSTPlugIn::myAudioMasterCallback(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* pointer, float opt) {
     switch (opcode) {
-        case audioMasterAutomate: host.automate(*this, index, opt); return 0;
-        case audioMasterVersion: return kHostVersion;
-        case audioMasterCurrentId: return effect ? effect->uniqueID : 0;
-        case audioMasterIdle: host.idle(*this); return 0;
-        case audioMasterWantMidi: midiWanted = true; return 1;
-        case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(host.getTimeInfo(*this, int(value)));
-        case 12: return 1;  // audioMasterGetParameterQuantization
-        case 14: return 1;  // audioMasterNeedIdle
-        case audioMasterSizeWindow: host.resizeWindow(*this, index, int(value)); return 1;
-        case audioMasterGetSampleRate: return VstIntPtr(sampleRate + 0.5f);
-        case audioMasterGetBlockSize: return blockSize;
-        case audioMasterGetVendorString: host.getVendor(*this, static_cast<char*>(pointer)); return 1;
-        case audioMasterGetProductString: host.getProduct(*this, static_cast<char*>(pointer)); return 1;
-        case audioMasterGetVendorVersion: return host.getVersion(*this);
-        case audioMasterCanDo: return host.canDo(*this, static_cast<const char*>(pointer)) ? 1 : 0;
-        case audioMasterGetLanguage: return 1;
-        case audioMasterUpdateDisplay: host.updateDisplay(*this); return 1;
-        case audioMasterBeginEdit: host.beginEdit(*this, index); return 1;
-        case audioMasterEndEdit: host.endEdit(*this, index); return 1;
-        default: return 0;
+        case audioMasterAutomate:
+            host.automate(*this, index, opt);
+            return 0;
+        case audioMasterVersion:
+            return kHostVersion;
+        case audioMasterCurrentId:
+            return effect ? effect->uniqueID : 0;
+        case audioMasterIdle:
+            host.idle(*this);
+            return 0;
+        case audioMasterWantMidi:
+            midiWanted = true;
+            return 1;
+        case audioMasterGetTime:
+            return reinterpret_cast<VstIntPtr>(host.getTimeInfo(*this, int(value)));
+        case 12:
+            return 1;  // audioMasterGetParameterQuantization
+        case 14:
+            return 1;  // audioMasterNeedIdle
+        case audioMasterSizeWindow:
+            host.resizeWindow(*this, index, int(value));
+            return 1;
+        case audioMasterGetSampleRate:
+            return VstIntPtr(sampleRate + 0.5f);
+        case audioMasterGetBlockSize:
+            return blockSize;
+        case audioMasterGetVendorString:
+            host.getVendor(*this, static_cast<char*>(pointer));
+            return 1;
+        case audioMasterGetProductString:
+            host.getProduct(*this, static_cast<char*>(pointer));
+            return 1;
+        case audioMasterGetVendorVersion:
+            return host.getVersion(*this);
+        case audioMasterCanDo:
+            return host.canDo(*this, static_cast<const char*>(pointer)) ? 1 : 0;
+        case audioMasterGetLanguage:
+            return 1;
+        case audioMasterUpdateDisplay:
+            host.updateDisplay(*this);
+            return 1;
+        case audioMasterBeginEdit:
+            host.beginEdit(*this, index);
+            return 1;
+        case audioMasterEndEdit:
+            host.endEdit(*this, index);
+            return 1;
+        default:
+            return 0;
     }
 }
 

@@ -107,8 +107,7 @@ public:
     // Applies one "FxCk" record to the current program; returns the position after it.
     const unsigned char* readFxCk(const unsigned char* position, const unsigned char* end, bool& ok);
     // Reads one big-endian int32 (EOFException "End of file error" when fewer than 4 bytes remain).
-    static const unsigned char* readBigInt32(const unsigned char* position, const unsigned char* end,
-                                             int32_t& value);
+    static const unsigned char* readBigInt32(const unsigned char* position, const unsigned char* end, int32_t& value);
 
     // The effect's requests, routed to the VSTPlugIn that owns the effect.
     static VstIntPtr staticAudioMasterCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
@@ -118,8 +117,7 @@ private:
     bool flag(int32_t mask) const { return effect && (effect->flags & mask) != 0; }
     VstIntPtr myAudioMasterCallback(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* pointer, float opt);
     // effect->dispatcher with the effect's exceptions swallowed (result 0).
-    VstIntPtr call(int32_t opcode, int32_t index = 0, VstIntPtr value = 0, void* pointer = nullptr,
-                   float opt = 0.0f);
+    VstIntPtr call(int32_t opcode, int32_t index = 0, VstIntPtr value = 0, void* pointer = nullptr, float opt = 0.0f);
     void getText(int32_t opcode, int32_t index, VstIntPtr value, char* text);
 
     VSTHost& host;

@@ -30,8 +30,7 @@ const unsigned char* VSTPlugIn::readFxCk(const unsigned char* position, const un
     return FxCodec(access).readFxCk(position, end, ok);
 }
 
-const unsigned char* VSTPlugIn::readBigInt32(const unsigned char* position, const unsigned char* end,
-                                             int32_t& value) {
+const unsigned char* VSTPlugIn::readBigInt32(const unsigned char* position, const unsigned char* end, int32_t& value) {
     return FxCodec::readBigInt32(position, end, value);
 }
 

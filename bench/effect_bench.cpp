@@ -20,10 +20,9 @@ constexpr int kBlock = 256;
 // Every source on (pulse with PWM, saw with PWM, sub mode 2 at full level, noise), high-pass
 // mode 0, resonant filter with envelope, LFO and key follow, PWM, chorus on.
 const std::pair<int, float> kHeavyPatch[] = {
-    {6, 1.0f},  {7, 0.6f},  {8, 0.4f},  {9, 1.0f},  {10, 1.0f}, {13, 0.0f}, {11, 0.6f}, {12, 0.4f},
-    {14, 0.5f}, {15, 0.8f}, {16, 0.6f}, {18, 0.3f}, {19, 0.5f}, {1, 0.2f},  {26, 0.5f}, {21, 1.0f},
-    {22, 0.0f}, {28, 0.1f}, {29, 1.0f}, {30, 0.3f}, {31, 0.7f}, {32, 0.4f}, {33, 0.6f}, {34, 0.3f},
-    {24, 1.0f}, {25, 0.5f},
+    {6, 1.0f},  {7, 0.6f},  {8, 0.4f},  {9, 1.0f},  {10, 1.0f}, {13, 0.0f}, {11, 0.6f}, {12, 0.4f}, {14, 0.5f},
+    {15, 0.8f}, {16, 0.6f}, {18, 0.3f}, {19, 0.5f}, {1, 0.2f},  {26, 0.5f}, {21, 1.0f}, {22, 0.0f}, {28, 0.1f},
+    {29, 1.0f}, {30, 0.3f}, {31, 0.7f}, {32, 0.4f}, {33, 0.6f}, {34, 0.3f}, {24, 1.0f}, {25, 0.5f},
 };
 
 // The built bundle, loaded and started as a host does; null (and the benchmark skipped)
@@ -42,9 +41,8 @@ std::unique_ptr<HostedPlugin> startHalvorax(benchmark::State& state) {
 
 void reportCpuPerAudioSecond(benchmark::State& state) {
     // CPU seconds per audio second: the rate of audio seconds per CPU second, inverted.
-    state.counters["cpu_per_audio_s"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kBlock / kRate,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["cpu_per_audio_s"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock / kRate,
+                                                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void effectWithHeldKeys(benchmark::State& state, float filterMode) {

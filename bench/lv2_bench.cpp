@@ -23,11 +23,11 @@ constexpr int kBlock = 256;
 // Every source on, a resonant filter with envelope, LFO and key follow, PWM, chorus on; given
 // as panel steps, so both paths get exactly the same values.
 const std::pair<const char*, int> kHeavyPatch[] = {
-    {"dcopulse", 3}, {"dcosaw", 3},     {"dcosub", 2},       {"dcosublevel", 3}, {"dconoiselevel", 3},
-    {"dcopwm", 76},  {"dcopwmrate", 50}, {"vcffreq", 63},    {"vcfreso", 101},   {"vcfenv", 76},
-    {"vcflfo", 38},  {"vcfkeyfollow", 63}, {"dcolfo", 25},   {"lforate", 63},    {"vcalevel", 127},
-    {"envt1", 12},   {"envl1", 127},    {"envt2", 38},       {"envl2", 88},      {"envt3", 50},
-    {"envl3", 76},   {"envt4", 38},     {"chorusenabled", 1}, {"chorusrate", 63},
+    {"dcopulse", 3}, {"dcosaw", 3},        {"dcosub", 2},        {"dcosublevel", 3}, {"dconoiselevel", 3},
+    {"dcopwm", 76},  {"dcopwmrate", 50},   {"vcffreq", 63},      {"vcfreso", 101},   {"vcfenv", 76},
+    {"vcflfo", 38},  {"vcfkeyfollow", 63}, {"dcolfo", 25},       {"lforate", 63},    {"vcalevel", 127},
+    {"envt1", 12},   {"envl1", 127},       {"envt2", 38},        {"envl2", 88},      {"envt3", 50},
+    {"envl3", 76},   {"envt4", 38},        {"chorusenabled", 1}, {"chorusrate", 63},
 };
 
 std::unique_ptr<RenderTarget> open(bool lv2, benchmark::State& state) {

@@ -87,8 +87,8 @@ void BM_FilterOnly(benchmark::State& state) {
         filter.Process(type, in, cutoff, 1.0, out, kBlock);
         benchmark::DoNotOptimize(out[kBlock - 1]);
     }
-    state.counters["ns_per_sample"] = benchmark::Counter(
-        (double)state.iterations() * kBlock, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] = benchmark::Counter((double)state.iterations() * kBlock,
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_WavetableBuild(benchmark::State& state) {
@@ -103,10 +103,19 @@ double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(
 
 }  // namespace
 
-BENCHMARK(BM_VoiceLight)->Args({1, 1, 0})->Args({1, 1, 2})->ArgNames({"voices", "lanes", "filter"})
-    ->Repetitions(7)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_VoiceHeavy)->Args({1, 1, 0})->Args({1, 1, 1})->Args({1, 1, 2})->ArgNames({"voices", "lanes", "filter"})
-    ->Repetitions(7)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_VoiceLight)
+    ->Args({1, 1, 0})
+    ->Args({1, 1, 2})
+    ->ArgNames({"voices", "lanes", "filter"})
+    ->Repetitions(7)
+    ->ComputeStatistics("min", fastest);
+BENCHMARK(BM_VoiceHeavy)
+    ->Args({1, 1, 0})
+    ->Args({1, 1, 1})
+    ->Args({1, 1, 2})
+    ->ArgNames({"voices", "lanes", "filter"})
+    ->Repetitions(7)
+    ->ComputeStatistics("min", fastest);
 BENCHMARK(BM_FilterOnly)->Arg(0)->Arg(1)->Repetitions(7)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_VoiceGroupHeavy)
     ->ArgsProduct({{8}, {8, 1}, {0, 1}})

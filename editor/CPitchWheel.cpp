@@ -3,8 +3,8 @@
 using namespace VSTGUI;
 
 CMouseEventResult CPitchWheel::onMouseUp(CPoint& where, const CButtonState& buttons) {
-  setValue(restValue);
-  if (getValue() != getOldValue()) valueChanged();
-  if (isDirty()) invalid();
-  return CAnimKnob::onMouseUp(where, buttons);
+    setValue(restValue);
+    if (getValue() != getOldValue()) valueChanged();
+    if (isDirty()) invalid();
+    return CAnimKnob::onMouseUp(where, buttons);
 }

@@ -4,13 +4,12 @@
 #include "cknob.h"
 
 class CPitchWheel : public VSTGUI::CAnimKnob {
- public:
-  using CAnimKnob::CAnimKnob;
-  CPitchWheel(const CPitchWheel& other) = default;
-  ~CPitchWheel() override = default;
+public:
+    using CAnimKnob::CAnimKnob;
+    CPitchWheel(const CPitchWheel& other) = default;
+    ~CPitchWheel() override = default;
 
-  VSTGUI::CMouseEventResult onMouseUp(VSTGUI::CPoint& where,
-                                      const VSTGUI::CButtonState& buttons) override;
+    VSTGUI::CMouseEventResult onMouseUp(VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
 
-  float restValue = 0.5f;
+    float restValue = 0.5f;
 };

@@ -166,8 +166,7 @@ bool runPanel(FilePanelRequest request, char* result, int size) {
     const bool confirmed = currentFilePanels().run(request, chosen) && !chosen.empty();
     panelOpen = false;
     if (!confirmed) return false;
-    if (request.save && !endsWithExtension(chosen, request.types.front()))
-        chosen += "." + request.types.front();
+    if (request.save && !endsWithExtension(chosen, request.types.front())) chosen += "." + request.types.front();
     copyResult(chosen, result, size);
     return true;
 }

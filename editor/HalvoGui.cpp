@@ -42,8 +42,7 @@ __attribute__((format(printf, 3, 4))) void formatLine(char* text, std::size_t si
 
 AEffEditor* createEditor(HalvoVST2* effect) { return new HalvoGui(effect); }
 
-HalvoGui::HalvoGui(AudioEffect* effect)
-    : AEffGUIEditor(effect), plugin(static_cast<HalvoVST2*>(effect)) {
+HalvoGui::HalvoGui(AudioEffect* effect) : AEffGUIEditor(effect), plugin(static_cast<HalvoVST2*>(effect)) {
     rect = ERect{0, 0, kEditorHeight, kEditorWidth};
     std::fill(std::begin(controls), std::end(controls), nullptr);
     std::memset(displayMessage, 0, sizeof displayMessage);
@@ -147,7 +146,8 @@ CControl* HalvoGui::makeControl(const widget_t& row, CBitmap* bitmap) {
             fader->setNumberOfFrames(frames);
             return fader;
         }
-        case kWidgetOnOffButton: return new COnOffButton(size, this, row.tag, bitmap, 0);
+        case kWidgetOnOffButton:
+            return new COnOffButton(size, this, row.tag, bitmap, 0);
         case kWidgetPitchWheel: {
             auto* wheel = new CPitchWheel(size, this, row.tag, bitmap, CPoint(0, 0));
             wheel->setInverseBitmap(inverse);
@@ -155,14 +155,15 @@ CControl* HalvoGui::makeControl(const widget_t& row, CBitmap* bitmap) {
             wheel->setValue(0.5f);
             return wheel;
         }
-        case kWidgetMovieBitmap: return new CMovieBitmap(size, this, row.tag, bitmap, CPoint(0, 0));
-        case kWidgetKickButton: return new CKickButton(size, this, row.tag, bitmap, CPoint(0, 0));
+        case kWidgetMovieBitmap:
+            return new CMovieBitmap(size, this, row.tag, bitmap, CPoint(0, 0));
+        case kWidgetKickButton:
+            return new CKickButton(size, this, row.tag, bitmap, CPoint(0, 0));
         case kWidgetRockerSwitch:
             return new CRockerSwitch(size, this, row.tag, bitmap, CPoint(0, 0), kVertical);
         default:  // the vertical slider: the bitmap is its handle, the row gives its height
             return new CVerticalSlider(CRect(row.x, row.y, row.x + width, row.y + row.frames), this, row.tag,
-                                       CPoint(0, 0), row.frames, bitmap, nullptr, CPoint(0, 0),
-                                       kBottom | kVertical);
+                                       CPoint(0, 0), row.frames, bitmap, nullptr, CPoint(0, 0), kBottom | kVertical);
     }
 }
 
@@ -231,9 +232,17 @@ void HalvoGui::setControlValue(int32_t tag, float value) {
 
 float HalvoGui::snapParameterValue(int32_t index, float value) {
     switch (index) {
-        case 0: case 3: case 6: case 9: case 10: case 13: case 17: case 22:
+        case 0:
+        case 3:
+        case 6:
+        case 9:
+        case 10:
+        case 13:
+        case 17:
+        case 22:
             return std::floor(value * 3.0f) / 3.0f;
-        case 7: case 8:
+        case 7:
+        case 8:
             return std::floor(value * 5.0f) / 5.0f;
         case 5:
             return std::floor(value * 12.0f) / 12.0f;
@@ -245,8 +254,8 @@ float HalvoGui::snapParameterValue(int32_t index, float value) {
 void HalvoGui::setParameter(int32_t index, float value) {
     if (index < 0 || index >= kNumEditedParameters) return;
     pendingValues[index].store(value, std::memory_order_relaxed);
-    const bool here = windowOpen.load(std::memory_order_acquire) &&
-                      editorThread.load(std::memory_order_relaxed) == threadNumber();
+    const bool here =
+        windowOpen.load(std::memory_order_acquire) && editorThread.load(std::memory_order_relaxed) == threadNumber();
     if (here)
         moveControl(index, value);
     else
@@ -276,19 +285,34 @@ void HalvoGui::valueChanged(CControl* control) {
         lastParam = tag;
     }
     switch (tag) {
-        case kTagBender: plugin->setPitchBend(static_cast<int>(value * kBendMaximum)); break;
-        case kTagModWheel: plugin->setModWheel(static_cast<int>(value * kModWheelMaximum)); break;
+        case kTagBender:
+            plugin->setPitchBend(static_cast<int>(value * kBendMaximum));
+            break;
+        case kTagModWheel:
+            plugin->setModWheel(static_cast<int>(value * kModWheelMaximum));
+            break;
         case kTagChordWrite:
             // Chord Write switched off on screen: every held note is let go, through the
             // request the audio thread serves between segments.
             if (value == 0.0f) plugin->requestReleaseAllNotes();
             break;
-        case kTagPatchStep: patchStep(static_cast<int>(value)); break;
-        case kTagPatchLoad: if (value > 0) patchMenuDispatch(0); break;
-        case kTagPatchSave: if (value > 0) patchMenuDispatch(1); break;
-        case kTagDisplayButton: if (value > 0 && frame && patchMenu) patchMenu->popup(); break;
-        case kTagPatchMenu: patchMenuDispatch(static_cast<int>(value)); break;
-        default: break;
+        case kTagPatchStep:
+            patchStep(static_cast<int>(value));
+            break;
+        case kTagPatchLoad:
+            if (value > 0) patchMenuDispatch(0);
+            break;
+        case kTagPatchSave:
+            if (value > 0) patchMenuDispatch(1);
+            break;
+        case kTagDisplayButton:
+            if (value > 0 && frame && patchMenu) patchMenu->popup();
+            break;
+        case kTagPatchMenu:
+            patchMenuDispatch(static_cast<int>(value));
+            break;
+        default:
+            break;
     }
 }
 
@@ -315,7 +339,9 @@ void HalvoGui::setPatchDisplayText(const char* text, int hold) {
 
 void HalvoGui::advanceDisplay() {
     switch (displayState) {
-        case kDisplayNormal: composeStatusLine(); break;
+        case kDisplayNormal:
+            composeStatusLine();
+            break;
         case kDisplayBlinking:
             setPatchDisplayText(displayCounter % 8 < 3 ? "" : displayMessage, 0);
             displayLabel->invalid();
@@ -342,7 +368,8 @@ void HalvoGui::advanceDisplay() {
         case kDisplayHeld:
             if (--displayCounter < 1) displayState = kDisplayNormal;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -40,12 +40,12 @@ enum HalvoGuiTag : int32_t {
 
 // States of the patch display, advanced once per update.
 enum HalvoDisplayState : int32_t {
-    kDisplayNormal = 0,     // the status line
-    kDisplayBlinking = 1,   // displayMessage blinks for displayCounter ticks
+    kDisplayNormal = 0,    // the status line
+    kDisplayBlinking = 1,  // displayMessage blinks for displayCounter ticks
     kDisplayBannerStart = 10,
-    kDisplayBanner = 11,    // the version banner
+    kDisplayBanner = 11,  // the version banner
     kDisplayBannerFade = 12,
-    kDisplayHeld = 100,     // a held message
+    kDisplayHeld = 100,  // a held message
 };
 
 constexpr int kEditorWidth = 990, kEditorHeight = 430;
@@ -86,12 +86,12 @@ public:
     // The patch menu (PatchMenu.cpp).
     void buildPatchMenu(VSTGUI::COptionMenu* menu);
     void patchMenuDispatch(int entry);
-    void patchStep(int step);         // tag 101: -1, 0 or +1
+    void patchStep(int step);  // tag 101: -1, 0 or +1
     // The listed patch files inside one folder, in stepping order; loading one of them.
     std::vector<dirEntry*> folderPatches(const char* folder) const;
     bool loadListed(const dirEntry* entry);
-    void updatePatchMenuTexts();      // the toggle texts, on every update
-    void releasePatchList();          // deletes patchList (close and destruction)
+    void updatePatchMenuTexts();  // the toggle texts, on every update
+    void releasePatchList();      // deletes patchList (close and destruction)
 
     // Builds the rows of a layout table into the container, this editor listening to every
     // control; fills `controls`. Rows of an unknown kind are skipped.

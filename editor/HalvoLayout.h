@@ -7,22 +7,22 @@
 
 // One control of the panel.
 struct widget_t {
-  int32_t tag;     // control tag; parameter index for 0..59; slot in the editor's controls
-  int32_t kind;    // low 8 bits: widget kind; bits above (shifted down by 8): flags
-  int32_t x, y;    // top-left corner in panel pixels
-  const char* bitmap;
-  int32_t frames;  // sub-images stacked vertically; for sliders the slider height
+    int32_t tag;   // control tag; parameter index for 0..59; slot in the editor's controls
+    int32_t kind;  // low 8 bits: widget kind; bits above (shifted down by 8): flags
+    int32_t x, y;  // top-left corner in panel pixels
+    const char* bitmap;
+    int32_t frames;  // sub-images stacked vertically; for sliders the slider height
 };
 
 enum WidgetKind : int32_t {
-  kWidgetKnob = 0,            // CAnimKnob
-  kWidgetSequenceFader = 1,   // CSequenceFader
-  kWidgetOnOffButton = 2,     // COnOffButton
-  kWidgetPitchWheel = 3,      // CPitchWheel
-  kWidgetMovieBitmap = 4,     // CMovieBitmap
-  kWidgetKickButton = 5,      // CKickButton
-  kWidgetRockerSwitch = 6,    // CRockerSwitch
-  kWidgetVerticalSlider = 7,  // CVerticalSlider
+    kWidgetKnob = 0,            // CAnimKnob
+    kWidgetSequenceFader = 1,   // CSequenceFader
+    kWidgetOnOffButton = 2,     // COnOffButton
+    kWidgetPitchWheel = 3,      // CPitchWheel
+    kWidgetMovieBitmap = 4,     // CMovieBitmap
+    kWidgetKickButton = 5,      // CKickButton
+    kWidgetRockerSwitch = 6,    // CRockerSwitch
+    kWidgetVerticalSlider = 7,  // CVerticalSlider
 };
 // Flag value 1: draw the strip's frames in reverse order.
 constexpr int32_t kWidgetInverse = 1 << 8;
@@ -90,8 +90,8 @@ constexpr int kPanelWidth = 990, kPanelHeight = 430;
 
 // One bitmap file: the size of one sub-image and how many are stacked.
 struct panel_bitmap_t {
-  const char* name;
-  int32_t width, height, frames;
+    const char* name;
+    int32_t width, height, frames;
 };
 
 inline constexpr panel_bitmap_t panel_bitmaps[] = {
@@ -119,48 +119,45 @@ enum CaptionPlace : int32_t { kCaptionAbove, kCaptionBelow, kCaptionRight };
 // The caption printed beside each control: the parameter's name as the status line shows
 // it, or the control's purpose.
 struct panel_caption_t {
-  int32_t tag;
-  const char* text;
-  CaptionPlace place;
+    int32_t tag;
+    const char* text;
+    CaptionPlace place;
 };
 
 inline constexpr panel_caption_t panel_captions[] = {
-    {43, "Master Volume", kCaptionBelow}, {26, "LFO Rate", kCaptionAbove},
-    {27, "LFO Delay", kCaptionAbove},     {6, "DCO Pulse", kCaptionAbove},
-    {7, "DCO Saw", kCaptionAbove},        {8, "DCO Sub", kCaptionAbove},
-    {9, "Sub Level", kCaptionAbove},      {10, "Noise Level", kCaptionAbove},
-    {11, "DCO PWM", kCaptionAbove},       {12, "DCO PWM Rate", kCaptionAbove},
-    {0, "DCO Range", kCaptionAbove},      {3, "DCO Env Mode", kCaptionAbove},
-    {2, "DCO Env", kCaptionAbove},        {1, "DCO LFO", kCaptionAbove},
-    {5, "Bender Range", kCaptionAbove},   {36, "Porta Time", kCaptionAbove},
-    {13, "VCF HPF", kCaptionAbove},       {14, "VCF Freq", kCaptionAbove},
-    {15, "VCF Reso", kCaptionAbove},      {17, "VCF Env Mode", kCaptionAbove},
-    {16, "VCF ENV", kCaptionAbove},       {18, "VCF LFO", kCaptionAbove},
-    {19, "VCF Key Follow", kCaptionAbove}, {21, "VCA Level", kCaptionAbove},
-    {22, "VCA Env Mode", kCaptionAbove},  {28, "Env T1", kCaptionAbove},
-    {29, "Env L1", kCaptionAbove},        {30, "Env T2", kCaptionAbove},
-    {31, "Env L2", kCaptionAbove},        {32, "Env T3", kCaptionAbove},
-    {33, "Env L3", kCaptionAbove},        {34, "Env T4", kCaptionAbove},
-    {35, "Env Key Follow", kCaptionAbove}, {20, "VCF After", kCaptionBelow},
-    {23, "VCA After", kCaptionBelow},     {4, "DCO After", kCaptionBelow},
-    {25, "Chorus Rate", kCaptionBelow},   {24, "Chorus", kCaptionBelow},
-    {38, "Poly Mode", kCaptionBelow},     {37, "Porta Mode", kCaptionBelow},
-    {47, "Chord Mode", kCaptionBelow},    {46, "Chord Write", kCaptionBelow},
-    {44, "Bender", kCaptionBelow},        {45, "Mod Wheel", kCaptionBelow},
-    {100, "MIDI", kCaptionRight},         {101, "Patch", kCaptionBelow},
-    {102, "Load", kCaptionBelow},         {103, "Save", kCaptionBelow},
+    {43, "Master Volume", kCaptionBelow}, {26, "LFO Rate", kCaptionAbove},       {27, "LFO Delay", kCaptionAbove},
+    {6, "DCO Pulse", kCaptionAbove},      {7, "DCO Saw", kCaptionAbove},         {8, "DCO Sub", kCaptionAbove},
+    {9, "Sub Level", kCaptionAbove},      {10, "Noise Level", kCaptionAbove},    {11, "DCO PWM", kCaptionAbove},
+    {12, "DCO PWM Rate", kCaptionAbove},  {0, "DCO Range", kCaptionAbove},       {3, "DCO Env Mode", kCaptionAbove},
+    {2, "DCO Env", kCaptionAbove},        {1, "DCO LFO", kCaptionAbove},         {5, "Bender Range", kCaptionAbove},
+    {36, "Porta Time", kCaptionAbove},    {13, "VCF HPF", kCaptionAbove},        {14, "VCF Freq", kCaptionAbove},
+    {15, "VCF Reso", kCaptionAbove},      {17, "VCF Env Mode", kCaptionAbove},   {16, "VCF ENV", kCaptionAbove},
+    {18, "VCF LFO", kCaptionAbove},       {19, "VCF Key Follow", kCaptionAbove}, {21, "VCA Level", kCaptionAbove},
+    {22, "VCA Env Mode", kCaptionAbove},  {28, "Env T1", kCaptionAbove},         {29, "Env L1", kCaptionAbove},
+    {30, "Env T2", kCaptionAbove},        {31, "Env L2", kCaptionAbove},         {32, "Env T3", kCaptionAbove},
+    {33, "Env L3", kCaptionAbove},        {34, "Env T4", kCaptionAbove},         {35, "Env Key Follow", kCaptionAbove},
+    {20, "VCF After", kCaptionBelow},     {23, "VCA After", kCaptionBelow},      {4, "DCO After", kCaptionBelow},
+    {25, "Chorus Rate", kCaptionBelow},   {24, "Chorus", kCaptionBelow},         {38, "Poly Mode", kCaptionBelow},
+    {37, "Porta Mode", kCaptionBelow},    {47, "Chord Mode", kCaptionBelow},     {46, "Chord Write", kCaptionBelow},
+    {44, "Bender", kCaptionBelow},        {45, "Mod Wheel", kCaptionBelow},      {100, "MIDI", kCaptionRight},
+    {101, "Patch", kCaptionBelow},        {102, "Load", kCaptionBelow},          {103, "Save", kCaptionBelow},
 };
 
 // A framed area of the panel with its engraved title.
 struct panel_section_t {
-  const char* title;
-  int32_t left, top, right, bottom;
+    const char* title;
+    int32_t left, top, right, bottom;
 };
 
 inline constexpr panel_section_t panel_sections[] = {
-    {"LFO", 54, 58, 138, 232},          {"DCO", 148, 58, 432, 232},
-    {"VCF", 454, 58, 776, 232},         {"VCA", 806, 58, 906, 232},
-    {"PERFORMANCE", 42, 238, 142, 424}, {"DCO MOD", 146, 238, 301, 424},
-    {"BEND / PORTA", 304, 238, 384, 424}, {"ENV", 392, 238, 724, 424},
-    {"CHORUS", 732, 238, 789, 424},     {"MASTER", 792, 238, 852, 424},
+    {"LFO", 54, 58, 138, 232},
+    {"DCO", 148, 58, 432, 232},
+    {"VCF", 454, 58, 776, 232},
+    {"VCA", 806, 58, 906, 232},
+    {"PERFORMANCE", 42, 238, 142, 424},
+    {"DCO MOD", 146, 238, 301, 424},
+    {"BEND / PORTA", 304, 238, 384, 424},
+    {"ENV", 392, 238, 724, 424},
+    {"CHORUS", 732, 238, 789, 424},
+    {"MASTER", 792, 238, 852, 424},
 };

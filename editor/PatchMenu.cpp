@@ -155,8 +155,8 @@ void HalvoGui::patchStep(int step) {
     if (found == files.end()) return;  // the current patch is not one of the listed files
     const long position = (found - files.begin()) + step;
     dirEntry* target = position >= 0 && position < static_cast<long>(files.size()) ? files[position]
-                       : step > 0                                              ? files.front()
-                                                                               : files.back();  // wrap around
+                       : step > 0                                                  ? files.front()
+                                                                                   : files.back();  // wrap around
     patchList->current = target;
     if (loadListed(target) && frame) frame->setDirty(true);
 }

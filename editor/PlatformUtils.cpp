@@ -13,13 +13,9 @@ int check_path(char* path) {
     return length;
 }
 
-const char* get_path_seperator(const char* path) {
-    return path ? std::strrchr(path, '/') : nullptr;
-}
+const char* get_path_seperator(const char* path) { return path ? std::strrchr(path, '/') : nullptr; }
 
-char* get_path_seperator(char* path) {
-    return path ? std::strrchr(path, '/') : nullptr;
-}
+char* get_path_seperator(char* path) { return path ? std::strrchr(path, '/') : nullptr; }
 
 bool myFileExists(const char* path) {
     if (path == nullptr || path[0] == 0) return false;

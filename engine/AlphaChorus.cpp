@@ -16,7 +16,7 @@ double floorOf(double x) {
     const double t = static_cast<double>(static_cast<long long>(x));
     return t > x ? t - 1.0 : t;
 }
-}
+}  // namespace
 
 AlphaChorus::AlphaChorus()
     : sampleRate(44100.0),

@@ -14,10 +14,10 @@ public:
     // each input sample is read before the output sample at its position is written.
     void blockProcess(float* const* inputs, float* const* outputs, int count);
 
-    double sampleRate;    // Hz, set by the engine per block
-    double rate;          // LFO rate in Hz, set by the engine per block
-    double inputGain;     // gain of the signal written into the delay lines
-    double mix;           // dry share of the output; the wet share is 1 - mix
+    double sampleRate;  // Hz, set by the engine per block
+    double rate;        // LFO rate in Hz, set by the engine per block
+    double inputGain;   // gain of the signal written into the delay lines
+    double mix;         // dry share of the output; the wet share is 1 - mix
     double lastWetLeft, lastWetRight;
     double delayLeft[kLineLength];
     double delayRight[kLineLength];

@@ -35,7 +35,9 @@ AlphaJuno::AlphaJuno()
 
 void AlphaJuno::SetParameter(int slot, float value) { inputs.SetParameter(slot, value); }
 
-float AlphaJuno::Parameter(int slot) const { return slot >= 0 && slot < SlotRanges::kSlots ? inputs.params[slot] : 0.0f; }
+float AlphaJuno::Parameter(int slot) const {
+    return slot >= 0 && slot < SlotRanges::kSlots ? inputs.params[slot] : 0.0f;
+}
 
 // The voices read the rate as given (a block at an unusable rate runs at 44.1 kHz).
 void AlphaJuno::SetSampleRate(double rate) { sampleRate = inputs.sampleRate = rate; }
@@ -58,9 +60,7 @@ int AlphaJuno::activeChordCount() const { return std::clamp(chordCount, 0, kMaxC
 
 // Intervals are limited so that the sum cannot overflow; the voice plays
 // notes outside 0..127 at its fallback pitch.
-int AlphaJuno::chordTarget(int root, int i) const {
-    return root + std::clamp(chordNotes[i], -kKeys, kKeys);
-}
+int AlphaJuno::chordTarget(int root, int i) const { return root + std::clamp(chordNotes[i], -kKeys, kKeys); }
 
 void AlphaJuno::pressKey(int note, int velocity) {
     keyVelocity[note] = velocity;
@@ -96,10 +96,17 @@ int AlphaJuno::NoteOn(int note, int velocity) {
     applyChordModeSwitch();
     if (!validKey(note)) return note;
     switch (polyMode) {
-    case 0: noteOnMono(note, velocity); break;
-    case 1: noteOnPoly(note, velocity); break;
-    case 2: noteOnChord(note, velocity); break;
-    default: break;
+        case 0:
+            noteOnMono(note, velocity);
+            break;
+        case 1:
+            noteOnPoly(note, velocity);
+            break;
+        case 2:
+            noteOnChord(note, velocity);
+            break;
+        default:
+            break;
     }
     return note;
 }
@@ -110,27 +117,28 @@ void AlphaJuno::noteOnMono(int note, int velocity) {
     const int held = scanHeldKeys(last);
     AlphaJunoVoice& v = voices[0];
     switch (portaMode) {
-    case 0:
-        // The first key jumps; legato keys glide and restart the envelope.
-        if (held != 1) {
-            v.SlideTo(note, static_cast<int>(lastVelocity), true);
-        } else {
+        case 0:
+            // The first key jumps; legato keys glide and restart the envelope.
+            if (held != 1) {
+                v.SlideTo(note, static_cast<int>(lastVelocity), true);
+            } else {
+                v.NoteOn(note, velocity, inputs);
+                lastVelocity = velocity;
+            }
+            break;
+        case 1: {
+            // Every key glides; only a key with no other held restarts the envelope.
+            const int vel = held > 1 ? static_cast<int>(lastVelocity) : velocity;
+            v.SlideTo(note, vel, held <= 1);
+            lastVelocity = vel;
+            break;
+        }
+        case 2:
             v.NoteOn(note, velocity, inputs);
             lastVelocity = velocity;
-        }
-        break;
-    case 1: {
-        // Every key glides; only a key with no other held restarts the envelope.
-        const int vel = held > 1 ? static_cast<int>(lastVelocity) : velocity;
-        v.SlideTo(note, vel, held <= 1);
-        lastVelocity = vel;
-        break;
-    }
-    case 2:
-        v.NoteOn(note, velocity, inputs);
-        lastVelocity = velocity;
-        break;
-    default: return;
+            break;
+        default:
+            return;
     }
     v.sustained = false;
 }
@@ -164,25 +172,26 @@ void AlphaJuno::noteOnChord(int note, int velocity) {
         AlphaJunoVoice& v = voices[i];
         const int target = chordTarget(note, i);
         switch (portaMode) {
-        case 0:
-            if (held != 1) {
-                v.SlideTo(target, static_cast<int>(lastVelocity), true);
-            } else {
+            case 0:
+                if (held != 1) {
+                    v.SlideTo(target, static_cast<int>(lastVelocity), true);
+                } else {
+                    v.NoteOn(target, velocity, inputs);
+                    lastVelocity = velocity;
+                }
+                break;
+            case 1: {
+                const int vel = held > 1 ? static_cast<int>(lastVelocity) : velocity;
+                v.SlideTo(target, vel, held < 2);
+                lastVelocity = vel;
+                break;
+            }
+            case 2:
                 v.NoteOn(target, velocity, inputs);
                 lastVelocity = velocity;
-            }
-            break;
-        case 1: {
-            const int vel = held > 1 ? static_cast<int>(lastVelocity) : velocity;
-            v.SlideTo(target, vel, held < 2);
-            lastVelocity = vel;
-            break;
-        }
-        case 2:
-            v.NoteOn(target, velocity, inputs);
-            lastVelocity = velocity;
-            break;
-        default: break;
+                break;
+            default:
+                break;
         }
         v.sustained = false;
     }
@@ -208,10 +217,17 @@ void AlphaJuno::NoteOff(int note, int velocity) {
     // A chord voice's note may lie outside the key range; it still ends the chord.
     if (validKey(note)) keyVelocity[note] = 0;
     switch (polyMode) {
-    case 0: noteOffMono(); break;
-    case 1: noteOffPoly(note); break;
-    case 2: noteOffChord(); break;
-    default: break;
+        case 0:
+            noteOffMono();
+            break;
+        case 1:
+            noteOffPoly(note);
+            break;
+        case 2:
+            noteOffChord();
+            break;
+        default:
+            break;
     }
 }
 
@@ -223,25 +239,26 @@ void AlphaJuno::noteOffMono() {
     const bool fallBack = lv > 0 && held > 0;
     AlphaJunoVoice& v = voices[0];
     switch (portaMode) {
-    case 0:
-        if (fallBack)
-            v.SlideTo(last, static_cast<int>(lastVelocity), last != v.note);
-        else
-            release(v, true);
-        break;
-    case 1:
-        if (fallBack)
-            v.SlideTo(last, static_cast<int>(lastVelocity), false);
-        else
-            release(v, true);
-        break;
-    case 2:
-        if (fallBack)
-            v.NoteOn(last, lv, inputs);
-        else
-            release(v, false);
-        break;
-    default: break;
+        case 0:
+            if (fallBack)
+                v.SlideTo(last, static_cast<int>(lastVelocity), last != v.note);
+            else
+                release(v, true);
+            break;
+        case 1:
+            if (fallBack)
+                v.SlideTo(last, static_cast<int>(lastVelocity), false);
+            else
+                release(v, true);
+            break;
+        case 2:
+            if (fallBack)
+                v.NoteOn(last, lv, inputs);
+            else
+                release(v, false);
+            break;
+        default:
+            break;
     }
 }
 
@@ -259,27 +276,28 @@ void AlphaJuno::noteOffChord() {
     for (int i = 0; i < count; ++i) {
         AlphaJunoVoice& v = voices[i];
         switch (portaMode) {
-        case 0:
-            // Voice 0's note is read as it stands when each voice slides: once voice 0
-            // has moved to the root, the voices after it glide without a restart.
-            if (fallBack)
-                v.SlideTo(chordTarget(root, i), static_cast<int>(lastVelocity), root != voices[0].note);
-            else
-                release(v, true);
-            break;
-        case 1:
-            if (fallBack)
-                v.SlideTo(chordTarget(root, i), static_cast<int>(lastVelocity), false);
-            else
-                release(v, true);
-            break;
-        case 2:
-            if (fallBack)
-                v.NoteOn(chordTarget(root, i), rv, inputs);
-            else
-                release(v, false);
-            break;
-        default: break;
+            case 0:
+                // Voice 0's note is read as it stands when each voice slides: once voice 0
+                // has moved to the root, the voices after it glide without a restart.
+                if (fallBack)
+                    v.SlideTo(chordTarget(root, i), static_cast<int>(lastVelocity), root != voices[0].note);
+                else
+                    release(v, true);
+                break;
+            case 1:
+                if (fallBack)
+                    v.SlideTo(chordTarget(root, i), static_cast<int>(lastVelocity), false);
+                else
+                    release(v, true);
+                break;
+            case 2:
+                if (fallBack)
+                    v.NoteOn(chordTarget(root, i), rv, inputs);
+                else
+                    release(v, false);
+                break;
+            default:
+                break;
         }
     }
 }

@@ -18,7 +18,8 @@ int JunoEnvIndex(double x);
 float parameterToEnvTimeTC(double x, double sampleRate);
 
 // The segment rates (per sample) of one block, over the lanes L.
-template <class L> struct JunoEnvelopeRates {
+template <class L>
+struct JunoEnvelopeRates {
     typedef typename L::D D;
     D attack, decayFall, decayRise, sustain, release;
 };
@@ -28,11 +29,12 @@ JunoEnvelopeRates<Lanes<1>> JunoEnvelopeRatesFor(float t1, float t2, float t3, f
                                                  double sampleRate);
 
 // The envelope's segments.
-constexpr long long kEnvIdle = -1, kEnvStart = 0, kEnvAttack = 1, kEnvAttackDone = 2, kEnvDecay = 3,
-                    kEnvSustain = 4, kEnvRelease = 5;
+constexpr long long kEnvIdle = -1, kEnvStart = 0, kEnvAttack = 1, kEnvAttackDone = 2, kEnvDecay = 3, kEnvSustain = 4,
+                    kEnvRelease = 5;
 
 // The envelope of each lane: a level (a single-precision value) and a segment.
-template <class L> struct JunoEnvelope {
+template <class L>
+struct JunoEnvelope {
     typedef typename L::D D;
     typedef typename L::I I;
 

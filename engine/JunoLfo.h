@@ -12,13 +12,12 @@ double JunoLfoDelayRate(float delay, double sampleRate);
 
 // A triangle LFO with an optional fade-in, over the lanes L (the main LFO fades in after
 // each note start; the pulse-width LFO leaves delayLevel unused).
-template <class L> struct JunoLfo {
+template <class L>
+struct JunoLfo {
     typedef typename L::D D;
 
     // Triangle of a phase in 0..1: 0 at 0, +1 at 0.25, -1 at 0.75.
-    static D Triangle(D p) {
-        return p < 0.25 ? 4.0 * p : (p < 0.75 ? 1.0 - 4.0 * (p - 0.25) : 4.0 * (p - 0.75) - 1.0);
-    }
+    static D Triangle(D p) { return p < 0.25 ? 4.0 * p : (p < 0.75 ? 1.0 - 4.0 * (p - 0.25) : 4.0 * (p - 0.75) - 1.0); }
 
     // Main LFO: the faded value as it stood before this sample, then a step.
     D NextFaded(D increment, D delayRate) {

@@ -11,19 +11,24 @@ namespace halvorax::synth {
 // any other type passes its input. The plain, non-saturating variant is the voice's bass
 // boost. Inputs and outputs are single-precision values; cutoff is the coefficient
 // (normally 1e-12..1), resonance 0..1.
-template <class L> class JunoVCF {
+template <class L>
+class JunoVCF {
 public:
     typedef typename L::D D;
 
     // count samples of filter type `type` from in into out.
     void Process(int type, const D* in, const D* cutoff, D resonance, D* out, int count) {
         switch (type) {
-        case 0: saturating(in, cutoff, resonance, out, count); break;
-        case 1: series(in, cutoff, resonance, out, count); break;
-        default:
-            for (int n = 0; n < count; ++n) out[n] = in[n];
-            if (count & 1) antiDenormal = -antiDenormal;
-            break;
+            case 0:
+                saturating(in, cutoff, resonance, out, count);
+                break;
+            case 1:
+                series(in, cutoff, resonance, out, count);
+                break;
+            default:
+                for (int n = 0; n < count; ++n) out[n] = in[n];
+                if (count & 1) antiDenormal = -antiDenormal;
+                break;
         }
     }
 
@@ -47,7 +52,7 @@ public:
         return RoundToFloat<L>(lp);
     }
 
-    D state[6] = {};  // 0 lp, 1 bp, 2 hp; type 1 uses 3..5 for its second section
+    D state[6] = {};              // 0 lp, 1 bp, 2 hp; type 1 uses 3..5 for its second section
     D antiDenormal = D{} + 1e-8;  // alternating tiny offset keeping the states normal
 
 private:

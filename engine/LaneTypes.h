@@ -15,9 +15,11 @@
 
 namespace halvorax::synth {
 
-template <int W> struct Lanes;
+template <int W>
+struct Lanes;
 
-template <> struct Lanes<1> {
+template <>
+struct Lanes<1> {
     static constexpr int kWidth = 1;
     typedef double D;
     typedef long long I;
@@ -28,7 +30,10 @@ template <> struct Lanes<1> {
 
     static double Lane(double x, int) { return x; }
     static long long Lane(long long x, int) { return x; }
-    template <class M> static bool Any(M mask) { return mask != 0; }
+    template <class M>
+    static bool Any(M mask) {
+        return mask != 0;
+    }
     static double Floor(double x) { return std::floor(x); }
     static float Gather(const float* base, int index) { return base[index]; }
     static int Gather(const int* base, int index) { return base[index]; }
@@ -37,23 +42,33 @@ template <> struct Lanes<1> {
 };
 
 // Number conversions, lane by lane (truncating toward zero into whole numbers, like a cast).
-template <class To, class From> inline To Convert(From x) {
-    if constexpr (std::is_arithmetic_v<From>) return static_cast<To>(x);
-    else return __builtin_convertvector(x, To);
+template <class To, class From>
+inline To Convert(From x) {
+    if constexpr (std::is_arithmetic_v<From>)
+        return static_cast<To>(x);
+    else
+        return __builtin_convertvector(x, To);
 }
 
 // The same bits read as another type of the same size (vectors); a value cast (scalars).
-template <class To, class From> inline To Reinterpret(From x) {
-    if constexpr (std::is_arithmetic_v<From>) return static_cast<To>(x);
-    else return (To)x;
+template <class To, class From>
+inline To Reinterpret(From x) {
+    if constexpr (std::is_arithmetic_v<From>)
+        return static_cast<To>(x);
+    else
+        return (To)x;
 }
 
 // The double lanes rounded to single precision and back.
-template <class L> inline typename L::D RoundToFloat(typename L::D x) {
+template <class L>
+inline typename L::D RoundToFloat(typename L::D x) {
     return L::Widen(Convert<typename L::F>(x));
 }
 
 // x limited to lo..hi as std::clamp does it.
-template <class D> inline D Clamp(D x, double lo, double hi) { return x < lo ? D{} + lo : (x > hi ? D{} + hi : x); }
+template <class D>
+inline D Clamp(D x, double lo, double hi) {
+    return x < lo ? D{} + lo : (x > hi ? D{} + hi : x);
+}
 
 }  // namespace halvorax::synth

@@ -33,12 +33,12 @@ private:
         constexpr Table() : ranges{} {
             constexpr float kHuge = 3.4028235e38f;
             for (SlotRange& r : ranges) r = {-kHuge, kHuge};
-            const int controls[] = {1,  2,  4,  11, 12, 14, 15, 16, 18, 20, 21, 23, 25, 26,
-                                    27, 28, 29, 30, 31, 32, 33, 34, 35, 58};
+            const int controls[] = {1,  2,  4,  11, 12, 14, 15, 16, 18, 20, 21, 23,
+                                    25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 58};
             for (int slot : controls) ranges[slot] = {0.0f, 1.0f};
             ranges[19] = {-1.0f, 1.0f};
-            const int steps[][2] = {{0, 3},  {3, 3},  {5, 12}, {6, 3},  {7, 5}, {8, 5},
-                                    {9, 3},  {10, 3}, {13, 3}, {17, 3}, {22, 3}};
+            const int steps[][2] = {{0, 3}, {3, 3},  {5, 12}, {6, 3},  {7, 5}, {8, 5},
+                                    {9, 3}, {10, 3}, {13, 3}, {17, 3}, {22, 3}};
             for (const auto& s : steps) ranges[s[0]] = {-1.0f, static_cast<float>(s[1] + 1)};
             ranges[59] = {-1.0f, 2.0f};
             for (int slot : {24, 55, 56, 57}) ranges[slot] = {0.0f, 1.0f};

@@ -14,7 +14,8 @@
 namespace halvorax::synth {
 
 // The bits of x read as another type of the same size.
-template <class To, class From> inline To BitCast(From x) {
+template <class To, class From>
+inline To BitCast(From x) {
     static_assert(sizeof(To) == sizeof(From), "same size");
     if constexpr (std::is_arithmetic_v<From>) {
         To y;
@@ -28,7 +29,8 @@ template <class To, class From> inline To BitCast(From x) {
 // 2^t on the lanes of L, t limited to -1022..1023 (NaN stays NaN): t = k + f with k whole
 // and |f| <= 1/2, 2^f by its Taylor series in f ln 2 (the first term left out is below
 // 2^-52 of the result), 2^k written into the exponent field.
-template <class L> inline typename L::D Exp2(typename L::D t) {
+template <class L>
+inline typename L::D Exp2(typename L::D t) {
     typedef typename L::D D;
     typedef typename L::U64 U;
     t = t < -1022.0 ? D{} - 1022.0 : (t > 1023.0 ? D{} + 1023.0 : t);
@@ -49,7 +51,8 @@ template <class L> inline typename L::D Exp2(typename L::D t) {
 
 // tanh on the lanes of L: 1 - 2 / (e^2|x| + 1) with the sign of x. Beyond |x| = 20 the
 // result is 1 in double precision.
-template <class L> inline typename L::D Tanh(typename L::D x) {
+template <class L>
+inline typename L::D Tanh(typename L::D x) {
     typedef typename L::D D;
     const D ax = x < 0.0 ? -x : x;
     const D a = ax > 20.0 ? D{} + 20.0 : ax;
@@ -95,15 +98,23 @@ inline void SineCosine(double x, double& sine, double& cosine) {
         s = s * r2 + c;
     s = r + r * r2 * s;
     double c = 1.0 / 20922789888000.0;
-    for (double t : {-1.0 / 87178291200.0, 1.0 / 479001600.0, -1.0 / 3628800.0, 1.0 / 40320.0, -1.0 / 720.0,
-                     1.0 / 24.0, -0.5})
+    for (double t :
+         {-1.0 / 87178291200.0, 1.0 / 479001600.0, -1.0 / 3628800.0, 1.0 / 40320.0, -1.0 / 720.0, 1.0 / 24.0, -0.5})
         c = c * r2 + t;
     c = 1.0 + r2 * c;
     switch (quadrant & 3u) {
-    case 0: sine = s, cosine = c; break;
-    case 1: sine = c, cosine = -s; break;
-    case 2: sine = -s, cosine = -c; break;
-    default: sine = -c, cosine = s; break;
+        case 0:
+            sine = s, cosine = c;
+            break;
+        case 1:
+            sine = c, cosine = -s;
+            break;
+        case 2:
+            sine = -s, cosine = -c;
+            break;
+        default:
+            sine = -c, cosine = s;
+            break;
     }
 }
 

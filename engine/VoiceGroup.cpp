@@ -11,13 +11,13 @@ std::atomic<int> laneLimit{8};
 int detectedLanes() {
     __builtin_cpu_init();  // harmless when already done; needed if called from a static constructor
     if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return 1;
-    const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-                        __builtin_cpu_supports("avx512vl");
+    const bool avx512 =
+        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
     return avx512 ? 8 : 4;
 }
 
-void renderAlone(AlphaJunoVoice& voice, const VoiceInputs& inputs, const VoiceModes& modes, float** outputs,
-                 int count, VoiceGroup::Scratch& scratch) {
+void renderAlone(AlphaJunoVoice& voice, const VoiceInputs& inputs, const VoiceModes& modes, float** outputs, int count,
+                 VoiceGroup::Scratch& scratch) {
     typedef VoiceKernel<Lanes<1>> Kernel;
     static_assert(sizeof(Kernel) <= VoiceGroup::Scratch::kBytes, "scratch too small");
     const BlockValues<Lanes<1>> block = voice.Prepare(inputs);
@@ -53,9 +53,12 @@ void VoiceGroup::Render(AlphaJunoVoice* const* voices, int voiceCount, const Voi
 
 void VoiceGroup::renderGroup(AlphaJunoVoice* const* voices, int voiceCount, const VoiceInputs& inputs,
                              const VoiceModes& modes, float** outputs, int count, Scratch& scratch) {
-    if (voiceCount > 4) renderLanes8(voices, voiceCount, inputs, modes, outputs, count, scratch);
-    else if (voiceCount > 1) renderLanes4(voices, voiceCount, inputs, modes, outputs, count, scratch);
-    else renderAlone(*voices[0], inputs, modes, outputs, count, scratch);
+    if (voiceCount > 4)
+        renderLanes8(voices, voiceCount, inputs, modes, outputs, count, scratch);
+    else if (voiceCount > 1)
+        renderLanes4(voices, voiceCount, inputs, modes, outputs, count, scratch);
+    else
+        renderAlone(*voices[0], inputs, modes, outputs, count, scratch);
 }
 
 }  // namespace halvorax::synth

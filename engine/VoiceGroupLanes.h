@@ -14,13 +14,15 @@ namespace halvorax::synth {
 // Lane `lane` of a record of W-wide lane columns, as the record of one voice: both are
 // sequences of 8-byte columns in the same order (VoiceKernel.h), so a voice enters and
 // leaves its lane by a transposition, whatever the record holds.
-template <int W, class Wide, class One> void PutLane(Wide& wide, int lane, const One& one) {
+template <int W, class Wide, class One>
+void PutLane(Wide& wide, int lane, const One& one) {
     static_assert(sizeof(One) % 8 == 0 && sizeof(Wide) == W * sizeof(One), "records of 8-byte lane columns");
     unsigned char* to = reinterpret_cast<unsigned char*>(&wide);
     const unsigned char* from = reinterpret_cast<const unsigned char*>(&one);
     for (std::size_t c = 0; c < sizeof(One) / 8; ++c) std::memcpy(to + (c * W + lane) * 8, from + c * 8, 8);
 }
-template <int W, class Wide, class One> void GetLane(const Wide& wide, int lane, One& one) {
+template <int W, class Wide, class One>
+void GetLane(const Wide& wide, int lane, One& one) {
     static_assert(sizeof(One) % 8 == 0 && sizeof(Wide) == W * sizeof(One), "records of 8-byte lane columns");
     const unsigned char* from = reinterpret_cast<const unsigned char*>(&wide);
     unsigned char* to = reinterpret_cast<unsigned char*>(&one);

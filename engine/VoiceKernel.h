@@ -22,7 +22,8 @@ namespace halvorax::synth {
 
 // A one-pole low-pass state with the alternating anti-denormal offset:
 // value += (input + offset - value) * coefficient, then the offset flips sign.
-template <class L> struct OnePole {
+template <class L>
+struct OnePole {
     typedef typename L::D D;
     D Process(D input, D coefficient) {
         value += ((input + offset) - value) * coefficient;
@@ -34,7 +35,8 @@ template <class L> struct OnePole {
 };
 
 // One oscillator: phase in 0..1, increment in cycles per sample (at most 0.5).
-template <class L> struct JunoOscillator {
+template <class L>
+struct JunoOscillator {
     typedef typename L::D D;
     D Advance() {
         phase += increment;
@@ -46,7 +48,8 @@ template <class L> struct JunoOscillator {
 };
 
 // What a voice carries from sample to sample and block to block.
-template <class L> struct VoiceState {
+template <class L>
+struct VoiceState {
     typedef typename L::D D;
     typedef typename L::I I;
     // Note: the glided frequency and note, their targets, velocity and gate.
@@ -54,8 +57,8 @@ template <class L> struct VoiceState {
     I glideOn{};
     D antiDenormal = D{} + 1e-14;
     D pwmValue{}, pwmOffset = D{} + 1e-5f;  // pulse-width smoother (single-precision values)
-    JunoLfo<L> lfo;     // main LFO; the engine keeps all voices' phases in step
-    JunoLfo<L> pwmLfo;  // pulse-width LFO (no fade-in)
+    JunoLfo<L> lfo;                         // main LFO; the engine keeps all voices' phases in step
+    JunoLfo<L> pwmLfo;                      // pulse-width LFO (no fade-in)
     JunoEnvelope<L> env;
     OnePole<L> vcaSmooth;
     JunoOscillator<L> oscA, oscB, oscC, oscD;  // the base frequency, twice, half, a quarter
@@ -66,7 +69,8 @@ template <class L> struct VoiceState {
 };
 
 // Values held for one block.
-template <class L> struct BlockValues {
+template <class L>
+struct BlockValues {
     typedef typename L::D D;
     D rate;          // sample rate in Hz
     D keyCutoff;     // cutoff key-follow factor K
@@ -93,7 +97,8 @@ struct VoiceModes {
     bool usesMg[4];                              // which oscillators' mgsaw/mgsqu tables they read
 };
 
-template <class L> class VoiceKernel {
+template <class L>
+class VoiceKernel {
 public:
     typedef typename L::D D;
     typedef typename L::I I;
@@ -130,7 +135,8 @@ private:
     };
     // Table lookups, remembered while their map index stays the same: the last index
     // (-1 before the first) and its result.
-    template <class T> struct MapCache {
+    template <class T>
+    struct MapCache {
         I32 index = I32{} - 1;
         T value{};
     };
@@ -148,8 +154,8 @@ private:
         D pitch[kChunk], freq[kChunk], width[kChunk], lfo[kChunk], env[kChunk], vca[kChunk];
         D phaseA[kChunk], phaseB[kChunk], phaseC[kChunk], phaseD[kChunk];
         MgTable mgA[kChunk], mgB[kChunk], mgC[kChunk], mgD[kChunk];  // mgsaw/mgsqu tables
-        I32 tA[kChunk], tB[kChunk], tC[kChunk];  // first samples of the fixed-length tables
-        D mix[kChunk];                           // single-precision values
+        I32 tA[kChunk], tB[kChunk], tC[kChunk];                      // first samples of the fixed-length tables
+        D mix[kChunk];                                               // single-precision values
         D drive[kChunk], cutoff[kChunk];
         D filtered[kChunk];  // filter output (single-precision values)
         D out[kChunk];
@@ -182,16 +188,25 @@ private:
 
             D pitchEnv = zero;
             switch (mode.dcoEnvMode) {
-            case 0: pitchEnv = envValue * b.depth2; break;
-            case 1: pitchEnv = -envValue * b.depth2; break;
-            case 2: pitchEnv = envValue * b.depth2 * s.velocity; break;
-            case 3: pitchEnv = -envValue * b.depth2 * s.velocity; break;
-            default: break;
+                case 0:
+                    pitchEnv = envValue * b.depth2;
+                    break;
+                case 1:
+                    pitchEnv = -envValue * b.depth2;
+                    break;
+                case 2:
+                    pitchEnv = envValue * b.depth2 * s.velocity;
+                    break;
+                case 3:
+                    pitchEnv = -envValue * b.depth2 * s.velocity;
+                    break;
+                default:
+                    break;
             }
 
             s.freq = s.glideOn ? s.freq + (s.targetFreq + s.antiDenormal - s.freq) * b.glide : s.freq;
-            s.glideNote = s.glideOn ? s.glideNote + (s.targetNote + s.antiDenormal - s.glideNote) * b.glide
-                                    : s.glideNote;
+            s.glideNote =
+                s.glideOn ? s.glideNote + (s.targetNote + s.antiDenormal - s.glideNote) * b.glide : s.glideNote;
 
             // Pitch in octaves.
             D vibrato;
@@ -199,8 +214,7 @@ private:
                 vibrato = b.modWheel * lfoValue / 12.0 + 2.0 * b.dcoAfterDepth * b.aftertouch * lfoValue / 12.0;
             else
                 vibrato = 2.0 * b.dcoAfterDepth * b.modWheel * lfoValue / 12.0;
-            buf.pitch[n] =
-                2.5 * pitchEnv + b.bendOctaves + b.dcoLfo * lfoValue * 3.0 / 12.0 + vibrato + b.rangeOctaves;
+            buf.pitch[n] = 2.5 * pitchEnv + b.bendOctaves + b.dcoLfo * lfoValue * 3.0 / 12.0 + vibrato + b.rangeOctaves;
             buf.freq[n] = s.freq;
 
             // The PWM LFO sweeps the width between 0 and P.
@@ -213,11 +227,20 @@ private:
             // VCA.
             D source = zero;
             switch (mode.vcaEnv) {
-            case 0: source = envValue; break;
-            case 1: source = s.gate; break;
-            case 2: source = envValue * s.velocity; break;
-            case 3: source = s.gate * s.velocity; break;
-            default: break;
+                case 0:
+                    source = envValue;
+                    break;
+                case 1:
+                    source = s.gate;
+                    break;
+                case 2:
+                    source = envValue * s.velocity;
+                    break;
+                case 3:
+                    source = s.gate * s.velocity;
+                    break;
+                default:
+                    break;
             }
             source = source < 0.0 ? zero : (source > 1.0 ? one : source);
             D gain;
@@ -228,7 +251,8 @@ private:
                 gain = (source + m * 0.5) * (m + 1.0);
             }
             const D vca = s.vcaSmooth.Process(gain, zero + 0.01);
-            const auto quiet = (vca < 0.0001) & (s.gate == 0.0) & ((s.env.state == kEnvSustain) | (s.env.state == kEnvRelease));
+            const auto quiet =
+                (vca < 0.0001) & (s.gate == 0.0) & ((s.env.state == kEnvSustain) | (s.env.state == kEnvRelease));
             s.silenced = quiet ? I{} - 1 : s.silenced;
             buf.vca[n] = vca < 0.0 ? zero : (vca > 2.0 ? zero + 2.0 : vca);
 
@@ -356,41 +380,69 @@ private:
             const D pA = buf.phaseA[n], pB = buf.phaseB[n], pC = buf.phaseC[n], pD = buf.phaseD[n];
             D saw = zero;
             switch (mode.saw) {
-            case 1: saw = 2.0 * fromFloat(readMapped(mgsaw, buf.mgA[n], pA)); break;
-            case 2: saw = squareProduct(buf.mgA[n], pA, buf.mgB[n], pB, mgsaw); break;
-            case 3: {
-                const D p = buf.width[n];
-                const D x = fromFloat(fetchFixed(saw1, buf.tA[n], pA + 0.5));
-                const D y = fromFloat(fetchFixed(saw1, buf.tB[n], pB) - fetchFixed(saw1, buf.tB[n], pB + 1.0 - 0.99 * p));
-                const D v = 1.5 * ((x + 1.0) * (y * 0.5 + 1.0 - 0.99 * p) - 1.0) + p;
-                saw = v - s.saw3Blocker.Process(v, zero + 0.001);
-                break;
-            }
-            case 4: saw = 2.0 * fromFloat(fetchFixed(bank.JunoSaw4().data, buf.tA[n], pA)); break;
-            case 5: saw = 2.0 * fromFloat(fetchFixed(bank.JunoSaw5().data, buf.tA[n], pA)); break;
-            default: break;
+                case 1:
+                    saw = 2.0 * fromFloat(readMapped(mgsaw, buf.mgA[n], pA));
+                    break;
+                case 2:
+                    saw = squareProduct(buf.mgA[n], pA, buf.mgB[n], pB, mgsaw);
+                    break;
+                case 3: {
+                    const D p = buf.width[n];
+                    const D x = fromFloat(fetchFixed(saw1, buf.tA[n], pA + 0.5));
+                    const D y =
+                        fromFloat(fetchFixed(saw1, buf.tB[n], pB) - fetchFixed(saw1, buf.tB[n], pB + 1.0 - 0.99 * p));
+                    const D v = 1.5 * ((x + 1.0) * (y * 0.5 + 1.0 - 0.99 * p) - 1.0) + p;
+                    saw = v - s.saw3Blocker.Process(v, zero + 0.001);
+                    break;
+                }
+                case 4:
+                    saw = 2.0 * fromFloat(fetchFixed(bank.JunoSaw4().data, buf.tA[n], pA));
+                    break;
+                case 5:
+                    saw = 2.0 * fromFloat(fetchFixed(bank.JunoSaw5().data, buf.tA[n], pA));
+                    break;
+                default:
+                    break;
             }
             D pulse = zero;
             switch (mode.pulse) {
-            case 1: pulse = 2.0 * sawDifference(buf.mgA[n], pA, 0.5); break;
-            case 2: pulse = 2.0 * sawDifference(buf.mgA[n], pA, 0.75); break;
-            case 3:
-                pulse = 1.5 * fromFloat(fetchFixed(saw1, buf.tA[n], pA + 0.5) -
-                                        fetchFixed(saw1, buf.tA[n], pA + 1.0 + 0.49 * buf.width[n]));
-                break;
-            default: break;
+                case 1:
+                    pulse = 2.0 * sawDifference(buf.mgA[n], pA, 0.5);
+                    break;
+                case 2:
+                    pulse = 2.0 * sawDifference(buf.mgA[n], pA, 0.75);
+                    break;
+                case 3:
+                    pulse = 1.5 * fromFloat(fetchFixed(saw1, buf.tA[n], pA + 0.5) -
+                                            fetchFixed(saw1, buf.tA[n], pA + 1.0 + 0.49 * buf.width[n]));
+                    break;
+                default:
+                    break;
             }
             // The sub source is not computed at all at sub level 0.
             D sub = zero;
             if (mode.subOn) {
                 switch (mode.sub) {
-                case 0: sub = 2.0 * sawDifference(buf.mgC[n], pC, 0.5); break;
-                case 1: sub = 2.5 * sawDifference(buf.mgC[n], pC, 0.75); break;
-                case 2: sub = squareProduct(buf.mgC[n], pC, buf.mgB[n], pB, mgsqu); break;
-                case 3: sub = 2.0 * fromFloat(fetchFixed(bank.JunoPulse().data, buf.tC[n], pC)); break;
-                case 4: sub = 2.0 * sawDifference(buf.mgD[n], pD, 0.5); break;
-                case 5: sub = 2.0 * sawDifference(buf.mgD[n], pD, 0.75); break;
-                default: break;
+                    case 0:
+                        sub = 2.0 * sawDifference(buf.mgC[n], pC, 0.5);
+                        break;
+                    case 1:
+                        sub = 2.5 * sawDifference(buf.mgC[n], pC, 0.75);
+                        break;
+                    case 2:
+                        sub = squareProduct(buf.mgC[n], pC, buf.mgB[n], pB, mgsqu);
+                        break;
+                    case 3:
+                        sub = 2.0 * fromFloat(fetchFixed(bank.JunoPulse().data, buf.tC[n], pC));
+                        break;
+                    case 4:
+                        sub = 2.0 * sawDifference(buf.mgD[n], pD, 0.5);
+                        break;
+                    case 5:
+                        sub = 2.0 * sawDifference(buf.mgD[n], pD, 0.75);
+                        break;
+                    default:
+                        break;
                 }
             }
             // The noise generator runs on at noise level 0, where its term is 0.
@@ -411,10 +463,15 @@ private:
         for (int n = 0; n < count; ++n) {
             D x = buf.mix[n];  // single-precision values throughout
             switch (mode.hpf) {
-            case 0: x = f(x + f(4.0 * s.bassFilter.ProcessPlain(x, bassG, bassK))); break;
-            case 2:
-            case 3: x = f(x - s.highPass.Process(x, b.highPassCoefficient)); break;
-            default: break;
+                case 0:
+                    x = f(x + f(4.0 * s.bassFilter.ProcessPlain(x, bassG, bassK)));
+                    break;
+                case 2:
+                case 3:
+                    x = f(x - s.highPass.Process(x, b.highPassCoefficient));
+                    break;
+                default:
+                    break;
             }
             // Pre-filter DC blocker and drive.
             const D drive = (1.0 + b.vcaLevel) * f(x - s.preFilterBlocker.Process(x, b.dcCoefficient));
@@ -423,11 +480,20 @@ private:
             const D envValue = buf.env[n], lfoValue = buf.lfo[n];
             D cutoffEnv = zero;
             switch (mode.vcfEnvMode) {
-            case 0: cutoffEnv = envValue; break;
-            case 1: cutoffEnv = -envValue; break;
-            case 2: cutoffEnv = envValue * s.velocity; break;
-            case 3: cutoffEnv = s.velocity; break;
-            default: break;
+                case 0:
+                    cutoffEnv = envValue;
+                    break;
+                case 1:
+                    cutoffEnv = -envValue;
+                    break;
+                case 2:
+                    cutoffEnv = envValue * s.velocity;
+                    break;
+                case 3:
+                    cutoffEnv = s.velocity;
+                    break;
+                default:
+                    break;
             }
             const D pressure = mode.aftertouchOn ? b.vcfAfterDepth * b.aftertouch * 0.25
                                                  : 0.25 * b.vcfAfterDepth * b.modWheel * lfoValue;

@@ -32,8 +32,10 @@ private:
     Complex rootAt(size_t k, bool inverse) const { return inverse ? std::conj(root[k]) : root[k]; }
 
     void transform(std::vector<Complex>& a, bool inverse) const {
-        if ((n & (n - 1)) == 0) fft(a, inverse);
-        else dft(a, inverse);
+        if ((n & (n - 1)) == 0)
+            fft(a, inverse);
+        else
+            dft(a, inverse);
     }
 
     void fft(std::vector<Complex>& a, bool inverse) const {
@@ -93,9 +95,8 @@ std::vector<Complex> bandLimit(const std::vector<Complex>& spectrum, int K, int 
 
 // Band-limits two real waveforms of one length with one inverse transform:
 // spectra A and B (both Hermitian) go in as A + iB, the result is a + ib.
-void bandLimitPair(const Fourier& fourier, const std::vector<Complex>& spectrumA,
-                   const std::vector<Complex>& spectrumB, int K, int halved, std::vector<double>& a,
-                   std::vector<double>& b) {
+void bandLimitPair(const Fourier& fourier, const std::vector<Complex>& spectrumA, const std::vector<Complex>& spectrumB,
+                   int K, int halved, std::vector<double>& a, std::vector<double>& b) {
     const size_t n = spectrumA.size();
     std::vector<Complex> limitedA = bandLimit(spectrumA, K, halved);
     std::vector<Complex> limitedB = bandLimit(spectrumB, K, halved);
@@ -231,17 +232,9 @@ void WavetableBank::buildFixedSets() {
 
 Wavetable WavetableBank::MgSaw() const { return {mgsawMap, kMapSize, mgLength, mgIndex, mgsaw}; }
 Wavetable WavetableBank::MgSqu() const { return {mgsawMap, kMapSize, mgLength, mgIndex, mgsqu}; }
-Wavetable WavetableBank::JunoSaw1() const {
-    return {junosaw1Map, kMapSize, fixedLength, fixedIndex, junosaw1};
-}
-Wavetable WavetableBank::JunoSaw4() const {
-    return {junosaw1Map, kMapSize, fixedLength, fixedIndex, junosaw4};
-}
-Wavetable WavetableBank::JunoSaw5() const {
-    return {junosaw1Map, kMapSize, fixedLength, fixedIndex, junosaw5};
-}
-Wavetable WavetableBank::JunoPulse() const {
-    return {junosaw1Map, kMapSize, fixedLength, fixedIndex, junopulse};
-}
+Wavetable WavetableBank::JunoSaw1() const { return {junosaw1Map, kMapSize, fixedLength, fixedIndex, junosaw1}; }
+Wavetable WavetableBank::JunoSaw4() const { return {junosaw1Map, kMapSize, fixedLength, fixedIndex, junosaw4}; }
+Wavetable WavetableBank::JunoSaw5() const { return {junosaw1Map, kMapSize, fixedLength, fixedIndex, junosaw5}; }
+Wavetable WavetableBank::JunoPulse() const { return {junosaw1Map, kMapSize, fixedLength, fixedIndex, junopulse}; }
 
 }  // namespace halvorax::synth

@@ -11,8 +11,7 @@ namespace halvorax::synth {
 class Wavetable {
 public:
     Wavetable() = default;
-    Wavetable(const uint8_t* map, int mapSize, const int* length, const int* index,
-              const float* data)
+    Wavetable(const uint8_t* map, int mapSize, const int* length, const int* index, const float* data)
         : map(map), mapSize(mapSize), length(length), index(index), data(data) {}
 
     // The number of the table map[i] selects, i clamped to the map.
@@ -31,7 +30,8 @@ public:
 
 // Linear-interpolated reads of the tables at a phase, over the lanes L (LaneTypes.h): the
 // way the voice reads its oscillators.
-template <class L> struct WavetableRead {
+template <class L>
+struct WavetableRead {
     typedef typename L::D D;
     typedef typename L::F F;
     typedef typename L::I32 I32;
@@ -71,8 +71,7 @@ template <class L> struct WavetableRead {
 // from their naive waveforms by discrete Fourier band-limiting.
 class WavetableBank {
 public:
-    enum { kMapSize = 22050, kMgTables = 129, kMgLength = 512, kFixedTables = 128,
-           kFixedLength = 2048 };
+    enum { kMapSize = 22050, kMgTables = 129, kMgLength = 512, kFixedTables = 128, kFixedLength = 2048 };
 
     // The process-wide bank, built on first use (thread-safe static initialisation).
     static const WavetableBank& Get();

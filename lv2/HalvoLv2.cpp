@@ -49,10 +49,14 @@ public:
     }
 
     void connect(uint32_t port, void* data) {
-        if (port == kMidiInPort) midiIn = static_cast<const LV2_Atom_Sequence*>(data);
-        else if (port == kLeftOutPort) outputs[0] = static_cast<float*>(data);
-        else if (port == kRightOutPort) outputs[1] = static_cast<float*>(data);
-        else if (port == kNotifyPort) notify = static_cast<LV2_Atom_Sequence*>(data);
+        if (port == kMidiInPort)
+            midiIn = static_cast<const LV2_Atom_Sequence*>(data);
+        else if (port == kLeftOutPort)
+            outputs[0] = static_cast<float*>(data);
+        else if (port == kRightOutPort)
+            outputs[1] = static_cast<float*>(data);
+        else if (port == kNotifyPort)
+            notify = static_cast<LV2_Atom_Sequence*>(data);
         else if (port - kFirstControlPort < controls.size())
             controls[port - kFirstControlPort] = static_cast<const float*>(data);
     }
@@ -235,8 +239,8 @@ LV2_State_Status save(LV2_Handle handle, LV2_State_Store_Function store, LV2_Sta
     return self(handle)->save(store, state);
 }
 
-LV2_State_Status restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve, LV2_State_Handle state,
-                         uint32_t, const LV2_Feature* const*) {
+LV2_State_Status restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve, LV2_State_Handle state, uint32_t,
+                         const LV2_Feature* const*) {
     return self(handle)->restore(retrieve, state);
 }
 
@@ -245,8 +249,8 @@ const void* extensionData(const char* uri) {
     return std::strcmp(uri, LV2_STATE__interface) == 0 ? &state : nullptr;
 }
 
-const LV2_Descriptor descriptor = {kPluginUri, instantiate, connectPort, activate, run,
-                                   deactivate, cleanup,     extensionData};
+const LV2_Descriptor descriptor = {kPluginUri, instantiate, connectPort, activate,
+                                   run,        deactivate,  cleanup,     extensionData};
 
 }  // namespace
 

@@ -36,7 +36,11 @@ const void* feature(const LV2_Feature* const* features, const char* uri) {
 class Panel {
 public:
     Panel(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_URID_Map* map)
-        : effect(panelHost), write(write), controller(controller), uris(map), ports(controlPorts()),
+        : effect(panelHost),
+          write(write),
+          controller(controller),
+          uris(map),
+          ports(controlPorts()),
           sent(ports.size()) {
         for (std::size_t i = 0; i < ports.size(); ++i) sent[i] = currentValue(i);
         effect.readChordMemory(sentChord.count, sentChord.notes);
@@ -87,9 +91,7 @@ public:
     }
 
 private:
-    float currentValue(std::size_t i) {
-        return portValue(*ports[i].row, effect.getParameter(ports[i].row->index));
-    }
+    float currentValue(std::size_t i) { return portValue(*ports[i].row, effect.getParameter(ports[i].row->index)); }
 
     void sendChangedPorts() {
         for (std::size_t i = 0; i < ports.size(); ++i) {
@@ -121,8 +123,7 @@ private:
         std::memcpy(sentPatch, patch, sizeof patch);
         alignas(8) uint8_t buffer[kPatchMessageCapacity];
         const LV2_Atom* message = writePatchMessage(uris, chord, patch, buffer, sizeof buffer);
-        if (message)
-            write(controller, kMidiInPort, lv2_atom_total_size(message), uris.eventTransfer, message);
+        if (message) write(controller, kMidiInPort, lv2_atom_total_size(message), uris.eventTransfer, message);
     }
 
     // The menu's MIDI learn switch, passed on to the plug-in.

@@ -61,8 +61,8 @@ bool isPanelOpened(const MessageUris& uris, const LV2_Atom* atom) {
            reinterpret_cast<const LV2_Atom_Object*>(atom)->body.otype == uris.panelOpened;
 }
 
-const LV2_Atom* writePatchMessage(const MessageUris& uris, const ChordMemory& chord, const char* patch,
-                                  uint8_t* buffer, std::size_t size) {
+const LV2_Atom* writePatchMessage(const MessageUris& uris, const ChordMemory& chord, const char* patch, uint8_t* buffer,
+                                  std::size_t size) {
     LV2_Atom_Forge forge = uris.forge;
     lv2_atom_forge_set_buffer(&forge, buffer, size);
     // Count first, then the six notes.

@@ -27,13 +27,13 @@ constexpr std::size_t kPatchMessageCapacity = 1024;
 struct MessageUris {
     explicit MessageUris(LV2_URID_Map* map);
     LV2_Atom_Forge forge;  // initialised here; each message writes with a copy
-    LV2_URID eventTransfer, object, vector, integer, string, patchMessage, chordMemory, patchFile, panelOpened, midiLearn,
-        learning, boolean;
+    LV2_URID eventTransfer, object, vector, integer, string, patchMessage, chordMemory, patchFile, panelOpened,
+        midiLearn, learning, boolean;
 };
 
 // Writes the message into `buffer`; null when it does not fit.
-const LV2_Atom* writePatchMessage(const MessageUris& uris, const ChordMemory& chord, const char* patch,
-                                  uint8_t* buffer, std::size_t size);
+const LV2_Atom* writePatchMessage(const MessageUris& uris, const ChordMemory& chord, const char* patch, uint8_t* buffer,
+                                  std::size_t size);
 
 // The panel's request for the plug-in's chord memory and patch name.
 const LV2_Atom* writePanelOpened(const MessageUris& uris, uint8_t* buffer, std::size_t size);

@@ -16,8 +16,10 @@ std::vector<ControlPort> buildPorts() {
         const ParameterRow* row = lastRowForIndex(index);
         if (row == nullptr || isChordMemory(index)) continue;
         PortKind kind = PortKind::Integer;
-        if (displayKind(index) == DisplayKind::List) kind = PortKind::List;
-        else if (row->minimum == 0 && row->maximum == 1) kind = PortKind::Toggle;
+        if (displayKind(index) == DisplayKind::List)
+            kind = PortKind::List;
+        else if (row->minimum == 0 && row->maximum == 1)
+            kind = PortKind::Toggle;
         ports.push_back({row, kind});
     }
     return ports;

@@ -8,8 +8,7 @@ namespace {
 // null record) gets the neutral answer instead of a crash.
 AudioEffect* effectOf(AEffect* e) { return e ? static_cast<AudioEffect*>(e->object) : nullptr; }
 
-VstIntPtr dispatchEffectClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                              void* ptr, float opt) {
+VstIntPtr dispatchEffectClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     AudioEffect* effect = effectOf(e);
     if (effect == nullptr) return 0;
     if (opcode == effClose) {
@@ -68,30 +67,63 @@ AudioEffect::~AudioEffect() { delete editor; }
 VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
-        case effOpen: open(); break;
-        case effClose: close(); break;
+        case effOpen:
+            open();
+            break;
+        case effClose:
+            close();
+            break;
         case effSetProgram:
             if (value >= 0 && value < numPrograms) setProgram(static_cast<VstInt32>(value));
             break;
-        case effGetProgram: return getProgram();
-        case effSetProgramName: if (text) setProgramName(text); break;
-        case effGetProgramName: if (text) getProgramName(text); break;
-        case effGetParamLabel: if (text) getParameterLabel(index, text); break;
-        case effGetParamDisplay: if (text) getParameterDisplay(index, text); break;
-        case effGetParamName: if (text) getParameterName(index, text); break;
-        case effSetSampleRate: setSampleRate(opt); break;
-        case effSetBlockSize: setBlockSize(static_cast<VstInt32>(value)); break;
-        case effMainsChanged: if (value == 0) suspend(); else resume(); break;
-        case effEditGetRect: return editor && ptr ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
-        case effEditOpen: return editor ? editor->open(ptr) : 0;
-        case effEditClose: if (editor) editor->close(); break;
-        case effEditIdle: if (editor) editor->idle(); break;
-        case effIdentify: return CCONST('N', 'v', 'E', 'f');
-        case effGetChunk: return ptr ? getChunk(static_cast<void**>(ptr), index != 0) : 0;
+        case effGetProgram:
+            return getProgram();
+        case effSetProgramName:
+            if (text) setProgramName(text);
+            break;
+        case effGetProgramName:
+            if (text) getProgramName(text);
+            break;
+        case effGetParamLabel:
+            if (text) getParameterLabel(index, text);
+            break;
+        case effGetParamDisplay:
+            if (text) getParameterDisplay(index, text);
+            break;
+        case effGetParamName:
+            if (text) getParameterName(index, text);
+            break;
+        case effSetSampleRate:
+            setSampleRate(opt);
+            break;
+        case effSetBlockSize:
+            setBlockSize(static_cast<VstInt32>(value));
+            break;
+        case effMainsChanged:
+            if (value == 0)
+                suspend();
+            else
+                resume();
+            break;
+        case effEditGetRect:
+            return editor && ptr ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
+        case effEditOpen:
+            return editor ? editor->open(ptr) : 0;
+        case effEditClose:
+            if (editor) editor->close();
+            break;
+        case effEditIdle:
+            if (editor) editor->idle();
+            break;
+        case effIdentify:
+            return CCONST('N', 'v', 'E', 'f');
+        case effGetChunk:
+            return ptr ? getChunk(static_cast<void**>(ptr), index != 0) : 0;
         case effSetChunk:
             if (ptr == nullptr || value < 0) return 0;
             return setChunk(ptr, static_cast<VstInt32>(value > 0x7fffffff ? 0x7fffffff : value), index != 0);
-        default: break;
+        default:
+            break;
     }
     return 0;
 }
@@ -120,8 +152,10 @@ void AudioEffect::setEditor(AEffEditor* newEditor) {
 }
 
 void AudioEffect::setFlag(VstInt32 flag, bool state) {
-    if (state) cEffect.flags |= flag;
-    else cEffect.flags &= ~flag;
+    if (state)
+        cEffect.flags |= flag;
+    else
+        cEffect.flags &= ~flag;
 }
 
 VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {

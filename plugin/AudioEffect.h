@@ -62,8 +62,7 @@ protected:
     void programsAreChunks(bool state = true) { setFlag(effFlagsProgramChunks, state); }
     void setEditor(AEffEditor* newEditor);
     void setFlag(VstInt32 flag, bool state);
-    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
 
     audioMasterCallback audioMaster;
     AEffEditor* editor = nullptr;  // owned

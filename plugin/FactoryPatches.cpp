@@ -28,8 +28,7 @@ int installFactoryPatches(const std::string& patchFolder, const std::string& res
         const fs::path& source = entry->path();
         std::error_code copyError;
         if (source.extension() != ".repatch" || !entry->is_regular_file(copyError)) continue;
-        if (fs::copy_file(source, folder / source.filename(), fs::copy_options::skip_existing, copyError))
-            ++copied;
+        if (fs::copy_file(source, folder / source.filename(), fs::copy_options::skip_existing, copyError)) ++copied;
     }
     return copied;
 }

@@ -14,12 +14,12 @@ struct SteppedSlot {
     int index;
     int steps;
 };
-constexpr SteppedSlot kSteppedSlots[] = {{0, 3},  {3, 3}, {6, 3}, {9, 3}, {10, 3}, {13, 3},
+constexpr SteppedSlot kSteppedSlots[] = {{0, 3},  {3, 3},  {6, 3}, {9, 3}, {10, 3}, {13, 3},
                                          {17, 3}, {22, 3}, {7, 5}, {8, 5}, {5, 12}};
 
 // Continuous settings arrive unchanged.
-constexpr int kPlainSlots[] = {1,  2,  4,  12, 15, 16, 18, 20, 23, 24, 25, 26, 27, 28, 29,
-                               30, 31, 32, 33, 34, 35, 55, 56, 57, 58, 59};
+constexpr int kPlainSlots[] = {1,  2,  4,  12, 15, 16, 18, 20, 23, 24, 25, 26, 27,
+                               28, 29, 30, 31, 32, 33, 34, 35, 55, 56, 57, 58, 59};
 
 constexpr int kSlotPortaTime = 36, kSlotPortaMode = 37, kSlotPolyMode = 38, kSlotVolume = 43;
 constexpr int kSlotChordWrite = 46, kSlotChordMode = 47;
@@ -88,9 +88,7 @@ void HalvoVST2::applyEngineRequests() {
 
 void HalvoVST2::releaseAllNotes() { engine->AllNotesOff(); }
 
-void HalvoVST2::writeSlot(int index, float value) {
-    engine->SetParameter(index, value);
-}
+void HalvoVST2::writeSlot(int index, float value) { engine->SetParameter(index, value); }
 
 float HalvoVST2::smooth(ParamSmoother& smoother, int index, double divisor) {
     smoother.value += static_cast<float>((paramValues[index] - smoother.value) / divisor);

@@ -8,8 +8,8 @@
 namespace halvorax {
 
 namespace {
-constexpr int kNoteOff = 0x80, kNoteOn = 0x90, kKeyPressure = 0xa0, kControlChange = 0xb0,
-              kChannelPressure = 0xd0, kPitchBend = 0xe0;
+constexpr int kNoteOff = 0x80, kNoteOn = 0x90, kKeyPressure = 0xa0, kControlChange = 0xb0, kChannelPressure = 0xd0,
+              kPitchBend = 0xe0;
 constexpr int kModWheel = 1, kSustain = 64, kAllSoundOff = 120, kAllNotesOff = 123, kMonoOn = 126;
 constexpr int kSlotChordWrite = 46;
 }  // namespace
@@ -39,15 +39,26 @@ void HalvoVST2::HandleMidi(int channel, int status, int data1, int data2) {
             }
             break;
         case kControlChange:
-            if (data1 == kModWheel) modWheelValue = data2;
-            else if (data1 == kSustain) sustainPedal = data2 > 63 ? 1 : 0;
-            else if (data1 == kAllNotesOff || data1 == kMonoOn) releaseAllNotes();
-            else if (data1 < kAllSoundOff) controllerRoute(data1, data2);
+            if (data1 == kModWheel)
+                modWheelValue = data2;
+            else if (data1 == kSustain)
+                sustainPedal = data2 > 63 ? 1 : 0;
+            else if (data1 == kAllNotesOff || data1 == kMonoOn)
+                releaseAllNotes();
+            else if (data1 < kAllSoundOff)
+                controllerRoute(data1, data2);
             break;
-        case kPitchBend: pitchBend = data2 * 128 + data1; break;
-        case kChannelPressure: pressure = data1; break;
-        case kKeyPressure: pressure = data2; break;
-        default: break;
+        case kPitchBend:
+            pitchBend = data2 * 128 + data1;
+            break;
+        case kChannelPressure:
+            pressure = data1;
+            break;
+        case kKeyPressure:
+            pressure = data2;
+            break;
+        default:
+            break;
     }
 }
 

@@ -22,8 +22,7 @@ void copyText(char* text, std::size_t size, const char* source) {
 
 }  // namespace
 
-HalvoVST2::HalvoVST2(audioMasterCallback audioMaster)
-    : AudioEffectX(audioMaster, 1, kNumReportedParameters) {
+HalvoVST2::HalvoVST2(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, 1, kNumReportedParameters) {
     std::memset(&chunk, 0, sizeof chunk);
     std::memset(events, 0, sizeof events);
     std::fill(std::begin(paramValues), std::end(paramValues), 0.0f);
@@ -89,9 +88,7 @@ float HalvoVST2::getParameter(VstInt32 index) {
     return index >= 0 && index < kNumParameters ? paramValues[index].load() : 0.0f;
 }
 
-void HalvoVST2::getParameterName(VstInt32 index, char* text) {
-    parameterName(index, text, kParamTextSize);
-}
+void HalvoVST2::getParameterName(VstInt32 index, char* text) { parameterName(index, text, kParamTextSize); }
 
 void HalvoVST2::getParameterDisplay(VstInt32 index, char* text) {
     if (index < 0 || index >= kNumParameters) return;
@@ -106,7 +103,8 @@ void HalvoVST2::resume() { wantEvents(1); }
 // A rate the voices do not render at is held to their range; a non-finite one is refused.
 void HalvoVST2::setSampleRate(float rate) {
     if (!std::isfinite(rate)) return;
-    sampleRate = static_cast<float>(std::clamp<double>(rate, synth::AlphaJunoVoice::kLowestRate, synth::AlphaJunoVoice::kHighestRate));
+    sampleRate = static_cast<float>(
+        std::clamp<double>(rate, synth::AlphaJunoVoice::kLowestRate, synth::AlphaJunoVoice::kHighestRate));
 }
 
 bool HalvoVST2::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
@@ -153,6 +151,5 @@ void HalvoVST2::writeChordMemory(int count, const int notes[6]) {
     std::copy(notes, notes + 6, chord.notes);
     requests.requestChordMemory(chord);
 }
-
 
 }  // namespace halvorax

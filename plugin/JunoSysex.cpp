@@ -42,14 +42,22 @@ unsigned char held(int position, int value) {
 
 const char* kindName(Kind kind) {
     switch (kind) {
-        case Kind::ToneApr: return "tone APR";
-        case Kind::Ipr: return "IPR";
-        case Kind::Bulk: return "BLD";
-        case Kind::HandshakeData: return "DAT";
-        case Kind::PatchOrChord: return "patch/chord";
-        case Kind::OtherJuno: return "other Alpha Juno";
-        case Kind::Foreign: return "foreign";
-        case Kind::Truncated: return "truncated";
+        case Kind::ToneApr:
+            return "tone APR";
+        case Kind::Ipr:
+            return "IPR";
+        case Kind::Bulk:
+            return "BLD";
+        case Kind::HandshakeData:
+            return "DAT";
+        case Kind::PatchOrChord:
+            return "patch/chord";
+        case Kind::OtherJuno:
+            return "other Alpha Juno";
+        case Kind::Foreign:
+            return "foreign";
+        case Kind::Truncated:
+            return "truncated";
     }
     return "";
 }
@@ -89,9 +97,7 @@ Message classify(const unsigned char* b, std::size_t size) {
     return message;
 }
 
-int maximum(int position) {
-    return position >= 0 && position < kToneBytes ? sysexparameters[position].maximum : 0;
-}
+int maximum(int position) { return position >= 0 && position < kToneBytes ? sysexparameters[position].maximum : 0; }
 
 bool decodeApr(const unsigned char* bytes, std::size_t size, Tone& tone) {
     if (bytes == nullptr || classify(bytes, size).kind != Kind::ToneApr || bytes[2] != kApr) return false;
@@ -102,7 +108,7 @@ bool decodeApr(const unsigned char* bytes, std::size_t size, Tone& tone) {
 }
 
 void encodeApr(const Tone& tone, int channel, unsigned char out[kAprSize]) {
-    const unsigned char header[kHeaderSize] = {kStart, kRoland, kApr, static_cast<unsigned char>(channel & 0x0F),
+    const unsigned char header[kHeaderSize] = {kStart,  kRoland,    kApr,  static_cast<unsigned char>(channel & 0x0F),
                                                kFamily, kToneLevel, kGroup};
     std::memcpy(out, header, kHeaderSize);
     for (int i = 0; i < kToneBytes; ++i) out[kHeaderSize + i] = held(i, tone.values[i]);
@@ -175,9 +181,9 @@ bool decodeBulk(const unsigned char* bytes, std::size_t size, int& firstTone,
 void encodeBank(const Tone tones[kBankTones], int channel, unsigned char out[kBankSize]) {
     for (int m = 0; m < kBankTones / kTonesPerMessage; ++m) {
         unsigned char* message = out + m * kBulkSize;
-        const unsigned char header[kBulkDataOffset] = {kStart, kRoland, kBld, static_cast<unsigned char>(channel & 0x0F),
-                                                      kFamily, kToneLevel, kGroup, 0,
-                                                      static_cast<unsigned char>(m * kTonesPerMessage)};
+        const unsigned char header[kBulkDataOffset] = {
+            kStart,     kRoland, kBld, static_cast<unsigned char>(channel & 0x0F),      kFamily,
+            kToneLevel, kGroup,  0,    static_cast<unsigned char>(m * kTonesPerMessage)};
         std::memcpy(message, header, sizeof header);
         unsigned char* nibbles = message + kBulkDataOffset;
         for (int t = 0; t < kTonesPerMessage; ++t) {

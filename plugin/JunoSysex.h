@@ -8,27 +8,27 @@
 
 namespace halvorax::juno {
 
-constexpr int kToneBytes = 36;    // parameter bytes of a tone, in APR order
+constexpr int kToneBytes = 36;  // parameter bytes of a tone, in APR order
 constexpr int kNameLength = 10;
 constexpr int kBankTones = 64;
 constexpr int kTonesPerMessage = 4;
-constexpr int kPackedSize = 32;   // a tone inside a bank message, before nibble splitting
+constexpr int kPackedSize = 32;  // a tone inside a bank message, before nibble splitting
 constexpr std::size_t kAprSize = 54;
 constexpr std::size_t kAprUnnamedSize = 44;
 constexpr std::size_t kIprSize = 10;
-constexpr std::size_t kBulkSize = 266;      // BLD: header, tone number, 256 nibbles, F7
-constexpr std::size_t kDataSize = 267;      // DAT: the same plus a checksum byte
+constexpr std::size_t kBulkSize = 266;  // BLD: header, tone number, 256 nibbles, F7
+constexpr std::size_t kDataSize = 267;  // DAT: the same plus a checksum byte
 constexpr std::size_t kBankSize = 16 * kBulkSize;
 
 enum class Kind {
-    ToneApr,       // a whole tone (54 or 44 bytes)
-    Ipr,           // one tone parameter
-    Bulk,          // BLD, four packed tones
-    HandshakeData, // DAT, four packed tones and a checksum
-    PatchOrChord,  // the rack's patch and chord-memory messages
-    OtherJuno,     // the family's header, anything else (handshake control, wrong length)
-    Foreign,       // another manufacturer or device
-    Truncated,     // cut short by another status byte or by the end of the data
+    ToneApr,        // a whole tone (54 or 44 bytes)
+    Ipr,            // one tone parameter
+    Bulk,           // BLD, four packed tones
+    HandshakeData,  // DAT, four packed tones and a checksum
+    PatchOrChord,   // the rack's patch and chord-memory messages
+    OtherJuno,      // the family's header, anything else (handshake control, wrong length)
+    Foreign,        // another manufacturer or device
+    Truncated,      // cut short by another status byte or by the end of the data
 };
 
 const char* kindName(Kind kind);
@@ -86,8 +86,8 @@ bool decodeBulk(const unsigned char* bytes, std::size_t size, int& firstTone,
 void encodeBank(const Tone tones[kBankTones], int channel, unsigned char out[kBankSize]);
 
 // The 6-bit name code: A-Z, a-z, 0-9, space, "-".
-char character(unsigned char code);       // other bytes: themselves if printable, else "?"
-unsigned char nameCode(char character);   // characters outside the code become spaces
+char character(unsigned char code);                                  // other bytes: themselves if printable, else "?"
+unsigned char nameCode(char character);                              // characters outside the code become spaces
 void encodeName(const char* text, unsigned char name[kNameLength]);  // padded with spaces
 // The ten characters, terminated, into `text` (11 bytes).
 void decodeName(const Tone& tone, char text[kNameLength + 1]);

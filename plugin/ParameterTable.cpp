@@ -89,7 +89,7 @@ const char* const kVcfEnvModes[] = {"Env", "-Env", "Dyn.Env", "Dyn"};
 const char* const kVcaEnvModes[] = {"Env", "Gate", "Dyn.Env", "Dyn.Gate"};
 
 const ListDisplay kLists[] = {
-    {3, 3, kDcoEnvModes}, {6, 3, kPulseModes}, {7, 5, kSawModes},
+    {3, 3, kDcoEnvModes}, {6, 3, kPulseModes},   {7, 5, kSawModes},
     {8, 5, kSubModes},    {17, 3, kVcfEnvModes}, {22, 3, kVcaEnvModes},
 };
 

@@ -16,14 +16,14 @@ enum class FileBlock : unsigned char { First, Second, NotWritten };
 enum class DisplayKind : unsigned char { Number, OnOff, List };
 
 struct ParameterRow {
-    const char* id;      // key in patch files
-    const char* name;    // shown to the host and in the editor's status line
-    int index;           // parameter index, also the engine's slot
+    const char* id;    // key in patch files
+    const char* name;  // shown to the host and in the editor's status line
+    int index;         // parameter index, also the engine's slot
     int minimum;
     int maximum;
     int defaultValue;
     FileBlock fileBlock;
-    bool floatInFile;    // written with "%f" instead of "%d"
+    bool floatInFile;  // written with "%f" instead of "%d"
 };
 
 constexpr int kNumParameterRows = 55;

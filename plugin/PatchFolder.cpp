@@ -30,8 +30,7 @@ std::string bundleResourcesFolder() {
         return folder;
     }
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&bundleResourcesFolder), &info) == 0 || info.dli_fname == nullptr)
-        return {};
+    if (dladdr(reinterpret_cast<void*>(&bundleResourcesFolder), &info) == 0 || info.dli_fname == nullptr) return {};
     // .../Halvorax.vst/Contents/x86_64-linux/Halvorax.so -> .../Halvorax.vst/Contents/Resources/
     std::error_code error;
     std::filesystem::path binary = std::filesystem::canonical(info.dli_fname, error);

@@ -49,8 +49,7 @@ std::string folderOf(const std::string& path) {
 std::string temporaryName(const std::string& folder) {
     static std::atomic<unsigned> counter{0};
     char name[64];
-    std::snprintf(name, sizeof name, "/.halvorax-save-%ld-%u.tmp", static_cast<long>(::getpid()),
-                  counter.fetch_add(1));
+    std::snprintf(name, sizeof name, "/.halvorax-save-%ld-%u.tmp", static_cast<long>(::getpid()), counter.fetch_add(1));
     return (folder == "/" ? std::string() : folder) + name;
 }
 
@@ -107,8 +106,8 @@ bool replaceFile(const char* path, const std::string& bytes) {
 
     FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (file.get() < 0) return false;
-    const bool written = writeAll(file.get(), bytes.data(), bytes.size()) && ::fchmod(file.get(), mode) == 0 &&
-                         ::fsync(file.get()) == 0;
+    const bool written =
+        writeAll(file.get(), bytes.data(), bytes.size()) && ::fchmod(file.get(), mode) == 0 && ::fsync(file.get()) == 0;
     const bool closed = file.close();
     if (!written || !closed || ::rename(temporary.c_str(), path) != 0) {
         const int failure = errno;  // the caller may report it; the clean-up must not change it

@@ -112,8 +112,8 @@ std::string parentOf(const std::string& folder) {
 
 }  // namespace
 
-std::string writeBankFolder(const std::string& parent, const std::string& name,
-                            const std::vector<NumberedTone>& tones, std::string& error) {
+std::string writeBankFolder(const std::string& parent, const std::string& name, const std::vector<NumberedTone>& tones,
+                            std::string& error) {
     std::string base = safePart(name);
     while (!base.empty() && base.front() == '.') base.erase(0, 1);  // not hidden, not "." or ".."
     if (base.empty()) base = "Bank";

@@ -23,8 +23,8 @@ bool writeToneFiles(const std::string& folder, const std::vector<NumberedTone>& 
 // Makes a new folder `name` inside `parent` holding the tones, complete or not at all: it is
 // built under a hidden name and renamed when done. An existing folder is never touched; the
 // new one becomes "name 2", "name 3", ... instead. Returns the folder's path, empty on failure.
-std::string writeBankFolder(const std::string& parent, const std::string& name,
-                            const std::vector<NumberedTone>& tones, std::string& error);
+std::string writeBankFolder(const std::string& parent, const std::string& name, const std::vector<NumberedTone>& tones,
+                            std::string& error);
 
 // Writes the tones into `folder`: a missing folder appears whole or not at all; into an
 // existing one each file is replaced whole.

@@ -11,14 +11,12 @@ typedef intptr_t VstIntPtr;
 
 struct AEffect;
 
-typedef VstIntPtr (*audioMasterCallback)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                         VstIntPtr value, void* ptr, float opt);
-typedef VstIntPtr (*AEffectDispatcherProc)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                           VstIntPtr value, void* ptr, float opt);
-typedef void (*AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs,
-                                   VstInt32 sampleFrames);
-typedef void (*AEffectProcessDoubleProc)(AEffect* effect, double** inputs, double** outputs,
-                                         VstInt32 sampleFrames);
+typedef VstIntPtr (*audioMasterCallback)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                         float opt);
+typedef VstIntPtr (*AEffectDispatcherProc)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                           float opt);
+typedef void (*AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
+typedef void (*AEffectProcessDoubleProc)(AEffect* effect, double** inputs, double** outputs, VstInt32 sampleFrames);
 typedef void (*AEffectSetParameterProc)(AEffect* effect, VstInt32 index, float parameter);
 typedef float (*AEffectGetParameterProc)(AEffect* effect, VstInt32 index);
 

@@ -15,8 +15,7 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
 
 HALVORAX_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
     // A host that does not answer the version request is not a VST 2.4 host we can trust.
-    if (audioMaster == nullptr || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
-        return nullptr;
+    if (audioMaster == nullptr || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     AudioEffect* effect = createEffectInstance(audioMaster);
     return effect ? effect->getAeffect() : nullptr;
 }

@@ -124,8 +124,9 @@ int main(int argc, char** argv) {
             if (!effect.LoadPatch(patch.c_str())) throw std::runtime_error("Could not load patch " + patch);
             source.prepare(name);
             const std::vector<unsigned char> fxp = FxCodec(source).createFXP();
-            ScopedCF<CFStringRef> presetName(CFStringCreateWithBytes(
-                nullptr, reinterpret_cast<const UInt8*>(name.data()), CFIndex(name.size()), kCFStringEncodingUTF8, false));
+            ScopedCF<CFStringRef> presetName(
+                CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(name.data()), CFIndex(name.size()),
+                                        kCFStringEncodingUTF8, false));
             ScopedCF<CFMutableDictionaryRef> preset(
                 AUPresetDictionary::create(description, fxp.data(), fxp.size(), presetName.get()));
             saveProperties(preset.get(), output + "/" + entry);

@@ -68,7 +68,8 @@ bool JackHost::activate(std::string& error) {
 std::string JackHost::clientName() const { return client ? jack_get_client_name(client) : ""; }
 
 void JackHost::connectToSystem() {
-    const char** playback = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
+    const char** playback =
+        jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
     if (playback == nullptr || playback[0] == nullptr) {
         std::fprintf(stderr, "halvorax: no playback ports to connect to\n");
     } else {
@@ -80,7 +81,8 @@ void JackHost::connectToSystem() {
         }
     }
     jack_free(playback);
-    const char** capture = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsPhysical | JackPortIsOutput);
+    const char** capture =
+        jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsPhysical | JackPortIsOutput);
     for (int i = 0; capture && capture[i]; ++i)
         if (jack_connect(client, capture[i], jack_port_name(midiInput)) != 0)
             std::fprintf(stderr, "halvorax: cannot connect %s\n", capture[i]);
@@ -122,13 +124,13 @@ void JackHost::process(jack_nframes_t frames) {
     eventList.numEvents = 0;
     // Sequencer events carry no time within the block: they play at its start.
     MidiMessage message;
-    while (eventList.numEvents < kMaxQueuedEvents && alsaMidi.pop(message))
-        addEvent(0, message.bytes, message.size);
+    while (eventList.numEvents < kMaxQueuedEvents && alsaMidi.pop(message)) addEvent(0, message.bytes, message.size);
     void* midiBuffer = jack_port_get_buffer(midiInput, frames);
     const jack_nframes_t count = jack_midi_get_event_count(midiBuffer);
     for (jack_nframes_t i = 0; i < count && eventList.numEvents < kMaxQueuedEvents; ++i) {
         jack_midi_event_t event;
-        if (jack_midi_event_get(&event, midiBuffer, i) == 0) addEvent(static_cast<int>(event.time), event.buffer, event.size);
+        if (jack_midi_event_get(&event, midiBuffer, i) == 0)
+            addEvent(static_cast<int>(event.time), event.buffer, event.size);
     }
     dispatch(effProcessEvents, 0, &eventList);
     float* out[2] = {static_cast<float*>(jack_port_get_buffer(outputs[0], frames)),

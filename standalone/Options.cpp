@@ -39,13 +39,27 @@ ParseResult parseOptions(int argc, char** argv, StandaloneOptions& options) {
     int c;
     while ((c = getopt_long(argc, argv, ":n:cp:s:hV", longOptions, nullptr)) != -1) {
         switch (c) {
-            case 'n': options.name = optarg; break;
-            case 'c': options.connect = true; break;
-            case 'p': options.patch = optarg; break;
-            case 's': options.sysex = optarg; break;
-            case kNoGui: options.gui = false; break;
-            case 'h': usage(stdout); return ParseResult::Exit;
-            case 'V': std::printf("halvorax %s\n", HALVORAX_VERSION); return ParseResult::Exit;
+            case 'n':
+                options.name = optarg;
+                break;
+            case 'c':
+                options.connect = true;
+                break;
+            case 'p':
+                options.patch = optarg;
+                break;
+            case 's':
+                options.sysex = optarg;
+                break;
+            case kNoGui:
+                options.gui = false;
+                break;
+            case 'h':
+                usage(stdout);
+                return ParseResult::Exit;
+            case 'V':
+                std::printf("halvorax %s\n", HALVORAX_VERSION);
+                return ParseResult::Exit;
             case ':':
                 std::fprintf(stderr, "halvorax: %s needs a value (see --help)\n", argv[optind - 1]);
                 return ParseResult::Error;

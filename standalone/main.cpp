@@ -158,9 +158,12 @@ int run(const StandaloneOptions& options) {
 int main(int argc, char** argv) {
     StandaloneOptions options;
     switch (parseOptions(argc, argv, options)) {
-        case ParseResult::Exit: return 0;
-        case ParseResult::Error: return 2;
-        case ParseResult::Run: break;
+        case ParseResult::Exit:
+            return 0;
+        case ParseResult::Error:
+            return 2;
+        case ParseResult::Run:
+            break;
     }
     return run(options);
 }

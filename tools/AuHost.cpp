@@ -32,7 +32,8 @@ std::string bundleFolderOf(const std::string& path) {
     const std::string so = ".so";
     if (path.size() < so.size() || path.compare(path.size() - so.size(), so.size(), so) != 0) return path;
     std::string folder = path;
-    for (int i = 0; i < 3; ++i) folder = folder.substr(0, folder.find_last_of('/') == std::string::npos ? 0 : folder.find_last_of('/'));
+    for (int i = 0; i < 3; ++i)
+        folder = folder.substr(0, folder.find_last_of('/') == std::string::npos ? 0 : folder.find_last_of('/'));
     return folder;
 }
 
@@ -43,9 +44,7 @@ OSType fourCharCode(const std::string& text) {
     return OSType(UInt8(text[0])) << 24 | OSType(UInt8(text[1])) << 16 | OSType(UInt8(text[2])) << 8 | UInt8(text[3]);
 }
 
-std::string fourCharText(OSType code) {
-    return {char(code >> 24), char(code >> 16), char(code >> 8), char(code)};
-}
+std::string fourCharText(OSType code) { return {char(code >> 24), char(code >> 16), char(code >> 8), char(code)}; }
 
 AudioUnitHost* AudioUnitHost::open(const std::string& path, std::string& error) {
     const std::string folder = bundleFolderOf(path);
@@ -60,7 +59,8 @@ AudioUnitHost* AudioUnitHost::open(const std::string& path, std::string& error) 
     auto* host = new AudioUnitHost();
     host->bundle_ = bundle;
     CFTypeRef list = CFBundleGetValueForInfoDictionaryKey(bundle, CFSTR("AudioComponents"));
-    if (list == nullptr || CFGetTypeID(list) != CFArrayGetTypeID() || CFArrayGetCount(static_cast<CFArrayRef>(list)) < 1) {
+    if (list == nullptr || CFGetTypeID(list) != CFArrayGetTypeID() ||
+        CFArrayGetCount(static_cast<CFArrayRef>(list)) < 1) {
         error = "no AudioComponents entry in the bundle's Info.plist";
         delete host;
         return nullptr;
@@ -79,7 +79,8 @@ AudioUnitHost* AudioUnitHost::open(const std::string& path, std::string& error) 
         delete host;
         return nullptr;
     }
-    auto entryPoint = reinterpret_cast<ComponentRoutineUPP>(CFBundleGetFunctionPointerForName(bundle, CFSTR("TandemEntry")));
+    auto entryPoint =
+        reinterpret_cast<ComponentRoutineUPP>(CFBundleGetFunctionPointerForName(bundle, CFSTR("TandemEntry")));
     if (entryPoint == nullptr) {
         error = "the bundle exports no TandemEntry";
         delete host;
@@ -105,7 +106,8 @@ OSStatus AudioUnitHost::start(const AuRenderSettings& settings) {
     OSStatus result = noErr;
     if (settings.sampleRate != 44100.0) {
         const Float64 rate = settings.sampleRate;
-        result = AudioUnitSetProperty(unit_, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, sizeof rate);
+        result =
+            AudioUnitSetProperty(unit_, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, sizeof rate);
         if (result != noErr) return result;
     }
     if (UInt32(settings.blockSize) > 4096) {
@@ -118,7 +120,8 @@ OSStatus AudioUnitHost::start(const AuRenderSettings& settings) {
 }
 
 OSStatus AudioUnitHost::renderSong(const MidiSong& song, const AuRenderSettings& settings, WavWriter& output) {
-    const long long total = static_cast<long long>(std::ceil((song.lengthSeconds + settings.tailSeconds) * settings.sampleRate));
+    const long long total =
+        static_cast<long long>(std::ceil((song.lengthSeconds + settings.tailSeconds) * settings.sampleRate));
     std::vector<float> left(size_t(settings.blockSize)), right(size_t(settings.blockSize));
     size_t next = 0;
     for (long long start = 0; start < total; start += settings.blockSize) {
@@ -127,8 +130,8 @@ OSStatus AudioUnitHost::renderSong(const MidiSong& song, const AuRenderSettings&
             const long long frame = std::llround(song.messages[next].seconds * settings.sampleRate);
             if (frame >= start + frames) break;
             const TimedMidi& m = song.messages[next++];
-            const OSStatus result = MusicDeviceMIDIEvent(unit_, m.bytes[0], m.bytes[1], m.bytes[2],
-                                                         UInt32(std::max(0LL, frame - start)));
+            const OSStatus result =
+                MusicDeviceMIDIEvent(unit_, m.bytes[0], m.bytes[1], m.bytes[2], UInt32(std::max(0LL, frame - start)));
             if (result != noErr) return result;
         }
         struct {
@@ -139,8 +142,8 @@ OSStatus AudioUnitHost::renderSong(const MidiSong& song, const AuRenderSettings&
         stamp.mSampleTime = double(start);
         stamp.mFlags = kAudioTimeStampSampleTimeValid;
         AudioUnitRenderActionFlags flags = 0;
-        const OSStatus result = AudioUnitRender(unit_, &flags, &stamp, 0, UInt32(frames),
-                                                reinterpret_cast<AudioBufferList*>(&list));
+        const OSStatus result =
+            AudioUnitRender(unit_, &flags, &stamp, 0, UInt32(frames), reinterpret_cast<AudioBufferList*>(&list));
         if (result != noErr) return result;
         output.write(left.data(), right.data(), frames);
     }
@@ -150,10 +153,12 @@ OSStatus AudioUnitHost::renderSong(const MidiSong& song, const AuRenderSettings&
 OSStatus AudioUnitHost::savePreset(const std::string& path, std::string& error) {
     CFPropertyListRef state = nullptr;
     UInt32 size = sizeof state;
-    OSStatus result = AudioUnitGetProperty(unit_, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size);
+    OSStatus result =
+        AudioUnitGetProperty(unit_, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size);
     if (result != noErr) {
-        error = result == kAudioUnitErr_InvalidProperty ? "saving state is not available yet"
-                                                        : "cannot get the unit's state (error " + std::to_string(result) + ")";
+        error = result == kAudioUnitErr_InvalidProperty
+                    ? "saving state is not available yet"
+                    : "cannot get the unit's state (error " + std::to_string(result) + ")";
         return result;
     }
     CFDataRef xml = CFPropertyListCreateXMLData(nullptr, state);
@@ -189,8 +194,9 @@ OSStatus AudioUnitHost::loadPreset(const std::string& path, std::string& error) 
         AudioUnitSetProperty(unit_, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state);
     CFRelease(state);
     if (result != noErr)
-        error = result == kAudioUnitErr_InvalidProperty ? "restoring state is not available yet"
-                                                        : "the unit refused the preset (error " + std::to_string(result) + ")";
+        error = result == kAudioUnitErr_InvalidProperty
+                    ? "restoring state is not available yet"
+                    : "the unit refused the preset (error " + std::to_string(result) + ")";
     return result;
 }
 
@@ -217,8 +223,8 @@ std::string AudioUnitHost::describe() {
                 label = textOf(busName);
                 CFRelease(busName);
             }
-            out << "  bus " << bus << ": " << format.mChannelsPerFrame << " channels, " << format.mSampleRate
-                << " Hz" << (label.empty() ? "" : ", \"" + label + "\"") << "\n";
+            out << "  bus " << bus << ": " << format.mChannelsPerFrame << " channels, " << format.mSampleRate << " Hz"
+                << (label.empty() ? "" : ", \"" + label + "\"") << "\n";
         }
     }
     UInt32 frames = 0;
@@ -246,7 +252,8 @@ std::string AudioUnitHost::describe() {
     }
     CFArrayRef presets = nullptr;
     size = sizeof presets;
-    if (AudioUnitGetProperty(unit_, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size) == noErr) {
+    if (AudioUnitGetProperty(unit_, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size) ==
+        noErr) {
         out << "factory presets: " << CFArrayGetCount(presets) << "\n";
         for (CFIndex i = 0; i < CFArrayGetCount(presets); ++i) {
             auto preset = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i));
@@ -258,13 +265,15 @@ std::string AudioUnitHost::describe() {
     }
     AUPreset current{};
     size = sizeof current;
-    if (AudioUnitGetProperty(unit_, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &current, &size) == noErr) {
+    if (AudioUnitGetProperty(unit_, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &current, &size) ==
+        noErr) {
         out << "current preset: " << current.presetNumber << " \"" << textOf(current.presetName) << "\"\n";
         if (current.presetName) CFRelease(current.presetName);
     }
     Boolean writable = false;
     out << "editor: "
-        << (AudioUnitGetPropertyInfo(unit_, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, &writable) == noErr
+        << (AudioUnitGetPropertyInfo(unit_, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, &writable) ==
+                    noErr
                 ? "yes"
                 : "no")
         << "\n";

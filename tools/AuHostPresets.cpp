@@ -98,7 +98,8 @@ std::string listFactoryPresets(AudioUnit unit) {
     CFArrayRef presets = nullptr;
     UInt32 size = sizeof presets;
     std::string text;
-    if (AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size) != noErr)
+    if (AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size) !=
+        noErr)
         return text;
     for (CFIndex i = 0; i < CFArrayGetCount(presets); ++i) {
         auto preset = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i));
@@ -111,7 +112,8 @@ std::string listFactoryPresets(AudioUnit unit) {
 bool selectFactoryPreset(AudioUnit unit, const std::string& numberOrName, std::string& error) {
     CFArrayRef presets = nullptr;
     UInt32 size = sizeof presets;
-    if (AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size) != noErr) {
+    if (AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size) !=
+        noErr) {
         error = "the unit has no factory presets";
         return false;
     }
@@ -131,7 +133,8 @@ bool selectFactoryPreset(AudioUnit unit, const std::string& numberOrName, std::s
     const OSStatus result =
         AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &chosen, sizeof chosen);
     CFRelease(presets);
-    if (result != noErr) error = "the unit refused factory preset " + numberOrName + " (error " + std::to_string(result) + ")";
+    if (result != noErr)
+        error = "the unit refused factory preset " + numberOrName + " (error " + std::to_string(result) + ")";
     return result == noErr;
 }
 
@@ -139,7 +142,8 @@ int convertPresetFolder(AudioUnitHost& host, const std::string& folder, std::str
     const std::vector<std::string> files = visibleFiles(folder);
     CFPropertyListRef saved = nullptr;
     UInt32 size = sizeof saved;
-    if (AudioUnitGetProperty(host.unit(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &saved, &size) != noErr)
+    if (AudioUnitGetProperty(host.unit(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &saved, &size) !=
+        noErr)
         saved = nullptr;
     int converted = 0;
     for (const std::string& file : files) {

@@ -63,9 +63,8 @@ IndexedValue indexedArgument(const char* text, long maxIndex, double min, double
 }
 
 OptionRow numberOption(const char* name, char letter, double min, double max, double& target) {
-    return {name, letter, OptionRow::kRequired, [=, &target](const char* value) {
-                target = numberArgument(value, min, max, std::string("--") + name);
-            }};
+    return {name, letter, OptionRow::kRequired,
+            [=, &target](const char* value) { target = numberArgument(value, min, max, std::string("--") + name); }};
 }
 
 OptionRow integerOption(const char* name, char letter, long min, long max, int& target) {
@@ -87,9 +86,9 @@ std::vector<std::string> parseCommandLine(int argc, char** argv, const std::vect
     std::vector<option> longOptions;
     for (std::size_t row = 0; row < table.size(); ++row) {
         const OptionRow& entry = table[row];
-        const int kind = entry.argument == OptionRow::kNone      ? no_argument
+        const int kind = entry.argument == OptionRow::kNone       ? no_argument
                          : entry.argument == OptionRow::kRequired ? required_argument
-                                                                 : optional_argument;
+                                                                  : optional_argument;
         longOptions.push_back({entry.name, kind, nullptr, kLongOnlyBase + int(row)});
         if (entry.letter == 0) continue;
         letters += entry.letter;
@@ -101,8 +100,8 @@ std::vector<std::string> parseCommandLine(int argc, char** argv, const std::vect
     int code;
     while ((code = getopt_long(argc, argv, letters.c_str(), longOptions.data(), nullptr)) != -1) {
         if (code == '?' || code == ':') {
-            const std::string given = optopt > 0 && optopt < kLongOnlyBase ? std::string("-") + char(optopt)
-                                                                           : std::string(argv[optind - 1]);
+            const std::string given =
+                optopt > 0 && optopt < kLongOnlyBase ? std::string("-") + char(optopt) : std::string(argv[optind - 1]);
             throw UsageError(code == ':' ? given + " wants a value" : "unknown option " + given);
         }
         for (std::size_t row = 0; row < table.size(); ++row)

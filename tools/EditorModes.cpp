@@ -90,9 +90,7 @@ std::string defaultBundleResources() {
     return (toolFolder().parent_path() / "Halvorax.vst" / "Contents" / "Resources").string();
 }
 
-std::string defaultPluginPath() {
-    return (toolFolder().parent_path() / "Halvorax.vst").string();
-}
+std::string defaultPluginPath() { return (toolFolder().parent_path() / "Halvorax.vst").string(); }
 
 int runScreenshot(const ScreenshotSettings& settings) {
     // The effect is linked into this tool: tell it where the bundle's bitmaps are.

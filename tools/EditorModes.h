@@ -10,9 +10,9 @@ namespace halvorax {
 
 struct ScreenshotSettings {
     std::string pngPath;
-    std::vector<std::string> patches;                // the last one is shown
-    std::vector<std::pair<int, float>> overrides;    // parameter index, normalized value
-    int idleTicks = 81;  // past the version banner and its fade: the status line shows
+    std::vector<std::string> patches;              // the last one is shown
+    std::vector<std::pair<int, float>> overrides;  // parameter index, normalized value
+    int idleTicks = 81;                            // past the version banner and its fade: the status line shows
 };
 
 // Makes the effect in this process, opens its editor off-screen, idles it and writes the

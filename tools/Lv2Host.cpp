@@ -73,7 +73,7 @@ std::unique_ptr<Lv2Instrument> Lv2Instrument::load(const std::string& pathOrUri,
         Node bundle(lilv_new_file_uri(world, nullptr, folder.c_str()));
         lilv_world_load_bundle(world, bundle.get());
         const LilvPlugins* all = lilv_world_get_all_plugins(world);
-        LILV_FOREACH (plugins, i, all) {
+        LILV_FOREACH(plugins, i, all) {
             const LilvPlugin* candidate = lilv_plugins_get(all, i);
             if (lilv_node_equals(lilv_plugin_get_bundle_uri(candidate), bundle.get())) host->plugin = candidate;
         }
@@ -104,7 +104,8 @@ std::unique_ptr<Lv2Instrument> Lv2Instrument::load(const std::string& pathOrUri,
         } else if (lilv_port_is_a(plugin, port, atom.get()) && lilv_port_is_a(plugin, port, input.get())) {
             host->midiPort = static_cast<int>(p);
         } else if (lilv_port_is_a(plugin, port, atom.get())) {
-            host->atomOutputs.push_back({static_cast<int>(p), std::vector<uint64_t>(kSequenceBytes / sizeof(uint64_t))});
+            host->atomOutputs.push_back(
+                {static_cast<int>(p), std::vector<uint64_t>(kSequenceBytes / sizeof(uint64_t))});
         }
     }
     if (host->audioOutputs.size() != 2 || host->midiPort < 0) {
@@ -240,9 +241,9 @@ void Lv2Instrument::setPortValue(const char* symbol, void* user, const void* val
 }
 
 std::string Lv2Instrument::saveState() {
-    LilvState* state = lilv_state_new_from_instance(plugin, instance, &map, nullptr, nullptr, nullptr, nullptr,
-                                                    portValueOf, this, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE,
-                                                    features());
+    LilvState* state =
+        lilv_state_new_from_instance(plugin, instance, &map, nullptr, nullptr, nullptr, nullptr, portValueOf, this,
+                                     LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, features());
     if (state == nullptr) return {};
     char* text = lilv_state_to_string(world, &map, &unmap, state, "urn:halvorax:saved", nullptr);
     std::string turtle = text ? text : "";
@@ -260,8 +261,8 @@ bool Lv2Instrument::restoreState(const std::string& turtle) {
 }
 
 std::string Lv2Instrument::storedProperty(const std::string& key) {
-    const auto* state = static_cast<const LV2_State_Interface*>(
-        lilv_instance_get_extension_data(instance, LV2_STATE__interface));
+    const auto* state =
+        static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance, LV2_STATE__interface));
     if (state == nullptr) return {};
     struct Wanted {
         LV2_URID key;
@@ -284,7 +285,7 @@ std::vector<Lv2Instrument::Preset> Lv2Instrument::presets() {
     Node presetClass(lilv_new_uri(world, LV2_PRESETS__Preset));
     Node label(lilv_new_uri(world, LILV_NS_RDFS "label"));
     LilvNodes* related = lilv_plugin_get_related(plugin, presetClass.get());
-    LILV_FOREACH (nodes, i, related) {
+    LILV_FOREACH(nodes, i, related) {
         const LilvNode* preset = lilv_nodes_get(related, i);
         lilv_world_load_resource(world, preset);
         LilvNode* name = lilv_world_get(world, preset, label.get(), nullptr);

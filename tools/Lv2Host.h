@@ -82,12 +82,12 @@ private:
     LV2_URID_Unmap unmap{};
     LV2_Feature mapFeature{}, unmapFeature{};
     const LV2_Feature* featureList[3] = {nullptr, nullptr, nullptr};
-    std::vector<float> values;            // one per port; control ports read theirs from here
-    std::vector<int> audioOutputs;        // port indices of the left and right output
-    std::vector<std::string> symbols;     // per port
-    std::vector<bool> isControlInput;     // per port
+    std::vector<float> values;         // one per port; control ports read theirs from here
+    std::vector<int> audioOutputs;     // port indices of the left and right output
+    std::vector<std::string> symbols;  // per port
+    std::vector<bool> isControlInput;  // per port
     int midiPort = -1;
-    std::vector<uint64_t> sequence;       // the MIDI port's buffer, 8-byte aligned
+    std::vector<uint64_t> sequence;  // the MIDI port's buffer, 8-byte aligned
     struct AtomOutput {
         int port;
         std::vector<uint64_t> buffer;

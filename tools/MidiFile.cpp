@@ -80,7 +80,8 @@ std::size_t checkStructure(const std::string& bytes, std::string& error) {
         error = "no MThd header";
         return 0;
     }
-    const uint32_t format = bigEndian(data + 8, 2), tracks = bigEndian(data + 10, 2), division = bigEndian(data + 12, 2);
+    const uint32_t format = bigEndian(data + 8, 2), tracks = bigEndian(data + 10, 2),
+                   division = bigEndian(data + 12, 2);
     if (format > 1 || tracks < 1 || division == 0 || (division & 0x8000) != 0) {
         error = "a header this reader does not play (type 0 or 1, counted in beats, at least one track)";
         return 0;

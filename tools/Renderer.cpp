@@ -12,7 +12,8 @@ namespace halvorax {
 
 void renderSong(RenderTarget& plugin, const MidiSong& song, const RenderSettings& settings, WavWriter& output,
                 const std::function<void(double)>& progress, const std::function<void(long long)>& beforeBlock) {
-    const long long total = static_cast<long long>(std::ceil((song.lengthSeconds + settings.tailSeconds) * settings.sampleRate));
+    const long long total =
+        static_cast<long long>(std::ceil((song.lengthSeconds + settings.tailSeconds) * settings.sampleRate));
     std::vector<float> left(settings.blockSize), right(settings.blockSize);
     float* outputs[2] = {left.data(), right.data()};
     std::vector<RenderTarget::Midi> block;

@@ -126,8 +126,8 @@ void HostedPlugin::process(float** outputs, int frames) {
     samplePosition_ += frames;
 }
 
-VstIntPtr HostedPlugin::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                 void* ptr, float opt) {
+VstIntPtr HostedPlugin::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                 float opt) {
     HostedPlugin* host = effect && effect->resvd1 ? reinterpret_cast<HostedPlugin*>(effect->resvd1) : loading;
     if (opcode == audioMasterVersion) return kVstVersion;
     return host ? host->answer(opcode, index, value, ptr, opt) : 0;
@@ -135,9 +135,14 @@ VstIntPtr HostedPlugin::callback(AEffect* effect, VstInt32 opcode, VstInt32 inde
 
 VstIntPtr HostedPlugin::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     switch (opcode) {
-        case audioMasterAutomate: automations.push_back({index, opt}); return 0;
-        case audioMasterCurrentId: return effect_ ? effect_->uniqueID : 0;
-        case audioMasterWantMidi: ++wantMidiRequests; return 1;
+        case audioMasterAutomate:
+            automations.push_back({index, opt});
+            return 0;
+        case audioMasterCurrentId:
+            return effect_ ? effect_->uniqueID : 0;
+        case audioMasterWantMidi:
+            ++wantMidiRequests;
+            return 1;
         case audioMasterGetTime:
             ++timeInfoRequests;
             timeInfo.sampleRate = sampleRate_;
@@ -147,12 +152,20 @@ VstIntPtr HostedPlugin::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
             timeInfo.timeSigDenominator = 4;
             timeInfo.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstTimeSigValid;
             return reinterpret_cast<VstIntPtr>(&timeInfo);
-        case audioMasterGetSampleRate: return static_cast<VstIntPtr>(sampleRate_);
-        case audioMasterGetBlockSize: return blockSize_;
-        case audioMasterGetCurrentProcessLevel: return 4;  // offline rendering
-        case audioMasterGetVendorString: if (ptr) std::strcpy(static_cast<char*>(ptr), "Brindlecove"); return 1;
-        case audioMasterGetProductString: if (ptr) std::strcpy(static_cast<char*>(ptr), "halvorax-render"); return 1;
-        case audioMasterGetVendorVersion: return 1;
+        case audioMasterGetSampleRate:
+            return static_cast<VstIntPtr>(sampleRate_);
+        case audioMasterGetBlockSize:
+            return blockSize_;
+        case audioMasterGetCurrentProcessLevel:
+            return 4;  // offline rendering
+        case audioMasterGetVendorString:
+            if (ptr) std::strcpy(static_cast<char*>(ptr), "Brindlecove");
+            return 1;
+        case audioMasterGetProductString:
+            if (ptr) std::strcpy(static_cast<char*>(ptr), "halvorax-render");
+            return 1;
+        case audioMasterGetVendorVersion:
+            return 1;
         case audioMasterCanDo: {
             const char* text = static_cast<const char*>(ptr);
             if (text == nullptr) return 0;
@@ -160,12 +173,20 @@ VstIntPtr HostedPlugin::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
                 if (std::strcmp(text, yes) == 0) return 1;
             return -1;
         }
-        case audioMasterGetLanguage: return 1;
-        case audioMasterUpdateDisplay: return 1;
-        case audioMasterBeginEdit: beginEdits.push_back(index); return 1;
-        case audioMasterEndEdit: endEdits.push_back(index); return 1;
-        case audioMasterSizeWindow: return 1;
-        default: return 0;
+        case audioMasterGetLanguage:
+            return 1;
+        case audioMasterUpdateDisplay:
+            return 1;
+        case audioMasterBeginEdit:
+            beginEdits.push_back(index);
+            return 1;
+        case audioMasterEndEdit:
+            endEdits.push_back(index);
+            return 1;
+        case audioMasterSizeWindow:
+            return 1;
+        default:
+            return 0;
     }
 }
 

@@ -26,8 +26,7 @@ public:
     HostedPlugin& operator=(const HostedPlugin&) = delete;
 
     AEffect* effect() const { return effect_; }
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
     bool isInstrument() const;
 
     // open, sample rate, block size, resume: what a host does before playing.
@@ -52,8 +51,7 @@ public:
 
 private:
     HostedPlugin() = default;
-    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                              void* ptr, float opt);
+    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
     void* library_ = nullptr;

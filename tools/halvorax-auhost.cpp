@@ -103,7 +103,8 @@ void setParameter(AudioUnit unit, AudioUnitParameterID id, float value) {
     }
     const OSStatus result = AudioUnitSetParameter(unit, id, kAudioUnitScope_Global, 0, value, 0);
     if (result != noErr)
-        throw std::runtime_error("cannot set parameter " + std::to_string(id) + " (error " + std::to_string(result) + ")");
+        throw std::runtime_error("cannot set parameter " + std::to_string(id) + " (error " + std::to_string(result) +
+                                 ")");
 }
 
 // Opens the editor through the CocoaUI property and the bundle's view factory, maps its window
@@ -112,7 +113,8 @@ void setParameter(AudioUnit unit, AudioUnitParameterID id, float value) {
 int runEditor(AudioUnitHost& host, double seconds) {
     AudioUnitCocoaViewInfo info{};
     UInt32 size = sizeof info;
-    if (AudioUnitGetProperty(host.unit(), kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size) != noErr) {
+    if (AudioUnitGetProperty(host.unit(), kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size) !=
+        noErr) {
         std::fprintf(stderr, "halvorax-auhost: the plug-in has no editor\n");
         return 1;
     }

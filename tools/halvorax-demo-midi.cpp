@@ -35,9 +35,13 @@ bool writeDemo(const char* path) {
             for (int n : progression[b]) addNote(chords, start, bar * 0.95, n, n < 50 ? 96 : 80);
         }
     // The melody enters on the second pass.
-    const struct { double beat; double length; int note; } line[] = {
-        {0, 1.5, 76}, {1.5, 0.5, 74}, {2, 2, 72},   {4, 1, 72},  {5, 1, 74}, {6, 2, 77},
-        {8, 1.5, 76}, {9.5, 0.5, 74}, {10, 2, 72},  {12, 1, 71}, {13, 1, 72}, {14, 2, 74},
+    const struct {
+        double beat;
+        double length;
+        int note;
+    } line[] = {
+        {0, 1.5, 76}, {1.5, 0.5, 74}, {2, 2, 72},  {4, 1, 72},  {5, 1, 74},  {6, 2, 77},
+        {8, 1.5, 76}, {9.5, 0.5, 74}, {10, 2, 72}, {12, 1, 71}, {13, 1, 72}, {14, 2, 74},
     };
     const double beat = bar / 4;
     for (const auto& n : line) addNote(melody, 4 * bar + n.beat * beat, n.length * beat * 0.9, n.note, 100);

@@ -59,20 +59,27 @@ std::string base64(const void* data, std::size_t size) {
     return text;
 }
 
-const char* const kPrefixes =
-    "@prefix atom: <" LV2_ATOM_PREFIX "> .\n"
-    "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
-    "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
-    "@prefix lv2: <" LV2_CORE_PREFIX "> .\n"
-    "@prefix midi: <" LV2_MIDI_PREFIX "> .\n"
-    "@prefix pprops: <" LV2_PORT_PROPS_PREFIX "> .\n"
-    "@prefix pset: <" LV2_PRESETS_PREFIX "> .\n"
-    "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
-    "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
-    "@prefix state: <" LV2_STATE_PREFIX "> .\n"
-    "@prefix ui: <" LV2_UI_PREFIX "> .\n"
-    "@prefix urid: <" LV2_URID_PREFIX "> .\n"
-    "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n\n";
+const char* const kPrefixes = "@prefix atom: <" LV2_ATOM_PREFIX
+                              "> .\n"
+                              "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+                              "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+                              "@prefix lv2: <" LV2_CORE_PREFIX
+                              "> .\n"
+                              "@prefix midi: <" LV2_MIDI_PREFIX
+                              "> .\n"
+                              "@prefix pprops: <" LV2_PORT_PROPS_PREFIX
+                              "> .\n"
+                              "@prefix pset: <" LV2_PRESETS_PREFIX
+                              "> .\n"
+                              "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+                              "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                              "@prefix state: <" LV2_STATE_PREFIX
+                              "> .\n"
+                              "@prefix ui: <" LV2_UI_PREFIX
+                              "> .\n"
+                              "@prefix urid: <" LV2_URID_PREFIX
+                              "> .\n"
+                              "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n\n";
 
 struct Preset {
     std::string name;
@@ -125,7 +132,8 @@ std::string pluginText(const std::vector<float>& defaults, bool withUi) {
         << "    lv2:extensionData state:interface ;\n";
     if (withUi) out << "    ui:ui <" << kUiUri << "> ;\n";
     out << "    lv2:port [\n        a lv2:InputPort , atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
-        << "        atom:supports midi:MidiEvent , atom:Object ;\n        lv2:designation lv2:control ;\n        lv2:index "
+        << "        atom:supports midi:MidiEvent , atom:Object ;\n        lv2:designation lv2:control ;\n        "
+           "lv2:index "
         << kMidiInPort << " ;\n        lv2:symbol \"midi_in\" ;\n        lv2:name \"MIDI In\" ;\n    ] , [\n"
         << "        a lv2:OutputPort , lv2:AudioPort ;\n        lv2:index " << kLeftOutPort
         << " ;\n        lv2:symbol \"out_left\" ;\n        lv2:name \"Left\" ;\n    ] , [\n"
@@ -133,8 +141,7 @@ std::string pluginText(const std::vector<float>& defaults, bool withUi) {
         << " ;\n        lv2:symbol \"out_right\" ;\n        lv2:name \"Right\" ;\n    ] , [\n"
         << "        a lv2:OutputPort , atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
         << "        atom:supports atom:Object ;\n        lv2:designation lv2:control ;\n        lv2:index "
-        << kNotifyPort
-        << " ;\n        lv2:symbol \"notify\" ;\n        lv2:name \"Panel Notify\" ;\n    ]";
+        << kNotifyPort << " ;\n        lv2:symbol \"notify\" ;\n        lv2:name \"Panel Notify\" ;\n    ]";
     const auto& ports = controlPorts();
     for (std::size_t i = 0; i < ports.size(); ++i) out << " , " << portText(i, ports[i], defaults[i]);
     out << " .\n\n<" << kProjectUri << ">\n    a doap:Project ;\n    doap:name \"Halvorax\" ;\n"

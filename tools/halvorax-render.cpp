@@ -40,8 +40,8 @@ struct Options {
     std::string screenshot;            // PNG path of the panel picture
     bool editor = false;
     bool help = false;
-    std::string sysex;                 // an Alpha Juno .syx whose tone plays
-    int tone = 1;                      // which of its tones: in a bank by number, else in file order
+    std::string sysex;  // an Alpha Juno .syx whose tone plays
+    int tone = 1;       // which of its tones: in a bank by number, else in file order
 };
 
 // --set takes any index up to this; the plug-in's own count is checked once it is loaded.
@@ -154,8 +154,8 @@ void printInfo(HostedPlugin& plugin) {
         if (plugin.dispatch(effGetOutputProperties, pin, 0, &properties))
             std::printf("output %d: \"%s\" flags %d\n", pin, properties.label, properties.flags);
     }
-    for (const char* question : {"receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo", "sendVstMidiEvent",
-                                 "offline", "bypass"}) {
+    for (const char* question :
+         {"receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo", "sendVstMidiEvent", "offline", "bypass"}) {
         std::printf("canDo %-20s %ld\n", question,
                     static_cast<long>(plugin.dispatch(effCanDo, 0, 0, const_cast<char*>(question))));
     }
@@ -180,8 +180,7 @@ void applySysexTone(Options& options) {
     const std::size_t singles = contents.singleTones.size();
     if (contents.bankTones.empty() && options.tone >= 1 && static_cast<std::size_t>(options.tone) <= singles)
         chosen = &contents.singleTones[options.tone - 1];
-    if (chosen == nullptr)
-        throw std::runtime_error(options.sysex + " has no tone " + std::to_string(options.tone));
+    if (chosen == nullptr) throw std::runtime_error(options.sysex + " has no tone " + std::to_string(options.tone));
     std::vector<std::pair<int, float>> settings;
     for (int row = 0; row < kNumSysexRows; ++row)
         settings.emplace_back(sysexparameters[row].index, toneValue(*chosen, row));
@@ -229,8 +228,7 @@ double measure(RenderTarget& plugin, int voices, const Options& options) {
     std::vector<float> left(block), right(block);
     float* outputs[2] = {left.data(), right.data()};
     std::vector<RenderTarget::Midi> notes;
-    for (int v = 0; v < voices; ++v)
-        notes.push_back({0, {0x90, static_cast<unsigned char>(36 + 3 * v), 100}});
+    for (int v = 0; v < voices; ++v) notes.push_back({0, {0x90, static_cast<unsigned char>(36 + 3 * v), 100}});
     plugin.sendMidi(notes);
     plugin.process(outputs, block);
     const long blocks = static_cast<long>(options.benchSeconds * options.render.sampleRate / block);
@@ -327,8 +325,8 @@ int run(int argc, char** argv) {
     std::vector<std::vector<float>> patches(options.patches.size());
     for (std::size_t i = 0; i < patches.size(); ++i)
         if (!readPatchValues(options.patches[i], patches[i])) return 1;
-    const double patchSeconds = options.patchSeconds > 0 ? options.patchSeconds
-                                : song.lengthSeconds / std::max<std::size_t>(1, patches.size());
+    const double patchSeconds =
+        options.patchSeconds > 0 ? options.patchSeconds : song.lengthSeconds / std::max<std::size_t>(1, patches.size());
     std::size_t current = patches.size();
     auto switchPatches = [&](long long frame) {
         if (patches.empty()) return;

@@ -10,33 +10,32 @@
 
 class AudioEffect;
 
-
 class AEffEditor {
- public:
-  explicit AEffEditor(AudioEffect* effect = nullptr) : effect(effect) {}
-  virtual ~AEffEditor() = default;
+public:
+    explicit AEffEditor(AudioEffect* effect = nullptr) : effect(effect) {}
+    virtual ~AEffEditor() = default;
 
-  virtual AudioEffect* getEffect() { return effect; }
-  virtual bool getRect(ERect** rect) {
-    *rect = nullptr;
-    return false;
-  }
-  // ptr: the host's parent window (an X11 window id on Linux).
-  virtual bool open(void* ptr) {
-    systemWindow = ptr;
-    return false;
-  }
-  virtual void close() { systemWindow = nullptr; }
-  virtual bool isOpen() { return systemWindow != nullptr; }
-  virtual void idle() {}
-  virtual bool onKeyDown(VstKeyCode&) { return false; }
-  virtual bool onKeyUp(VstKeyCode&) { return false; }
-  virtual bool onWheel(float) { return false; }
-  virtual bool setKnobMode(int32_t) { return false; }
-  // A parameter of the effect changed, from any source and any thread.
-  virtual void setParameter(int32_t index, float value) {}
+    virtual AudioEffect* getEffect() { return effect; }
+    virtual bool getRect(ERect** rect) {
+        *rect = nullptr;
+        return false;
+    }
+    // ptr: the host's parent window (an X11 window id on Linux).
+    virtual bool open(void* ptr) {
+        systemWindow = ptr;
+        return false;
+    }
+    virtual void close() { systemWindow = nullptr; }
+    virtual bool isOpen() { return systemWindow != nullptr; }
+    virtual void idle() {}
+    virtual bool onKeyDown(VstKeyCode&) { return false; }
+    virtual bool onKeyUp(VstKeyCode&) { return false; }
+    virtual bool onWheel(float) { return false; }
+    virtual bool setKnobMode(int32_t) { return false; }
+    // A parameter of the effect changed, from any source and any thread.
+    virtual void setParameter(int32_t index, float value) {}
 
- protected:
-  AudioEffect* effect;
-  void* systemWindow = nullptr;
+protected:
+    AudioEffect* effect;
+    void* systemWindow = nullptr;
 };

@@ -42,8 +42,8 @@ TEST(CFURL, PathComponentsAndExtensions) {
     EXPECT_EQ(text(path), "/opt/x/Halvorax.vst/Contents");
     UInt8 tiny[8];
     EXPECT_FALSE(CFURLGetFileSystemRepresentation(exe, true, tiny, sizeof tiny));
-    for (CFTypeRef r : {CFTypeRef(exe), CFTypeRef(up1), CFTypeRef(up2), CFTypeRef(up3), CFTypeRef(last),
-                        CFTypeRef(ext), CFTypeRef(stem), CFTypeRef(joined), CFTypeRef(path)})
+    for (CFTypeRef r : {CFTypeRef(exe), CFTypeRef(up1), CFTypeRef(up2), CFTypeRef(up3), CFTypeRef(last), CFTypeRef(ext),
+                        CFTypeRef(stem), CFTypeRef(joined), CFTypeRef(path)})
         CFRelease(r);
 }
 
@@ -156,9 +156,9 @@ TEST(CFBundle, MainBundleCanBeReplacedForHostIdentification) {
     StandInSetMainBundle(url);
     CFBundleRef main = CFBundleGetMainBundle();
     EXPECT_EQ(text(CFBundleGetIdentifier(main)), "com.brindlecove.test");
-    EXPECT_EQ(text(static_cast<CFStringRef>(
-                  CFBundleGetValueForInfoDictionaryKey(main, CFSTR("CFBundleShortVersionString")))),
-              "7.2.3");
+    EXPECT_EQ(
+        text(static_cast<CFStringRef>(CFBundleGetValueForInfoDictionaryKey(main, CFSTR("CFBundleShortVersionString")))),
+        "7.2.3");
     StandInSetMainBundle(nullptr);
     CFRelease(url);
     EXPECT_NE(CFBundleGetMainBundle(), nullptr);

@@ -105,8 +105,8 @@ TEST(CFCollections, NestedEqualityAndImmutableCreation) {
     CFNumberRef n = int32Number(3);
     const void* keys[] = {CFSTR("a"), CFSTR("b")};
     const void* values[] = {n, kCFBooleanFalse};
-    CFDictionaryRef d1 = CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks,
-                                            &kCFTypeDictionaryValueCallBacks);
+    CFDictionaryRef d1 =
+        CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
     CFMutableDictionaryRef d2 = newDictionary();
     CFDictionarySetValue(d2, CFSTR("b"), kCFBooleanFalse);
     CFNumberRef same = int32Number(3);

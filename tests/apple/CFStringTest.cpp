@@ -39,7 +39,9 @@ TEST(CFStringEncoding, UTF8ToMacRomanAndBack) {
     Owned s(CFStringCreateWithCString(nullptr, "Ñandú – “quote” … °", kCFStringEncodingUTF8));
     ASSERT_NE(s.ref, nullptr);
     const std::string mac = cString(s.str(), kCFStringEncodingMacRoman);
-    EXPECT_EQ(mac, "\x84" "and\x9C \xD0 \xD2quote\xD3 \xC9 \xA1");
+    EXPECT_EQ(mac,
+              "\x84"
+              "and\x9C \xD0 \xD2quote\xD3 \xC9 \xA1");
     Owned back(CFStringCreateWithCString(nullptr, mac.c_str(), kCFStringEncodingMacRoman));
     EXPECT_TRUE(CFEqual(s.ref, back.ref));
 }
@@ -124,7 +126,9 @@ TEST(CFStringCompare, LiteralCaseInsensitiveAndNumeric) {
 TEST(CFStringSplit, SeparatingStrings) {
     Owned parts(CFStringCreateArrayBySeparatingStrings(nullptr, CFSTR("Saw|Square||Both"), CFSTR("|")));
     ASSERT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(parts.ref)), 4);
-    auto at = [&](CFIndex i) { return static_cast<CFStringRef>(CFArrayGetValueAtIndex(static_cast<CFArrayRef>(parts.ref), i)); };
+    auto at = [&](CFIndex i) {
+        return static_cast<CFStringRef>(CFArrayGetValueAtIndex(static_cast<CFArrayRef>(parts.ref), i));
+    };
     EXPECT_TRUE(CFEqual(at(0), CFSTR("Saw")));
     EXPECT_TRUE(CFEqual(at(2), CFSTR("")));
     EXPECT_TRUE(CFEqual(at(3), CFSTR("Both")));

@@ -42,44 +42,44 @@ ComponentResult TestEntry(ComponentParameters* p, Handle storage) {
     calls.push_back(call);
     auto* unit = reinterpret_cast<Unit*>(storage);
     switch (p->what) {
-    case kComponentOpenSelect: {
-        if (openResult != noErr) return openResult;
-        auto* created = new Unit{reinterpret_cast<ComponentInstance>(p->params[0]), {}};
-        SetComponentInstanceStorage(created->self, reinterpret_cast<Handle>(created));
-        return noErr;
-    }
-    case kComponentCloseSelect:
-        if (unit == nullptr) ++closesWithoutStorage;
-        delete unit;
-        return noErr;
-    case kComponentCanDoSelect: {
-        const SInt16 selector = slotAs<SInt16>(p, 1);
-        return selector == kAudioUnitGetParameterSelect || selector == kMusicDeviceMIDIEventSelect;
-    }
-    case kComponentVersionSelect: {
-        Handle thng = nullptr;
-        if (GetComponentResource(reinterpret_cast<Component>(unit->self), kComponentResourceType, 10000, &thng))
-            return 0;
-        const auto* bytes = reinterpret_cast<const UInt8*>(*thng) + sizeof(ComponentResource);
-        const ComponentResult version = ComponentResult(UInt32(bytes[0]) << 24 | UInt32(bytes[1]) << 16 |
-                                                        UInt32(bytes[2]) << 8 | bytes[3]);
-        DisposeHandle(thng);
-        return version;
-    }
-    case kAudioUnitGetParameterSelect:
-        *reinterpret_cast<Float32*>(p->params[4]) = unit->parameters[slotAs<UInt32>(p, 1)];
-        return noErr;
-    case kAudioUnitSetParameterSelect:
-        unit->parameters[slotAs<UInt32>(p, 1)] = slotAs<Float32>(p, 4);
-        return noErr;
-    case kAudioUnitGetPropertySelect:
-    case kAudioUnitSetPropertySelect:
-    case kAudioUnitRenderSelect:
-    case kMusicDeviceMIDIEventSelect:
-    case kAudioUnitResetSelect:
-        return noErr;
-    default:
-        return badComponentSelector;
+        case kComponentOpenSelect: {
+            if (openResult != noErr) return openResult;
+            auto* created = new Unit{reinterpret_cast<ComponentInstance>(p->params[0]), {}};
+            SetComponentInstanceStorage(created->self, reinterpret_cast<Handle>(created));
+            return noErr;
+        }
+        case kComponentCloseSelect:
+            if (unit == nullptr) ++closesWithoutStorage;
+            delete unit;
+            return noErr;
+        case kComponentCanDoSelect: {
+            const SInt16 selector = slotAs<SInt16>(p, 1);
+            return selector == kAudioUnitGetParameterSelect || selector == kMusicDeviceMIDIEventSelect;
+        }
+        case kComponentVersionSelect: {
+            Handle thng = nullptr;
+            if (GetComponentResource(reinterpret_cast<Component>(unit->self), kComponentResourceType, 10000, &thng))
+                return 0;
+            const auto* bytes = reinterpret_cast<const UInt8*>(*thng) + sizeof(ComponentResource);
+            const ComponentResult version =
+                ComponentResult(UInt32(bytes[0]) << 24 | UInt32(bytes[1]) << 16 | UInt32(bytes[2]) << 8 | bytes[3]);
+            DisposeHandle(thng);
+            return version;
+        }
+        case kAudioUnitGetParameterSelect:
+            *reinterpret_cast<Float32*>(p->params[4]) = unit->parameters[slotAs<UInt32>(p, 1)];
+            return noErr;
+        case kAudioUnitSetParameterSelect:
+            unit->parameters[slotAs<UInt32>(p, 1)] = slotAs<Float32>(p, 4);
+            return noErr;
+        case kAudioUnitGetPropertySelect:
+        case kAudioUnitSetPropertySelect:
+        case kAudioUnitRenderSelect:
+        case kMusicDeviceMIDIEventSelect:
+        case kAudioUnitResetSelect:
+            return noErr;
+        default:
+            return badComponentSelector;
     }
 }
 
@@ -180,7 +180,10 @@ TEST_F(ComponentTest, DescriptionNameAndVersionOfAnInstance) {
 TEST_F(ComponentTest, RegisterComponentTakesPascalStrings) {
     ComponentDescription cd{kAudioUnitType_Effect, kSubType, kManufacturer, 0, 0};
     Handle name = NewHandle(6);
-    std::memcpy(*name, "\x05" "Delay", 6);
+    std::memcpy(*name,
+                "\x05"
+                "Delay",
+                6);
     Component effect = RegisterComponent(&cd, TestEntry, 0, name, nullptr, nullptr);
     DisposeHandle(name);
     Handle back = NewHandle(0);

@@ -62,10 +62,8 @@ protected:
             return StandInRegisterComponent(&cd, ValueEntry, "Listener unit", "", 1);
         }();
         unit = OpenComponent(component);
-        ASSERT_EQ(AUEventListenerCreate(onEvent, &heard, nullptr, kCFRunLoopDefaultMode, 0.0f, 0.0f, &events),
-                  noErr);
-        ASSERT_EQ(AUParameterListenerCreate(onParameter, &heardParameters, nullptr, nullptr, 0.0f, &parameters),
-                  noErr);
+        ASSERT_EQ(AUEventListenerCreate(onEvent, &heard, nullptr, kCFRunLoopDefaultMode, 0.0f, 0.0f, &events), noErr);
+        ASSERT_EQ(AUParameterListenerCreate(onParameter, &heardParameters, nullptr, nullptr, 0.0f, &parameters), noErr);
     }
     void TearDown() override {
         AUListenerDispose(events);
@@ -163,8 +161,8 @@ TEST_F(ListenerTest, NotificationsFromALoadedBundleReachTheHostsListeners) {
     CFBundleRef bundle = CFBundleCreate(nullptr, url);
     auto notify = reinterpret_cast<OSStatus (*)(AudioUnit, AudioUnitParameterID)>(
         CFBundleGetFunctionPointerForName(bundle, CFSTR("TestPluginNotifyGesture")));
-    auto liveObjects = reinterpret_cast<CFIndex (*)()>(
-        CFBundleGetFunctionPointerForName(bundle, CFSTR("TestPluginLiveObjects")));
+    auto liveObjects =
+        reinterpret_cast<CFIndex (*)()>(CFBundleGetFunctionPointerForName(bundle, CFSTR("TestPluginLiveObjects")));
     ASSERT_NE(notify, nullptr);
     ASSERT_NE(liveObjects, nullptr);
     const AudioUnitEvent begin = parameterEvent(kAudioUnitEvent_BeginParameterChangeGesture, unit, 4);

@@ -64,9 +64,9 @@ TEST(PropertyList, XMLRoundTripKeepsEveryValue) {
     EXPECT_EQ(CFGetTypeID(back), CFDictionaryGetTypeID());
     EXPECT_TRUE(CFEqual(back, preset));
     SInt32 manufacturer = 0;
-    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(back),
-                                                                   CFSTR("manufacturer"))),
-                     kCFNumberSInt32Type, &manufacturer);
+    CFNumberGetValue(
+        static_cast<CFNumberRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(back), CFSTR("manufacturer"))),
+        kCFNumberSInt32Type, &manufacturer);
     EXPECT_EQ(UInt32(manufacturer), 0x8A424344u);
     CFRelease(back);
     CFRelease(xml);
@@ -111,8 +111,8 @@ TEST(PropertyList, ReadsWhatOtherWritersProduce) {
     ASSERT_EQ(CFGetTypeID(data), CFDataGetTypeID());
     EXPECT_EQ(textOf(data), "CcnK");
     SInt32 n = 0;
-    EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("n"))),
-                                 kCFNumberSInt32Type, &n));
+    EXPECT_TRUE(
+        CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("n"))), kCFNumberSInt32Type, &n));
     EXPECT_EQ(n, -12);
     EXPECT_TRUE(CFNumberIsFloatType(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("r")))));
     EXPECT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(CFDictionaryGetValue(dict, CFSTR("list")))), 0);

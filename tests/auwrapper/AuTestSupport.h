@@ -30,18 +30,18 @@ struct EffectScript {
     VstInt32 parameters = 8;
     VstInt32 programs = 4;
     VstInt32 flags = effFlagsCanReplacing | effFlagsIsSynth;
-    unsigned stereoMask = ~0u;       // pins answered with the stereo flag, one bit per pin
-    bool answerPins = true;          // pin properties answered at all
-    bool wantMidiOnResume = true;    // asks for MIDI when switched on
-    bool throwEverywhere = false;    // every entry raises
-    bool returnNull = false;         // the entry function gives no effect
-    VstIntPtr programAnswer = 0;     // effGetProgram
+    unsigned stereoMask = ~0u;     // pins answered with the stereo flag, one bit per pin
+    bool answerPins = true;        // pin properties answered at all
+    bool wantMidiOnResume = true;  // asks for MIDI when switched on
+    bool throwEverywhere = false;  // every entry raises
+    bool returnNull = false;       // the entry function gives no effect
+    VstIntPtr programAnswer = 0;   // effGetProgram
     VstIntPtr tailSize = 0;
     bool acceptBypass = false;
-    bool extensions = false;         // answers the 'sHi!' probe and the value/text conversions
-    bool silentOutput = false;       // with extensions: reports its output silent ('sO00')
-    bool editor = false;             // has an editor of 300 x 200
-    bool editorOpens = true;         // the editor accepts effEditOpen
+    bool extensions = false;    // answers the 'sHi!' probe and the value/text conversions
+    bool silentOutput = false;  // with extensions: reports its output silent ('sO00')
+    bool editor = false;        // has an editor of 300 x 200
+    bool editorOpens = true;    // the editor accepts effEditOpen
 };
 
 // One instance of the scriptable effect, with what it was asked.
@@ -76,15 +76,26 @@ inline VstIntPtr scriptedDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index,
     s.opcodes.push_back(opcode);
     if (s.script.throwEverywhere && opcode != effClose) throw std::runtime_error("effect failure");
     switch (opcode) {
-        case effClose: delete &s; return 0;
+        case effClose:
+            delete &s;
+            return 0;
         case effMainsChanged:
             if (value && s.script.wantMidiOnResume) s.host(e, audioMasterWantMidi, 0, 1, nullptr, 0.0f);
             return 0;
-        case effGetProgram: return s.script.programAnswer;
-        case effGetProgramName: std::strcpy(static_cast<char*>(ptr), s.programName); return 0;
-        case effSetProgramName: std::strncpy(s.programName, static_cast<char*>(ptr), 31); return 0;
-        case effGetParamName: std::snprintf(static_cast<char*>(ptr), 64, "Parameter %d", index); return 0;
-        case effGetParamDisplay: std::snprintf(static_cast<char*>(ptr), 64, "%g", s.values[index]); return 0;
+        case effGetProgram:
+            return s.script.programAnswer;
+        case effGetProgramName:
+            std::strcpy(static_cast<char*>(ptr), s.programName);
+            return 0;
+        case effSetProgramName:
+            std::strncpy(s.programName, static_cast<char*>(ptr), 31);
+            return 0;
+        case effGetParamName:
+            std::snprintf(static_cast<char*>(ptr), 64, "Parameter %d", index);
+            return 0;
+        case effGetParamDisplay:
+            std::snprintf(static_cast<char*>(ptr), 64, "%g", s.values[index]);
+            return 0;
         case effGetInputProperties:
         case effGetOutputProperties: {
             if (!s.script.answerPins) return 0;
@@ -99,8 +110,10 @@ inline VstIntPtr scriptedDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index,
                 s.received.push_back(*reinterpret_cast<VstMidiEvent*>(events->events[i]));
             return 1;
         }
-        case effSetBypass: return s.script.acceptBypass ? 1 : 0;
-        case effGetTailSize: return s.script.tailSize;
+        case effSetBypass:
+            return s.script.acceptBypass ? 1 : 0;
+        case effGetTailSize:
+            return s.script.tailSize;
         case effVendorSpecific:
             if (!s.script.extensions) return 0;
             if (index == CCONST('s', 'H', 'i', '!')) return 1;
@@ -127,8 +140,11 @@ inline VstIntPtr scriptedDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index,
         case effEditOpen:
             s.editorWindow = ptr;
             return s.script.editorOpens ? 1 : 0;
-        case effEditClose: s.editorWindow = nullptr; return 0;
-        default: return 0;
+        case effEditClose:
+            s.editorWindow = nullptr;
+            return 0;
+        default:
+            return 0;
     }
 }
 

@@ -75,9 +75,12 @@ TEST(EntryGuard, SelectorsCanDoVersionAndUnknown) {
 TEST(EntryGuard, RenderNotificationListFullAt128) {
     OpenedUnit u;
     for (int i = 0; i < 128; ++i)
-        ASSERT_EQ(AudioUnitAddRenderNotify(u.unit, reinterpret_cast<AURenderCallback>(1), reinterpret_cast<void*>(long(i))), noErr);
+        ASSERT_EQ(
+            AudioUnitAddRenderNotify(u.unit, reinterpret_cast<AURenderCallback>(1), reinterpret_cast<void*>(long(i))),
+            noErr);
     EXPECT_EQ(AudioUnitAddRenderNotify(u.unit, reinterpret_cast<AURenderCallback>(1), nullptr), memFullErr);
-    ASSERT_EQ(AudioUnitRemoveRenderNotify(u.unit, reinterpret_cast<AURenderCallback>(1), reinterpret_cast<void*>(3L)), noErr);
+    ASSERT_EQ(AudioUnitRemoveRenderNotify(u.unit, reinterpret_cast<AURenderCallback>(1), reinterpret_cast<void*>(3L)),
+              noErr);
     EXPECT_EQ(u.component().renderNotificationCount, 127);
     EXPECT_EQ(u.component().renderNotifications[3].inputProcRefCon, reinterpret_cast<void*>(4L));
 }
@@ -90,15 +93,19 @@ TEST(EntryGuard, AnOpenedAndClosedUnitLeavesNoCoreFoundationObjects) {
         ASSERT_EQ(u.openResult, noErr);
         AUPreset preset{};
         UInt32 size = sizeof preset;
-        ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &preset, &size), noErr);
+        ASSERT_EQ(
+            AudioUnitGetProperty(u.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &preset, &size),
+            noErr);
         CFRelease(preset.presetName);
         CFStringRef name = nullptr;
         size = sizeof name;
-        ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &name, &size), noErr);
+        ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &name, &size),
+                  noErr);
         CFRelease(name);
         AUPreset renamed = {-1, CFSTR("Renamed")};
         ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &renamed,
-                                       sizeof renamed), noErr);
+                                       sizeof renamed),
+                  noErr);
         AudioUnitInitialize(u.unit);
         MusicDeviceMIDIEvent(u.unit, 0x90, 60, 100, 0);
         StereoBuffers b;
@@ -127,14 +134,16 @@ TEST(EntryGuard, NullProceduresAndEventListsAreRefused) {
     EXPECT_EQ(AudioUnitScheduleParameters(u.unit, nullptr, 1), paramErr);
     EXPECT_EQ(AudioUnitScheduleParameters(u.unit, nullptr, 0), noErr);
     const Float64 rate = 22050.0;
-    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, sizeof rate),
-              noErr);  // a change with nobody listening
+    EXPECT_EQ(
+        AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, sizeof rate),
+        noErr);  // a change with nobody listening
 }
 
 TEST(Bridge, ExceptionsFromTheEffectAreSwallowed) {
     EffectScript script;
-    OpenedUnit u(script, kAudioUnitType_MusicDevice, "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r"
-                                                     "0\tLevel\t0\t1\t=\t-\t0\r");
+    OpenedUnit u(script, kAudioUnitType_MusicDevice,
+                 "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r"
+                 "0\tLevel\t0\t1\t=\t-\t0\r");
     ASSERT_EQ(u.openResult, noErr);
     u.effect().script.throwEverywhere = true;
     tandem::VSTPlugIn& vst = *u.component().vst;
@@ -207,13 +216,14 @@ TEST(BusLayout, MultiBusForMusicDevicesOneWidthOtherwise) {
     EXPECT_EQ(device.component().outputBusCount, 6);
     OpenedUnit effect(script, kAudioUnitType_Effect);
     EXPECT_EQ(effect.component().outputBusCount, 6);  // pin 0's width (1) for every bus
-    script.answerPins = false;  // default width: 2 for an even pin count
+    script.answerPins = false;                        // default width: 2 for an even pin count
     OpenedUnit silent(script);
     EXPECT_EQ(silent.component().outputBusCount, 3);
     EXPECT_EQ(silent.component().outputBusNames[0], nullptr);
     UInt32 size = 0;
     EXPECT_EQ(AudioUnitGetPropertyInfo(silent.unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &size,
-                                       nullptr), kAudioUnitErr_InvalidProperty);
+                                       nullptr),
+              kAudioUnitErr_InvalidProperty);
     EXPECT_TRUE(silent.component().busesUniform);
 }
 
@@ -225,8 +235,10 @@ public:
         std::filesystem::create_directories(contents);
         std::string plist =
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-            "\t<key>CFBundleIdentifier</key>\n\t<string>" + std::string(identifier) + "</string>\n";
-        if (version) plist += "\t<key>CFBundleShortVersionString</key>\n\t<string>" + std::string(version) + "</string>\n";
+            "\t<key>CFBundleIdentifier</key>\n\t<string>" +
+            std::string(identifier) + "</string>\n";
+        if (version)
+            plist += "\t<key>CFBundleShortVersionString</key>\n\t<string>" + std::string(version) + "</string>\n";
         halvorax::test::writeText(contents / "Info.plist", plist + "</dict>\n</plist>\n");
         CFURLRef url = ComponentBundle::urlOf(root_.path / "Host.app");
         StandInSetMainBundle(url);
@@ -245,11 +257,11 @@ TEST(HostIdentification, LogicAndGarageBandVersions) {
         int expected;
     };
     const Case cases[] = {
-        {"com.apple.logic.pro", "7.2.3", 1},   {"com.apple.logic.express", "7.9", 1},
-        {"com.apple.logic.pro", "8.0.0", 3},   {"com.apple.logic.pro", "8.0.1", 0},
-        {"com.apple.logic.pro", "10.4", 0},    {"com.apple.garageband", "4.1.9", 2},
-        {"com.apple.garageband", "4.2", 0},    {"com.apple.garageband", "3.10", 2},
-        {"com.apple.Logic.pro", "7.0", 0},     {"com.example.host", "1.0", 0},
+        {"com.apple.logic.pro", "7.2.3", 1}, {"com.apple.logic.express", "7.9", 1},
+        {"com.apple.logic.pro", "8.0.0", 3}, {"com.apple.logic.pro", "8.0.1", 0},
+        {"com.apple.logic.pro", "10.4", 0},  {"com.apple.garageband", "4.1.9", 2},
+        {"com.apple.garageband", "4.2", 0},  {"com.apple.garageband", "3.10", 2},
+        {"com.apple.Logic.pro", "7.0", 0},   {"com.example.host", "1.0", 0},
         {"com.apple.logic.pro", nullptr, 0},
     };
     for (const Case& c : cases) {

@@ -23,7 +23,8 @@ TEST(Extensions, StringFromValueScalesToTheEffectAndSkipsLeadingSpaces) {
     AudioUnitParameterStringFromValue request = {0, &value, nullptr};
     UInt32 size = sizeof request;
     ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
-                                   &request, &size), noErr);
+                                   &request, &size),
+              noErr);
     char text[32] = {};
     CFStringGetCString(request.outString, text, sizeof text, kCFStringEncodingUTF8);
     EXPECT_STREQ(text, "50 %");
@@ -33,17 +34,20 @@ TEST(Extensions, StringFromValueScalesToTheEffectAndSkipsLeadingSpaces) {
     u.effect().values[0] = 0.75f;
     request = {0, nullptr, nullptr};
     ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
-                                   &request, &size), noErr);
+                                   &request, &size),
+              noErr);
     CFStringGetCString(request.outString, text, sizeof text, kCFStringEncodingUTF8);
     EXPECT_STREQ(text, "0.75");
     CFRelease(request.outString);
 
     request = {1, &value, nullptr};  // not in the map: its range is empty
     EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
-                                   &request, &size), kAudioUnitErr_InvalidParameter);
+                                   &request, &size),
+              kAudioUnitErr_InvalidParameter);
     request = {9, &value, nullptr};
     EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
-                                   &request, &size), kAudioUnitErr_InvalidParameter);
+                                   &request, &size),
+              kAudioUnitErr_InvalidParameter);
 }
 
 TEST(Extensions, ValueFromStringScalesBackAndRefusesWhatTheEffectCannotRead) {
@@ -51,11 +55,13 @@ TEST(Extensions, ValueFromStringScalesBackAndRefusesWhatTheEffectCannotRead) {
     AudioUnitParameterValueFromString request = {0, CFSTR("40"), -1.0f};
     UInt32 size = sizeof request;
     ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global, 0,
-                                   &request, &size), noErr);
+                                   &request, &size),
+              noErr);
     EXPECT_FLOAT_EQ(request.outValue, 20.0f);
     request = {0, CFSTR("loud"), -1.0f};
     EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global, 0,
-                                   &request, &size), kAudioUnitErr_InvalidProperty);
+                                   &request, &size),
+              kAudioUnitErr_InvalidProperty);
     EXPECT_EQ(request.outValue, 0.0f);
 }
 
@@ -77,13 +83,16 @@ TEST(TailAndBypass, AvailableOnlyWhenTheEffectSupportsThem) {
     OpenedUnit u(script);
     Float64 tail = 0.0;
     UInt32 size = sizeof tail;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0, &tail, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0, &tail, &size),
+              noErr);
     EXPECT_DOUBLE_EQ(tail, 0.1);
     const UInt32 on = 7;
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &on, sizeof on), noErr);
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &on, sizeof on),
+              noErr);
     UInt32 state = 0;
     size = sizeof state;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &state, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &state, &size),
+              noErr);
     EXPECT_EQ(state, 1u);
 }
 

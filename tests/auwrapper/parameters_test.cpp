@@ -26,7 +26,10 @@ AudioUnitParameterEvent immediate(AudioUnitParameterID parameter, float value) {
 TEST(ParameterScaling, IndexedRoundsHalfUpAndGenericIsLinear) {
     OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice, kMap);
     ASSERT_EQ(u.openResult, noErr);
-    struct Case { AudioUnitParameterID id; float stored, expected; };
+    struct Case {
+        AudioUnitParameterID id;
+        float stored, expected;
+    };
     for (const Case& c : {Case{0, 0.5f, 3.0f}, Case{1, 0.5f, 2.5f}, Case{2, 0.5f, 1.0f}, Case{3, 0.25f, -6.0f}}) {
         u.effect().values[c.id] = c.stored;
         Float32 value = -1.0f;
@@ -91,21 +94,29 @@ TEST(ParameterScheduling, ImmediateEventsApplyInOrderAndRampsAreIgnored) {
 TEST(ParameterList, TheMapDecidesWhatTheHostSees) {
     OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice, kMap);
     UInt32 size = 0;
-    ASSERT_EQ(AudioUnitGetPropertyInfo(u.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, nullptr), noErr);
+    ASSERT_EQ(
+        AudioUnitGetPropertyInfo(u.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, nullptr),
+        noErr);
     EXPECT_EQ(size, 16u);
     AudioUnitParameterID ids[4] = {};
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids, &size),
+              noErr);
     EXPECT_EQ(ids[3], 3u);
-    ASSERT_EQ(AudioUnitGetPropertyInfo(u.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Output, 0, &size, nullptr), noErr);
+    ASSERT_EQ(
+        AudioUnitGetPropertyInfo(u.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Output, 0, &size, nullptr),
+        noErr);
     EXPECT_EQ(size, 0u);
     CFArrayRef names = nullptr;
     size = sizeof names;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 0, &names, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 0, &names,
+                                   &size),
+              noErr);
     EXPECT_EQ(CFArrayGetCount(names), 6);
     CFRelease(names);
     AudioUnitParameterInfo info{};
     size = sizeof info;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 6, &info, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 6, &info, &size),
+              noErr);
     EXPECT_EQ(info.flags, 0u);  // unmapped: all zero
 }
 

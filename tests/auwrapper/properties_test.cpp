@@ -25,7 +25,8 @@ TEST(PropertySizes, NullDataReportsOnlyTheSizeAndOneByteShortIsRefused) {
     OpenedUnit u;
     ASSERT_EQ(u.openResult, noErr);
     UInt32 size = 0;
-    EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, nullptr, &size), noErr);
+    EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, nullptr, &size),
+              noErr);
     EXPECT_EQ(size, 8u);
     Float64 rate = 0.0;
     size = 7;
@@ -36,7 +37,8 @@ TEST(PropertySizes, NullDataReportsOnlyTheSizeAndOneByteShortIsRefused) {
     EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size),
               kAudioUnitErr_InvalidPropertyValue);
     size = sizeof format;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size),
+              noErr);
     EXPECT_EQ(format.mSampleRate, 44100.0);
     EXPECT_EQ(format.mFormatFlags, 41u);
     EXPECT_EQ(format.mChannelsPerFrame, 2u);
@@ -58,11 +60,13 @@ TEST(PropertyValues, NoRateAndNoSliceSizeAreRefused) {
                   kAudioUnitErr_InvalidPropertyValue);
     Float64 rate = 0.0;
     UInt32 frames = 0, size = sizeof rate;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, &size),
+              noErr);
     EXPECT_EQ(rate, 44100.0);
     size = sizeof frames;
     ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
-                                   &size), noErr);
+                                   &size),
+              noErr);
     EXPECT_EQ(frames, 4096u);
 }
 
@@ -127,8 +131,8 @@ TEST(PropertyTable, ReadOnlyAndWriteOnlyPropertiesAreRefusedTheOtherWay) {
               kAudioUnitErr_InvalidProperty);
     OpenedUnit withInput(EffectScript{2, 2});
     ASSERT_EQ(withInput.openResult, noErr);
-    EXPECT_EQ(AudioUnitGetProperty(withInput.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
-                                   data, &size),
+    EXPECT_EQ(AudioUnitGetProperty(withInput.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, data,
+                                   &size),
               kAudioUnitErr_InvalidProperty);
 }
 
@@ -137,19 +141,22 @@ TEST(PropertyTable, SupportedChannelsAndElementNamesOfAStereoSynth) {
     AUChannelInfo channels{};
     UInt32 size = sizeof channels;
     ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0,
-                                   &channels, &size), noErr);
+                                   &channels, &size),
+              noErr);
     EXPECT_EQ(channels.inChannels, 0);
     EXPECT_EQ(channels.outChannels, 2);
     CFStringRef name = nullptr;
     size = sizeof name;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &name, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &name, &size),
+              noErr);
     char text[32] = {};
     CFStringGetCString(name, text, sizeof text, kCFStringEncodingUTF8);
     EXPECT_STREQ(text, "Out 0");
     CFRelease(name);
     UInt32 count = 99;
     size = sizeof count;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementCount, kAudioUnitScope_Global, 0, &count, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementCount, kAudioUnitScope_Global, 0, &count, &size),
+              noErr);
     EXPECT_EQ(count, 0u);
 }
 
@@ -171,7 +178,8 @@ TEST(Presets, CurrentPresetWithFourBytesGivesTheNumberOnly) {
     char buffer[16];
     std::memset(buffer, 0x55, sizeof buffer);
     UInt32 size = 4;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, buffer, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, buffer, &size),
+              noErr);
     EXPECT_EQ(size, 4u);
     SInt32 number;
     std::memcpy(&number, buffer, 4);
@@ -179,7 +187,8 @@ TEST(Presets, CurrentPresetWithFourBytesGivesTheNumberOnly) {
     EXPECT_EQ(UInt8(buffer[4]), 0x55);  // nothing written past the number
     AUPreset preset{};
     size = sizeof preset;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &preset, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &preset, &size),
+              noErr);
     EXPECT_EQ(size, 16u);
     char name[32] = {};
     CFStringGetCString(preset.presetName, name, sizeof name, kCFStringEncodingUTF8);
@@ -203,13 +212,15 @@ TEST(Notifications, NoNotificationWhenThePresetAndNameAreUnchanged) {
     ASSERT_EQ(AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_PresentPreset, recordProperty, &seen), noErr);
     AUPreset preset = {-1, CFSTR("Init")};
     ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &preset,
-                                   sizeof preset), noErr);
+                                   sizeof preset),
+              noErr);
     EXPECT_TRUE(seen.properties.empty());
 
     // A new name reaches the effect and is announced on both preset properties.
     preset.presetName = CFSTR("Brass");
     ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &preset,
-                                   sizeof preset), noErr);
+                                   sizeof preset),
+              noErr);
     EXPECT_STREQ(u.effect().programName, "Brass");
     EXPECT_EQ(seen.properties,
               (std::vector<AudioUnitPropertyID>{kAudioUnitProperty_CurrentPreset, kAudioUnitProperty_PresentPreset}));
@@ -226,21 +237,25 @@ TEST(Notifications, WithoutPropertyListenersChangesArriveAsEvents) {
     ASSERT_EQ(AUEventListenerAddEventType(listener, nullptr, &wanted), noErr);
 
     const UInt32 frames = 1024;
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                   &frames, sizeof frames), noErr);
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
+                                   sizeof frames),
+              noErr);
     ASSERT_EQ(seen.events.size(), 1u);
     EXPECT_EQ(seen.events[0].mArgument.mProperty.mPropertyID, UInt32(kAudioUnitProperty_MaximumFramesPerSlice));
     // The same value again changes nothing.
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                   &frames, sizeof frames), noErr);
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
+                                   sizeof frames),
+              noErr);
     EXPECT_EQ(seen.events.size(), 1u);
 
     // Once a property listener exists, it alone is told.
     Notifications direct;
-    ASSERT_EQ(AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, recordProperty, &direct), noErr);
+    ASSERT_EQ(AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, recordProperty, &direct),
+              noErr);
     const UInt32 other = 2048;
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                   &other, sizeof other), noErr);
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &other,
+                                   sizeof other),
+              noErr);
     EXPECT_EQ(direct.properties.size(), 1u);
     EXPECT_EQ(seen.events.size(), 1u);
     AUListenerDispose(listener);
@@ -253,7 +268,8 @@ TEST(Notifications, ListenersAreRemovedByIdProcAndUserData) {
     AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, recordProperty, &b);
     AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, recordProperty, &a);
     ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(u.unit, kAudioUnitProperty_MaximumFramesPerSlice,
-                                                          recordProperty, &a), noErr);
+                                                          recordProperty, &a),
+              noErr);
     const UInt32 frames = 512;
     AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames, 4);
     EXPECT_TRUE(a.properties.empty());
@@ -275,17 +291,21 @@ TEST(HostCallbacks, CopiedUpToTheCallersSizeAndAnnouncedOnlyWhenChanged) {
     HostCallbackInfo callbacks{};
     callbacks.hostUserData = &seen;
     ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
-                                   sizeof callbacks), noErr);
+                                   sizeof callbacks),
+              noErr);
     ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
-                                   sizeof callbacks), noErr);
+                                   sizeof callbacks),
+              noErr);
     EXPECT_EQ(seen.properties.size(), 1u);
     void* first = nullptr;
     UInt32 size = 8;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &first, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &first, &size),
+              noErr);
     EXPECT_EQ(size, 8u);
     EXPECT_EQ(first, &seen);
     // A short record clears the rest.
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks, 0), noErr);
+    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks, 0),
+              noErr);
     EXPECT_EQ(seen.properties.size(), 2u);
 }
 
@@ -327,8 +347,8 @@ TEST(Automation, GesturesAndValueChangesReachTheListeners) {
     EXPECT_EQ(master(effect, audioMasterAutomate, 2, 0, nullptr, 0.25f), 0);
     EXPECT_EQ(master(effect, audioMasterEndEdit, 2, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(log.events, (std::vector<AudioUnitEventType>{kAudioUnitEvent_BeginParameterChangeGesture,
-                                                            kAudioUnitEvent_ParameterValueChange,
-                                                            kAudioUnitEvent_EndParameterChangeGesture}));
+                                                           kAudioUnitEvent_ParameterValueChange,
+                                                           kAudioUnitEvent_EndParameterChangeGesture}));
     EXPECT_EQ(log.values, (std::vector<float>{25.0f}));
 
     AUListenerDispose(values);

@@ -97,10 +97,9 @@ TEST(RenderNotifications, CalledBeforeAndAfterAndRemovedTogetherWhenAddedTwice) 
     AudioUnitRenderActionFlags flags = 0;
     ASSERT_EQ(renderAt(u.unit, 0.0, 0, b, 512, &flags), noErr);
     EXPECT_EQ(flags & kAudioUnitRenderAction_PostRender, 0u);
-    EXPECT_EQ(twice.flags, (std::vector<AudioUnitRenderActionFlags>{kAudioUnitRenderAction_PreRender,
-                                                                     kAudioUnitRenderAction_PreRender,
-                                                                     kAudioUnitRenderAction_PostRender,
-                                                                     kAudioUnitRenderAction_PostRender}));
+    EXPECT_EQ(twice.flags, (std::vector<AudioUnitRenderActionFlags>{
+                               kAudioUnitRenderAction_PreRender, kAudioUnitRenderAction_PreRender,
+                               kAudioUnitRenderAction_PostRender, kAudioUnitRenderAction_PostRender}));
     ASSERT_EQ(AudioUnitRemoveRenderNotify(u.unit, logRender, &twice), noErr);
     twice.flags.clear();
     once.flags.clear();
@@ -147,24 +146,30 @@ TEST(StreamFormat, WrongChannelCountIsRefusedAndOnlyTheRateIsTaken) {
     OpenedUnit u;
     AudioStreamBasicDescription format = {48000.0, kAudioFormatLinearPCM, 41, 4, 1, 4, 1, 32, 0};
     EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
-                                   sizeof format), kAudioUnitErr_FormatNotSupported);
+                                   sizeof format),
+              kAudioUnitErr_FormatNotSupported);
     format.mChannelsPerFrame = 2;
     ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
-                                   sizeof format), noErr);
+                                   sizeof format),
+              noErr);
     Float64 rate = 0.0;
     UInt32 size = sizeof rate;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, &size),
+              noErr);
     EXPECT_EQ(rate, 48000.0);
 
     // A 16-bit interleaved stereo format: refused in general, accepted from GarageBand and Logic 8.
-    AudioStreamBasicDescription integer = {96000.0, kAudioFormatLinearPCM, kAudioFormatFlagIsSignedInteger, 4, 1, 4, 2, 16, 0};
+    AudioStreamBasicDescription integer = {
+        96000.0, kAudioFormatLinearPCM, kAudioFormatFlagIsSignedInteger, 4, 1, 4, 2, 16, 0};
     EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &integer,
-                                   sizeof integer), kAudioUnitErr_FormatNotSupported);
+                                   sizeof integer),
+              kAudioUnitErr_FormatNotSupported);
     for (int hostApplication : {2, 3}) {
         u.component().hostApplication = hostApplication;
         integer.mSampleRate += 1.0;
         ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &integer,
-                                       sizeof integer), noErr);
+                                       sizeof integer),
+                  noErr);
         AudioStreamBasicDescription now{};
         size = sizeof now;
         AudioUnitGetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &now, &size);
@@ -195,7 +200,8 @@ TEST(TimeInfo, HostTransportBecomesVstTimeInfo) {
     OpenedUnit u;
     HostCallbackInfo callbacks = {nullptr, beatAndTempo, failingLocation, transport};
     ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
-                                   sizeof callbacks), noErr);
+                                   sizeof callbacks),
+              noErr);
     StereoBuffers b;
     ASSERT_EQ(renderAt(u.unit, 2048.0, 0, b), noErr);
     const VstTimeInfo& t = u.component().vstTimeInfo;
@@ -204,8 +210,8 @@ TEST(TimeInfo, HostTransportBecomesVstTimeInfo) {
     EXPECT_EQ(t.samplePos, 777.0);
     EXPECT_EQ(t.sampleRate, 44100.0);
     EXPECT_EQ(t.cycleEndPos, 8.0);
-    EXPECT_EQ(t.flags, kVstPpqPosValid | kVstTempoValid | kVstTransportPlaying | kVstTransportCycleActive |
-                           kVstCyclePosValid);
+    EXPECT_EQ(t.flags,
+              kVstPpqPosValid | kVstTempoValid | kVstTransportPlaying | kVstTransportCycleActive | kVstCyclePosValid);
 }
 
 struct InputLog {
@@ -213,8 +219,8 @@ struct InputLog {
     UInt32 buffers = 0;
 };
 
-OSStatus provideInput(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32 bus,
-                      UInt32 frames, AudioBufferList* data) {
+OSStatus provideInput(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32 bus, UInt32 frames,
+                      AudioBufferList* data) {
     auto* log = static_cast<InputLog*>(refCon);
     ++log->calls;
     log->buffers = data->mNumberBuffers;
@@ -230,14 +236,16 @@ TEST(Inputs, RenderCallbackFeedsTheInputBus) {
     InputLog log;
     AURenderCallbackStruct callback = {provideInput, &log};
     ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
-                                   sizeof callback), noErr);
+                                   sizeof callback),
+              noErr);
     StereoBuffers b;
     ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
     EXPECT_EQ(log.calls, 1);
     EXPECT_EQ(log.buffers, 2u);
     AudioUnitConnection wrong = {nullptr, 0, 1};
-    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &wrong,
-                                   sizeof wrong), kAudioUnitErr_InvalidPropertyValue);
+    EXPECT_EQ(
+        AudioUnitSetProperty(u.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &wrong, sizeof wrong),
+        kAudioUnitErr_InvalidPropertyValue);
 }
 
 TEST(Inputs, AConnectionPullsTheSourceUnitOncePerBlockAndReplacesTheCallback) {
@@ -251,10 +259,12 @@ TEST(Inputs, AConnectionPullsTheSourceUnitOncePerBlockAndReplacesTheCallback) {
     InputLog log;
     AURenderCallbackStruct callback = {provideInput, &log};
     ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
-                                   sizeof callback), noErr);
+                                   sizeof callback),
+              noErr);
     AudioUnitConnection connection = {source.unit, 0, 0};
     ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
-                                   sizeof connection), noErr);
+                                   sizeof connection),
+              noErr);
     EXPECT_EQ(u.component().inputCallbacks[0].inputProc, nullptr);
     StereoBuffers b;
     ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
@@ -274,8 +284,8 @@ AEffect* instrumentEntry(audioMasterCallback master) {
 
 TEST(RealTime, RenderAndMidiDoNotAllocate) {
     halvorax::test::isolateDataHome();
-    OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice,
-                 "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r", instrumentEntry);
+    OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice, "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r",
+                 instrumentEntry);
     ASSERT_EQ(u.openResult, noErr);
     ASSERT_EQ(AudioUnitInitialize(u.unit), noErr);
     StereoBuffers b;

@@ -152,8 +152,9 @@ TEST_F(ViewTest, AnEditorThatRefusesToOpenGivesNoView) {
 TEST(View, WithoutAnEditorOrADisplayThereIsNoView) {
     OpenedUnit plain;
     UInt32 size = 0;
-    EXPECT_EQ(AudioUnitGetPropertyInfo(plain.unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, nullptr),
-              kAudioUnitErr_InvalidProperty);
+    EXPECT_EQ(
+        AudioUnitGetPropertyInfo(plain.unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, nullptr),
+        kAudioUnitErr_InvalidProperty);
     EXPECT_EQ(Tandem20010220_CocoaViewFactory()->uiViewForAudioUnit(plain.unit, 0.0, 0.0), nullptr);
 
     const std::string saved = getenv("DISPLAY") ? getenv("DISPLAY") : "";
@@ -163,7 +164,10 @@ TEST(View, WithoutAnEditorOrADisplayThereIsNoView) {
     OpenedUnit u(script);
     EXPECT_EQ(Tandem20010220_CocoaViewFactory()->uiViewForAudioUnit(u.unit, 0.0, 0.0), nullptr);
     EXPECT_FALSE(u.component().vst->isEditorOpen());
-    if (saved.empty()) unsetenv("DISPLAY"); else setenv("DISPLAY", saved.c_str(), 1);
+    if (saved.empty())
+        unsetenv("DISPLAY");
+    else
+        setenv("DISPLAY", saved.c_str(), 1);
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ public:
     void getCurrentProgramName(char* text) override { std::snprintf(text, 25, "%s", names[size_t(current)].c_str()); }
     void setCurrentProgramName(const char* text) override { names[size_t(current)] = std::string(text).substr(0, 24); }
     void getParameterName(int32_t index, char* text) override {
-        std::snprintf(text, 25, "%s", index < int32_t(parameterNames.size()) ? parameterNames[size_t(index)].c_str() : "");
+        std::snprintf(text, 25, "%s",
+                      index < int32_t(parameterNames.size()) ? parameterNames[size_t(index)].c_str() : "");
     }
     void getParameterLabel(int32_t index, char* text) override {
         std::snprintf(text, 25, "%s", index < int32_t(labels.size()) ? labels[size_t(index)].c_str() : "");
@@ -89,7 +90,8 @@ inline CFMutableDictionaryRef mutableCopyOf(CFDictionaryRef dict) {
     CFMutableDictionaryRef copy =
         CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
     CFDictionaryApplyFunction(
-        dict, [](const void* key, const void* value, void* target) {
+        dict,
+        [](const void* key, const void* value, void* target) {
             CFDictionarySetValue(static_cast<CFMutableDictionaryRef>(target), key, value);
         },
         copy);

@@ -11,9 +11,9 @@ namespace {
 
 // Runs the tool with its own data folder; returns the exit code and the output.
 int runTool(const std::string& arguments, std::string& output, const ScratchFolder& home) {
-    const halvorax::test::CommandResult result = halvorax::test::runCommand(
-        "XDG_DATA_HOME=" + home.path.string() + " " + HALVORAX_AUHOST_PATH + " " + arguments + " '" +
-        HALVORAX_BUNDLE_PATH + "'");
+    const halvorax::test::CommandResult result =
+        halvorax::test::runCommand("XDG_DATA_HOME=" + home.path.string() + " " + HALVORAX_AUHOST_PATH + " " +
+                                   arguments + " '" + HALVORAX_BUNDLE_PATH + "'");
     output = result.output;
     return result.status;
 }
@@ -32,10 +32,11 @@ TEST(AuHostPresets, ListAndSelectFactoryPresets) {
     EXPECT_NE(output.find("no factory preset"), std::string::npos);
     // The saved state carries the factory sound's data.
     ScopedCF<CFDictionaryRef> saved(AUPresetDictionary::readFile(home.file("bells.aupreset")));
-    ScopedCF<CFDictionaryRef> factory(AUPresetDictionary::readFile(
-        std::string(HALVORAX_BUNDLE_PATH) + "/Contents/Resources/Glass Bells.aupreset"));
+    ScopedCF<CFDictionaryRef> factory(
+        AUPresetDictionary::readFile(std::string(HALVORAX_BUNDLE_PATH) + "/Contents/Resources/Glass Bells.aupreset"));
     auto savedData = static_cast<CFDataRef>(AUPresetDictionary::required(saved.get(), "vstdata", CFDataGetTypeID()));
-    auto factoryData = static_cast<CFDataRef>(AUPresetDictionary::required(factory.get(), "vstdata", CFDataGetTypeID()));
+    auto factoryData =
+        static_cast<CFDataRef>(AUPresetDictionary::required(factory.get(), "vstdata", CFDataGetTypeID()));
     // Same parameter values: the chunk's 60 floats after the 60-byte FPCh header and version.
     ASSERT_GE(CFDataGetLength(savedData), 60 + 4 + 240);
     EXPECT_EQ(std::memcmp(CFDataGetBytePtr(savedData) + 64, CFDataGetBytePtr(factoryData) + 64, 240), 0);
@@ -43,8 +44,8 @@ TEST(AuHostPresets, ListAndSelectFactoryPresets) {
 
 TEST(AuHostPresets, ConvertAFolderOnce) {
     ScratchFolder home, folder;
-    ScopedCF<CFDictionaryRef> factory(AUPresetDictionary::readFile(
-        std::string(HALVORAX_BUNDLE_PATH) + "/Contents/Resources/Hoover Bass.aupreset"));
+    ScopedCF<CFDictionaryRef> factory(
+        AUPresetDictionary::readFile(std::string(HALVORAX_BUNDLE_PATH) + "/Contents/Resources/Hoover Bass.aupreset"));
     auto data = static_cast<CFDataRef>(AUPresetDictionary::required(factory.get(), "vstdata", CFDataGetTypeID()));
     writeWholeFile(folder.file("Mine.FXP"), CFDataGetBytePtr(data), size_t(CFDataGetLength(data)));
     writeText(folder.file("Other.fxb"), "CcnK\0\0\0\0");

@@ -15,8 +15,8 @@ using namespace tandem::test;
 
 namespace {
 
-const ComponentDescription kDescription = {fourCC('a', 'u', 'm', 'u'), fourCC('T', 'e', 's', 't'),
-                                           0x8A6B7C6Du, 0, 0};  // a manufacturer code above 0x7FFFFFFF
+const ComponentDescription kDescription = {fourCC('a', 'u', 'm', 'u'), fourCC('T', 'e', 's', 't'), 0x8A6B7C6Du, 0,
+                                           0};  // a manufacturer code above 0x7FFFFFFF
 
 void setNumber(CFMutableDictionaryRef dict, const char* key, SInt32 value) {
     ScopedCF<CFNumberRef> number(CFNumberCreate(nullptr, kCFNumberSInt32Type, &value));
@@ -41,9 +41,9 @@ struct ClassInfoFixture : ::testing::Test {
     ClassInfoFixture() : source(3, 2), target(3, 2) {
         source.values[0] = {0.25f, 0.5f, 0.75f};
         source.names[0] = "Saved";
-        info = mutableCopyOf(ScopedCF<CFDictionaryRef>(
-                                 AUPresetDictionary::classInfo(source, kDescription, false, CFSTR("Host Name")))
-                                 .get());
+        info = mutableCopyOf(
+            ScopedCF<CFDictionaryRef>(AUPresetDictionary::classInfo(source, kDescription, false, CFSTR("Host Name")))
+                .get());
     }
     ~ClassInfoFixture() override { CFRelease(info); }
     FakeEffect source, target;
@@ -59,7 +59,8 @@ TEST(AUPresetFiles, AFailedSaveKeepsTheOldFile) {
     const std::string path = folder.file("keep.aupreset");
     writeText(path, "old preset");
     std::vector<unsigned char> big(64 * 1024, 7);
-    ScopedCF<CFMutableDictionaryRef> preset(AUPresetDictionary::create(kDescription, big.data(), big.size(), CFSTR("Big")));
+    ScopedCF<CFMutableDictionaryRef> preset(
+        AUPresetDictionary::create(kDescription, big.data(), big.size(), CFSTR("Big")));
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -108,7 +109,8 @@ TEST(AUPresetFiles, ParseErrorsAndWrongRoots) {
         EXPECT_EQ(std::string(error.what()).rfind("Could not create property list from XML data", 0), 0u);
         EXPECT_LE(std::strlen(error.what()), 255u);
     }
-    writeText(folder.file("string.aupreset"), "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>x</string></plist>");
+    writeText(folder.file("string.aupreset"),
+              "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>x</string></plist>");
     EXPECT_THROW(ScopedCF<CFDictionaryRef>(AUPresetDictionary::readFile(folder.file("string.aupreset"))),
                  FormatException);
     try {
@@ -198,8 +200,8 @@ TEST_F(ClassInfoFixture, BadDataReportsAndKeepsTheProgramAlreadySelected) {
     EXPECT_EQ(target.parameterSets, 0);
     FakeEffect stranger(3, 2);
     stranger.id = fourCC('O', 't', 'h', 'r');
-    ScopedCF<CFMutableDictionaryRef> theirs(mutableCopyOf(ScopedCF<CFDictionaryRef>(
-        AUPresetDictionary::classInfo(stranger, kDescription, false, CFSTR("x"))).get()));
+    ScopedCF<CFMutableDictionaryRef> theirs(mutableCopyOf(
+        ScopedCF<CFDictionaryRef>(AUPresetDictionary::classInfo(stranger, kDescription, false, CFSTR("x"))).get()));
     EXPECT_EQ(restoreResult(target, theirs.get()), -10851);
 }
 

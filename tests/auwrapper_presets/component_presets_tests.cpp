@@ -29,8 +29,8 @@ std::string infoPlist(const std::string& config) {
 
 std::string tdConfig(bool autoConvert, bool fxb, bool updateName) {
     auto flag = [](bool on) { return std::string(on ? "<true/>" : "<false/>"); };
-    return "<key>TDConfig</key><dict><key>AutoConvertPresets</key>" + flag(autoConvert) +
-           "<key>PresetIsFXB</key>" + flag(fxb) + "<key>UpdateNameOnLoad</key>" + flag(updateName) + "</dict>\n";
+    return "<key>TDConfig</key><dict><key>AutoConvertPresets</key>" + flag(autoConvert) + "<key>PresetIsFXB</key>" +
+           flag(fxb) + "<key>UpdateNameOnLoad</key>" + flag(updateName) + "</dict>\n";
 }
 
 CFURLRef& nextBundle() {
@@ -68,7 +68,8 @@ struct Unit {
     explicit Unit(const PresetBundle& bundle) {
         const std::string path = (bundle.contents.parent_path()).string();
         nextBundle() = createURLForPath(path, true);
-        ComponentDescription cd = {fourCC('a', 'u', 'm', 'u'), fourCC('H', 'a', 'l', 'v'), fourCC('B', 'r', 'n', 'd'), 0, 0};
+        ComponentDescription cd = {fourCC('a', 'u', 'm', 'u'), fourCC('H', 'a', 'l', 'v'), fourCC('B', 'r', 'n', 'd'),
+                                   0, 0};
         component = StandInRegisterComponent(&cd, entry, "Brindlecove: Halvorax", "", 0x10000);
         openResult = OpenAComponent(component, &unit);
         CFRelease(nextBundle());
@@ -91,11 +92,13 @@ struct Unit {
     CFPropertyListRef copyClassInfo() const {
         CFPropertyListRef state = nullptr;
         UInt32 size = sizeof state;
-        EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
+        EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
+                  noErr);
         return state;
     }
     OSStatus setClassInfo(CFPropertyListRef state) const {
-        return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state);
+        return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
+                                    sizeof state);
     }
     UInt32 parameterCount() const {
         UInt32 size = 0;
@@ -138,17 +141,24 @@ TEST_F(ComponentPresets, ShippedMapAndFactoryPresets) {
     // Selecting a factory preset gives the sound of the patch it was made from.
     CFArrayRef presets = nullptr;
     UInt32 size = sizeof presets;
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size), noErr);
+    ASSERT_EQ(
+        AudioUnitGetProperty(unit.unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size),
+        noErr);
     AUPreset chosen = *static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, 11));
     EXPECT_EQ(stringOf(chosen.presetName), "Glass Bells");
-    ASSERT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &chosen, sizeof chosen), noErr);
+    ASSERT_EQ(AudioUnitSetProperty(unit.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &chosen,
+                                   sizeof chosen),
+              noErr);
     CFRelease(presets);
     const std::vector<float> expected = patchValues("Glass Bells");
-    for (int i = 0; i < halvorax::kNumParameters; ++i) EXPECT_EQ(unit.tandem().vst->getParameter(i), expected[size_t(i)]) << i;
+    for (int i = 0; i < halvorax::kNumParameters; ++i)
+        EXPECT_EQ(unit.tandem().vst->getParameter(i), expected[size_t(i)]) << i;
     // The effect keeps no program names, yet the chosen preset stays current for the host.
     AUPreset current{};
     size = sizeof current;
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &current, &size), noErr);
+    ASSERT_EQ(
+        AudioUnitGetProperty(unit.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &current, &size),
+        noErr);
     EXPECT_EQ(current.presetNumber, 11);
     EXPECT_EQ(stringOf(current.presetName), "Glass Bells");
     // The chunk carries only the patch's file name, so the effect keeps its own patch folder.
@@ -170,10 +180,13 @@ TEST_F(ComponentPresets, ClassInfoThroughThePropertyCalls) {
     EXPECT_EQ(unit.tandem().vst->getParameter(14), saved);
     AUPreset current{};
     UInt32 size = sizeof current;
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &current, &size), noErr);
+    ASSERT_EQ(
+        AudioUnitGetProperty(unit.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &current, &size),
+        noErr);
     EXPECT_EQ(current.presetNumber, -1);
-    EXPECT_EQ(stringOf(current.presetName),
-              stringOf(static_cast<CFStringRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), CFSTR("name")))));
+    EXPECT_EQ(
+        stringOf(current.presetName),
+        stringOf(static_cast<CFStringRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), CFSTR("name")))));
 
     ScopedCF<CFMutableDictionaryRef> changed(mutableCopyOf(static_cast<CFDictionaryRef>(state)));
     CFRelease(state);
@@ -200,8 +213,9 @@ TEST_F(ComponentPresets, ConfigurationComesFromInfoPlist) {
         EXPECT_FALSE(unit.tandem().autoConvertPresets);
     }
     for (const std::string& broken :
-         {infoPlist(""), infoPlist("<key>TDConfig</key><dict><key>AutoConvertPresets</key><true/>"
-                                   "<key>PresetIsFXB</key><false/></dict>"),
+         {infoPlist(""),
+          infoPlist("<key>TDConfig</key><dict><key>AutoConvertPresets</key><true/>"
+                    "<key>PresetIsFXB</key><false/></dict>"),
           infoPlist("<key>TDConfig</key><dict><key>AutoConvertPresets</key><string>yes</string>"
                     "<key>PresetIsFXB</key><false/><key>UpdateNameOnLoad</key><false/></dict>"),
           infoPlist("<key>TDConfig</key><true/>")}) {
@@ -241,7 +255,8 @@ TEST_F(ComponentPresets, AnEditedMapIsReadAtTheNextOpen) {
 TEST_F(ComponentPresets, ReadOnlyResourcesUseTheUserFolder) {
     PresetBundle bundle;
     if (geteuid() != 0) {
-        std::filesystem::permissions(bundle.resources, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        std::filesystem::permissions(bundle.resources,
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     } else {
         // Root may write anywhere permissions say no; a folder of a read-only file system
         // stands in for the installed bundle's Resources.
@@ -282,7 +297,8 @@ TEST_F(ComponentPresets, VSTPresetFilesAreConvertedOnceAtOpen) {
     bundle.shipResources();
     const std::string folder = dataHome() + "/Audio/Presets/Brindlecove/Halvorax";
     std::filesystem::create_directories(folder);
-    ScopedCF<CFDictionaryRef> factory(AUPresetDictionary::readFile((kShippedResources / "Hoover Bass.aupreset").string()));
+    ScopedCF<CFDictionaryRef> factory(
+        AUPresetDictionary::readFile((kShippedResources / "Hoover Bass.aupreset").string()));
     auto data = static_cast<CFDataRef>(AUPresetDictionary::required(factory.get(), "vstdata", CFDataGetTypeID()));
     writeWholeFile(folder + "/My Hoover.fxp", CFDataGetBytePtr(data), size_t(CFDataGetLength(data)));
     {

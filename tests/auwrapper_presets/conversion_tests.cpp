@@ -116,5 +116,8 @@ TEST(PresetDomains, UserAndLocalFolders) {
               (std::vector<std::string>{"/tmp/user-data/Audio", "/opt/share/Audio"}));
     unsetenv("XDG_DATA_DIRS");
     EXPECT_EQ(PresetConversion::domainAudioFolders().at(1), "/usr/local/share/Audio");
-    if (savedHome) setenv("XDG_DATA_HOME", restoreHome.c_str(), 1); else unsetenv("XDG_DATA_HOME");
+    if (savedHome)
+        setenv("XDG_DATA_HOME", restoreHome.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
 }

@@ -18,7 +18,8 @@ std::vector<std::string> parse(const std::string& text) {
 
 void writePreset(const std::string& path, const std::string& name, const std::vector<unsigned char>& data) {
     ScopedCF<CFStringRef> text(CFStringCreateWithCString(nullptr, name.c_str(), kCFStringEncodingUTF8));
-    ScopedCF<CFMutableDictionaryRef> preset(AUPresetDictionary::create(kDescription, data.data(), data.size(), text.get()));
+    ScopedCF<CFMutableDictionaryRef> preset(
+        AUPresetDictionary::create(kDescription, data.data(), data.size(), text.get()));
     saveProperties(preset.get(), path);
 }
 
@@ -149,6 +150,7 @@ TEST(FactoryPresetWriting, ABankPresetNamedDefault) {
     writeText(folder.file(kBankPresetFileName), "old");
     EXPECT_EQ(FactoryPresets::create(effect, kDescription, true, folder.path.string()), "FactoryPreset.aupreset\r");
     ScopedCF<CFDictionaryRef> preset(AUPresetDictionary::readFile(folder.file(kBankPresetFileName)));
-    EXPECT_EQ(stringOf(static_cast<CFStringRef>(AUPresetDictionary::required(preset.get(), "name", CFStringGetTypeID()))),
-              "Default");
+    EXPECT_EQ(
+        stringOf(static_cast<CFStringRef>(AUPresetDictionary::required(preset.get(), "name", CFStringGetTypeID()))),
+        "Default");
 }

@@ -59,7 +59,7 @@ TEST(FxWriting, ChunkProgramAndBankLayout) {
     ASSERT_EQ(fxp.size(), 63u);
     EXPECT_EQ(textAt(fxp, 8, 4), "FPCh");
     EXPECT_EQ(intAt(fxp, 24), 4);
-    EXPECT_EQ(textAt(fxp, 28, 28), std::string("A name longer than twenty") .substr(0, 24) + std::string(4, '\0'));
+    EXPECT_EQ(textAt(fxp, 28, 28), std::string("A name longer than twenty").substr(0, 24) + std::string(4, '\0'));
     EXPECT_EQ(intAt(fxp, 56), 3);
     EXPECT_EQ(fxp[60], 1);
 
@@ -162,7 +162,9 @@ TEST(FxReading, RefusedHeadersChangeNothing) {
 
     // Another plug-in's ID, a bad magic, record version, record kind, and a byte size past the data.
     const std::vector<std::function<void(std::vector<unsigned char>&)>> damages = {
-        [](auto& b) { b = fxCk(fourCC('O', 't', 'h', 'r'), {0.5f, 0.5f}); },
+        [](auto& b) {
+            b = fxCk(fourCC('O', 't', 'h', 'r'), {0.5f, 0.5f});
+        },
         [](auto& b) { b[0] = 'X'; },
         [](auto& b) { b[15] = 2; },
         [](auto& b) { b[8] = 'Q'; },
@@ -171,7 +173,8 @@ TEST(FxReading, RefusedHeadersChangeNothing) {
     for (size_t i = 0; i < damages.size(); ++i) {
         std::vector<unsigned char> bad = good;
         damages[i](bad);
-        EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(bad.size(), bad.data()); }), invalid) << i;
+        EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(bad.size(), bad.data()); }), invalid)
+            << i;
     }
     EXPECT_EQ(failure<EOFException>([&] { FxCodec(effect).loadFXPOrFXB(10, good.data()); }), "End of file error");
     EXPECT_EQ(failure<EOFException>([&] { FxCodec(effect).loadFXPOrFXB(0, nullptr); }), "End of file error");

@@ -19,9 +19,7 @@ struct Mapped {
         std::memset(infos.data(), 0, infos.size() * sizeof(AudioUnitParameterInfo));
     }
     ~Mapped() { ParameterMap::release(mapping()); }
-    ParameterMapping mapping() {
-        return {int32_t(infos.size()), infos.data(), strings.data(), mapped.data(), &count};
-    }
+    ParameterMapping mapping() { return {int32_t(infos.size()), infos.data(), strings.data(), mapped.data(), &count}; }
     void read(const std::string& text) {
         ParameterMap::read(reinterpret_cast<const unsigned char*>(text.data()), text.size(), mapping());
     }
@@ -88,16 +86,16 @@ TEST(ParameterMapReading, LinesThatAreSkipped) {
              "; a comment\r"
              "\r"
              "   \r"
-             "0\tFalling\t10\t0\t=\t-\t5\r"      // min not below max
-             "1\tFlat\t3\t3\t=\t-\t3\r"          // min equal to max
-             "2\tLow\t0\t10\t=\t-\t-1\r"         // default below the range
-             "3\tHigh\t0\t10\t=\t-\t11\r"        // default above the range
-             "9\tPast\t0\t1\t=\t-\t0\r"          // index past the effect's count
-             "4\tShort\t0\t1\t=\t-\r"            // six fields
-             "5\tWord\tzero\t1\t=\t-\t0\r"       // not a number
-             "6\tNaN\tnan\t1\t=\t-\t0\r"         // not a finite number
-             "8\tWide\t-3e38\t3e38\t=\t-\t0\r"   // a range no float can span
-             "  7\tSpaced\t0\t1\t=\t-\t0\r");    // leading spaces are fine
+             "0\tFalling\t10\t0\t=\t-\t5\r"     // min not below max
+             "1\tFlat\t3\t3\t=\t-\t3\r"         // min equal to max
+             "2\tLow\t0\t10\t=\t-\t-1\r"        // default below the range
+             "3\tHigh\t0\t10\t=\t-\t11\r"       // default above the range
+             "9\tPast\t0\t1\t=\t-\t0\r"         // index past the effect's count
+             "4\tShort\t0\t1\t=\t-\r"           // six fields
+             "5\tWord\tzero\t1\t=\t-\t0\r"      // not a number
+             "6\tNaN\tnan\t1\t=\t-\t0\r"        // not a finite number
+             "8\tWide\t-3e38\t3e38\t=\t-\t0\r"  // a range no float can span
+             "  7\tSpaced\t0\t1\t=\t-\t0\r");   // leading spaces are fine
     ASSERT_EQ(map.count, 1);
     EXPECT_EQ(map.mapped[0], 7u);
     for (int i : {0, 1, 2, 3, 4, 5, 6, 8}) EXPECT_EQ(map.infos[size_t(i)].cfNameString, nullptr) << i;

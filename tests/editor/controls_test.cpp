@@ -22,8 +22,8 @@ TEST_F(ControlsTest, SetParameterSnapsSteppedParametersToTheirPositions) {
         int index;
         float value, shown;
     } cases[] = {
-        {7, 0.5f, 0.4f},          {5, 1.0f, 1.0f},   {5, 0.5f, 6.0f / 12.0f}, {0, 0.5f, 1.0f / 3.0f},
-        {22, 0.99f, 2.0f / 3.0f}, {8, 0.19f, 0.0f},  {14, 0.37f, 0.37f},      {26, 1.0f, 1.0f},
+        {7, 0.5f, 0.4f},          {5, 1.0f, 1.0f},  {5, 0.5f, 6.0f / 12.0f}, {0, 0.5f, 1.0f / 3.0f},
+        {22, 0.99f, 2.0f / 3.0f}, {8, 0.19f, 0.0f}, {14, 0.37f, 0.37f},      {26, 1.0f, 1.0f},
     };
     for (const auto& c : cases) {
         effect->setParameter(c.index, c.value);

@@ -148,8 +148,8 @@ TEST_F(StatusLineTest, MidiLearnAsksForAParameterThenBlinksTheLearnLine) {
     std::vector<std::string> lines;
     for (int i = 0; i < 8; ++i) {
         idle();
-        const std::string expected = gui->getIdleCount() % 8 < 3 ? "Midi Learn: N/A -> VCF Freq"
-                                                                 : "Midi Learn  N/A -> VCF Freq";
+        const std::string expected =
+            gui->getIdleCount() % 8 < 3 ? "Midi Learn: N/A -> VCF Freq" : "Midi Learn  N/A -> VCF Freq";
         EXPECT_EQ(display(), expected) << "idle " << gui->getIdleCount();
         lines.push_back(display());
     }

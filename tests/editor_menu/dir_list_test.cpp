@@ -76,9 +76,9 @@ TEST_F(DirListTest, RecursingListsFoldersAndTheirFilesOneLevelDeeper) {
                        fs::path(e->path).lexically_relative(root.parent_path()).string());
     std::sort(seen.begin(), seen.end());
     const std::string base = root.filename().string();
-    EXPECT_EQ(seen, (std::vector<std::string>{"D 0 a @" + base + "/a", "D 1 b @" + base + "/a/b",
-                                              "F 0 Top.repatch @" + base, "F 1 Mid.repatch @" + base + "/a",
-                                              "F 2 Low.syx @" + base + "/a/b"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"D 0 a @" + base + "/a", "D 1 b @" + base + "/a/b", "F 0 Top.repatch @" + base,
+                                        "F 1 Mid.repatch @" + base + "/a", "F 2 Low.syx @" + base + "/a/b"}));
 }
 
 TEST_F(DirListTest, AFolderThatCannotBeOpenedGivesAnEmptyList) {

@@ -62,11 +62,11 @@ TEST_F(ZenityPanelsTest, CommandLineCarriesTitleStartFilterAndSaveMode) {
 
     FilePanelRequest save{true, path("patches/Bass.repatch"), {"repatch"}, "Save Halvorax Patch"};
     zenity.setParentWindow(0x2a00003);
-    EXPECT_EQ(zenity.arguments(save),
-              (std::vector<std::string>{"zenity", "--file-selection", "--modal", "--title=Save Halvorax Patch",
-                                        "--save", "--confirm-overwrite", "--filename=" + path("patches/Bass.repatch"),
-                                        "--file-filter=.repatch | *.[rR][eE][pP][aA][tT][cC][hH]",
-                                        "--attach=44040195"}));
+    EXPECT_EQ(
+        zenity.arguments(save),
+        (std::vector<std::string>{"zenity", "--file-selection", "--modal", "--title=Save Halvorax Patch", "--save",
+                                  "--confirm-overwrite", "--filename=" + path("patches/Bass.repatch"),
+                                  "--file-filter=.repatch | *.[rR][eE][pP][aA][tT][cC][hH]", "--attach=44040195"}));
 
     FilePanelRequest two{false, "", {"syx", "mid2"}, "t"};
     const auto args = ZenityFilePanels("z").arguments(two);

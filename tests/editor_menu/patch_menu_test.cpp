@@ -93,16 +93,29 @@ protected:
 
 TEST_F(PatchMenuTest, FixedEntriesComeFirstThenThePatchFilesOfTheFolder) {
     gui->buildPatchMenu(menu);  // the texts as built, before any idle tick
-    const char* fixed[kFirstPatchEntry] = {"Load Patch", "Save Patch", "-", "Import Alpha Juno Sysex", "-",
-                                           "MIDI Learn: Off", "Show patch name: On", "-", "Aftertouch: On",
-                                           "Retrigger DCO: On", "Retrigger LFO: On", "Filter Type: Halvorax 1.0",
-                                           "-", "Initialize Patch", "Export Sysex...", "-"};
+    const char* fixed[kFirstPatchEntry] = {"Load Patch",
+                                           "Save Patch",
+                                           "-",
+                                           "Import Alpha Juno Sysex",
+                                           "-",
+                                           "MIDI Learn: Off",
+                                           "Show patch name: On",
+                                           "-",
+                                           "Aftertouch: On",
+                                           "Retrigger DCO: On",
+                                           "Retrigger LFO: On",
+                                           "Filter Type: Halvorax 1.0",
+                                           "-",
+                                           "Initialize Patch",
+                                           "Export Sysex...",
+                                           "-"};
     for (int i = 0; i < kFirstPatchEntry; ++i) {
         EXPECT_EQ(entryText(i), fixed[i]) << i;
         EXPECT_EQ(menu->getEntry(i)->isSeparator(), std::strcmp(fixed[i], "-") == 0) << i;
     }
     const std::vector<std::string> names = listed();
-    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), std::set<std::string>(std::begin(kNames), std::end(kNames)));
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
+              std::set<std::string>(std::begin(kNames), std::end(kNames)));
     EXPECT_EQ(names.size(), 4u);
 
     // Rebuilding replaces the entries rather than adding to them.
@@ -399,7 +412,8 @@ std::vector<unsigned char> toneDump() {
     std::vector<unsigned char> bytes(54, 0);
     const unsigned char header[] = {0xF0, 0x41, 0x35, 0x00, 0x23, 0x20, 0x01};
     std::copy(std::begin(header), std::end(header), bytes.begin());
-    for (int row = 0; row < kNumSysexRows; ++row) bytes[7 + row] = static_cast<unsigned char>(sysexparameters[row].maximum / 2);
+    for (int row = 0; row < kNumSysexRows; ++row)
+        bytes[7 + row] = static_cast<unsigned char>(sysexparameters[row].maximum / 2);
     bytes[53] = 0xF7;
     return bytes;
 }

@@ -15,10 +15,28 @@ constexpr double kRate = 44100.0;
 
 // Parameter slots used by the test patches.
 enum Slot {
-    kRange = 0, kBendRange = 5, kPulse = 6, kSaw = 7, kSub = 8, kSubLevel = 9, kHpf = 13,
-    kCutoff = 14, kReso = 15, kVcaEnv = 22, kChorus = 24, kChorusRate = 25, kLfoRate = 26,
-    kT1 = 28, kL1 = 29, kT2 = 30, kL2 = 31, kT3 = 32, kL3 = 33, kT4 = 34,
-    kChordWrite = 46, kChordMode = 47
+    kRange = 0,
+    kBendRange = 5,
+    kPulse = 6,
+    kSaw = 7,
+    kSub = 8,
+    kSubLevel = 9,
+    kHpf = 13,
+    kCutoff = 14,
+    kReso = 15,
+    kVcaEnv = 22,
+    kChorus = 24,
+    kChorusRate = 25,
+    kLfoRate = 26,
+    kT1 = 28,
+    kL1 = 29,
+    kT2 = 30,
+    kL2 = 31,
+    kT3 = 32,
+    kL3 = 33,
+    kT4 = 34,
+    kChordWrite = 46,
+    kChordMode = 47
 };
 
 // Copies of the engine's voices, to look at.
@@ -29,9 +47,7 @@ std::vector<AlphaJunoVoice> voicesOf(const AlphaJuno& e) {
 }
 
 // The DCO pitch: a 4 MHz clock divided by a whole number.
-double tablePitch(int note) {
-    return 4e6 / std::round(4e6 / (440.0 * std::pow(2.0, (note - 69) / 12.0)));
-}
+double tablePitch(int note) { return 4e6 / std::round(4e6 / (440.0 * std::pow(2.0, (note - 69) / 12.0))); }
 
 // An engine driven the way the plug-in drives it: parameters into the engine and
 // every voice, sample rate everywhere, blocks into cleared buffers.
@@ -41,12 +57,12 @@ struct Rig {
 
     Rig() {
         e->SetSampleRate(kRate);
-        set(kRange, 1);     // table pitch
-        set(kSaw, 1);       // plain band-limited sawtooth
-        set(kHpf, 1);       // flat
-        set(kCutoff, 1);    // open filter
+        set(kRange, 1);   // table pitch
+        set(kSaw, 1);     // plain band-limited sawtooth
+        set(kHpf, 1);     // flat
+        set(kCutoff, 1);  // open filter
         set(kReso, 0);
-        set(kVcaEnv, 1);    // gate
+        set(kVcaEnv, 1);  // gate
         set(kBendRange, 2);
         set(kL1, 1);
         set(kL2, 0.8f);
@@ -55,9 +71,7 @@ struct Rig {
         e->SetPolyMode(1);
         e->Reset();
     }
-    void set(int slot, float value) {
-        e->SetParameter(slot, value);
-    }
+    void set(int slot, float value) { e->SetParameter(slot, value); }
     // Envelope-driven VCA with a given attack control.
     void envelopeVca(float attack) {
         set(kVcaEnv, 0);
@@ -127,8 +141,8 @@ double measurePitch(const std::vector<float>& x, int start, int len, double gues
     const int shortLen = len - static_cast<int>(cycles * period) - 2;
     if (cycles == 1 || shortLen < 2 * period) return kRate / period;
     const double center = cycles * period;
-    const double lag = bestLag(x, start, shortLen, static_cast<int>(center - period / 4),
-                               static_cast<int>(center + period / 4));
+    const double lag =
+        bestLag(x, start, shortLen, static_cast<int>(center - period / 4), static_cast<int>(center + period / 4));
     return kRate * cycles / lag;
 }
 

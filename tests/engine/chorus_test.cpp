@@ -134,7 +134,7 @@ TEST(AlphaChorus, DelayUnderOneSampleAfterAWrapReadsTheOldestSlot) {
     auto c = std::make_unique<AlphaChorus>();
     c->sampleRate = 441.0;  // delays 0.48 .. 2.08 samples
     c->rate = 0.0;
-    c->lfoPhase = 0.75;     // left delay 0.48 samples: i = 0
+    c->lfoPhase = 0.75;  // left delay 0.48 samples: i = 0
     c->writeLeft = 44099;
     c->delayLeft[0] = 0.25;
     c->delayRight[0] = 1000.0;  // the memory just past the left line

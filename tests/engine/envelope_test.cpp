@@ -43,8 +43,7 @@ TEST(EnvelopeTimeTable, Breakpoints) {
     const int index[] = {16, 32, 50, 64, 80, 90, 100, 110, 127};
     const int samples[] = {664, 1740, 6231, 16305, 49344, 99746, 195765, 391296, 1469661};
     EXPECT_EQ(JunoEnvTime(0), 0.0);
-    for (int i = 0; i < 9; ++i)
-        EXPECT_EQ((int)std::lround(JunoEnvTime(index[i]) * 44100.0), samples[i]) << index[i];
+    for (int i = 0; i < 9; ++i) EXPECT_EQ((int)std::lround(JunoEnvTime(index[i]) * 44100.0), samples[i]) << index[i];
     EXPECT_DOUBLE_EQ(JunoEnvTime(127), 33.32564626);
     EXPECT_DOUBLE_EQ(JunoEnvTime(64), 0.36972789);
 }
@@ -100,8 +99,7 @@ TEST(EnvelopeSegments, AttackTimingInSamples) {
             const int steps = stepsWhileIn(env, kEnvAttack, 1.0f, 0.5f, 0.5f, 10000000);
             // A linear ramp of attackRate per sample up to 1.25 x L1; the level is
             // held in single precision, so long ramps drift by a few samples.
-            const double seconds =
-                JunoEnvTime(std::max(1, (int)((float)(t1 * 0.99 + 0.01) * 127.0f)));
+            const double seconds = JunoEnvTime(std::max(1, (int)((float)(t1 * 0.99 + 0.01) * 127.0f)));
             const double expected = 1.25 * (rate * seconds + 1.0);
             EXPECT_NEAR(steps, expected, 1.0 + 2e-4 * expected) << rate << " " << t1;
             EXPECT_EQ(env.level(), 1.25f);

@@ -69,11 +69,11 @@ struct SelectionSlot {
     int highest;
 };
 // Whole-number selections and their ranges.
-constexpr SelectionSlot kSelections[] = {{0, 3},  {3, 3},  {5, 12}, {6, 3},  {7, 5}, {8, 5},
-                                         {9, 3},  {10, 3}, {13, 3}, {17, 3}, {22, 3}};
+constexpr SelectionSlot kSelections[] = {{0, 3}, {3, 3},  {5, 12}, {6, 3},  {7, 5}, {8, 5},
+                                         {9, 3}, {10, 3}, {13, 3}, {17, 3}, {22, 3}};
 // Continuous 0..1 controls.
-constexpr int kContinuous[] = {1,  2,  4,  11, 12, 14, 15, 16, 18, 19, 20, 21, 23, 25,
-                               26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 58};
+constexpr int kContinuous[] = {1,  2,  4,  11, 12, 14, 15, 16, 18, 19, 20, 21, 23,
+                               25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 58};
 // On/off switches: chorus, aftertouch routing, oscillator and LFO retrigger.
 constexpr int kSwitches[] = {24, 55, 56, 57};
 constexpr int kFilterMode = 59, kChordWrite = 46, kChordMode = 47;
@@ -122,15 +122,11 @@ public:
         return hash.value();
     }
 
-    void set(int slot, float value) {
-        e->SetParameter(slot, value);
-    }
+    void set(int slot, float value) { e->SetParameter(slot, value); }
     AlphaJuno& engine() { return *e; }
 
 private:
-    void setRate(double rate) {
-        e->SetSampleRate(rate);
-    }
+    void setRate(double rate) { e->SetSampleRate(rate); }
     void randomSelection(const SelectionSlot& s) {
         float v = static_cast<float>(dice.range(0, s.highest));
         if (dice.chance(4)) v = dice.chance(50) ? static_cast<float>(s.highest + 1) : v + 0.5f;  // matches no case
@@ -193,46 +189,26 @@ struct GoldenCase {
 
 // Hashes recorded when the engine took its own exp2, tanh, pow and sine; never to be edited.
 const GoldenCase kCases[] = {
-    {1u, 44100.0, 40000, 0x4f711f6f8e096c3dull},
-    {2u, 48000.0, 40000, 0xc172992332a3992aull},
-    {3u, 96000.0, 40000, 0x904c39aad248df25ull},
-    {4u, 44100.0, 40000, 0x182acbc0ec7b24c7ull},
-    {5u, 48000.0, 40000, 0x4ebad9f92f1eb1abull},
-    {6u, 96000.0, 40000, 0x675568028bcfae25ull},
-    {7u, 44100.0, 40000, 0x51003c140aad73a6ull},
-    {8u, 48000.0, 40000, 0xc07586a11e15a75cull},
-    {9u, 96000.0, 40000, 0xee0656c1c515e68dull},
-    {10u, 44100.0, 40000, 0x8bb3fb8cea4a5dfdull},
-    {11u, 48000.0, 40000, 0xf27842557510e621ull},
-    {12u, 96000.0, 40000, 0x8783e4d3877a903dull},
-    {13u, 44100.0, 40000, 0xcb88e99e4432cb0cull},
-    {14u, 48000.0, 40000, 0x7f3c0139b83c423cull},
-    {15u, 96000.0, 40000, 0x9afb00cc58c608a7ull},
-    {16u, 44100.0, 40000, 0x62ad5bed6824fbf9ull},
-    {17u, 48000.0, 40000, 0x1be557b6fba16b65ull},
-    {18u, 96000.0, 40000, 0x287b89f0feeb52d1ull},
-    {19u, 44100.0, 40000, 0x413db549e186b4f7ull},
-    {20u, 48000.0, 40000, 0x4006a1bf6cda5f04ull},
-    {21u, 96000.0, 40000, 0x6c9be935bb64c951ull},
-    {22u, 44100.0, 40000, 0x39bd5521a2afb2ecull},
-    {23u, 32000.0, 40000, 0x0faba93703115eb0ull},
-    {24u, 192000.0, 40000, 0xfef342f345eaf5b8ull},
-    {25u, 44100.0, 40000, 0x128e16c82cbc1e69ull},
-    {26u, 48000.0, 40000, 0x97557bd1a9dd5c19ull},
-    {27u, 96000.0, 40000, 0x1cac30e5f7631b49ull},
-    {28u, 44100.0, 40000, 0x6789f6faf21d1424ull},
-    {29u, 48000.0, 40000, 0x42b01055abad13aaull},
-    {30u, 96000.0, 40000, 0xbf3cb42eb896d56aull},
-    {31u, 44100.0, 40000, 0xe78bb49081c60c8full},
-    {32u, 48000.0, 40000, 0xb73c55cc0a90b609ull},
-    {33u, 96000.0, 40000, 0x453d7ad10aa26ce2ull},
-    {34u, 44100.0, 40000, 0x4846ba5003a5ce0dull},
-    {35u, 48000.0, 40000, 0x27dbabcad8b990aeull},
-    {36u, 96000.0, 40000, 0xa997c90c72d3a227ull},
-    {37u, 44100.0, 40000, 0x6f1d223763a5de45ull},
-    {38u, 48000.0, 40000, 0xec56c083c25f2a7full},
-    {39u, 96000.0, 40000, 0xb4a7268a2d4ca409ull},
-    {40u, 44100.0, 40000, 0x44c8a0313a1a8bedull},
+    {1u, 44100.0, 40000, 0x4f711f6f8e096c3dull},  {2u, 48000.0, 40000, 0xc172992332a3992aull},
+    {3u, 96000.0, 40000, 0x904c39aad248df25ull},  {4u, 44100.0, 40000, 0x182acbc0ec7b24c7ull},
+    {5u, 48000.0, 40000, 0x4ebad9f92f1eb1abull},  {6u, 96000.0, 40000, 0x675568028bcfae25ull},
+    {7u, 44100.0, 40000, 0x51003c140aad73a6ull},  {8u, 48000.0, 40000, 0xc07586a11e15a75cull},
+    {9u, 96000.0, 40000, 0xee0656c1c515e68dull},  {10u, 44100.0, 40000, 0x8bb3fb8cea4a5dfdull},
+    {11u, 48000.0, 40000, 0xf27842557510e621ull}, {12u, 96000.0, 40000, 0x8783e4d3877a903dull},
+    {13u, 44100.0, 40000, 0xcb88e99e4432cb0cull}, {14u, 48000.0, 40000, 0x7f3c0139b83c423cull},
+    {15u, 96000.0, 40000, 0x9afb00cc58c608a7ull}, {16u, 44100.0, 40000, 0x62ad5bed6824fbf9ull},
+    {17u, 48000.0, 40000, 0x1be557b6fba16b65ull}, {18u, 96000.0, 40000, 0x287b89f0feeb52d1ull},
+    {19u, 44100.0, 40000, 0x413db549e186b4f7ull}, {20u, 48000.0, 40000, 0x4006a1bf6cda5f04ull},
+    {21u, 96000.0, 40000, 0x6c9be935bb64c951ull}, {22u, 44100.0, 40000, 0x39bd5521a2afb2ecull},
+    {23u, 32000.0, 40000, 0x0faba93703115eb0ull}, {24u, 192000.0, 40000, 0xfef342f345eaf5b8ull},
+    {25u, 44100.0, 40000, 0x128e16c82cbc1e69ull}, {26u, 48000.0, 40000, 0x97557bd1a9dd5c19ull},
+    {27u, 96000.0, 40000, 0x1cac30e5f7631b49ull}, {28u, 44100.0, 40000, 0x6789f6faf21d1424ull},
+    {29u, 48000.0, 40000, 0x42b01055abad13aaull}, {30u, 96000.0, 40000, 0xbf3cb42eb896d56aull},
+    {31u, 44100.0, 40000, 0xe78bb49081c60c8full}, {32u, 48000.0, 40000, 0xb73c55cc0a90b609ull},
+    {33u, 96000.0, 40000, 0x453d7ad10aa26ce2ull}, {34u, 44100.0, 40000, 0x4846ba5003a5ce0dull},
+    {35u, 48000.0, 40000, 0x27dbabcad8b990aeull}, {36u, 96000.0, 40000, 0xa997c90c72d3a227ull},
+    {37u, 44100.0, 40000, 0x6f1d223763a5de45ull}, {38u, 48000.0, 40000, 0xec56c083c25f2a7full},
+    {39u, 96000.0, 40000, 0xb4a7268a2d4ca409ull}, {40u, 44100.0, 40000, 0x44c8a0313a1a8bedull},
 };
 
 bool printing() { return std::getenv("HALVORAX_GOLDEN_PRINT") != nullptr; }
@@ -279,11 +255,11 @@ TEST_P(GoldenRender, HeavyPatchWithSixteenVoicesRendersAsRecorded) {
     for (float filterType : {0.0f, 1.0f}) {
         Performance p(99, 44100.0);
         const float patch[][2] = {
-            {0, 1}, {1, 0.3f}, {2, 0.4f}, {3, 2}, {5, 2}, {6, 3}, {7, 3}, {8, 2}, {9, 3}, {10, 3},
-            {11, 0.6f}, {12, 0.5f}, {13, 0}, {15, 1}, {16, 0.7f}, {17, 2}, {18, 0.5f}, {19, 1},
-            {21, 1}, {22, 2}, {24, 1}, {25, 0.4f}, {26, 0.6f}, {29, 1}, {31, 0.6f}, {33, 0.5f},
-            {35, 0.5f}, {55, 0}, {58, 0.5f}, {14, 0.6f}, {28, 0.1f}, {30, 0.3f}, {32, 0.4f},
-            {34, 0.3f}, {20, 0.5f}, {23, 0.5f}, {4, 0.5f}, {27, 0.2f}, {56, 0}, {57, 0}, {47, 0},
+            {0, 1},    {1, 0.3f},  {2, 0.4f},  {3, 2},     {5, 2},     {6, 3},     {7, 3},     {8, 2},     {9, 3},
+            {10, 3},   {11, 0.6f}, {12, 0.5f}, {13, 0},    {15, 1},    {16, 0.7f}, {17, 2},    {18, 0.5f}, {19, 1},
+            {21, 1},   {22, 2},    {24, 1},    {25, 0.4f}, {26, 0.6f}, {29, 1},    {31, 0.6f}, {33, 0.5f}, {35, 0.5f},
+            {55, 0},   {58, 0.5f}, {14, 0.6f}, {28, 0.1f}, {30, 0.3f}, {32, 0.4f}, {34, 0.3f}, {20, 0.5f}, {23, 0.5f},
+            {4, 0.5f}, {27, 0.2f}, {56, 0},    {57, 0},    {47, 0},
         };
         for (const auto& s : patch) p.set(static_cast<int>(s[0]), s[1]);
         p.set(kFilterMode, filterType);

@@ -14,18 +14,25 @@ using namespace halvorax::synth;
 
 namespace {
 
-constexpr float kHostile[] = {-1e30f, -1000.0f, -3.0f, 0.0f, 1.0f, 3.0f, 1000.0f, 1e30f,
+constexpr float kHostile[] = {-1e30f,
+                              -1000.0f,
+                              -3.0f,
+                              0.0f,
+                              1.0f,
+                              3.0f,
+                              1000.0f,
+                              1e30f,
                               std::numeric_limits<float>::quiet_NaN(),
                               std::numeric_limits<float>::infinity(),
                               -std::numeric_limits<float>::infinity(),
                               std::numeric_limits<float>::denorm_min()};
 
 // Every source on, chorus on, fast envelope and LFOs, full key follow.
-constexpr float kBusyPatch[][2] = {
-    {0, 1}, {1, 0.5f}, {2, 0.5f}, {3, 0}, {5, 12}, {6, 3}, {7, 3}, {8, 3}, {9, 3}, {10, 3},
-    {11, 1}, {12, 1}, {13, 0}, {14, 1}, {15, 1}, {16, 1}, {17, 2}, {18, 1}, {19, 1}, {20, 1},
-    {21, 1}, {22, 0}, {23, 1}, {24, 1}, {25, 1}, {26, 1}, {27, 0}, {28, 0}, {29, 1}, {30, 0},
-    {31, 0.2f}, {32, 0}, {33, 1}, {34, 0}, {35, 1}, {55, 0}, {58, 1}, {59, 0}};
+constexpr float kBusyPatch[][2] = {{0, 1},  {1, 0.5f}, {2, 0.5f}, {3, 0},  {5, 12}, {6, 3},  {7, 3},     {8, 3},
+                                   {9, 3},  {10, 3},   {11, 1},   {12, 1}, {13, 0}, {14, 1}, {15, 1},    {16, 1},
+                                   {17, 2}, {18, 1},   {19, 1},   {20, 1}, {21, 1}, {22, 0}, {23, 1},    {24, 1},
+                                   {25, 1}, {26, 1},   {27, 0},   {28, 0}, {29, 1}, {30, 0}, {31, 0.2f}, {32, 0},
+                                   {33, 1}, {34, 0},   {35, 1},   {55, 0}, {58, 1}, {59, 0}};
 
 struct Rig {
     std::unique_ptr<AlphaJuno> e = std::make_unique<AlphaJuno>();
@@ -35,9 +42,7 @@ struct Rig {
         e->SetModWheel(1.0);
         e->Reset();
     }
-    void set(int slot, float value) {
-        e->SetParameter(slot, value);
-    }
+    void set(int slot, float value) { e->SetParameter(slot, value); }
     // Largest magnitude of a few blocks; infinity for a non-finite sample.
     float render(int blocks) {
         std::vector<float> left(512), right(512);
@@ -48,8 +53,7 @@ struct Rig {
             float* out[2] = {left.data(), right.data()};
             e->blockProcess(out, 512);
             for (int n = 0; n < 512; ++n) {
-                if (!std::isfinite(left[n]) || !std::isfinite(right[n]))
-                    return std::numeric_limits<float>::infinity();
+                if (!std::isfinite(left[n]) || !std::isfinite(right[n])) return std::numeric_limits<float>::infinity();
                 peak = std::max({peak, std::fabs(left[n]), std::fabs(right[n])});
             }
         }

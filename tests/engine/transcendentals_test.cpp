@@ -18,8 +18,8 @@ double ulps(double a, double b, double floor) { return std::fabs(a - b) / (std::
 
 TEST(Transcendentals, AgreeWithTheCLibraryWithinAFewUlps) {
     std::mt19937_64 rng(7);
-    std::uniform_real_distribution<double> pitch(-40.0, 40.0), state(-25.0, 25.0), small(-1e-3, 1e-3),
-        unit(0.0, 1.0), angle(-7.0, 8.0);
+    std::uniform_real_distribution<double> pitch(-40.0, 40.0), state(-25.0, 25.0), small(-1e-3, 1e-3), unit(0.0, 1.0),
+        angle(-7.0, 8.0);
     double worstExp2 = 0, worstTanh = 0, worstPow = 0, worstSine = 0;
     for (int i = 0; i < 200000; ++i) {
         const double p = pitch(rng), s = i % 4 ? state(rng) : small(rng), u = unit(rng), a = angle(rng);

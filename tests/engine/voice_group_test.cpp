@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kVoices = 8;
 constexpr int kMaxBlock = 600;
-constexpr int kSelections[][2] = {{0, 3}, {3, 3}, {5, 12}, {6, 3}, {7, 5}, {8, 5},
+constexpr int kSelections[][2] = {{0, 3}, {3, 3},  {5, 12}, {6, 3},  {7, 5}, {8, 5},
                                   {9, 3}, {10, 3}, {13, 3}, {17, 3}, {22, 3}};
 
 // Renders the same random performance at a lane width; returns the output and the final states.
@@ -59,10 +59,17 @@ Rendering perform(uint32_t seed, int lanes) {
         in.modWheel = unit();
         const int i = pick(0, count - 1);
         switch (pick(0, 3)) {
-        case 0: voices[i].SlideTo(40 + pick(0, 40), pick(1, 127), pick(0, 1) == 1); break;
-        case 1: voices[i].NoteOff(); break;
-        case 2: voices[i].NoteOn(30 + pick(0, 60), pick(1, 127), in); break;
-        default: break;
+            case 0:
+                voices[i].SlideTo(40 + pick(0, 40), pick(1, 127), pick(0, 1) == 1);
+                break;
+            case 1:
+                voices[i].NoteOff();
+                break;
+            case 2:
+                voices[i].NoteOn(30 + pick(0, 60), pick(1, 127), in);
+                break;
+            default:
+                break;
         }
         in.portaTime = unit() * 20.0;
     }

@@ -40,13 +40,39 @@ struct VoiceRig {
 // Every source at its maximum and modulation on every route.
 void heavyPatch(VoiceInputs& in, int filterType, int hpf) {
     float* p = in.params;
-    p[1] = 1;  p[2] = 1;  p[3] = 0;  p[4] = 1;  p[5] = 12;
-    p[6] = 3;  p[7] = 3;  p[8] = 2;  p[9] = 3;  p[10] = 3;
-    p[11] = 1; p[12] = 1; p[13] = (float)hpf; p[15] = 1; p[16] = 1;
-    p[17] = 0; p[18] = 1; p[19] = 1; p[20] = 1; p[21] = 1;
-    p[22] = 0; p[23] = 1; p[26] = 1; p[28] = 0; p[29] = 1;
-    p[30] = 0.2f; p[31] = 1; p[32] = 0.5f; p[33] = 1; p[34] = 0.3f;
-    p[35] = 1; p[58] = 1; p[59] = (float)filterType;
+    p[1] = 1;
+    p[2] = 1;
+    p[3] = 0;
+    p[4] = 1;
+    p[5] = 12;
+    p[6] = 3;
+    p[7] = 3;
+    p[8] = 2;
+    p[9] = 3;
+    p[10] = 3;
+    p[11] = 1;
+    p[12] = 1;
+    p[13] = (float)hpf;
+    p[15] = 1;
+    p[16] = 1;
+    p[17] = 0;
+    p[18] = 1;
+    p[19] = 1;
+    p[20] = 1;
+    p[21] = 1;
+    p[22] = 0;
+    p[23] = 1;
+    p[26] = 1;
+    p[28] = 0;
+    p[29] = 1;
+    p[30] = 0.2f;
+    p[31] = 1;
+    p[32] = 0.5f;
+    p[33] = 1;
+    p[34] = 0.3f;
+    p[35] = 1;
+    p[58] = 1;
+    p[59] = (float)filterType;
 }
 
 bool isBadSample(float x) { return !std::isfinite(x) || std::fpclassify(x) == FP_SUBNORMAL; }

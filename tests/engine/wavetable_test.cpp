@@ -30,8 +30,7 @@ std::vector<double> spectrum(const float* data, int n) {
     std::vector<double> mag(n / 2 + 1);
     for (int k = 0; k <= n / 2; ++k) {
         std::complex<double> sum = 0.0;
-        for (int m = 0; m < n; ++m)
-            sum += (double)data[m] * std::polar(1.0, -2.0 * kPi * k * m / n);
+        for (int m = 0; m < n; ++m) sum += (double)data[m] * std::polar(1.0, -2.0 * kPi * k * m / n);
         mag[k] = std::abs(sum) / n;
     }
     return mag;

@@ -14,7 +14,10 @@
 class PresetFuzzEffect : public tandem::EffectAccess {
 public:
     PresetFuzzEffect(int parameters, int programs, bool chunks)
-        : values(size_t(programs) * size_t(parameters), 0.5f), parameters(parameters), programs(programs), chunks(chunks) {}
+        : values(size_t(programs) * size_t(parameters), 0.5f),
+          parameters(parameters),
+          programs(programs),
+          chunks(chunks) {}
 
     int32_t uniqueId() override { return tandem::fourCC('F', 'u', 'z', 'z'); }
     int32_t effectVersion() override { return 1; }

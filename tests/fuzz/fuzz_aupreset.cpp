@@ -15,7 +15,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CFIndex liveBefore = StandInLiveObjectCount();
     {
-        const ComponentDescription description = {tandem::fourCC('a', 'u', 'm', 'u'), tandem::fourCC('F', 'u', 'z', 'z'),
+        const ComponentDescription description = {tandem::fourCC('a', 'u', 'm', 'u'),
+                                                  tandem::fourCC('F', 'u', 'z', 'z'),
                                                   tandem::fourCC('F', 'u', 'z', 'z'), 0, 0};
         CFDataRef xml = CFDataCreate(nullptr, data, CFIndex(size));
         CFStringRef error = nullptr;

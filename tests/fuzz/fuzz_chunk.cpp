@@ -35,7 +35,8 @@ public:
         std::vector<float> left(1024), right(1024);
         float* outputs[2] = {left.data(), right.data()};
         for (int b = 0; b < 3; ++b) {
-            if (b == 2) for (int key : {0, 60, 64, 67, 127}) HandleMidi(0, 0x80, key, 0);
+            if (b == 2)
+                for (int key : {0, 60, 64, 67, 127}) HandleMidi(0, 0x80, key, 0);
             processReplacing(nullptr, outputs, 1024);
             for (int n = 0; n < 1024; ++n)
                 if (!(std::fabs(left[n]) <= 16.0f && std::fabs(right[n]) <= 16.0f)) std::abort();

@@ -26,7 +26,8 @@ class Script {
 public:
     Script(const uint8_t* data, size_t size) : data(data), size(size) {}
     bool done() const { return position >= size; }
-    template <typename T> T take() {
+    template <typename T>
+    T take() {
         T value{};
         const size_t n = std::min(sizeof value, size - std::min(size, position));
         if (n > 0) std::memcpy(&value, data + position, n);
@@ -139,41 +140,48 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int calls = 0;
     while (!script.done() && ++calls < 200) {
         switch (script.take<uint8_t>() % 8) {
-        case 0: {
-            std::vector<uint8_t> chunk = script.bytes(script.take<uint16_t>());
-            e->dispatcher(e, effSetChunk, script.take<uint8_t>() & 1, static_cast<VstIntPtr>(chunk.size()),
-                          chunk.empty() ? nullptr : chunk.data(), 0.0f);
-            break;
-        }
-        case 1: {
-            const int32_t index = script.take<uint8_t>() & 0x80 ? script.take<int32_t>() : script.take<uint8_t>() % 64;
-            e->setParameter(e, index, script.take<float>());
-            break;
-        }
-        case 2: {
-            EventList list(script);
-            e->dispatcher(e, effProcessEvents, 0, 0, list.events(), 0.0f);
-            break;
-        }
-        case 3: e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, script.take<float>()); break;
-        case 4: e->dispatcher(e, effSetBlockSize, 0, script.take<int32_t>(), nullptr, 0.0f); break;
-        case 5: render(e, script.take<uint16_t>() % (kMaxFrames + 1)); break;
-        case 6: {
-            // The host stores the state and hands it back.
-            void* image = nullptr;
-            const VstIntPtr length = e->dispatcher(e, effGetChunk, 0, 0, &image, 0.0f);
-            std::vector<uint8_t> copy(static_cast<uint8_t*>(image), static_cast<uint8_t*>(image) + length);
-            e->dispatcher(e, effSetChunk, 0, length, copy.data(), 0.0f);
-            break;
-        }
-        default: {
-            char text[256] = {};
-            const int32_t index = script.take<int32_t>();
-            e->dispatcher(e, effGetParamDisplay, index, 0, text, 0.0f);
-            e->dispatcher(e, effGetParamName, index, 0, text, 0.0f);
-            if (std::memchr(text, 0, sizeof text) == nullptr) std::abort();
-            break;
-        }
+            case 0: {
+                std::vector<uint8_t> chunk = script.bytes(script.take<uint16_t>());
+                e->dispatcher(e, effSetChunk, script.take<uint8_t>() & 1, static_cast<VstIntPtr>(chunk.size()),
+                              chunk.empty() ? nullptr : chunk.data(), 0.0f);
+                break;
+            }
+            case 1: {
+                const int32_t index =
+                    script.take<uint8_t>() & 0x80 ? script.take<int32_t>() : script.take<uint8_t>() % 64;
+                e->setParameter(e, index, script.take<float>());
+                break;
+            }
+            case 2: {
+                EventList list(script);
+                e->dispatcher(e, effProcessEvents, 0, 0, list.events(), 0.0f);
+                break;
+            }
+            case 3:
+                e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, script.take<float>());
+                break;
+            case 4:
+                e->dispatcher(e, effSetBlockSize, 0, script.take<int32_t>(), nullptr, 0.0f);
+                break;
+            case 5:
+                render(e, script.take<uint16_t>() % (kMaxFrames + 1));
+                break;
+            case 6: {
+                // The host stores the state and hands it back.
+                void* image = nullptr;
+                const VstIntPtr length = e->dispatcher(e, effGetChunk, 0, 0, &image, 0.0f);
+                std::vector<uint8_t> copy(static_cast<uint8_t*>(image), static_cast<uint8_t*>(image) + length);
+                e->dispatcher(e, effSetChunk, 0, length, copy.data(), 0.0f);
+                break;
+            }
+            default: {
+                char text[256] = {};
+                const int32_t index = script.take<int32_t>();
+                e->dispatcher(e, effGetParamDisplay, index, 0, text, 0.0f);
+                e->dispatcher(e, effGetParamName, index, 0, text, 0.0f);
+                if (std::memchr(text, 0, sizeof text) == nullptr) std::abort();
+                break;
+            }
         }
     }
     render(e, 256);

@@ -238,8 +238,8 @@ TEST_F(Lv2Plugin, ThePanelsPatchMessageSetsChordMemoryAndName) {
     auto* object = reinterpret_cast<LV2_Atom_Object*>(bad);
     auto* chordProperty = reinterpret_cast<LV2_Atom_Property_Body*>(object + 1);
     ASSERT_EQ(chordProperty->key, uris.chordMemory);
-    reinterpret_cast<LV2_Atom_Vector*>(&chordProperty->value)->body.child_type = plugin->uridMap()->map(
-        plugin->uridMap()->handle, LV2_ATOM__Float);
+    reinterpret_cast<LV2_Atom_Vector*>(&chordProperty->value)->body.child_type =
+        plugin->uridMap()->map(plugin->uridMap()->handle, LV2_ATOM__Float);
     plugin->sendAtom(0, &object->atom);
     oneBlock(*plugin);
     chunk = storedChunk(*plugin);

@@ -71,8 +71,8 @@ protected:
         panel = suil_instance_new(host, this, LV2_UI__X11UI, kPluginUri, kUiUri, LV2_UI__X11UI,
                                   HALVORAX_LV2_BUNDLE_PATH, kBinary.c_str(), features);
         ASSERT_NE(panel, nullptr);
-        idleInterface = static_cast<const LV2UI_Idle_Interface*>(
-            suil_instance_extension_data(panel, LV2_UI__idleInterface));
+        idleInterface =
+            static_cast<const LV2UI_Idle_Interface*>(suil_instance_extension_data(panel, LV2_UI__idleInterface));
         ASSERT_NE(idleInterface, nullptr);
     }
 
@@ -196,8 +196,8 @@ TEST_F(Lv2Panel, AStepToTheNextPatchWritesItsPortsAndSendsItsChord) {
             ASSERT_EQ(write.protocol, messageUris.eventTransfer);
             ChordMemory chord;
             const char* patch = nullptr;
-            ASSERT_TRUE(readPatchMessage(messageUris, reinterpret_cast<const LV2_Atom*>(write.bytes.data()), chord,
-                                         patch));
+            ASSERT_TRUE(
+                readPatchMessage(messageUris, reinterpret_cast<const LV2_Atom*>(write.bytes.data()), chord, patch));
             EXPECT_NE(std::string(patch).find(".repatch"), std::string::npos);
             EXPECT_EQ(std::string(patch).find("RoriVerov1"), std::string::npos);
             ++messages;

@@ -91,9 +91,9 @@ TEST_F(Abi, ResumeAsksForMidi) {
 }
 
 TEST_F(Abi, NullTextBuffersAndOddIndicesAreSurvived) {
-    for (VstInt32 opcode : {effGetParamName, effGetParamDisplay, effGetParamLabel, effGetEffectName,
-                            effGetVendorString, effGetProductString, effGetProgramName, effSetProgramName,
-                            effGetChunk, effSetChunk, effEditGetRect, effProcessEvents})
+    for (VstInt32 opcode : {effGetParamName, effGetParamDisplay, effGetParamLabel, effGetEffectName, effGetVendorString,
+                            effGetProductString, effGetProgramName, effSetProgramName, effGetChunk, effSetChunk,
+                            effEditGetRect, effProcessEvents})
         plugin->dispatch(opcode, 3, 0, nullptr);
     for (int index : {-1, 60, 127, 128, 1 << 30}) {
         e->setParameter(e, index, 0.5f);

@@ -121,7 +121,8 @@ protected:
 TEST_F(Processing, ClearsBlocksOfAnySize) {
     for (int frames : {1, 64, 1024, 100000}) {
         process(frames);
-        for (int i = 0; i < frames; ++i) ASSERT_LT(std::fabs(left[i]), 1e-6f);  // no notes, only the engine's anti-denormal floor
+        for (int i = 0; i < frames; ++i)
+            ASSERT_LT(std::fabs(left[i]), 1e-6f);  // no notes, only the engine's anti-denormal floor
     }
     process(0);
     EXPECT_EQ(left[0], 1.0f);  // nothing written for an empty block

@@ -36,12 +36,12 @@ protected:
 };
 
 TEST_F(Parameters, DefaultsComeFromTheTable) {
-    EXPECT_FLOAT_EQ(effect->getParameter(0), 2.0f / 3.0f);   // dcorange 2 of 3
-    EXPECT_FLOAT_EQ(effect->getParameter(14), 1.0f);         // vcffreq 127
+    EXPECT_FLOAT_EQ(effect->getParameter(0), 2.0f / 3.0f);       // dcorange 2 of 3
+    EXPECT_FLOAT_EQ(effect->getParameter(14), 1.0f);             // vcffreq 127
     EXPECT_FLOAT_EQ(effect->getParameter(43), 100.0f / 127.0f);  // mastervolume decides over volume
-    EXPECT_FLOAT_EQ(effect->getParameter(48), 0.5f);         // chord count 3 of 6
-    EXPECT_FLOAT_EQ(effect->getParameter(38), 1.0f);         // poly
-    EXPECT_FLOAT_EQ(effect->getParameter(40), 0.0f);         // no row
+    EXPECT_FLOAT_EQ(effect->getParameter(48), 0.5f);             // chord count 3 of 6
+    EXPECT_FLOAT_EQ(effect->getParameter(38), 1.0f);             // poly
+    EXPECT_FLOAT_EQ(effect->getParameter(40), 0.0f);             // no row
 }
 
 TEST_F(Parameters, NamesFollowTheLastRowWithTheIndex) {
@@ -92,9 +92,8 @@ TEST_F(Parameters, FiniteValuesAreHeldToTheRangeAndKeepTheirBitsInside) {
     const struct {
         int index;
         float value, stored;
-    } cases[] = {{20, 1.5f, 1.0f},      {20, -3.0f, 0.0f},     {20, 0.3f, 0.3f},   {43, 1e30f, 1.0f},
-                 {25, 1e-45f, 1e-45f},  {48, 9.0f, 6.0f},      {49, 200.0f, 127.0f}, {49, 65.0f, 65.0f},
-                 {40, -0.0f, 0.0f}};
+    } cases[] = {{20, 1.5f, 1.0f}, {20, -3.0f, 0.0f},    {20, 0.3f, 0.3f},   {43, 1e30f, 1.0f}, {25, 1e-45f, 1e-45f},
+                 {48, 9.0f, 6.0f}, {49, 200.0f, 127.0f}, {49, 65.0f, 65.0f}, {40, -0.0f, 0.0f}};
     for (const auto& c : cases) {
         effect->setParameter(c.index, c.value);
         EXPECT_EQ(effect->getParameter(c.index), c.stored) << c.index << " " << c.value;

@@ -104,9 +104,14 @@ TEST(RealTime, LiveSysexSetsParametersWithoutAllocating) {
     auto* list = reinterpret_cast<VstEvents*>(storage.data());
     list->numEvents = 3;
     for (int i = 0; i < 3; ++i) {
-        records[i] = VstMidiSysexEvent{kVstSysExType, sizeof(VstMidiSysexEvent), i, 0,
-                                       static_cast<VstInt32>(dumps[i]->size()), 0,
-                                       reinterpret_cast<char*>(dumps[i]->data()), 0};
+        records[i] = VstMidiSysexEvent{kVstSysExType,
+                                       sizeof(VstMidiSysexEvent),
+                                       i,
+                                       0,
+                                       static_cast<VstInt32>(dumps[i]->size()),
+                                       0,
+                                       reinterpret_cast<char*>(dumps[i]->data()),
+                                       0};
         list->events[i] = reinterpret_cast<VstEvent*>(&records[i]);
     }
     std::vector<float> left(64), right(64);

@@ -67,15 +67,16 @@ TEST_F(RenderTool, ClearErrorsForMissingFilesAndWrongPlugins) {
 TEST_F(RenderTool, InfoReportsWhatTheEffectSays) {
     ToolRun info = run("--info --set 14=0.5 " + std::string(HALVORAX_BUNDLE_PATH));
     ASSERT_EQ(info.status, 0) << info.output;
-    for (const char* expected : {"effect:   Halvorax", "vendor:   Brindlecove", "'Halv'", "0 in, 2 out", "synth",
-                                 "\"Halvo 1\"", "canDo receiveVstEvents     1", "canDo sendVstMidiEvent     -1",
-                                 "VCF Freq", "63"})
+    for (const char* expected :
+         {"effect:   Halvorax", "vendor:   Brindlecove", "'Halv'", "0 in, 2 out", "synth", "\"Halvo 1\"",
+          "canDo receiveVstEvents     1", "canDo sendVstMidiEvent     -1", "VCF Freq", "63"})
         EXPECT_NE(info.output.find(expected), std::string::npos) << expected << "\n" << info.output;
 }
 
 TEST_F(RenderTool, RendersHalvoraxToAWavOfTheSongsLength) {
     const std::string wav = (home / "halvorax.wav").string();
-    ToolRun render = run("--rate 48000 --block 100 --tail 0.5 " + std::string(HALVORAX_BUNDLE_PATH) + " " + kDemo + " " + wav);
+    ToolRun render =
+        run("--rate 48000 --block 100 --tail 0.5 " + std::string(HALVORAX_BUNDLE_PATH) + " " + kDemo + " " + wav);
     ASSERT_EQ(render.status, 0) << render.output;
     SF_INFO info;
     std::vector<float> samples = readWav(wav, info);
@@ -90,12 +91,17 @@ TEST_F(RenderTool, PatchesChangeTheSoundAndBadOnesAreRefused) {
     const std::string bass = (home / "bass.wav").string(), bells = (home / "bells.wav").string();
     const std::string song = std::string(HALVORAX_SOURCE_DIR) + "/resources/range.mid";
     ASSERT_EQ(run("--tail 0 --patch \"" + patches + "Juno Sub Bass.repatch\" " + HALVORAX_BUNDLE_PATH + " " + song +
-                  " " + bass).status, 0);
-    ASSERT_EQ(run("--tail 0 --patch \"" + patches + "Glass Bells.repatch\" " + HALVORAX_BUNDLE_PATH + " " + song +
-                  " " + bells).status, 0);
+                  " " + bass)
+                  .status,
+              0);
+    ASSERT_EQ(run("--tail 0 --patch \"" + patches + "Glass Bells.repatch\" " + HALVORAX_BUNDLE_PATH + " " + song + " " +
+                  bells)
+                  .status,
+              0);
     SF_INFO info;
     EXPECT_NE(readWav(bass, info), readWav(bells, info));
-    ToolRun missing = run("--patch /nonexistent.repatch " + std::string(HALVORAX_BUNDLE_PATH) + " " + song + " " + bass);
+    ToolRun missing =
+        run("--patch /nonexistent.repatch " + std::string(HALVORAX_BUNDLE_PATH) + " " + song + " " + bass);
     EXPECT_NE(missing.status, 0);
     EXPECT_NE(missing.output.find("cannot read patch"), std::string::npos) << missing.output;
 }

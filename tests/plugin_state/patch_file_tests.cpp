@@ -21,21 +21,21 @@ std::string entry(const char* id, const std::string& number) {
 
 std::string expectedDefaultText() {
     const std::vector<std::pair<const char*, const char*>> first = {
-        {"lforate", "0"},      {"lfodelay", "0"},       {"dcorange", "2"},      {"dcolfo", "0"},
-        {"dcopulse", "0"},     {"dcosaw", "1"},         {"dcosub", "0"},        {"dcosublevel", "0"},
+        {"lforate", "0"},       {"lfodelay", "0"},      {"dcorange", "2"},      {"dcolfo", "0"},
+        {"dcopulse", "0"},      {"dcosaw", "1"},        {"dcosub", "0"},        {"dcosublevel", "0"},
         {"dconoiselevel", "0"}, {"dcopwm", "0"},        {"dcopwmrate", "0"},    {"dcoenvdepth", "0"},
-        {"dcoenvmode", "0"},   {"vcfhpf", "0"},         {"vcffreq", "127"},     {"vcfreso", "0"},
-        {"vcflfo", "0"},       {"vcfenv", "0"},         {"vcfenvmode", "0"},    {"vcfkeyfollow", "0"},
-        {"vcalevel", "0"},     {"vcaenv", "1"},         {"envt1", "0"},         {"envl1", "0"},
-        {"envt2", "0"},        {"envl2", "0"},          {"envt3", "0"},         {"envl3", "0"},
-        {"envt4", "0"},        {"envkeyfollow", "0"},   {"portatime", "0"},     {"portamode", "0"},
-        {"benderrange", "12"}, {"monopoly", "1"},       {"chorusenabled", "0"}, {"chorusrate", "0"},
+        {"dcoenvmode", "0"},    {"vcfhpf", "0"},        {"vcffreq", "127"},     {"vcfreso", "0"},
+        {"vcflfo", "0"},        {"vcfenv", "0"},        {"vcfenvmode", "0"},    {"vcfkeyfollow", "0"},
+        {"vcalevel", "0"},      {"vcaenv", "1"},        {"envt1", "0"},         {"envl1", "0"},
+        {"envt2", "0"},         {"envl2", "0"},         {"envt3", "0"},         {"envl3", "0"},
+        {"envt4", "0"},         {"envkeyfollow", "0"},  {"portatime", "0"},     {"portamode", "0"},
+        {"benderrange", "12"},  {"monopoly", "1"},      {"chorusenabled", "0"}, {"chorusrate", "0"},
         {"volume", "0.787402"}, {"dcoafterdepth", "0"}, {"vcfafterdepth", "0"}, {"vcaafterdepth", "0"},
     };
     const std::vector<std::pair<const char*, const char*>> second = {
-        {"mastervolume", "100"}, {"chordmode", "0"},  {"chordmemory", "0"}, {"chordcount", "18"},
-        {"chordnote0", "0"},     {"chordnote1", "381"}, {"chordnote2", "889"}, {"chordnote3", "0"},
-        {"chordnote4", "0"},     {"chordnote5", "0"}, {"aftertouchenabled", "0"}, {"retrigdco", "0"},
+        {"mastervolume", "100"}, {"chordmode", "0"},    {"chordmemory", "0"},       {"chordcount", "18"},
+        {"chordnote0", "0"},     {"chordnote1", "381"}, {"chordnote2", "889"},      {"chordnote3", "0"},
+        {"chordnote4", "0"},     {"chordnote5", "0"},   {"aftertouchenabled", "0"}, {"retrigdco", "0"},
         {"retriglfo", "0"},      {"filtermode", "0"},
     };
     std::string text =
@@ -184,9 +184,9 @@ TEST_F(PatchFileTest, FormatAndParseAgreeForRandomPatches) {
 
 TEST_F(PatchFileTest, EntryOrderAndForeignElementsDoNotMatter) {
     writeText(path("ordered.repatch"), patchWith({{"vcffreq", "40"}, {"vcfreso", "90"}, {"dcosaw", "3"}}));
-    std::string shuffled =
-        "<?xml version=\"1.0\"?>\n<Other><Value property=\"\" >\n</Other>\n<Junk a=\"b\" />\n" +
-        entry("dcosaw", "3") + "<Comment>vcffreq 99</Comment>\n" + entry("vcfreso", "90") + entry("vcffreq", "40");
+    std::string shuffled = "<?xml version=\"1.0\"?>\n<Other><Value property=\"\" >\n</Other>\n<Junk a=\"b\" />\n" +
+                           entry("dcosaw", "3") + "<Comment>vcffreq 99</Comment>\n" + entry("vcfreso", "90") +
+                           entry("vcffreq", "40");
     writeText(path("shuffled.repatch"), shuffled);
     InspectableEffect a;
     InspectableEffect b;
@@ -226,9 +226,14 @@ TEST_F(PatchFileTest, PolymodeSetsIndex38) {
 }
 
 TEST_F(PatchFileTest, OutOfRangeNumbersAreHeldToTheRange) {
-    writeText(path("range.repatch"),
-              patchWith({{"vcffreq", "900"}, {"vcfreso", "-5"}, {"dcorange", "1e30"}, {"chordcount", "400"},
-                         {"chordnote0", "99999"}, {"lforate", "nan"}, {"lfodelay", "inf"}, {"envt1", "abc"}}));
+    writeText(path("range.repatch"), patchWith({{"vcffreq", "900"},
+                                                {"vcfreso", "-5"},
+                                                {"dcorange", "1e30"},
+                                                {"chordcount", "400"},
+                                                {"chordnote0", "99999"},
+                                                {"lforate", "nan"},
+                                                {"lfodelay", "inf"},
+                                                {"envt1", "abc"}}));
     InspectableEffect effect;
     effect.setParameter(26, 0.25f);
     ASSERT_TRUE(effect.LoadPatch(path("range.repatch").c_str()));
@@ -332,8 +337,8 @@ TEST_F(PatchFileTest, SavingIntoAMissingFolderOrOverAFolderFails) {
     EXPECT_FALSE(effect.SavePatch(path("taken.repatch").c_str()));
     EXPECT_FALSE(effect.SavePatch(""));
     const std::string diagnostic = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(diagnostic, "Could not open output file:" + path("nowhere/x.repatch") +
-                              "\nCould not open output file:" + path("taken.repatch") + "\nCould not open output file:\n");
+    EXPECT_EQ(diagnostic, "Could not open output file:" + path("nowhere/x.repatch") + "\nCould not open output file:" +
+                              path("taken.repatch") + "\nCould not open output file:\n");
     EXPECT_TRUE(fs::is_directory(root / "taken.repatch"));
 }
 

@@ -20,7 +20,8 @@ Bytes toneDump() {
     Bytes bytes(54, 0);
     const unsigned char header[] = {0xF0, 0x41, 0x35, 0x00, 0x23, 0x20, 0x01};
     std::copy(std::begin(header), std::end(header), bytes.begin());
-    for (int row = 0; row < kNumSysexRows; ++row) bytes[7 + row] = static_cast<unsigned char>(sysexparameters[row].maximum / 2);
+    for (int row = 0; row < kNumSysexRows; ++row)
+        bytes[7 + row] = static_cast<unsigned char>(sysexparameters[row].maximum / 2);
     const unsigned char name[] = {7, 4, 11, 11, 14, 62, 52, 53, 63, 26};
     std::copy(std::begin(name), std::end(name), bytes.begin() + 43);
     bytes[53] = 0xF7;
@@ -103,21 +104,21 @@ TEST_P(PackedLayout, EachFieldAtItsBoundaryPacksIntoItsBitsAndBack) {
     EXPECT_EQ(std::vector<int>(back.values, back.values + 36), std::vector<int>(tone.values, tone.values + 36));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fields, PackedLayout,
-    ::testing::Values(PackedBits{20, 120, {{0, 0x0F}}}, PackedBits{13, 120, {{0, 0xF0}}},
-                      PackedBits{23, 120, {{1, 0x0F}}}, PackedBits{21, 120, {{1, 0xF0}}},
-                      PackedBits{35, 12, {{2, 0x0C}}}, PackedBits{33, 120, {{2, 0xF0}}},
-                      PackedBits{11, 127, {{3, 0x7F}}}, PackedBits{19, 127, {{9, 0x7F}}},
-                      PackedBits{18, 127, {{10, 0x7F}}}, PackedBits{32, 127, {{20, 0x7F}}},
-                      PackedBits{10, 1, {{4, 0x80}}}, PackedBits{0, 3, {{5, 0x80}, {6, 0x80}}},
-                      PackedBits{0, 2, {{5, 0x80}}}, PackedBits{2, 1, {{10, 0x80}}},
-                      PackedBits{5, 5, {{11, 0x80}, {13, 0x80}}}, PackedBits{4, 4, {{14, 0x80}}},
-                      PackedBits{3, 3, {{17, 0x80}, {18, 0x80}}}, PackedBits{9, 3, {{19, 0x80}, {20, 0x80}}},
-                      PackedBits{6, 3, {{21, 0x80}, {22, 0x80}}}, PackedBits{7, 3, {{23, 0x80}, {24, 0x80}}},
-                      PackedBits{8, 1, {{26, 0x80}}},
-                      PackedBits{34, 127, {{27, 0xC0}, {28, 0xC0}, {29, 0xC0}, {30, 0x40}}},
-                      PackedBits{34, 2, {{27, 0x80}}}, PackedBits{34, 64, {{30, 0x40}}}));
+INSTANTIATE_TEST_SUITE_P(Fields, PackedLayout,
+                         ::testing::Values(PackedBits{20, 120, {{0, 0x0F}}}, PackedBits{13, 120, {{0, 0xF0}}},
+                                           PackedBits{23, 120, {{1, 0x0F}}}, PackedBits{21, 120, {{1, 0xF0}}},
+                                           PackedBits{35, 12, {{2, 0x0C}}}, PackedBits{33, 120, {{2, 0xF0}}},
+                                           PackedBits{11, 127, {{3, 0x7F}}}, PackedBits{19, 127, {{9, 0x7F}}},
+                                           PackedBits{18, 127, {{10, 0x7F}}}, PackedBits{32, 127, {{20, 0x7F}}},
+                                           PackedBits{10, 1, {{4, 0x80}}}, PackedBits{0, 3, {{5, 0x80}, {6, 0x80}}},
+                                           PackedBits{0, 2, {{5, 0x80}}}, PackedBits{2, 1, {{10, 0x80}}},
+                                           PackedBits{5, 5, {{11, 0x80}, {13, 0x80}}}, PackedBits{4, 4, {{14, 0x80}}},
+                                           PackedBits{3, 3, {{17, 0x80}, {18, 0x80}}},
+                                           PackedBits{9, 3, {{19, 0x80}, {20, 0x80}}},
+                                           PackedBits{6, 3, {{21, 0x80}, {22, 0x80}}},
+                                           PackedBits{7, 3, {{23, 0x80}, {24, 0x80}}}, PackedBits{8, 1, {{26, 0x80}}},
+                                           PackedBits{34, 127, {{27, 0xC0}, {28, 0xC0}, {29, 0xC0}, {30, 0x40}}},
+                                           PackedBits{34, 2, {{27, 0x80}}}, PackedBits{34, 64, {{30, 0x40}}}));
 
 TEST_F(SysexTest, NameCodeAndFourBitScale) {
     unsigned char codes[juno::kNameLength];

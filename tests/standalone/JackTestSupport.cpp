@@ -99,21 +99,22 @@ JackServer::JackServer(const std::string& directory) {
         return;
     }
     const std::string log = directory + "/jackd.log";
-    jackd = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-n", serverName, "-d", "dummy", "-r", "44100",
-                                 "-p", "256"},
-        log);
+    jackd = std::make_unique<ChildProcess>(std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-n", serverName,
+                                                                    "-d", "dummy", "-r", "44100", "-p", "256"},
+                                           log);
     jack_set_error_function(quiet);
     jack_set_info_function(quiet);
     // Ready once a client can join; a slow machine gets its time, a failed start ends the wait.
-    isReady = waitFor(20.0, [&] {
-        if (!jackd->running()) return true;
-        jack_status_t status{};
-        jack_client_t* probe = jack_client_open("halvotest-probe", JackNoStartServer, &status);
-        if (probe == nullptr) return false;
-        jack_client_close(probe);
-        return true;
-    }) && jackd->running();
+    isReady = waitFor(20.0,
+                      [&] {
+                          if (!jackd->running()) return true;
+                          jack_status_t status{};
+                          jack_client_t* probe = jack_client_open("halvotest-probe", JackNoStartServer, &status);
+                          if (probe == nullptr) return false;
+                          jack_client_close(probe);
+                          return true;
+                      }) &&
+              jackd->running();
     if (!isReady) {
         whyNot = "jackd -d dummy did not start: " + readText(log);
         stop();

@@ -155,9 +155,8 @@ TEST_P(StandalonePlayTest, PlaysWhatTheEffectRendersAndEndsCleanlyOnSigterm) {
     // Notes, a bend and a release, at offsets inside and across periods; the last note is
     // still held when the instrument is told to stop.
     const std::vector<TimedMessage> song = {
-        {100, {0x90, 60, 100}},           {kPeriod * 20 + 37, {0x90, 64, 80}},
-        {kPeriod * 40 + 255, {0xe0, 0, 80}}, {kPeriod * 60, {0x80, 60, 0}},
-        {kPeriod * 60 + 1, {0x90, 67, 127}}, {kPeriod * 90 + 128, {0x80, 64, 0}},
+        {100, {0x90, 60, 100}},        {kPeriod * 20 + 37, {0x90, 64, 80}}, {kPeriod * 40 + 255, {0xe0, 0, 80}},
+        {kPeriod * 60, {0x80, 60, 0}}, {kPeriod * 60 + 1, {0x90, 67, 127}}, {kPeriod * 90 + 128, {0x80, 64, 0}},
     };
     const long frames = kPeriod * 140;
     const int warmupBlocks = 400;  // past the silence cut-off, where the sound settles
@@ -211,8 +210,8 @@ TEST_F(StandaloneTest, TheProcessCallbackNeitherAllocatesNorLocks) {
     for (unsigned char note : {48, 52, 55}) sequencer.push(MidiMessage{{0x90, note, 90}, 3});
     // An IPR from the hardware's panel: cutoff (position 16) to 100.
     const TimedMessage cutoff{kPeriod * 2, {0xf0, 0x41, 0x36, 0x00, 0x23, 0x20, 0x01, 16, 100, 0xf7}, 10};
-    const std::vector<TimedMessage> song = {{10, {0x90, 60, 100}}, cutoff, {kPeriod * 3 + 7, {0xb0, 1, 64}},
-                                            {kPeriod * 5, {0x80, 60, 0}}};
+    const std::vector<TimedMessage> song = {
+        {10, {0x90, 60, 100}}, cutoff, {kPeriod * 3 + 7, {0xb0, 1, 64}}, {kPeriod * 5, {0x80, 60, 0}}};
     ASSERT_TRUE(client.play(song, kPeriod * 10, 60.0));
     host.reset();
     EXPECT_EQ(realtime::allocations.load(), 0);

@@ -11,326 +11,326 @@ namespace {
 // A view that counts how often it is drawn.
 template <typename View>
 struct Counting : View {
-  using View::View;
-  int draws = 0;
-  void draw(CDrawContext* c) override {
-    ++draws;
-    View::draw(c);
-  }
+    using View::View;
+    int draws = 0;
+    void draw(CDrawContext* c) override {
+        ++draws;
+        View::draw(c);
+    }
 };
 using CountingSlider = Counting<CVerticalSlider>;
 using CountingLabel = Counting<CTextLabel>;
 
 CountingSlider* addSlider(CViewContainer* parent, CCoord x, CBitmap* handle, Recorder* rec) {
-  auto* s = new CountingSlider(CRect(x, 10, x + 20, 126), rec, static_cast<int32_t>(x), CPoint(0, 0),
-                               116, handle, nullptr, CPoint(0, 0), kBottom);
-  parent->addView(s);
-  return s;
+    auto* s = new CountingSlider(CRect(x, 10, x + 20, 126), rec, static_cast<int32_t>(x), CPoint(0, 0), 116, handle,
+                                 nullptr, CPoint(0, 0), kBottom);
+    parent->addView(s);
+    return s;
 }
 
 TEST(FrameRedraw, OnlyDirtyViewsAreRedrawnAndAQuietIdleDrawsNothing) {
-  toolkit_test::resourceDir();
-  toolkit_test::writeStrip("handle.png", 20, 10, 1);
-  Recorder rec;
-  CFrame* frame = new CFrame(CRect(0, 0, 300, 200), nullptr, &rec);
-  CBitmap* handle = new CBitmap("handle.png");
-  auto* a = addSlider(frame, 10, handle, &rec);
-  auto* b = addSlider(frame, 100, handle, &rec);
-  auto* label = new CountingLabel(CRect(150, 150, 290, 170), "Init");
-  frame->addView(label);
-  handle->forget();
+    toolkit_test::resourceDir();
+    toolkit_test::writeStrip("handle.png", 20, 10, 1);
+    Recorder rec;
+    CFrame* frame = new CFrame(CRect(0, 0, 300, 200), nullptr, &rec);
+    CBitmap* handle = new CBitmap("handle.png");
+    auto* a = addSlider(frame, 10, handle, &rec);
+    auto* b = addSlider(frame, 100, handle, &rec);
+    auto* label = new CountingLabel(CRect(150, 150, 290, 170), "Init");
+    frame->addView(label);
+    handle->forget();
 
-  frame->idle();  // first paint: everything
-  EXPECT_EQ(a->draws, 1);
-  EXPECT_EQ(b->draws, 1);
-  EXPECT_EQ(label->draws, 1);
-  const int64_t paints = frame->getPaintCount();
+    frame->idle();  // first paint: everything
+    EXPECT_EQ(a->draws, 1);
+    EXPECT_EQ(b->draws, 1);
+    EXPECT_EQ(label->draws, 1);
+    const int64_t paints = frame->getPaintCount();
 
-  frame->idle();
-  frame->idle();
-  EXPECT_EQ(frame->getPaintCount(), paints);
-  EXPECT_EQ(a->draws + b->draws + label->draws, 3);
+    frame->idle();
+    frame->idle();
+    EXPECT_EQ(frame->getPaintCount(), paints);
+    EXPECT_EQ(a->draws + b->draws + label->draws, 3);
 
-  b->setValue(0.7f);  // as the editor does for a parameter change: no listener, no drawing yet
-  EXPECT_EQ(b->draws, 1);
-  frame->idle();
-  EXPECT_EQ(a->draws, 1);
-  EXPECT_EQ(b->draws, 2);
-  EXPECT_EQ(label->draws, 1);
+    b->setValue(0.7f);  // as the editor does for a parameter change: no listener, no drawing yet
+    EXPECT_EQ(b->draws, 1);
+    frame->idle();
+    EXPECT_EQ(a->draws, 1);
+    EXPECT_EQ(b->draws, 2);
+    EXPECT_EQ(label->draws, 1);
 
-  label->setText("Init");  // same text: nothing to redraw
-  frame->idle();
-  EXPECT_EQ(label->draws, 1);
-  label->setText("Brass");
-  frame->idle();
-  EXPECT_EQ(label->draws, 2);
-  EXPECT_EQ(a->draws, 1);
+    label->setText("Init");  // same text: nothing to redraw
+    frame->idle();
+    EXPECT_EQ(label->draws, 1);
+    label->setText("Brass");
+    frame->idle();
+    EXPECT_EQ(label->draws, 2);
+    EXPECT_EQ(a->draws, 1);
 
-  frame->setDirty(true);  // the editor's full redraw: every view once
-  frame->idle();
-  EXPECT_EQ(a->draws, 2);
-  EXPECT_EQ(b->draws, 3);
-  EXPECT_EQ(label->draws, 3);
-  frame->idle();
-  EXPECT_EQ(a->draws, 2);
-  EXPECT_TRUE(rec.changes.empty());
-  frame->forget();
+    frame->setDirty(true);  // the editor's full redraw: every view once
+    frame->idle();
+    EXPECT_EQ(a->draws, 2);
+    EXPECT_EQ(b->draws, 3);
+    EXPECT_EQ(label->draws, 3);
+    frame->idle();
+    EXPECT_EQ(a->draws, 2);
+    EXPECT_TRUE(rec.changes.empty());
+    frame->forget();
 }
 
 TEST(Bitmaps, MissingFileGivesEmptyBitmapZeroSizeControlAndOneLine) {
-  toolkit_test::resourceDir();
-  Recorder rec;
-  CFrame* frame = new CFrame(CRect(0, 0, 300, 200), nullptr, &rec);
-  testing::internal::CaptureStdout();
-  CBitmap* missing = new CBitmap("NoSuchKnob.png");
-  std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_FALSE(missing->isLoaded());
-  EXPECT_EQ(missing->getWidth(), 0);
-  EXPECT_EQ(missing->getHeight(), 0);
-  EXPECT_NE(out.find("NoSuchKnob.png"), std::string::npos);
-  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1);
+    toolkit_test::resourceDir();
+    Recorder rec;
+    CFrame* frame = new CFrame(CRect(0, 0, 300, 200), nullptr, &rec);
+    testing::internal::CaptureStdout();
+    CBitmap* missing = new CBitmap("NoSuchKnob.png");
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(missing->isLoaded());
+    EXPECT_EQ(missing->getWidth(), 0);
+    EXPECT_EQ(missing->getHeight(), 0);
+    EXPECT_NE(out.find("NoSuchKnob.png"), std::string::npos);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1);
 
-  // The panel builder's rectangle: x, y, x + W, y + H / frames.
-  CRect r(20, 20, 20 + missing->getWidth(), 20 + missing->getHeight() / 64);
-  auto* knob = new CAnimKnob(r, &rec, 1, missing);
-  auto* slider = new CVerticalSlider(CRect(60, 20, 60 + missing->getWidth(), 136), &rec, 2,
-                                     CPoint(0, 0), 116, missing, nullptr);
-  auto* button = new COnOffButton(r, &rec, 3, missing);
-  frame->addView(knob);
-  frame->addView(slider);
-  frame->addView(button);
-  missing->forget();
-  EXPECT_EQ(knob->getWidth(), 0);
-  knob->setValue(0.7f);
-  slider->setValue(0.3f);
-  frame->idle();
-  cairo_surface_t* image = frame->createOffscreenImage();
-  cairo_surface_destroy(image);
-  EXPECT_EQ(frame->mouseDown(CPoint(20, 20), kLButton), kMouseEventNotHandled);
-  EXPECT_EQ(frame->mouseDown(CPoint(60, 60), kLButton), kMouseEventNotHandled);
-  EXPECT_TRUE(rec.changes.empty());
-  frame->forget();
+    // The panel builder's rectangle: x, y, x + W, y + H / frames.
+    CRect r(20, 20, 20 + missing->getWidth(), 20 + missing->getHeight() / 64);
+    auto* knob = new CAnimKnob(r, &rec, 1, missing);
+    auto* slider =
+        new CVerticalSlider(CRect(60, 20, 60 + missing->getWidth(), 136), &rec, 2, CPoint(0, 0), 116, missing, nullptr);
+    auto* button = new COnOffButton(r, &rec, 3, missing);
+    frame->addView(knob);
+    frame->addView(slider);
+    frame->addView(button);
+    missing->forget();
+    EXPECT_EQ(knob->getWidth(), 0);
+    knob->setValue(0.7f);
+    slider->setValue(0.3f);
+    frame->idle();
+    cairo_surface_t* image = frame->createOffscreenImage();
+    cairo_surface_destroy(image);
+    EXPECT_EQ(frame->mouseDown(CPoint(20, 20), kLButton), kMouseEventNotHandled);
+    EXPECT_EQ(frame->mouseDown(CPoint(60, 60), kLButton), kMouseEventNotHandled);
+    EXPECT_TRUE(rec.changes.empty());
+    frame->forget();
 }
 
 TEST(Offscreen, FrameDrawsBackgroundAndStripFramesIntoAnImage) {
-  toolkit_test::resourceDir();
-  toolkit_test::writeStrip("strip.png", 10, 10, 128);
-  toolkit_test::writeStrip("back.png", 100, 50, 1);  // black
-  CFrame* frame = new CFrame(CRect(0, 0, 100, 50), nullptr, nullptr);
-  CBitmap* back = new CBitmap("back.png");
-  auto* container = new CViewContainer(CRect(0, 0, 100, 50), frame, back);
-  back->forget();
-  CBitmap* strip = new CBitmap("strip.png");
-  auto* knob = new CAnimKnob(CRect(20, 20, 30, 30), nullptr, 0, strip);
-  auto* inverse = new CAnimKnob(CRect(40, 20, 50, 30), nullptr, 0, strip);
-  strip->forget();
-  inverse->setInverseBitmap(true);
-  knob->setValue(0.5f);
-  inverse->setValue(0.25f);
-  container->addView(knob);
-  container->addView(inverse);
-  frame->addView(container);
+    toolkit_test::resourceDir();
+    toolkit_test::writeStrip("strip.png", 10, 10, 128);
+    toolkit_test::writeStrip("back.png", 100, 50, 1);  // black
+    CFrame* frame = new CFrame(CRect(0, 0, 100, 50), nullptr, nullptr);
+    CBitmap* back = new CBitmap("back.png");
+    auto* container = new CViewContainer(CRect(0, 0, 100, 50), frame, back);
+    back->forget();
+    CBitmap* strip = new CBitmap("strip.png");
+    auto* knob = new CAnimKnob(CRect(20, 20, 30, 30), nullptr, 0, strip);
+    auto* inverse = new CAnimKnob(CRect(40, 20, 50, 30), nullptr, 0, strip);
+    strip->forget();
+    inverse->setInverseBitmap(true);
+    knob->setValue(0.5f);
+    inverse->setValue(0.25f);
+    container->addView(knob);
+    container->addView(inverse);
+    frame->addView(container);
 
-  cairo_surface_t* image = frame->createOffscreenImage();
-  EXPECT_EQ(toolkit_test::redAt(image, 5, 5), 0);
-  EXPECT_EQ(toolkit_test::redAt(image, 25, 25), 63);  // frame 63 of 128
-  EXPECT_EQ(toolkit_test::redAt(image, 45, 25), 95);  // (1 - 0.25) * 127, rounded down
-  cairo_surface_destroy(image);
+    cairo_surface_t* image = frame->createOffscreenImage();
+    EXPECT_EQ(toolkit_test::redAt(image, 5, 5), 0);
+    EXPECT_EQ(toolkit_test::redAt(image, 25, 25), 63);  // frame 63 of 128
+    EXPECT_EQ(toolkit_test::redAt(image, 45, 25), 95);  // (1 - 0.25) * 127, rounded down
+    cairo_surface_destroy(image);
 
-  frame->idle();  // the back buffer holds the same picture
-  EXPECT_EQ(toolkit_test::redAt(frame->getBackBuffer(), 25, 25), 63);
-  frame->forget();
+    frame->idle();  // the back buffer holds the same picture
+    EXPECT_EQ(toolkit_test::redAt(frame->getBackBuffer(), 25, 25), 63);
+    frame->forget();
 }
 
 TEST(Offscreen, ContainerOffsetsItsChildren) {
-  toolkit_test::resourceDir();
-  toolkit_test::writeStrip("strip.png", 10, 10, 128);
-  CFrame* frame = new CFrame(CRect(0, 0, 100, 100), nullptr, nullptr);
-  auto* container = new CViewContainer(CRect(30, 40, 90, 90));
-  CBitmap* strip = new CBitmap("strip.png");
-  auto* knob = new CAnimKnob(CRect(5, 5, 15, 15), nullptr, 0, strip);
-  strip->forget();
-  knob->setValue(1.0f);
-  container->addView(knob);
-  frame->addView(container);
-  EXPECT_EQ(knob->getFrameRect(), CRect(35, 45, 45, 55));
-  cairo_surface_t* image = frame->createOffscreenImage();
-  EXPECT_EQ(toolkit_test::redAt(image, 40, 50), 127);
-  EXPECT_EQ(toolkit_test::redAt(image, 10, 10), 0);
-  cairo_surface_destroy(image);
-  frame->forget();
+    toolkit_test::resourceDir();
+    toolkit_test::writeStrip("strip.png", 10, 10, 128);
+    CFrame* frame = new CFrame(CRect(0, 0, 100, 100), nullptr, nullptr);
+    auto* container = new CViewContainer(CRect(30, 40, 90, 90));
+    CBitmap* strip = new CBitmap("strip.png");
+    auto* knob = new CAnimKnob(CRect(5, 5, 15, 15), nullptr, 0, strip);
+    strip->forget();
+    knob->setValue(1.0f);
+    container->addView(knob);
+    frame->addView(container);
+    EXPECT_EQ(knob->getFrameRect(), CRect(35, 45, 45, 55));
+    cairo_surface_t* image = frame->createOffscreenImage();
+    EXPECT_EQ(toolkit_test::redAt(image, 40, 50), 127);
+    EXPECT_EQ(toolkit_test::redAt(image, 10, 10), 0);
+    cairo_surface_destroy(image);
+    frame->forget();
 }
 
 class MenuTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    frame = new CFrame(CRect(0, 0, 400, 300), nullptr, &rec);
-    menu = new COptionMenu(CRect(302, 42, 302, 42), &rec, 12347);
-    menu->addEntry("Load Patch");
-    menu->addEntry("Save Patch");
-    menu->addSeparator();
-    menu->addEntry("Midi Learn: Off");
-    menu->addEntry("-");
-    menu->addEntry("RoriVerov1.repatch")->setChecked(true);
-    frame->addView(menu);
-  }
-  void TearDown() override { frame->forget(); }
-  // Entries are 20 pixels high, separators (positions 2 and 4) 9, below a 3-pixel margin.
-  CPoint rowCentre(int index) const {
-    auto height = [](int i) { return (i == 2 || i == 4) ? 9.0 : 20.0; };
-    double y = 3;
-    for (int i = 0; i < index; ++i) y += height(i);
-    return CPoint(50, y + height(index) / 2);
-  }
-  Recorder rec;
-  CFrame* frame = nullptr;
-  COptionMenu* menu = nullptr;
+protected:
+    void SetUp() override {
+        frame = new CFrame(CRect(0, 0, 400, 300), nullptr, &rec);
+        menu = new COptionMenu(CRect(302, 42, 302, 42), &rec, 12347);
+        menu->addEntry("Load Patch");
+        menu->addEntry("Save Patch");
+        menu->addSeparator();
+        menu->addEntry("Midi Learn: Off");
+        menu->addEntry("-");
+        menu->addEntry("RoriVerov1.repatch")->setChecked(true);
+        frame->addView(menu);
+    }
+    void TearDown() override { frame->forget(); }
+    // Entries are 20 pixels high, separators (positions 2 and 4) 9, below a 3-pixel margin.
+    CPoint rowCentre(int index) const {
+        auto height = [](int i) { return (i == 2 || i == 4) ? 9.0 : 20.0; };
+        double y = 3;
+        for (int i = 0; i < index; ++i) y += height(i);
+        return CPoint(50, y + height(index) / 2);
+    }
+    Recorder rec;
+    CFrame* frame = nullptr;
+    COptionMenu* menu = nullptr;
 };
 
 TEST_F(MenuTest, EntriesSeparatorsAndChecks) {
-  EXPECT_EQ(menu->getNbEntries(), 6);
-  EXPECT_TRUE(menu->getEntry(2)->isSeparator());
-  EXPECT_TRUE(menu->getEntry(4)->isSeparator());
-  EXPECT_TRUE(menu->isCheckEntry(5));
-  EXPECT_FALSE(menu->checkEntry(2, true));
-  menu->getEntry(3)->setTitle("Midi Learn: On");
-  EXPECT_STREQ(menu->getEntry(3)->getTitle(), "Midi Learn: On");
-  EXPECT_FALSE(frame->addView(menu));  // already attached: no effect
-  menu->removeAllEntry();
-  EXPECT_EQ(menu->getNbEntries(), 0);
-  EXPECT_EQ(menu->getCurrent(), nullptr);
+    EXPECT_EQ(menu->getNbEntries(), 6);
+    EXPECT_TRUE(menu->getEntry(2)->isSeparator());
+    EXPECT_TRUE(menu->getEntry(4)->isSeparator());
+    EXPECT_TRUE(menu->isCheckEntry(5));
+    EXPECT_FALSE(menu->checkEntry(2, true));
+    menu->getEntry(3)->setTitle("Midi Learn: On");
+    EXPECT_STREQ(menu->getEntry(3)->getTitle(), "Midi Learn: On");
+    EXPECT_FALSE(frame->addView(menu));  // already attached: no effect
+    menu->removeAllEntry();
+    EXPECT_EQ(menu->getNbEntries(), 0);
+    EXPECT_EQ(menu->getCurrent(), nullptr);
 }
 
 TEST_F(MenuTest, PopupReportsChosenPositionCountingSeparators) {
-  ASSERT_TRUE(menu->popup());
-  EXPECT_EQ(frame->getOpenPopup(), menu);
-  EXPECT_EQ(menu->popupEntryAt(rowCentre(2)), -1);  // separator
-  EXPECT_EQ(menu->popupEntryAt(rowCentre(3)), 3);
-  menu->popupMouseMoved(rowCentre(5));
-  EXPECT_EQ(menu->getPopupHover(), 5);
-  menu->popupMouseUp(rowCentre(2));  // release on a separator: still open
-  EXPECT_TRUE(menu->isPopupOpen());
-  menu->popupMouseUp(rowCentre(5));
-  EXPECT_FALSE(menu->isPopupOpen());
-  EXPECT_EQ(frame->getOpenPopup(), nullptr);
-  ASSERT_EQ(rec.changes.size(), 1u);
-  EXPECT_EQ(rec.changes[0].first, 12347);
-  EXPECT_FLOAT_EQ(rec.changes[0].second, 5.0f);
-  EXPECT_STREQ(menu->getCurrent()->getTitle(), "RoriVerov1.repatch");
-  EXPECT_EQ(rec.gestures, (std::vector<std::string>{"begin 12347", "end 12347"}));
+    ASSERT_TRUE(menu->popup());
+    EXPECT_EQ(frame->getOpenPopup(), menu);
+    EXPECT_EQ(menu->popupEntryAt(rowCentre(2)), -1);  // separator
+    EXPECT_EQ(menu->popupEntryAt(rowCentre(3)), 3);
+    menu->popupMouseMoved(rowCentre(5));
+    EXPECT_EQ(menu->getPopupHover(), 5);
+    menu->popupMouseUp(rowCentre(2));  // release on a separator: still open
+    EXPECT_TRUE(menu->isPopupOpen());
+    menu->popupMouseUp(rowCentre(5));
+    EXPECT_FALSE(menu->isPopupOpen());
+    EXPECT_EQ(frame->getOpenPopup(), nullptr);
+    ASSERT_EQ(rec.changes.size(), 1u);
+    EXPECT_EQ(rec.changes[0].first, 12347);
+    EXPECT_FLOAT_EQ(rec.changes[0].second, 5.0f);
+    EXPECT_STREQ(menu->getCurrent()->getTitle(), "RoriVerov1.repatch");
+    EXPECT_EQ(rec.gestures, (std::vector<std::string>{"begin 12347", "end 12347"}));
 }
 
 // A sub-menu opens in the pop-up's place; its choice reports the parent entry and which of
 // its entries was taken; a press outside closes both.
 TEST_F(MenuTest, SubmenusOpenInPlaceAndReportTheirChoice) {
-  CMenuItem* bank = menu->addEntry("Bank/");
-  for (const char* name : {"01 A.repatch", "02 B.repatch", "03 C.repatch"}) bank->addSubEntry(name);
-  ASSERT_TRUE(menu->popup());
-  menu->popupChoose(6);
-  EXPECT_TRUE(menu->isPopupOpen());
-  EXPECT_EQ(menu->getOpenSubmenu(), 6);
-  EXPECT_TRUE(rec.changes.empty());
-  EXPECT_EQ(menu->popupEntryAt(CPoint(50, 3 + 2 * 20 + 10)), 2);
-  menu->popupMouseUp(CPoint(50, 3 + 2 * 20 + 10));
-  EXPECT_FALSE(menu->isPopupOpen());
-  ASSERT_EQ(rec.changes.size(), 1u);
-  EXPECT_FLOAT_EQ(rec.changes[0].second, 6.0f);
-  EXPECT_EQ(menu->getLastSubmenuChoice(), 2);
+    CMenuItem* bank = menu->addEntry("Bank/");
+    for (const char* name : {"01 A.repatch", "02 B.repatch", "03 C.repatch"}) bank->addSubEntry(name);
+    ASSERT_TRUE(menu->popup());
+    menu->popupChoose(6);
+    EXPECT_TRUE(menu->isPopupOpen());
+    EXPECT_EQ(menu->getOpenSubmenu(), 6);
+    EXPECT_TRUE(rec.changes.empty());
+    EXPECT_EQ(menu->popupEntryAt(CPoint(50, 3 + 2 * 20 + 10)), 2);
+    menu->popupMouseUp(CPoint(50, 3 + 2 * 20 + 10));
+    EXPECT_FALSE(menu->isPopupOpen());
+    ASSERT_EQ(rec.changes.size(), 1u);
+    EXPECT_FLOAT_EQ(rec.changes[0].second, 6.0f);
+    EXPECT_EQ(menu->getLastSubmenuChoice(), 2);
 
-  ASSERT_TRUE(menu->popup());
-  menu->popupChoose(6);
-  menu->popupMouseDown(CPoint(-20, 10));
-  EXPECT_FALSE(menu->isPopupOpen());
-  EXPECT_EQ(menu->getOpenSubmenu(), -1);
-  menu->popupChoose(5);  // a plain entry clears the sub-menu choice
-  EXPECT_EQ(menu->getLastSubmenuChoice(), -1);
+    ASSERT_TRUE(menu->popup());
+    menu->popupChoose(6);
+    menu->popupMouseDown(CPoint(-20, 10));
+    EXPECT_FALSE(menu->isPopupOpen());
+    EXPECT_EQ(menu->getOpenSubmenu(), -1);
+    menu->popupChoose(5);  // a plain entry clears the sub-menu choice
+    EXPECT_EQ(menu->getLastSubmenuChoice(), -1);
 }
 
 TEST_F(MenuTest, PressOutsideClosesWithoutChoice) {
-  ASSERT_TRUE(menu->popup());
-  menu->popupMouseDown(CPoint(-20, 10));
-  EXPECT_FALSE(menu->isPopupOpen());
-  EXPECT_TRUE(rec.changes.empty());
-  // The pop-up draws without a window as well.
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 200, 200);
-  cairo_t* cr = cairo_create(s);
-  menu->drawPopup(cr);
-  cairo_destroy(cr);
-  cairo_surface_destroy(s);
+    ASSERT_TRUE(menu->popup());
+    menu->popupMouseDown(CPoint(-20, 10));
+    EXPECT_FALSE(menu->isPopupOpen());
+    EXPECT_TRUE(rec.changes.empty());
+    // The pop-up draws without a window as well.
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 200, 200);
+    cairo_t* cr = cairo_create(s);
+    menu->drawPopup(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(s);
 }
 
 TEST_F(MenuTest, LongListsContinueInColumnsWithinTheHeightLimit) {
-  for (int i = 0; i < 40; ++i) menu->addEntry(("Patch " + std::to_string(i) + ".repatch").c_str());
-  menu->setMaxPopupHeight(300);
-  CRect size = menu->getPopupSize();
-  EXPECT_LE(size.getHeight(), 300);
-  EXPECT_GE(size.getWidth(), 3 * COptionMenu::kMinWidth);  // 46 entries need three columns
-  ASSERT_TRUE(menu->popup());
-  // The last entry sits at the top of a later column; choosing it reports its position.
-  CPoint last;
-  for (CCoord x = 5; x < size.getWidth() && last.h == 0; x += 10)
-    for (CCoord y = 5; y < size.getHeight(); y += 5)
-      if (menu->popupEntryAt(CPoint(x, y)) == 45) {
-        last = CPoint(x, y);
-        break;
-      }
-  ASSERT_GT(last.h, COptionMenu::kMinWidth);
-  menu->popupMouseUp(last);
-  ASSERT_EQ(rec.changes.size(), 1u);
-  EXPECT_FLOAT_EQ(rec.changes[0].second, 45.0f);
+    for (int i = 0; i < 40; ++i) menu->addEntry(("Patch " + std::to_string(i) + ".repatch").c_str());
+    menu->setMaxPopupHeight(300);
+    CRect size = menu->getPopupSize();
+    EXPECT_LE(size.getHeight(), 300);
+    EXPECT_GE(size.getWidth(), 3 * COptionMenu::kMinWidth);  // 46 entries need three columns
+    ASSERT_TRUE(menu->popup());
+    // The last entry sits at the top of a later column; choosing it reports its position.
+    CPoint last;
+    for (CCoord x = 5; x < size.getWidth() && last.h == 0; x += 10)
+        for (CCoord y = 5; y < size.getHeight(); y += 5)
+            if (menu->popupEntryAt(CPoint(x, y)) == 45) {
+                last = CPoint(x, y);
+                break;
+            }
+    ASSERT_GT(last.h, COptionMenu::kMinWidth);
+    menu->popupMouseUp(last);
+    ASSERT_EQ(rec.changes.size(), 1u);
+    EXPECT_FLOAT_EQ(rec.changes[0].second, 45.0f);
 }
 
 TEST(Lifecycle, OpeningAndClosingAFrameHundredTimesLeavesNothingBehind) {
-  toolkit_test::resourceDir();
-  toolkit_test::writeStrip("strip.png", 10, 10, 128);
-  const int64_t before = CBaseObject::liveObjects();
-  for (int i = 0; i < 100; ++i) {
-    CFrame* frame = new CFrame(CRect(0, 0, 200, 100), nullptr, nullptr);
-    CBitmap* strip = new CBitmap("strip.png");
-    auto* container = new CViewContainer(CRect(0, 0, 200, 100), frame, strip);
-    container->addView(new CAnimKnob(CRect(0, 0, 10, 10), nullptr, 0, strip));
-    strip->forget();
-    frame->addView(container);
-    auto* menu = new COptionMenu(CRect(0, 0, 0, 0), nullptr, 1);
-    menu->addEntry("x");
-    frame->addView(menu);
-    menu->popup();
-    frame->idle();
-    frame->forget();
-  }
-  EXPECT_EQ(CBaseObject::liveObjects(), before);
+    toolkit_test::resourceDir();
+    toolkit_test::writeStrip("strip.png", 10, 10, 128);
+    const int64_t before = CBaseObject::liveObjects();
+    for (int i = 0; i < 100; ++i) {
+        CFrame* frame = new CFrame(CRect(0, 0, 200, 100), nullptr, nullptr);
+        CBitmap* strip = new CBitmap("strip.png");
+        auto* container = new CViewContainer(CRect(0, 0, 200, 100), frame, strip);
+        container->addView(new CAnimKnob(CRect(0, 0, 10, 10), nullptr, 0, strip));
+        strip->forget();
+        frame->addView(container);
+        auto* menu = new COptionMenu(CRect(0, 0, 0, 0), nullptr, 1);
+        menu->addEntry("x");
+        frame->addView(menu);
+        menu->popup();
+        frame->idle();
+        frame->forget();
+    }
+    EXPECT_EQ(CBaseObject::liveObjects(), before);
 }
 
 struct HookedEditor : toolkit_test::RecordingEditor {
-  HookedEditor() : RecordingEditor(990, 430) {}
-  bool open(void* ptr) override {
-    AEffGUIEditor::open(ptr);
-    frame = new CFrame(CRect(0, 0, 990, 430), nullptr, this);
-    return true;
-  }
+    HookedEditor() : RecordingEditor(990, 430) {}
+    bool open(void* ptr) override {
+        AEffGUIEditor::open(ptr);
+        frame = new CFrame(CRect(0, 0, 990, 430), nullptr, this);
+        return true;
+    }
 };
 
 TEST(EditorBase, RectBeforeOpenAndGesturesReachTheEffectHooks) {
-  HookedEditor editor;
-  ERect* r = nullptr;
-  ASSERT_TRUE(editor.getRect(&r));
-  EXPECT_EQ(r->right, 990);
-  EXPECT_EQ(r->bottom, 430);
-  editor.idle();  // harmless without a window
-  editor.close();
-  EXPECT_FALSE(editor.isOpen());
-  int fakeParent = 0;
-  EXPECT_TRUE(editor.open(&fakeParent));
-  EXPECT_TRUE(editor.isOpen());
-  EXPECT_TRUE(editor.setKnobMode(kLinearMode));
-  EXPECT_EQ(editor.getFrame()->getKnobMode(), kLinearMode);
-  auto* button = new COnOffButton(CRect(0, 0, 10, 10), nullptr, 24, nullptr);
-  editor.getFrame()->addView(button);
-  editor.getFrame()->mouseDown(CPoint(5, 5), kLButton);
-  EXPECT_EQ(editor.gestures, (std::vector<std::string>{"begin 24", "end 24"}));
-  editor.close();
-  editor.close();
-  EXPECT_EQ(editor.getFrame(), nullptr);
+    HookedEditor editor;
+    ERect* r = nullptr;
+    ASSERT_TRUE(editor.getRect(&r));
+    EXPECT_EQ(r->right, 990);
+    EXPECT_EQ(r->bottom, 430);
+    editor.idle();  // harmless without a window
+    editor.close();
+    EXPECT_FALSE(editor.isOpen());
+    int fakeParent = 0;
+    EXPECT_TRUE(editor.open(&fakeParent));
+    EXPECT_TRUE(editor.isOpen());
+    EXPECT_TRUE(editor.setKnobMode(kLinearMode));
+    EXPECT_EQ(editor.getFrame()->getKnobMode(), kLinearMode);
+    auto* button = new COnOffButton(CRect(0, 0, 10, 10), nullptr, 24, nullptr);
+    editor.getFrame()->addView(button);
+    editor.getFrame()->mouseDown(CPoint(5, 5), kLButton);
+    EXPECT_EQ(editor.gestures, (std::vector<std::string>{"begin 24", "end 24"}));
+    editor.close();
+    editor.close();
+    EXPECT_EQ(editor.getFrame(), nullptr);
 }
 
 }  // namespace

@@ -36,9 +36,9 @@ const std::string kRender = HALVORAX_RENDER_PATH, kAuHost = HALVORAX_AUHOST_PATH
 const std::string kSong = std::string(HALVORAX_SOURCE_DIR) + "/resources/range.mid";
 
 struct BadLine {
-    const char* tool;  // "render" or "auhost"
+    const char* tool;       // "render" or "auhost"
     const char* arguments;  // before BUNDLE; "@" stands for the scratch folder
-    const char* expected;  // a part of the one-line error
+    const char* expected;   // a part of the one-line error
 };
 
 void PrintTo(const BadLine& line, std::ostream* out) { *out << line.tool << ' ' << line.arguments; }
@@ -51,8 +51,8 @@ TEST_P(BadCommandLine, IsRefusedInOneLineAndWritesNothing) {
         arguments.replace(at, 1, folder.string());
     const bool render = std::string(GetParam().tool) == "render";
     const std::size_t before = fileCount();
-    const CommandResult result = run((render ? kRender : kAuHost) + " " + arguments + " " + kBundle + " " + kSong + " " +
-                               at("out.wav"));
+    const CommandResult result =
+        run((render ? kRender : kAuHost) + " " + arguments + " " + kBundle + " " + kSong + " " + at("out.wav"));
     EXPECT_NE(result.status, 0) << result.output;
     EXPECT_LT(result.status, 128) << "ended by a signal: " << result.output;
     EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 1) << result.output;
@@ -62,26 +62,24 @@ TEST_P(BadCommandLine, IsRefusedInOneLineAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tools, BadCommandLine,
-    ::testing::Values(BadLine{"render", "--tail nan", "--tail wants a number from 0 to 3600"},
-                      BadLine{"render", "--tail inf", "--tail"}, BadLine{"render", "--tail 1e300", "--tail"},
-                      BadLine{"render", "--tail 1e9", "--tail"}, BadLine{"render", "-t -1", "--tail"},
-                      BadLine{"render", "-r 1e12", "--rate"}, BadLine{"render", "-r nan", "--rate"},
-                      BadLine{"render", "-b 0", "--block"}, BadLine{"render", "-b 12x", "--block"},
-                      BadLine{"render", "--set 14=abc", "--set value"}, BadLine{"render", "--set =5", "--set index"},
-                      BadLine{"render", "--set 14=nan", "--set value"}, BadLine{"render", "--set 14=2", "--set value"},
-                      BadLine{"render", "--set 1000=0.5", "the plug-in has"},
-                      BadLine{"render", "--patch-seconds inf", "--patch-seconds"},
-                      BadLine{"render", "--patch @/fifo", "not a regular file"},
-                      BadLine{"render", "--frobnicate", "unknown option --frobnicate"},
-                      BadLine{"auhost", "-t nan", "--tail"}, BadLine{"auhost", "-r 1e12", "--rate"},
-                      BadLine{"auhost", "-p 14=abc", "--param value wants a finite number"},
-                      BadLine{"auhost", "-p =5", "--param index"}, BadLine{"auhost", "-p 14=nan", "--param value"},
-                      BadLine{"auhost", "-p 14=1e9", "--param 14 wants a value from"},
-                      BadLine{"auhost", "-p 100000=0.5", "no such parameter"},
-                      BadLine{"auhost", "-c @/missing", "cannot read folder"},
-                      BadLine{"auhost", "-l @", "not a regular file"},
-                      BadLine{"auhost", "-l /dev/zero", "not a regular file"},
-                      BadLine{"auhost", "-l @/fifo", "not a regular file"}),
+    ::testing::Values(
+        BadLine{"render", "--tail nan", "--tail wants a number from 0 to 3600"},
+        BadLine{"render", "--tail inf", "--tail"}, BadLine{"render", "--tail 1e300", "--tail"},
+        BadLine{"render", "--tail 1e9", "--tail"}, BadLine{"render", "-t -1", "--tail"},
+        BadLine{"render", "-r 1e12", "--rate"}, BadLine{"render", "-r nan", "--rate"},
+        BadLine{"render", "-b 0", "--block"}, BadLine{"render", "-b 12x", "--block"},
+        BadLine{"render", "--set 14=abc", "--set value"}, BadLine{"render", "--set =5", "--set index"},
+        BadLine{"render", "--set 14=nan", "--set value"}, BadLine{"render", "--set 14=2", "--set value"},
+        BadLine{"render", "--set 1000=0.5", "the plug-in has"},
+        BadLine{"render", "--patch-seconds inf", "--patch-seconds"},
+        BadLine{"render", "--patch @/fifo", "not a regular file"},
+        BadLine{"render", "--frobnicate", "unknown option --frobnicate"}, BadLine{"auhost", "-t nan", "--tail"},
+        BadLine{"auhost", "-r 1e12", "--rate"}, BadLine{"auhost", "-p 14=abc", "--param value wants a finite number"},
+        BadLine{"auhost", "-p =5", "--param index"}, BadLine{"auhost", "-p 14=nan", "--param value"},
+        BadLine{"auhost", "-p 14=1e9", "--param 14 wants a value from"},
+        BadLine{"auhost", "-p 100000=0.5", "no such parameter"},
+        BadLine{"auhost", "-c @/missing", "cannot read folder"}, BadLine{"auhost", "-l @", "not a regular file"},
+        BadLine{"auhost", "-l /dev/zero", "not a regular file"}, BadLine{"auhost", "-l @/fifo", "not a regular file"}),
     [](const auto& info) {
         std::string name = std::string(info.param.tool) + "_" + info.param.arguments;
         for (char& c : name)
@@ -132,9 +130,11 @@ INSTANTIATE_TEST_SUITE_P(
     Tools, HostileMidi,
     ::testing::Values(
         HostileSong{"NoEndOfTrack", header(1, 480) + track(std::string("\0\x90\x3c\x64", 4)), "no End-of-Track"},
-        HostileSong{"AnHourTooLong",
-                    header(1, 1) + track(std::string("\0\xff\x51\3\xff\xff\xff\0\x90\x3c\x64\xff\xff\xff\x7f\x80\x3c\0", 18) + kEnd),
-                    "at most 3600 s are rendered"},
+        HostileSong{
+            "AnHourTooLong",
+            header(1, 1) +
+                track(std::string("\0\xff\x51\3\xff\xff\xff\0\x90\x3c\x64\xff\xff\xff\x7f\x80\x3c\0", 18) + kEnd),
+            "at most 3600 s are rendered"},
         HostileSong{"TrackCutShort", header(1, 480) + track(std::string("\0\x90\x3c", 3)), "cut short"},
         HostileSong{"TrackMissing", header(2, 480) + track(kEnd), "track 2 of 2 is missing"},
         HostileSong{"ChunkPastTheEnd", header(1, 480) + "MTrk\0\0\1\0" + kEnd, "past the end"},
@@ -159,7 +159,8 @@ TEST_F(ToolFolder, AFailedWriteKeepsTheOldFile) {
         EXPECT_LT(result.status, 128) << result.output;
         EXPECT_NE(result.output.find("cannot write"), std::string::npos) << result.output;
     }
-    for (const char* name : {"out.wav", "out.aupreset"}) EXPECT_EQ(halvorax::test::readText(folder / name), old) << name;
+    for (const char* name : {"out.wav", "out.aupreset"})
+        EXPECT_EQ(halvorax::test::readText(folder / name), old) << name;
     EXPECT_EQ(fileCount(), 3u);  // the two old files and the FIFO
 }
 

@@ -41,8 +41,8 @@ bool isDirectory(const fs::path& p) {
 
 CFURLRef urlOf(const fs::path& p) {
     const std::string s = p.string();
-    return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(s.data()),
-                                                   CFIndex(s.size()), isDirectory(p));
+    return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(s.data()), CFIndex(s.size()),
+                                                   isDirectory(p));
 }
 
 }  // namespace
@@ -208,8 +208,8 @@ CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle) { return bundle ? urlOf(bundl
 CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle) {
     if (bundle == nullptr) return nullptr;
     const std::string s = bundle->resources().string();
-    return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(s.data()),
-                                                   CFIndex(s.size()), true);
+    return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(s.data()), CFIndex(s.size()),
+                                                   true);
 }
 
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType,

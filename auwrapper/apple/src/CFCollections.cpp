@@ -26,12 +26,11 @@ bool rangeValid(CFRange range, size_t size) {
 }  // namespace
 
 const CFArrayCallBacks kCFTypeArrayCallBacks = {0, typeRetain, typeRelease, nullptr, typeEqual};
-const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {0, typeRetain, typeRelease, nullptr, typeEqual,
-                                                                typeHash};
+const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {0,       typeRetain, typeRelease,
+                                                                nullptr, typeEqual,  typeHash};
 const CFDictionaryKeyCallBacks kCFCopyStringDictionaryKeyCallBacks = {0,       copyStringRetain, typeRelease,
                                                                       nullptr, typeEqual,        typeHash};
-const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0, typeRetain, typeRelease, nullptr,
-                                                                    typeEqual};
+const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0, typeRetain, typeRelease, nullptr, typeEqual};
 
 // ---- CFData ----
 
@@ -84,28 +83,28 @@ namespace {
 // The storage type CF reports for a requested type.
 CFNumberType canonicalType(CFNumberType type) {
     switch (type) {
-    case kCFNumberSInt8Type:
-    case kCFNumberCharType:
-        return kCFNumberSInt8Type;
-    case kCFNumberSInt16Type:
-    case kCFNumberShortType:
-        return kCFNumberSInt16Type;
-    case kCFNumberSInt32Type:
-    case kCFNumberIntType:
-        return kCFNumberSInt32Type;
-    case kCFNumberSInt64Type:
-    case kCFNumberLongType:
-    case kCFNumberLongLongType:
-    case kCFNumberCFIndexType:
-    case kCFNumberNSIntegerType:
-        return kCFNumberSInt64Type;
-    case kCFNumberFloat32Type:
-    case kCFNumberFloatType:
-        return kCFNumberFloat32Type;
-    case kCFNumberFloat64Type:
-    case kCFNumberDoubleType:
-    case kCFNumberCGFloatType:
-        return kCFNumberFloat64Type;
+        case kCFNumberSInt8Type:
+        case kCFNumberCharType:
+            return kCFNumberSInt8Type;
+        case kCFNumberSInt16Type:
+        case kCFNumberShortType:
+            return kCFNumberSInt16Type;
+        case kCFNumberSInt32Type:
+        case kCFNumberIntType:
+            return kCFNumberSInt32Type;
+        case kCFNumberSInt64Type:
+        case kCFNumberLongType:
+        case kCFNumberLongLongType:
+        case kCFNumberCFIndexType:
+        case kCFNumberNSIntegerType:
+            return kCFNumberSInt64Type;
+        case kCFNumberFloat32Type:
+        case kCFNumberFloatType:
+            return kCFNumberFloat32Type;
+        case kCFNumberFloat64Type:
+        case kCFNumberDoubleType:
+        case kCFNumberCGFloatType:
+            return kCFNumberFloat64Type;
     }
     return CFNumberType(0);
 }
@@ -118,10 +117,10 @@ bool storeInteger(const __CFNumber* n, void* out) {
         const double r = n->real;
         exact = std::isfinite(r) && r == std::trunc(r) && r >= double(std::numeric_limits<T>::min()) &&
                 r <= double(std::numeric_limits<T>::max());
-        value = std::isfinite(r) && r >= double(std::numeric_limits<T>::min()) &&
-                        r <= double(std::numeric_limits<T>::max())
-                    ? T(r)
-                    : T(0);
+        value =
+            std::isfinite(r) && r >= double(std::numeric_limits<T>::min()) && r <= double(std::numeric_limits<T>::max())
+                ? T(r)
+                : T(0);
     } else {
         value = T(n->integer);
         exact = SInt64(value) == n->integer;
@@ -163,18 +162,26 @@ CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void* val
     auto* n = new __CFNumber();
     n->type = type;
     switch (type) {
-    case kCFNumberSInt8Type: n->integer = *static_cast<const SInt8*>(valuePtr); break;
-    case kCFNumberSInt16Type: n->integer = *static_cast<const SInt16*>(valuePtr); break;
-    case kCFNumberSInt32Type: n->integer = *static_cast<const SInt32*>(valuePtr); break;
-    case kCFNumberSInt64Type: n->integer = *static_cast<const SInt64*>(valuePtr); break;
-    case kCFNumberFloat32Type:
-        n->isFloat = true;
-        n->real = *static_cast<const Float32*>(valuePtr);
-        break;
-    default:
-        n->isFloat = true;
-        n->real = *static_cast<const Float64*>(valuePtr);
-        break;
+        case kCFNumberSInt8Type:
+            n->integer = *static_cast<const SInt8*>(valuePtr);
+            break;
+        case kCFNumberSInt16Type:
+            n->integer = *static_cast<const SInt16*>(valuePtr);
+            break;
+        case kCFNumberSInt32Type:
+            n->integer = *static_cast<const SInt32*>(valuePtr);
+            break;
+        case kCFNumberSInt64Type:
+            n->integer = *static_cast<const SInt64*>(valuePtr);
+            break;
+        case kCFNumberFloat32Type:
+            n->isFloat = true;
+            n->real = *static_cast<const Float32*>(valuePtr);
+            break;
+        default:
+            n->isFloat = true;
+            n->real = *static_cast<const Float64*>(valuePtr);
+            break;
     }
     return n;
 }
@@ -186,13 +193,20 @@ Boolean CFNumberIsFloatType(CFNumberRef number) { return number != nullptr && nu
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr) {
     if (number == nullptr || valuePtr == nullptr) return false;
     switch (canonicalType(theType)) {
-    case kCFNumberSInt8Type: return storeInteger<SInt8>(number, valuePtr);
-    case kCFNumberSInt16Type: return storeInteger<SInt16>(number, valuePtr);
-    case kCFNumberSInt32Type: return storeInteger<SInt32>(number, valuePtr);
-    case kCFNumberSInt64Type: return storeInteger<SInt64>(number, valuePtr);
-    case kCFNumberFloat32Type: return storeReal<Float32>(number, valuePtr);
-    case kCFNumberFloat64Type: return storeReal<Float64>(number, valuePtr);
-    default: return false;
+        case kCFNumberSInt8Type:
+            return storeInteger<SInt8>(number, valuePtr);
+        case kCFNumberSInt16Type:
+            return storeInteger<SInt16>(number, valuePtr);
+        case kCFNumberSInt32Type:
+            return storeInteger<SInt32>(number, valuePtr);
+        case kCFNumberSInt64Type:
+            return storeInteger<SInt64>(number, valuePtr);
+        case kCFNumberFloat32Type:
+            return storeReal<Float32>(number, valuePtr);
+        case kCFNumberFloat64Type:
+            return storeReal<Float64>(number, valuePtr);
+        default:
+            return false;
     }
 }
 
@@ -337,8 +351,7 @@ bool __CFDictionary::equals(const CFObject& other) const {
 CFTypeID CFDictionaryGetTypeID(void) { return kDictionaryType; }
 
 CFDictionaryRef CFDictionaryCreate(CFAllocatorRef, const void** keys, const void** values, CFIndex numValues,
-                                   const CFDictionaryKeyCallBacks* keyCB,
-                                   const CFDictionaryValueCallBacks* valueCB) {
+                                   const CFDictionaryKeyCallBacks* keyCB, const CFDictionaryValueCallBacks* valueCB) {
     if (numValues < 0 || ((keys == nullptr || values == nullptr) && numValues > 0)) return nullptr;
     auto* dict = new __CFDictionary(keyCB, valueCB);
     for (CFIndex i = 0; i < numValues; ++i) dict->set(keys[i], values[i], true, true);

@@ -37,39 +37,40 @@ bool isSurrogateLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 bool decode(const UInt8* bytes, size_t length, CFStringEncoding encoding, bool external, std::u16string& out) {
     out.clear();
     switch (encoding) {
-    case kCFStringEncodingUTF8:
-        if (external && length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-            bytes += 3;
-            length -= 3;
+        case kCFStringEncodingUTF8:
+            if (external && length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+                bytes += 3;
+                length -= 3;
+            }
+            return decodeUTF8(bytes, length, out);
+        case kCFStringEncodingMacRoman:
+            for (size_t i = 0; i < length; ++i)
+                out += bytes[i] < 0x80 ? char16_t(bytes[i]) : kMacRomanHigh[bytes[i] - 0x80];
+            return true;
+        case kCFStringEncodingASCII:
+            for (size_t i = 0; i < length; ++i) {
+                if (bytes[i] >= 0x80) return false;
+                out += char16_t(bytes[i]);
+            }
+            return true;
+        case kCFStringEncodingISOLatin1:
+            for (size_t i = 0; i < length; ++i) out += char16_t(bytes[i]);
+            return true;
+        case kCFStringEncodingUnicode: {
+            if (length % 2 != 0) return false;
+            size_t start = 0;
+            char16_t first = 0;
+            if (length >= 2) std::memcpy(&first, bytes, 2);
+            if (first == 0xFEFF) start = 2;  // native byte-order mark
+            for (size_t i = start; i < length; i += 2) {
+                char16_t c;
+                std::memcpy(&c, bytes + i, 2);
+                out += c;
+            }
+            return true;
         }
-        return decodeUTF8(bytes, length, out);
-    case kCFStringEncodingMacRoman:
-        for (size_t i = 0; i < length; ++i) out += bytes[i] < 0x80 ? char16_t(bytes[i]) : kMacRomanHigh[bytes[i] - 0x80];
-        return true;
-    case kCFStringEncodingASCII:
-        for (size_t i = 0; i < length; ++i) {
-            if (bytes[i] >= 0x80) return false;
-            out += char16_t(bytes[i]);
-        }
-        return true;
-    case kCFStringEncodingISOLatin1:
-        for (size_t i = 0; i < length; ++i) out += char16_t(bytes[i]);
-        return true;
-    case kCFStringEncodingUnicode: {
-        if (length % 2 != 0) return false;
-        size_t start = 0;
-        char16_t first = 0;
-        if (length >= 2) std::memcpy(&first, bytes, 2);
-        if (first == 0xFEFF) start = 2;  // native byte-order mark
-        for (size_t i = start; i < length; i += 2) {
-            char16_t c;
-            std::memcpy(&c, bytes + i, 2);
-            out += c;
-        }
-        return true;
-    }
-    default:
-        return false;
+        default:
+            return false;
     }
 }
 
@@ -78,52 +79,52 @@ bool decode(const UInt8* bytes, size_t length, CFStringEncoding encoding, bool e
 size_t encodeOne(const std::u16string& chars, size_t index, CFStringEncoding encoding, std::string& out) {
     const char16_t c = chars[index];
     switch (encoding) {
-    case kCFStringEncodingUTF8: {
-        uint32_t cp = c;
-        size_t used = 1;
-        if (isSurrogateHigh(c)) {
-            if (index + 1 >= chars.size() || !isSurrogateLow(chars[index + 1])) return 0;
-            cp = 0x10000 + ((uint32_t(c) - 0xD800) << 10) + (chars[index + 1] - 0xDC00);
-            used = 2;
-        } else if (isSurrogateLow(c)) {
+        case kCFStringEncodingUTF8: {
+            uint32_t cp = c;
+            size_t used = 1;
+            if (isSurrogateHigh(c)) {
+                if (index + 1 >= chars.size() || !isSurrogateLow(chars[index + 1])) return 0;
+                cp = 0x10000 + ((uint32_t(c) - 0xD800) << 10) + (chars[index + 1] - 0xDC00);
+                used = 2;
+            } else if (isSurrogateLow(c)) {
+                return 0;
+            }
+            if (cp < 0x80) {
+                out += char(cp);
+            } else if (cp < 0x800) {
+                out += char(0xC0 | (cp >> 6));
+                out += char(0x80 | (cp & 0x3F));
+            } else if (cp < 0x10000) {
+                out += char(0xE0 | (cp >> 12));
+                out += char(0x80 | ((cp >> 6) & 0x3F));
+                out += char(0x80 | (cp & 0x3F));
+            } else {
+                out += char(0xF0 | (cp >> 18));
+                out += char(0x80 | ((cp >> 12) & 0x3F));
+                out += char(0x80 | ((cp >> 6) & 0x3F));
+                out += char(0x80 | (cp & 0x3F));
+            }
+            return used;
+        }
+        case kCFStringEncodingMacRoman: {
+            const int b = macRomanByte(c);
+            if (b < 0) return 0;
+            out += char(b);
+            return 1;
+        }
+        case kCFStringEncodingASCII:
+            if (c >= 0x80) return 0;
+            out += char(c);
+            return 1;
+        case kCFStringEncodingISOLatin1:
+            if (c >= 0x100) return 0;
+            out += char(c);
+            return 1;
+        case kCFStringEncodingUnicode:
+            out.append(reinterpret_cast<const char*>(&c), 2);
+            return 1;
+        default:
             return 0;
-        }
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (cp < 0x800) {
-            out += char(0xC0 | (cp >> 6));
-            out += char(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += char(0xE0 | (cp >> 12));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        } else {
-            out += char(0xF0 | (cp >> 18));
-            out += char(0x80 | ((cp >> 12) & 0x3F));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        }
-        return used;
-    }
-    case kCFStringEncodingMacRoman: {
-        const int b = macRomanByte(c);
-        if (b < 0) return 0;
-        out += char(b);
-        return 1;
-    }
-    case kCFStringEncodingASCII:
-        if (c >= 0x80) return 0;
-        out += char(c);
-        return 1;
-    case kCFStringEncodingISOLatin1:
-        if (c >= 0x100) return 0;
-        out += char(c);
-        return 1;
-    case kCFStringEncodingUnicode:
-        out.append(reinterpret_cast<const char*>(&c), 2);
-        return 1;
-    default:
-        return 0;
     }
 }
 
@@ -257,12 +258,11 @@ CFStringRef __CFStringMakeConstantString(const char* cStr) {
 
 CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* cStr, CFStringEncoding encoding) {
     if (cStr == nullptr) return nullptr;
-    return CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(cStr), std::strlen(cStr), encoding,
-                                   false);
+    return CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(cStr), std::strlen(cStr), encoding, false);
 }
 
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex numBytes,
-                                    CFStringEncoding encoding, Boolean isExternalRepresentation) {
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex numBytes, CFStringEncoding encoding,
+                                    Boolean isExternalRepresentation) {
     if (numBytes < 0 || (bytes == nullptr && numBytes > 0)) return nullptr;
     std::u16string chars;
     if (!decode(bytes, size_t(numBytes), encoding, isExternalRepresentation, chars)) return nullptr;
@@ -315,8 +315,7 @@ Boolean CFStringGetCString(CFStringRef str, char* buffer, CFIndex bufferSize, CF
 const char* CFStringGetCStringPtr(CFStringRef, CFStringEncoding) { return nullptr; }  // callers fall back
 
 CFIndex CFStringGetBytes(CFStringRef str, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
-                         Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen,
-                         CFIndex* usedBufLen) {
+                         Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen, CFIndex* usedBufLen) {
     CFIndex used = 0;
     CFIndex converted = 0;
     if (str != nullptr && range.location >= 0 && range.length >= 0 &&
@@ -350,12 +349,12 @@ CFIndex CFStringGetBytes(CFStringRef str, CFRange range, CFStringEncoding encodi
 
 CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding) {
     switch (encoding) {
-    case kCFStringEncodingUTF8:
-        return length * 3;
-    case kCFStringEncodingUnicode:
-        return length * 2;
-    default:
-        return length;
+        case kCFStringEncodingUTF8:
+            return length * 3;
+        case kCFStringEncodingUnicode:
+            return length * 2;
+        default:
+            return length;
     }
 }
 

@@ -202,8 +202,7 @@ Component StandInRegisterComponent(const ComponentDescription* cd, ComponentRout
 
 Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP entry, SInt16, Handle componentName,
                             Handle componentInfo, Handle) {
-    return StandInRegisterComponent(cd, entry, pascalText(componentName).c_str(), pascalText(componentInfo).c_str(),
-                                    0);
+    return StandInRegisterComponent(cd, entry, pascalText(componentName).c_str(), pascalText(componentInfo).c_str(), 0);
 }
 
 OSErr UnregisterComponent(Component aComponent) {
@@ -328,26 +327,39 @@ OSErr GetComponentResource(Component aComponent, OSType resType, SInt16, Handle*
 
 OSStatus AudioUnitInitialize(AudioUnit unit) { return ComponentCall(unit, kAudioUnitInitializeSelect).dispatch(); }
 
-OSStatus AudioUnitUninitialize(AudioUnit unit) {
-    return ComponentCall(unit, kAudioUnitUninitializeSelect).dispatch();
-}
+OSStatus AudioUnitUninitialize(AudioUnit unit) { return ComponentCall(unit, kAudioUnitUninitializeSelect).dispatch(); }
 
 OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
                                   AudioUnitElement element, UInt32* outDataSize, Boolean* outWritable) {
     return ComponentCall(unit, kAudioUnitGetPropertyInfoSelect)
-        .arg(id).arg(scope).arg(element).arg(outDataSize).arg(outWritable).dispatch();
+        .arg(id)
+        .arg(scope)
+        .arg(element)
+        .arg(outDataSize)
+        .arg(outWritable)
+        .dispatch();
 }
 
-OSStatus AudioUnitGetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
-                              AudioUnitElement element, void* outData, UInt32* ioDataSize) {
+OSStatus AudioUnitGetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                              void* outData, UInt32* ioDataSize) {
     return ComponentCall(unit, kAudioUnitGetPropertySelect)
-        .arg(id).arg(scope).arg(element).arg(outData).arg(ioDataSize).dispatch();
+        .arg(id)
+        .arg(scope)
+        .arg(element)
+        .arg(outData)
+        .arg(ioDataSize)
+        .dispatch();
 }
 
-OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
-                              AudioUnitElement element, const void* inData, UInt32 inDataSize) {
+OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                              const void* inData, UInt32 inDataSize) {
     return ComponentCall(unit, kAudioUnitSetPropertySelect)
-        .arg(id).arg(scope).arg(element).arg(inData).arg(inDataSize).dispatch();
+        .arg(id)
+        .arg(scope)
+        .arg(element)
+        .arg(inData)
+        .arg(inDataSize)
+        .dispatch();
 }
 
 OSStatus AudioUnitAddPropertyListener(AudioUnit unit, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
@@ -358,7 +370,10 @@ OSStatus AudioUnitAddPropertyListener(AudioUnit unit, AudioUnitPropertyID id, Au
 OSStatus AudioUnitRemovePropertyListenerWithUserData(AudioUnit unit, AudioUnitPropertyID id,
                                                      AudioUnitPropertyListenerProc proc, void* userData) {
     return ComponentCall(unit, kAudioUnitRemovePropertyListenerWithUserDataSelect)
-        .arg(id).arg(proc).arg(userData).dispatch();
+        .arg(id)
+        .arg(proc)
+        .arg(userData)
+        .dispatch();
 }
 
 OSStatus AudioUnitAddRenderNotify(AudioUnit unit, AURenderCallback proc, void* userData) {
@@ -369,15 +384,20 @@ OSStatus AudioUnitRemoveRenderNotify(AudioUnit unit, AURenderCallback proc, void
     return ComponentCall(unit, kAudioUnitRemoveRenderNotifySelect).arg(proc).arg(userData).dispatch();
 }
 
-OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue* outValue) {
+OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element,
+                               AudioUnitParameterValue* outValue) {
     return ComponentCall(unit, kAudioUnitGetParameterSelect).arg(id).arg(scope).arg(element).arg(outValue).dispatch();
 }
 
-OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue value, UInt32 bufferOffset) {
+OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element,
+                               AudioUnitParameterValue value, UInt32 bufferOffset) {
     return ComponentCall(unit, kAudioUnitSetParameterSelect)
-        .arg(id).arg(scope).arg(element).arg(value).arg(bufferOffset).dispatch();
+        .arg(id)
+        .arg(scope)
+        .arg(element)
+        .arg(value)
+        .arg(bufferOffset)
+        .dispatch();
 }
 
 OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEvent* events, UInt32 count) {
@@ -387,7 +407,12 @@ OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEve
 OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
                          UInt32 inOutputBusNumber, UInt32 inNumberFrames, AudioBufferList* ioData) {
     return ComponentCall(unit, kAudioUnitRenderSelect)
-        .arg(ioActionFlags).arg(inTimeStamp).arg(inOutputBusNumber).arg(inNumberFrames).arg(ioData).dispatch();
+        .arg(ioActionFlags)
+        .arg(inTimeStamp)
+        .arg(inOutputBusNumber)
+        .arg(inNumberFrames)
+        .arg(ioData)
+        .dispatch();
 }
 
 OSStatus AudioUnitReset(AudioUnit unit, AudioUnitScope scope, AudioUnitElement element) {
@@ -397,7 +422,11 @@ OSStatus AudioUnitReset(AudioUnit unit, AudioUnitScope scope, AudioUnitElement e
 OSStatus MusicDeviceMIDIEvent(MusicDeviceComponent unit, UInt32 status, UInt32 data1, UInt32 data2,
                               UInt32 offsetSampleFrame) {
     return ComponentCall(unit, kMusicDeviceMIDIEventSelect)
-        .arg(status).arg(data1).arg(data2).arg(offsetSampleFrame).dispatch();
+        .arg(status)
+        .arg(data1)
+        .arg(data2)
+        .arg(offsetSampleFrame)
+        .dispatch();
 }
 
 OSStatus MusicDeviceSysEx(MusicDeviceComponent unit, const UInt8* data, UInt32 length) {

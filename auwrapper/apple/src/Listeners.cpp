@@ -178,8 +178,7 @@ OSStatus AUListenerAddParameter(AUParameterListenerRef listener, void* object, c
     return addRegistration(listener, object, valueChangeOf(*parameter));
 }
 
-OSStatus AUListenerRemoveParameter(AUParameterListenerRef listener, void* object,
-                                   const AudioUnitParameter* parameter) {
+OSStatus AUListenerRemoveParameter(AUParameterListenerRef listener, void* object, const AudioUnitParameter* parameter) {
     if (parameter == nullptr) return paramErr;
     return removeRegistration(listener, object, valueChangeOf(*parameter));
 }

@@ -59,8 +59,8 @@ protected:
     void moveTo(CCoord x, CCoord y) {
         int rx, ry;
         Window child;
-        XTranslateCoordinates(display, frame()->getSystemWindow(), root, static_cast<int>(x), static_cast<int>(y),
-                              &rx, &ry, &child);
+        XTranslateCoordinates(display, frame()->getSystemWindow(), root, static_cast<int>(x), static_cast<int>(y), &rx,
+                              &ry, &child);
         XTestFakeMotionEvent(display, DefaultScreen(display), rx, ry, CurrentTime);
         XSync(display, False);
         idle();
@@ -133,8 +133,8 @@ TEST_F(EditorX11Test, DraggingASliderAutomatesTheHostInsideOneGestureAndRedrawsI
     // The picture shows the handle where the value puts it, no longer where it was.
     const VSTGUI::CRect after = slider->getHandleRect();
     ASSERT_LT(after.top, before.top - 30);
-    cairo_surface_t* handle = cairo_image_surface_create_from_png(
-        (std::string(bundleResources()) + "/HalvoSliderHandle3.png").c_str());
+    cairo_surface_t* handle =
+        cairo_image_surface_create_from_png((std::string(bundleResources()) + "/HalvoSliderHandle3.png").c_str());
     ASSERT_EQ(cairo_surface_status(handle), CAIRO_STATUS_SUCCESS);
     const int hx = static_cast<int>(after.getWidth() / 2), hy = static_cast<int>(after.getHeight() / 2);
     const uint32_t handleCentre = imagePixel(handle, hx, hy);

@@ -138,7 +138,8 @@ protected:
 
         ERect* rect = nullptr;
         ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
-        parent = XCreateSimpleWindow(display, root, 20, 30, rect->right - rect->left, rect->bottom - rect->top, 0, 0, 0);
+        parent =
+            XCreateSimpleWindow(display, root, 20, 30, rect->right - rect->left, rect->bottom - rect->top, 0, 0, 0);
         XSelectInput(display, parent, StructureNotifyMask);
         XMapWindow(display, parent);
         XEvent e;
@@ -223,8 +224,8 @@ protected:
     // Middle of a menu entry in pop-up coordinates: the fixed entries are laid out as
     // entries and separators in a column below a small margin.
     static int entryMiddle(int position) {
-        static const bool separator[] = {false, false, true,  false, true,  false, false, true,
-                                         false, false, false, false, true,  false, false, true};
+        static const bool separator[] = {false, false, true,  false, true, false, false, true,
+                                         false, false, false, false, true, false, false, true};
         double y = 3;
         for (int i = 0; i < position; ++i)
             y += i < 16 && separator[i] ? VSTGUI::COptionMenu::kSeparatorHeight : VSTGUI::COptionMenu::kItemHeight;
@@ -314,8 +315,8 @@ TEST_F(MenuX11Test, TheSavePanelWritesThePatchUnderTheTypedName) {
     std::atomic<bool> typed{false};
     std::thread typist([&] {
         std::string window;
-        bool ok = runBounded({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Save Halvorax Patch"}, 60,
-                             &window);
+        bool ok =
+            runBounded({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Save Halvorax Patch"}, 60, &window);
         window = window.substr(0, window.find('\n'));
         ok = ok && !window.empty();
         usleep(1000000);  // the chooser fills its folder view after mapping

@@ -88,8 +88,9 @@ TEST(StandaloneWindow, IsTitledWithThePatchFollowsThePanelAndClosingItQuitsAndSa
         return title != "Halvorax - Glass Bells";
     })) << readText(log);
     const std::string patch = title.substr(std::string("Halvorax - ").size());
-    EXPECT_TRUE(waitFor(30.0, [&] { return readText(folders.statePath).find(patch + ".repatch") != std::string::npos; }))
-        << patch;
+    EXPECT_TRUE(waitFor(30.0, [&] {
+        return readText(folders.statePath).find(patch + ".repatch") != std::string::npos;
+    })) << patch;
 
     // What a window manager sends when the user closes the window.
     XEvent event{};

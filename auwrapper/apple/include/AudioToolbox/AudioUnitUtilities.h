@@ -56,9 +56,8 @@ typedef void (*AUParameterListenerProc)(void* inRefCon, void* inObject, const Au
 typedef void (*AUEventListenerProc)(void* inCallbackRefCon, void* inObject, const AudioUnitEvent* inEvent,
                                     UInt64 inEventHostTime, AudioUnitParameterValue inParameterValue);
 
-APPLE_API OSStatus AUParameterListenerCreate(AUParameterListenerProc inProc, void* inUserData,
-                                             CFRunLoopRef inRunLoop, CFStringRef inRunLoopMode,
-                                             Float32 inNotificationInterval,
+APPLE_API OSStatus AUParameterListenerCreate(AUParameterListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop,
+                                             CFStringRef inRunLoopMode, Float32 inNotificationInterval,
                                              AUParameterListenerRef* outListener);
 APPLE_API OSStatus AUListenerDispose(AUParameterListenerRef inListener);
 // kAUParameterListener_AnyParameter as parameter ID matches every parameter of the unit.

@@ -106,8 +106,8 @@ enum {
 };
 
 typedef OSStatus (*AURenderCallback)(void* inRefCon, AudioUnitRenderActionFlags* ioActionFlags,
-                                     const AudioTimeStamp* inTimeStamp, UInt32 inBusNumber,
-                                     UInt32 inNumberFrames, AudioBufferList* ioData);
+                                     const AudioTimeStamp* inTimeStamp, UInt32 inBusNumber, UInt32 inNumberFrames,
+                                     AudioBufferList* ioData);
 
 typedef void (*AudioUnitPropertyListenerProc)(void* inRefCon, AudioUnit inUnit, AudioUnitPropertyID inID,
                                               AudioUnitScope inScope, AudioUnitElement inElement);
@@ -158,8 +158,8 @@ APPLE_API OSStatus AudioUnitSetParameter(AudioUnit inUnit, AudioUnitParameterID 
 APPLE_API OSStatus AudioUnitScheduleParameters(AudioUnit inUnit, const AudioUnitParameterEvent* inParameterEvent,
                                                UInt32 inNumParamEvents);
 APPLE_API OSStatus AudioUnitRender(AudioUnit inUnit, AudioUnitRenderActionFlags* ioActionFlags,
-                                   const AudioTimeStamp* inTimeStamp, UInt32 inOutputBusNumber,
-                                   UInt32 inNumberFrames, AudioBufferList* ioData);
+                                   const AudioTimeStamp* inTimeStamp, UInt32 inOutputBusNumber, UInt32 inNumberFrames,
+                                   AudioBufferList* ioData);
 APPLE_API OSStatus AudioUnitReset(AudioUnit inUnit, AudioUnitScope inScope, AudioUnitElement inElement);
 
 APPLE_EXTERN_C_END

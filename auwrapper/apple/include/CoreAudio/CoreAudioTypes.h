@@ -56,8 +56,8 @@ enum {
 #else
     kAudioFormatFlagsNativeEndian = 0,
 #endif
-    kAudioFormatFlagsNativeFloatPacked = kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian |
-                                         kAudioFormatFlagIsPacked
+    kAudioFormatFlagsNativeFloatPacked =
+        kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked
 };
 
 typedef struct SMPTETime {

@@ -217,8 +217,7 @@ CF_EXPORT const void* CFDictionaryGetValue(CFDictionaryRef theDict, const void* 
 CF_EXPORT Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef theDict, const void* key, const void** value);
 CF_EXPORT Boolean CFDictionaryContainsKey(CFDictionaryRef theDict, const void* key);
 CF_EXPORT void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void** keys, const void** values);
-CF_EXPORT void CFDictionaryApplyFunction(CFDictionaryRef theDict, CFDictionaryApplierFunction applier,
-                                         void* context);
+CF_EXPORT void CFDictionaryApplyFunction(CFDictionaryRef theDict, CFDictionaryApplierFunction applier, void* context);
 CF_EXPORT void CFDictionaryAddValue(CFMutableDictionaryRef theDict, const void* key, const void* value);
 CF_EXPORT void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void* key, const void* value);
 CF_EXPORT void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void* key);
@@ -229,10 +228,10 @@ typedef const struct __CFURL* CFURLRef;
 typedef enum : CFIndex { kCFURLPOSIXPathStyle = 0 } CFURLPathStyle;
 
 CF_EXPORT CFTypeID CFURLGetTypeID(void);
-CF_EXPORT CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef alloc, const UInt8* buffer,
-                                                           CFIndex bufLen, Boolean isDirectory);
-CF_EXPORT CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef alloc, CFStringRef filePath,
-                                                 CFURLPathStyle pathStyle, Boolean isDirectory);
+CF_EXPORT CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef alloc, const UInt8* buffer, CFIndex bufLen,
+                                                           Boolean isDirectory);
+CF_EXPORT CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef alloc, CFStringRef filePath, CFURLPathStyle pathStyle,
+                                                 Boolean isDirectory);
 CF_EXPORT Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer,
                                                    CFIndex maxBufLen);
 CF_EXPORT CFStringRef CFURLCopyFileSystemPath(CFURLRef anURL, CFURLPathStyle pathStyle);
@@ -240,8 +239,8 @@ CF_EXPORT Boolean CFURLHasDirectoryPath(CFURLRef anURL);
 CF_EXPORT CFStringRef CFURLCopyLastPathComponent(CFURLRef url);
 CF_EXPORT CFStringRef CFURLCopyPathExtension(CFURLRef url);
 CF_EXPORT CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef alloc, CFURLRef url);
-CF_EXPORT CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef alloc, CFURLRef url,
-                                                         CFStringRef pathComponent, Boolean isDirectory);
+CF_EXPORT CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef alloc, CFURLRef url, CFStringRef pathComponent,
+                                                         Boolean isDirectory);
 CF_EXPORT CFURLRef CFURLCreateCopyDeletingPathExtension(CFAllocatorRef alloc, CFURLRef url);
 
 // ---- CFBundle ----
@@ -284,8 +283,7 @@ CF_EXPORT CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator, CFProp
 // Reads XML (or binary) property-list data; on failure returns null and, when errorString is
 // given, a description of the problem that the caller releases.
 CF_EXPORT CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDataRef xmlData,
-                                                            CFOptionFlags mutabilityOption,
-                                                            CFStringRef* errorString);
+                                                            CFOptionFlags mutabilityOption, CFStringRef* errorString);
 
 // ---- CFRunLoop (only what listener creation names) ----
 typedef struct __CFRunLoop* CFRunLoopRef;

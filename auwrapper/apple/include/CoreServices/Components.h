@@ -8,12 +8,7 @@
 
 APPLE_EXTERN_C_BEGIN
 
-enum {
-    kAnyComponentType = 0,
-    kAnyComponentSubType = 0,
-    kAnyComponentManufacturer = 0,
-    kAnyComponentFlagsMask = 0
-};
+enum { kAnyComponentType = 0, kAnyComponentSubType = 0, kAnyComponentManufacturer = 0, kAnyComponentFlagsMask = 0 };
 
 enum {
     kComponentOpenSelect = -1,
@@ -28,10 +23,7 @@ enum {
     kComponentGetPublicResourceSelect = -10
 };
 
-enum {
-    badComponentInstance = (int)0x80008001,
-    badComponentSelector = (int)0x80008002
-};
+enum { badComponentInstance = (int)0x80008001, badComponentSelector = (int)0x80008002 };
 
 enum { kComponentResourceType = 0x74686E67 /* 'thng' */ };
 
@@ -98,9 +90,8 @@ APPLE_API OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd,
 APPLE_API OSErr GetComponentResource(Component aComponent, OSType resType, SInt16 resID, Handle* theResource);
 
 // Host side.
-APPLE_API Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP componentEntryPoint,
-                                      SInt16 global, Handle componentName, Handle componentInfo,
-                                      Handle componentIcon);
+APPLE_API Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP componentEntryPoint, SInt16 global,
+                                      Handle componentName, Handle componentInfo, Handle componentIcon);
 APPLE_API OSErr UnregisterComponent(Component aComponent);
 APPLE_API Component FindNextComponent(Component aComponent, ComponentDescription* looking);
 APPLE_API OSErr OpenAComponent(Component aComponent, ComponentInstance* ci);
