@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-  build-essential cmake pkg-config git clang libclang-rt-14-dev
+  build-essential cmake pkg-config git clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libsmf-dev libcairo2-dev libx11-dev libxtst-dev libplist-dev libpng-dev
   libjack-jackd2-dev libasound2-dev jackd2
