@@ -40,8 +40,6 @@ __attribute__((format(printf, 3, 4))) void formatLine(char* text, std::size_t si
 
 }  // namespace
 
-AEffEditor* createEditor(HalvoVST2* effect) { return new HalvoGui(effect); }
-
 HalvoGui::HalvoGui(AudioEffect* effect) : AEffGUIEditor(effect), plugin(static_cast<HalvoVST2*>(effect)) {
     rect = ERect{0, 0, kEditorHeight, kEditorWidth};
     std::fill(std::begin(controls), std::end(controls), nullptr);

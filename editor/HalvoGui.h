@@ -1,5 +1,5 @@
 // HalvoGui: the plug-in's window. One per effect, made by the effect's constructor through
-// createEditor and living as long as the effect; its frame and views exist only between
+// the registered editor factory and living as long as the effect; its frame and views exist only between
 // open and close. The panel is built from the layout table `front_panel`; every control
 // acts through the effect, and once per idle tick the editor mirrors the effect's polled
 // fields (wheels, MIDI activity, learn state, patch name, the redraw request).

@@ -1,6 +1,7 @@
 #include "HalvoVST2.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,17 @@
 #include "PatchFolder.h"
 
 namespace halvorax {
+
+namespace {
+std::atomic<EditorFactory> editorFactory{nullptr};
+
+AEffEditor* makeEditor(HalvoVST2* effect) {
+    const EditorFactory factory = editorFactory.load();
+    return factory ? factory(effect) : nullptr;
+}
+}  // namespace
+
+void registerEditorFactory(EditorFactory factory) { editorFactory.store(factory); }
 
 namespace {
 
@@ -62,7 +74,7 @@ HalvoVST2::HalvoVST2(audioMasterCallback audioMaster) : AudioEffectX(audioMaster
     LoadPatch(defaultPatch);
 
     patchChanged = false;
-    setEditor(createEditor(this));
+    setEditor(makeEditor(this));
 }
 
 // The editor's window goes first, while the effect it reports gestures to is whole.

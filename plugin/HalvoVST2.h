@@ -32,8 +32,12 @@ constexpr const char* kDefaultPatchFile = "RoriVerov1.repatch";
 constexpr const char* kInitPatchFile = "Init Patch.repatch";
 
 class HalvoVST2;
-// Makes the effect's editor (the editor library's HalvoGui); the effect owns it.
-AEffEditor* createEditor(HalvoVST2* effect);
+// Makes an effect's editor; the effect owns what it returns.
+using EditorFactory = AEffEditor* (*)(HalvoVST2* effect);
+// Binaries with a panel register the panel's factory before they create an effect (the editor
+// library's registration unit does it when it is linked); without one an effect has no editor,
+// as the LV2 plug-in's audio side and the headless tests want.
+void registerEditorFactory(EditorFactory factory);
 
 class HalvoVST2 : public AudioEffectX {
 public:
