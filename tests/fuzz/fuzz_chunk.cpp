@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "FuzzIsolation.h"
 #include "HalvoVST2.h"
 
 using namespace halvorax;
@@ -47,15 +48,7 @@ public:
 // One effect for the whole run, with its patch folder kept out of the user's home.
 FuzzedEffect& effect() {
     static FuzzedEffect* instance = [] {
-        static char folder[] = "/tmp/halvorax-fuzz-XXXXXX";
-        if (mkdtemp(folder) != nullptr) {
-            setenv("XDG_DATA_HOME", folder, 1);
-            std::atexit([] {
-                std::error_code ignored;
-                std::filesystem::remove_all(folder, ignored);
-            });
-        }
-        setenv("HALVORAX_RESOURCES", "/nonexistent/", 1);
+        halvorax::fuzz::isolateFromTheUsersFiles();
         return new FuzzedEffect();
     }();
     return *instance;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "FuzzIsolation.h"
 #include "HalvoVST2.h"
 
 using namespace halvorax;
@@ -51,23 +52,6 @@ private:
 
 VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
-// A patch folder of its own, and no factory library to install.
-void isolate() {
-    static const bool done = [] {
-        static char folder[] = "/tmp/halvorax-fuzz-XXXXXX";
-        if (mkdtemp(folder) != nullptr) {
-            setenv("XDG_DATA_HOME", folder, 1);
-            std::atexit([] {
-                std::error_code ignored;
-                std::filesystem::remove_all(folder, ignored);
-            });
-        }
-        setenv("HALVORAX_RESOURCES", "/nonexistent/", 1);
-        return true;
-    }();
-    (void)done;
 }
 
 // One event list as a host builds it: MIDI records with three bytes, sysex records pointing
@@ -129,7 +113,7 @@ void render(AEffect* e, int frames) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    isolate();
+    halvorax::fuzz::isolateFromTheUsersFiles();
     AEffect* e = (new HalvoVST2(host))->getAeffect();
     e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
     e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
