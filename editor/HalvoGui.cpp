@@ -228,25 +228,10 @@ void HalvoGui::setControlValue(int32_t tag, float value) {
 // ---------------------------------------------------------------------------------------
 // Parameters from the effect
 
+// A stepped parameter's control rests on its step, as the engine hears it.
 float HalvoGui::snapParameterValue(int32_t index, float value) {
-    switch (index) {
-        case 0:
-        case 3:
-        case 6:
-        case 9:
-        case 10:
-        case 13:
-        case 17:
-        case 22:
-            return std::floor(value * 3.0f) / 3.0f;
-        case 7:
-        case 8:
-            return std::floor(value * 5.0f) / 5.0f;
-        case 5:
-            return std::floor(value * 12.0f) / 12.0f;
-        default:
-            return value;
-    }
+    const int steps = stepCount(index);
+    return steps > 0 ? std::floor(value * static_cast<float>(steps)) / static_cast<float>(steps) : value;
 }
 
 void HalvoGui::setParameter(int32_t index, float value) {

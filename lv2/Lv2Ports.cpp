@@ -7,18 +7,15 @@ namespace halvorax::lv2 {
 
 namespace {
 
-// Chord count and the six chord notes: plain numbers the patch carries, not controls.
-bool isChordMemory(int index) { return index >= 48 && index <= 54; }
-
 std::vector<ControlPort> buildPorts() {
     std::vector<ControlPort> ports;
     for (int index = 0; index < kNumParameters; ++index) {
         const ParameterRow* row = lastRowForIndex(index);
-        if (row == nullptr || isChordMemory(index)) continue;
+        if (row == nullptr || row->control == HostControl::Hidden) continue;
         PortKind kind = PortKind::Integer;
-        if (displayKind(index) == DisplayKind::List)
+        if (row->display == DisplayKind::List)
             kind = PortKind::List;
-        else if (row->minimum == 0 && row->maximum == 1)
+        else if (row->control == HostControl::Toggle)
             kind = PortKind::Toggle;
         ports.push_back({row, kind});
     }

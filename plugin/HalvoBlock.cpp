@@ -9,17 +9,8 @@ namespace halvorax {
 
 namespace {
 
-// Selections arrive in the engine as whole steps.
-struct SteppedSlot {
-    int index;
-    int steps;
-};
-constexpr SteppedSlot kSteppedSlots[] = {{0, 3},  {3, 3},  {6, 3}, {9, 3}, {10, 3}, {13, 3},
-                                         {17, 3}, {22, 3}, {7, 5}, {8, 5}, {5, 12}};
-
-// Continuous settings arrive unchanged.
-constexpr int kPlainSlots[] = {1,  2,  4,  12, 15, 16, 18, 20, 23, 24, 25, 26, 27,
-                               28, 29, 30, 31, 32, 33, 34, 35, 55, 56, 57, 58, 59};
+// The one slot without a parameter row that reaches the engine: it is read unchanged.
+constexpr int kUnnamedEngineSlot = 58;
 
 constexpr int kSlotPortaTime = 36, kSlotPortaMode = 37, kSlotPolyMode = 38, kSlotVolume = 43;
 constexpr int kSlotChordWrite = 46, kSlotChordMode = 47;
@@ -90,8 +81,9 @@ void HalvoVST2::releaseAllNotes() { engine->AllNotesOff(); }
 
 void HalvoVST2::writeSlot(int index, float value) { engine->SetParameter(index, value); }
 
-float HalvoVST2::smooth(ParamSmoother& smoother, int index, double divisor) {
-    smoother.value += static_cast<float>((paramValues[index] - smoother.value) / divisor);
+float HalvoVST2::smooth(const ParameterRow& row) {
+    ParamSmoother& smoother = smoothers[row.index];
+    smoother.value += static_cast<float>((paramValues[row.index] - smoother.value) / row.smoothing);
     return static_cast<float>(smoother.value);
 }
 
@@ -102,22 +94,30 @@ void HalvoVST2::pushParameters() {
 
 // One step of every smoothing record per segment, and only here.
 void HalvoVST2::pushSmoothed() {
-    writeSlot(11, smooth(pwmSmoother, 11, 10.0));
-    writeSlot(14, smooth(vcfFreqSmoother, 14, 1.0));
-    writeSlot(21, smooth(vcaLevelSmoother, 21, 10.0));
-    // Key follow carries a tiny offset of alternating sign, keeping what it feeds from
-    // settling into denormal numbers.
-    writeSlot(19, static_cast<float>(paramValues[19] + keyFollowSmoother.offset));
-    keyFollowSmoother.offset = -keyFollowSmoother.offset;
+    for (int index = 0; index < kNumParameters; ++index) {
+        const ParameterRow* row = lastRowForIndex(index);
+        if (row == nullptr) continue;
+        if (row->use == EngineUse::Smoothed) writeSlot(index, smooth(*row));
+        if (row->use == EngineUse::Dithered) {
+            ParamSmoother& record = smoothers[index];
+            writeSlot(index, static_cast<float>(paramValues[index] + record.offset));
+            record.offset = -record.offset;
+        }
+    }
 }
 
 void HalvoVST2::pushSettings() {
     engine->SetSampleRate(sampleRate);
     engine->SetTuneCents(0.0);
 
-    for (const SteppedSlot& slot : kSteppedSlots)
-        writeSlot(slot.index, static_cast<float>(truncateScaled(paramValues[slot.index], slot.steps)));
-    for (int index : kPlainSlots) writeSlot(index, paramValues[index]);
+    for (int index = 0; index < kNumParameters; ++index) {
+        const ParameterRow* row = lastRowForIndex(index);
+        if (row == nullptr) continue;
+        if (row->use == EngineUse::Stepped)
+            writeSlot(index, static_cast<float>(truncateScaled(paramValues[index], row->maximum)));
+        if (row->use == EngineUse::Plain) writeSlot(index, paramValues[index]);
+    }
+    writeSlot(kUnnamedEngineSlot, paramValues[kUnnamedEngineSlot]);
 
     engine->SetPitchBend(static_cast<float>(pitchBend) * (1.0f / 16384.0f));
     engine->SetModWheel(modWheelValue / 127.0);
@@ -157,7 +157,7 @@ void HalvoVST2::applyModeSwitches() {
 
 void HalvoVST2::applyMasterVolumeAndSilence(float** outputs, int frames) {
     // Master volume: a tenth of the remaining distance per block, constant within a block.
-    const float v = smooth(volumeSmoother, kSlotVolume, 10.0);
+    const float v = smooth(*lastRowForIndex(kSlotVolume));
     const float gain = 2.0f * v * v;
     float magnitude = 0.0f;
     for (int c = 0; c < 2; ++c) {

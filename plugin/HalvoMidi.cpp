@@ -72,8 +72,8 @@ void HalvoVST2::HandleSysex(const unsigned char* bytes, int size) {
         int position = 0, value = 0;
         juno::Tone tone;
         if (juno::decodeIpr(start, message.size, position, value)) {
-            setParameter(sysexparameters[position].index,
-                         static_cast<float>(value) / static_cast<float>(sysexparameters[position].maximum));
+            const ParameterRow& row = sysexRow(position);
+            setParameter(row.index, static_cast<float>(value) / static_cast<float>(row.maximum));
         } else if (juno::decodeApr(start, message.size, tone)) {
             applyTone(tone);
             if (tone.named) {

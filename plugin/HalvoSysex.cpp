@@ -50,7 +50,8 @@ bool HalvoVST2::importBank(const char* path, const std::vector<NumberedTone>& to
 }
 
 void HalvoVST2::applyTone(const juno::Tone& tone) {
-    for (int row = 0; row < kNumSysexRows; ++row) setParameter(sysexparameters[row].index, toneValue(tone, row));
+    for (int position = 0; position < kNumSysexRows; ++position)
+        setParameter(sysexRow(position).index, toneValue(tone, position));
 }
 
 std::string HalvoVST2::patchLibraryFolder() const {

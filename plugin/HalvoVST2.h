@@ -128,7 +128,8 @@ protected:
     void pushSettings();
     void pushSmoothed();
     void writeSlot(int index, float value);
-    float smooth(ParamSmoother& smoother, int index, double divisor);
+    // One step of a smoothed parameter's record toward its value.
+    float smooth(const ParameterRow& row);
     void primeEngine();
     void applyModeSwitches();
     void applyMasterVolumeAndSilence(float** outputs, int frames);
@@ -155,11 +156,7 @@ protected:
     Relaxed<int> ccMap[128];
     Relaxed<int> midiActivity = 10;
     Relaxed<int> silentSamples = 0;
-    ParamSmoother vcfFreqSmoother;
-    ParamSmoother keyFollowSmoother;
-    ParamSmoother pwmSmoother;
-    ParamSmoother volumeSmoother;
-    ParamSmoother vcaLevelSmoother;
+    ParamSmoother smoothers[kNumParameters];  // the records of the smoothed and dithered parameters
     char patchFolder[kPathSize];
     char patchFile[kPathSize];
     char appFolder[kLongPathSize];

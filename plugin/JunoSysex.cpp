@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "SysexImport.h"
+#include "ParameterTable.h"
 
 namespace halvorax::juno {
 
@@ -97,7 +97,7 @@ Message classify(const unsigned char* b, std::size_t size) {
     return message;
 }
 
-int maximum(int position) { return position >= 0 && position < kToneBytes ? sysexparameters[position].maximum : 0; }
+int maximum(int position) { return position >= 0 && position < kToneBytes ? sysexRow(position).maximum : 0; }
 
 bool decodeApr(const unsigned char* bytes, std::size_t size, Tone& tone) {
     if (bytes == nullptr || classify(bytes, size).kind != Kind::ToneApr || bytes[2] != kApr) return false;

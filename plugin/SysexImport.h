@@ -11,12 +11,9 @@
 
 namespace halvorax {
 
-// One row per tone parameter byte, in APR order; the maximum is the divisor.
-constexpr int kNumSysexRows = 36;
-extern const ParameterRow sysexparameters[kNumSysexRows];
-
-// Normalized value of a row for a tone: the APR value ÷ the row's maximum.
-float toneValue(const juno::Tone& tone, int row);
+// Normalized value of the parameter at an APR position (0..35) for a tone: the byte ÷ the
+// parameter's maximum.
+float toneValue(const juno::Tone& tone, int position);
 
 // The tone of a sound: each parameter value × its row's maximum, truncated as patch files
 // truncate, so a value read from a tone gives that tone's byte back; the name in the 6-bit code.

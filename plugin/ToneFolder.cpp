@@ -60,10 +60,12 @@ std::string toneFileName(int number, const std::string& name) {
 std::string tonePatchText(const juno::Tone& tone) {
     float values[kNumParameters];
     defaultValues(values);
-    for (int row = 0; row < kNumSysexRows; ++row) values[sysexparameters[row].index] = toneValue(tone, row);
+    for (int position = 0; position < kNumSysexRows; ++position)
+        values[sysexRow(position).index] = toneValue(tone, position);
     // Patch files carry the chord memory as plain numbers.
-    for (int index = 48; index <= 54; ++index)
-        values[index] = static_cast<float>(integerValue(*lastRowForIndex(index), values[index]));
+    for (const ParameterRow& row : reparameters)
+        if (row.use == EngineUse::ChordMemory)
+            values[row.index] = static_cast<float>(integerValue(row, values[row.index]));
     return PatchFile::format(values);
 }
 

@@ -182,8 +182,8 @@ void applySysexTone(Options& options) {
         chosen = &contents.singleTones[options.tone - 1];
     if (chosen == nullptr) throw std::runtime_error(options.sysex + " has no tone " + std::to_string(options.tone));
     std::vector<std::pair<int, float>> settings;
-    for (int row = 0; row < kNumSysexRows; ++row)
-        settings.emplace_back(sysexparameters[row].index, toneValue(*chosen, row));
+    for (int position = 0; position < kNumSysexRows; ++position)
+        settings.emplace_back(sysexRow(position).index, toneValue(*chosen, position));
     options.overrides.insert(options.overrides.begin(), settings.begin(), settings.end());
 }
 

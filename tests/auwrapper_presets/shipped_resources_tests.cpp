@@ -1,5 +1,5 @@
-// The parameter map and factory preset list the bundle ships, checked against the effect's
-// parameter table and the patch library they were made from.
+// The parameter map the build makes from the parameter table, read back through the component's
+// reader, and the factory preset list checked against the patch library it was made from.
 #include <cstring>
 #include <set>
 
@@ -23,7 +23,8 @@ std::string valueName(CFArrayRef list, CFIndex i) {
 }  // namespace
 
 TEST(ShippedParameterMap, AgreesWithTheParameterTable) {
-    const std::vector<unsigned char> text = loadFromFile(kSourceResources + "TDParameters.txt");
+    const std::vector<unsigned char> text =
+        loadFromFile(std::string(HALVORAX_BUNDLE_PATH) + "/Contents/Resources/TDParameters.txt");
     std::vector<AudioUnitParameterInfo> infos(halvorax::kNumReportedParameters);
     std::memset(infos.data(), 0, infos.size() * sizeof infos[0]);
     std::vector<CFArrayRef> strings(infos.size(), nullptr);

@@ -413,7 +413,7 @@ std::vector<unsigned char> toneDump() {
     const unsigned char header[] = {0xF0, 0x41, 0x35, 0x00, 0x23, 0x20, 0x01};
     std::copy(std::begin(header), std::end(header), bytes.begin());
     for (int row = 0; row < kNumSysexRows; ++row)
-        bytes[7 + row] = static_cast<unsigned char>(sysexparameters[row].maximum / 2);
+        bytes[7 + row] = static_cast<unsigned char>(sysexRow(row).maximum / 2);
     bytes[53] = 0xF7;
     return bytes;
 }

@@ -16,8 +16,8 @@ public:
     using HalvoVST2::engine;
     using HalvoVST2::lastPolyMode;
     using HalvoVST2::pressure;
+    using HalvoVST2::smoothers;
     using HalvoVST2::sustainPedal;
-    using HalvoVST2::volumeSmoother;
 
     // One host block with the given MIDI (status, data1, data2 at frame offsets).
     struct Midi {

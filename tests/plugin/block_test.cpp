@@ -112,7 +112,7 @@ TEST_F(Block, SmoothedParametersFadeInFromConstructionOneStepPerSegment) {
         ASSERT_EQ(fx->engine->Parameter(11), static_cast<float>(v11)) << "block " << b;
         ASSERT_EQ(fx->engine->Parameter(21), static_cast<float>(v21)) << "block " << b;
         ASSERT_EQ(fx->engine->Parameter(19), static_cast<float>(offset)) << "block " << b;
-        ASSERT_EQ(fx->volumeSmoother.value, v43) << "block " << b;
+        ASSERT_EQ(fx->smoothers[43].value, v43) << "block " << b;
         offset = -offset;
     }
     EXPECT_EQ(fx->soundingVoices(), 3);
@@ -132,7 +132,7 @@ TEST_F(Block, GainIsConstantWithinABlockAndTwiceTheSquareOfTheVolume) {
     fx->block(256);
     other.block(256);
     ASSERT_EQ(fx->left, other.left);
-    const float v = static_cast<float>(fx->volumeSmoother.value);
+    const float v = static_cast<float>(fx->smoothers[43].value);
     EXPECT_NEAR(2.0f * v * v, 2.0f * (100.0f / 127.0f) * (100.0f / 127.0f), 0.05f);
 }
 
