@@ -116,8 +116,8 @@ inline constexpr panel_bitmap_t panel_bitmaps[] = {
 
 enum CaptionPlace : int32_t { kCaptionAbove, kCaptionBelow, kCaptionRight };
 
-// The caption printed beside each control: the parameter's name as the status line shows
-// it, or the control's purpose.
+// The caption printed beside each control: the control's purpose, or null for the name of the
+// parameter it sets (from the parameter table, as the status line shows it).
 struct panel_caption_t {
     int32_t tag;
     const char* text;
@@ -125,22 +125,22 @@ struct panel_caption_t {
 };
 
 inline constexpr panel_caption_t panel_captions[] = {
-    {43, "Master Volume", kCaptionBelow}, {26, "LFO Rate", kCaptionAbove},       {27, "LFO Delay", kCaptionAbove},
-    {6, "DCO Pulse", kCaptionAbove},      {7, "DCO Saw", kCaptionAbove},         {8, "DCO Sub", kCaptionAbove},
-    {9, "Sub Level", kCaptionAbove},      {10, "Noise Level", kCaptionAbove},    {11, "DCO PWM", kCaptionAbove},
-    {12, "DCO PWM Rate", kCaptionAbove},  {0, "DCO Range", kCaptionAbove},       {3, "DCO Env Mode", kCaptionAbove},
-    {2, "DCO Env", kCaptionAbove},        {1, "DCO LFO", kCaptionAbove},         {5, "Bender Range", kCaptionAbove},
-    {36, "Porta Time", kCaptionAbove},    {13, "VCF HPF", kCaptionAbove},        {14, "VCF Freq", kCaptionAbove},
-    {15, "VCF Reso", kCaptionAbove},      {17, "VCF Env Mode", kCaptionAbove},   {16, "VCF ENV", kCaptionAbove},
-    {18, "VCF LFO", kCaptionAbove},       {19, "VCF Key Follow", kCaptionAbove}, {21, "VCA Level", kCaptionAbove},
-    {22, "VCA Env Mode", kCaptionAbove},  {28, "Env T1", kCaptionAbove},         {29, "Env L1", kCaptionAbove},
-    {30, "Env T2", kCaptionAbove},        {31, "Env L2", kCaptionAbove},         {32, "Env T3", kCaptionAbove},
-    {33, "Env L3", kCaptionAbove},        {34, "Env T4", kCaptionAbove},         {35, "Env Key Follow", kCaptionAbove},
-    {20, "VCF After", kCaptionBelow},     {23, "VCA After", kCaptionBelow},      {4, "DCO After", kCaptionBelow},
-    {25, "Chorus Rate", kCaptionBelow},   {24, "Chorus", kCaptionBelow},         {38, "Poly Mode", kCaptionBelow},
-    {37, "Porta Mode", kCaptionBelow},    {47, "Chord Mode", kCaptionBelow},     {46, "Chord Write", kCaptionBelow},
-    {44, "Bender", kCaptionBelow},        {45, "Mod Wheel", kCaptionBelow},      {100, "MIDI", kCaptionRight},
-    {101, "Patch", kCaptionBelow},        {102, "Load", kCaptionBelow},          {103, "Save", kCaptionBelow},
+    {43, nullptr, kCaptionBelow},  {26, nullptr, kCaptionAbove},     {27, nullptr, kCaptionAbove},
+    {6, nullptr, kCaptionAbove},   {7, nullptr, kCaptionAbove},      {8, nullptr, kCaptionAbove},
+    {9, nullptr, kCaptionAbove},   {10, nullptr, kCaptionAbove},     {11, nullptr, kCaptionAbove},
+    {12, nullptr, kCaptionAbove},  {0, nullptr, kCaptionAbove},      {3, nullptr, kCaptionAbove},
+    {2, nullptr, kCaptionAbove},   {1, nullptr, kCaptionAbove},      {5, nullptr, kCaptionAbove},
+    {36, nullptr, kCaptionAbove},  {13, nullptr, kCaptionAbove},     {14, nullptr, kCaptionAbove},
+    {15, nullptr, kCaptionAbove},  {17, nullptr, kCaptionAbove},     {16, nullptr, kCaptionAbove},
+    {18, nullptr, kCaptionAbove},  {19, nullptr, kCaptionAbove},     {21, nullptr, kCaptionAbove},
+    {22, nullptr, kCaptionAbove},  {28, nullptr, kCaptionAbove},     {29, nullptr, kCaptionAbove},
+    {30, nullptr, kCaptionAbove},  {31, nullptr, kCaptionAbove},     {32, nullptr, kCaptionAbove},
+    {33, nullptr, kCaptionAbove},  {34, nullptr, kCaptionAbove},     {35, nullptr, kCaptionAbove},
+    {20, nullptr, kCaptionBelow},  {23, nullptr, kCaptionBelow},     {4, nullptr, kCaptionBelow},
+    {25, nullptr, kCaptionBelow},  {24, nullptr, kCaptionBelow},     {38, nullptr, kCaptionBelow},
+    {37, nullptr, kCaptionBelow},  {47, nullptr, kCaptionBelow},     {46, nullptr, kCaptionBelow},
+    {44, "Bender", kCaptionBelow}, {45, "Mod Wheel", kCaptionBelow}, {100, "MIDI", kCaptionRight},
+    {101, "Patch", kCaptionBelow}, {102, "Load", kCaptionBelow},     {103, "Save", kCaptionBelow},
 };
 
 // A framed area of the panel with its engraved title.

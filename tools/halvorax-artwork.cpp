@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "HalvoLayout.h"
+#include "ParameterTable.h"
 
 namespace {
 
@@ -292,6 +293,14 @@ void drawWheelBezel(cairo_t* cr, const widget_t& w) {
     cairo_stroke(cr);
 }
 
+// A control that sets a parameter is captioned with the parameter's name.
+std::string captionText(const panel_caption_t& c) {
+    if (c.text != nullptr) return c.text;
+    char name[64] = {};
+    halvorax::parameterName(c.tag, name, sizeof name);
+    return name;
+}
+
 void drawCaption(cairo_t* cr, const panel_caption_t& c) {
     const widget_t* w = widgetWithTag(c.tag);
     if (!w) return;
@@ -305,12 +314,12 @@ void drawCaption(cairo_t* cr, const panel_caption_t& c) {
     const bool column = kind == kWidgetVerticalSlider || kind == kWidgetOnOffButton ||
                         std::strcmp(w->bitmap, "HalvoPitchbend.png") == 0;
     double maxWidth = topBand ? 60 : column ? 35 : std::max(width + 12, 38.0);
-    std::vector<std::string> lines = wrap(cr, c.text, maxWidth);
+    std::vector<std::string> lines = wrap(cr, captionText(c), maxWidth);
     const double lineHeight = 8.5;
     double baseline;
     if (c.place == kCaptionRight) {
         useFont(cr, 8, true, true);
-        engravedText(cr, x + width + 5, y + height / 2 + 3, c.text, 0.8, kCaption);
+        engravedText(cr, x + width + 5, y + height / 2 + 3, captionText(c).c_str(), 0.8, kCaption);
         return;
     }
     if (c.place == kCaptionAbove)
