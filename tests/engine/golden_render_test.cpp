@@ -89,7 +89,12 @@ public:
         set(kFilterMode, static_cast<float>(dice.range(0, 1)));
         e->SetPolyMode(dice.range(0, 1));
         e->SetPortaMode(dice.range(0, 2));
-        e->SetPortaTime(dice.chance(40) ? 0.0 : dice.unit() * (dice.chance(50) ? 127.0 : 10.0));
+        double portaTime = 0.0;
+        if (!dice.chance(40)) {
+            const float unit = dice.unit();  // the dice roll in a fixed order on every compiler
+            portaTime = unit * (dice.chance(50) ? 127.0 : 10.0);
+        }
+        e->SetPortaTime(portaTime);
         e->SetModWheel(dice.unit());
         e->SetAftertouch(dice.unit());
         if (dice.chance(25)) e->SetTuneCents((dice.unit() - 0.5f) * 200.0f);
@@ -158,7 +163,10 @@ private:
         if (dice.chance(8)) randomContinuous(kContinuous[dice.range(0, 24)]);
         if (dice.chance(4)) randomSelection(kSelections[dice.range(0, 10)]);
         if (dice.chance(2)) set(kFilterMode, static_cast<float>(dice.range(0, 2)));
-        if (dice.chance(2)) set(kSwitches[dice.range(0, 3)], dice.chance(50) ? 1.0f : 0.0f);
+        if (dice.chance(2)) {
+            const float on = dice.chance(50) ? 1.0f : 0.0f;
+            set(kSwitches[dice.range(0, 3)], on);
+        }
         if (dice.chance(1)) e->learnChord();
         if (dice.chance(3)) e->SetPortaTime(dice.unit() * 20.0f);
         if (dice.chance(1)) e->SetPortaMode(dice.range(0, 2));
