@@ -1,5 +1,5 @@
-// The voice filter's behaviour at its edges: unknown types, the bass boost at DC, full
-// resonance at every rate, decays into silence. Its exact output is pinned by the golden renders.
+// The voice filter's behaviour at its edges: the bass boost at DC, decays into silence. Its exact
+// output is pinned by the golden renders; full resonance at every rate is bounded in the voice tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,14 +29,6 @@ std::vector<double> run(Filter& f, int type, double cutoff, double resonance, co
 
 }  // namespace
 
-TEST(JunoVCF, UnknownTypePassesInputAndStillFlipsOffset) {
-    for (int type : {2, 7, -1}) {
-        Filter f;
-        EXPECT_EQ(run(f, type, 0.5, 0.5, {0.123f})[0], static_cast<double>(0.123f));
-        EXPECT_DOUBLE_EQ(f.antiDenormal, -1e-8);
-    }
-}
-
 TEST(JunoVCF, BassBoostIsUnityGainLowPassAtDc) {
     Filter f;
     const double g = Filter::PlainGain(voiceCutoff(0.4, 44100.0));
@@ -44,31 +36,6 @@ TEST(JunoVCF, BassBoostIsUnityGainLowPassAtDc) {
     double y = 0;
     for (int n = 0; n < 200000; ++n) y = f.ProcessPlain(0.5, g, k);
     EXPECT_NEAR(y, 0.5, 1e-4);
-}
-
-// A loud, bright sawtooth through both types at full resonance at every sample rate the
-// host may choose and across the cutoff range: output stays finite and bounded.
-TEST(JunoVCF, FullResonanceStaysBoundedAtAllRates) {
-    for (int type : {0, 1}) {
-        for (double sr : {22050.0, 44100.0, 48000.0, 96000.0, 192000.0}) {
-            for (double control : {0.0, 0.2, 0.5, 0.8, 1.0}) {
-                Filter f;
-                std::vector<double> x(static_cast<size_t>(sr));  // one second
-                double phase = 0;
-                for (double& s : x) {
-                    phase += 110.0 / sr;
-                    phase -= std::floor(phase);
-                    s = static_cast<float>(2.0 * (2.0 * phase - 1.0));
-                }
-                double peak = 0;
-                for (double y : run(f, type, voiceCutoff(control, sr), 1.0, x)) {
-                    ASSERT_TRUE(std::isfinite(y)) << type << " " << sr << " " << control;
-                    peak = std::max(peak, std::fabs(y));
-                }
-                EXPECT_LT(peak, 20.0) << "type " << type << " rate " << sr << " control " << control;
-            }
-        }
-    }
 }
 
 TEST(JunoVCF, DecayNeverGoesDenormal) {

@@ -28,51 +28,22 @@ struct VoiceRig {
         std::fill(left.begin(), left.end(), 0.0f);
         std::fill(right.begin(), right.end(), 0.0f);
         float* out[2] = {left.data(), right.data()};
-        renderInto(out, count);
-    }
-    // Adds count samples into out.
-    void renderInto(float** out, int count) {
         AlphaJunoVoice* one = voice.get();
         VoiceGroup::Render(&one, 1, in, out, count, *scratch);
     }
 };
 
-// Every source at its maximum and modulation on every route.
+// Every source at its maximum and modulation on every route (slot, value); the filter type
+// (slot 59) and the high-pass mode (slot 13) are chosen by the test.
+constexpr float kHeavyPatch[][2] = {{1, 1},     {2, 1},  {3, 0},     {4, 1},  {5, 12},    {6, 3},  {7, 3},  {8, 2},
+                                    {9, 3},     {10, 3}, {11, 1},    {12, 1}, {15, 1},    {16, 1}, {17, 0}, {18, 1},
+                                    {19, 1},    {20, 1}, {21, 1},    {22, 0}, {23, 1},    {26, 1}, {28, 0}, {29, 1},
+                                    {30, 0.2f}, {31, 1}, {32, 0.5f}, {33, 1}, {34, 0.3f}, {35, 1}, {58, 1}};
+
 void heavyPatch(VoiceInputs& in, int filterType, int hpf) {
-    float* p = in.params;
-    p[1] = 1;
-    p[2] = 1;
-    p[3] = 0;
-    p[4] = 1;
-    p[5] = 12;
-    p[6] = 3;
-    p[7] = 3;
-    p[8] = 2;
-    p[9] = 3;
-    p[10] = 3;
-    p[11] = 1;
-    p[12] = 1;
-    p[13] = (float)hpf;
-    p[15] = 1;
-    p[16] = 1;
-    p[17] = 0;
-    p[18] = 1;
-    p[19] = 1;
-    p[20] = 1;
-    p[21] = 1;
-    p[22] = 0;
-    p[23] = 1;
-    p[26] = 1;
-    p[28] = 0;
-    p[29] = 1;
-    p[30] = 0.2f;
-    p[31] = 1;
-    p[32] = 0.5f;
-    p[33] = 1;
-    p[34] = 0.3f;
-    p[35] = 1;
-    p[58] = 1;
-    p[59] = (float)filterType;
+    for (const auto& s : kHeavyPatch) in.params[static_cast<int>(s[0])] = s[1];
+    in.params[13] = static_cast<float>(hpf);
+    in.params[59] = static_cast<float>(filterType);
 }
 
 bool isBadSample(float x) { return !std::isfinite(x) || std::fpclassify(x) == FP_SUBNORMAL; }
@@ -158,34 +129,28 @@ TEST(VoiceNotes, RetrigLfoSetsBothLfosToTheirPeak) {
     EXPECT_EQ(v->state.lfo.delayLevel, 0.0);
 }
 
-TEST(VoiceGlide, PortaTimeZeroJumpsInOneSample) {
-    VoiceRig v;
-    v->NoteOn(48, 100, v.in);
-    v.render(10);
-    v.in.portaTime = 0.0;
-    v->SlideTo(60, 100, false);
-    EXPECT_EQ(v->state.freq, (double)(float)AlphaJunoVoice::NoteFrequency(48));
-    v.render(1);
-    EXPECT_NEAR(v->state.freq, v->state.targetFreq, 1e-12);
-    EXPECT_NEAR(v->state.glideNote, 60.0, 1e-12);
-}
-
-TEST(VoiceGlide, CoefficientAtFullPortaTime) {
+// A slide moves nothing before the next sample, then approaches its target by one one-pole
+// step per sample: g = 10 / (time x 0.0227 x rate + 10), so a porta time of 0 jumps at once.
+TEST(VoiceGlide, OnePoleStepPerSampleFromThePortaTime) {
     for (double rate : {44100.0, 96000.0}) {
-        VoiceRig v;
-        v.in.sampleRate = rate;
-        v->NoteOn(48, 100, v.in);
-        v.render(3);
-        v.in.portaTime = 127.0;
-        v->SlideTo(72, 100, false);
-        const double from = v->state.freq, to = v->state.targetFreq;
-        const double g = 10.0 / (127.0 * 0.0227 * rate + 10.0);
-        v.render(1);
-        EXPECT_NEAR(v->state.freq, from + (to - from) * g, 1e-12);
-        EXPECT_NEAR(v->state.glideNote, 48.0 + 24.0 * g, 1e-12);
-        v.render(1);
-        const double second = from + (to - from) * g;
-        EXPECT_NEAR(v->state.freq, second + (to - second) * g, 1e-12);
+        for (double time : {0.0, 127.0}) {
+            SCOPED_TRACE(testing::Message() << rate << " Hz, porta time " << time);
+            VoiceRig v;
+            v.in.sampleRate = rate;
+            v->NoteOn(48, 100, v.in);
+            v.render(3);
+            v.in.portaTime = time;
+            v->SlideTo(72, 100, false);
+            const double from = v->state.freq, to = v->state.targetFreq;
+            EXPECT_EQ(from, (double)(float)AlphaJunoVoice::NoteFrequency(48));
+            const double g = 10.0 / (time * 0.0227 * rate + 10.0);
+            v.render(1);
+            EXPECT_NEAR(v->state.freq, from + (to - from) * g, 1e-12);
+            EXPECT_NEAR(v->state.glideNote, 48.0 + 24.0 * g, 1e-12);
+            v.render(1);
+            const double second = from + (to - from) * g;
+            EXPECT_NEAR(v->state.freq, second + (to - second) * g, 1e-12);
+        }
     }
 }
 
@@ -206,42 +171,37 @@ TEST(VoiceGlide, SlideRetriggerRestartsEnvelopeOnlyWhenAsked) {
     EXPECT_FALSE(v->state.glideOn);
 }
 
-TEST(VoicePitch, DcoRangeOctaves) {
-    const double octaves[] = {2.0, 1.0, 0.5, 0.25};
-    for (int range = 0; range < 4; ++range) {
+// The first sample's increments: A = factor x freq / rate for the DCO range's octave, the bend
+// (over the bend range in semitones) and the tuning; C and D one and two octaves below.
+TEST(VoicePitch, IncrementsFollowRangeBendAndTuning) {
+    const struct {
+        int range, bendRange;
+        double bend, tuneCents, factor;
+    } cases[] = {{0, 12, 0.5, 0, 2.0},
+                 {1, 12, 0.5, 0, 1.0},
+                 {2, 12, 0.5, 0, 0.5},
+                 {3, 12, 0.5, 0, 0.25},
+                 {1, 12, 0.0, 0, 0.5},
+                 {1, 12, 1.0, 0, 2.0},
+                 {1, 2, 1.0, 0, std::exp2(2.0 / 12.0)},
+                 {1, 12, 0.5, -100, std::exp2(-1.0 / 12.0)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "range " << c.range << ", bend " << c.bend << " of " << c.bendRange
+                                        << ", tune " << c.tuneCents);
         VoiceRig v;
-        v.in.params[0] = (float)range;
+        v.in.params[0] = (float)c.range;
+        v.in.params[5] = (float)c.bendRange;
+        v.in.bend = c.bend;
+        v.in.tuneCents = c.tuneCents;
         v->NoteOn(69, 100, v.in);
         v.render(1);
-        EXPECT_DOUBLE_EQ(v->state.oscA.increment, octaves[range] * v->state.freq / 44100.0) << range;
+        EXPECT_NEAR(v->state.oscA.increment, c.factor * v->state.freq / 44100.0, 1e-15);
         EXPECT_DOUBLE_EQ(v->state.oscC.increment, v->state.oscA.increment / 2.0);
         EXPECT_DOUBLE_EQ(v->state.oscD.increment, v->state.oscA.increment / 4.0);
     }
-}
-
-TEST(VoicePitch, BendRange) {
-    for (double bend : {0.0, 0.5, 1.0}) {
-        VoiceRig v;
-        v.in.params[0] = 1;
-        v.in.params[5] = 12;
-        v.in.bend = bend;
-        v->NoteOn(60, 100, v.in);
-        v.render(1);
-        const double octaves = (bend - 0.5) * 2.0;
-        EXPECT_DOUBLE_EQ(v->state.oscA.increment, std::exp2(octaves) * v->state.freq / 44100.0) << bend;
-    }
-    VoiceRig v;  // two semitones
-    v.in.params[0] = 1;
-    v.in.params[5] = 2;
-    v.in.bend = 1.0;
-    v->NoteOn(60, 100, v.in);
-    v.render(1);
-    EXPECT_NEAR(v->state.oscA.increment, std::exp2(2.0 / 12.0) * v->state.freq / 44100.0, 1e-15);
-}
-
-TEST(VoicePitch, IncrementLimitedAtNyquist) {
+    // An octave up and the whole bend on the top key: held at Nyquist.
     VoiceRig v;
-    v.in.params[0] = 0;  // one octave up
+    v.in.params[0] = 0;
     v.in.params[5] = 12;
     v.in.bend = 1.0;
     v->NoteOn(127, 100, v.in);
@@ -251,58 +211,34 @@ TEST(VoicePitch, IncrementLimitedAtNyquist) {
     EXPECT_EQ(v->state.oscC.increment, 0.25);
 }
 
-TEST(VoiceOutput, BothChannelsIdentical) {
-    VoiceRig v;
-    heavyPatch(v.in, 1, 0);
-    v.in.modWheel = 0.7;
-    v->NoteOn(45, 100, v.in);
-    for (int block = 0; block < 20; ++block) {
-        v.render(333);
-        for (int n = 0; n < 333; ++n) ASSERT_EQ(v.left[n], v.right[n]) << n;
-    }
-}
-
-TEST(VoiceOutput, AddsIntoTheChannels) {
-    VoiceRig a, b;
-    for (VoiceRig* v : {&a, &b}) {
-        v->in.params[7] = 1;
-        (*v)->NoteOn(60, 100, v->in);
-    }
-    a.render(64);
-    std::vector<float> left(64, 0.25f), right(64, -0.5f);
-    float* out[2] = {left.data(), right.data()};
-    b.renderInto(out, 64);
-    for (int n = 0; n < 64; ++n) {
-        EXPECT_EQ(left[n], (float)(0.25 + a.left[n]));
-        EXPECT_EQ(right[n], (float)(-0.5 + a.left[n]));
-    }
-    b.renderInto(out, 0);  // nothing rendered
-    EXPECT_EQ(left[0], (float)(0.25 + a.left[0]));
-}
-
+// Full resonance, every modulation at its top, the whole cutoff range: bounded at every rate.
 TEST(VoiceOutput, FiniteAndBoundedAtTheExtremes) {
     for (double rate : {22050.0, 44100.0, 96000.0, 192000.0}) {
         for (int filterType : {0, 1}) {
             for (int hpf : {0, 3}) {
                 for (int note : {0, 60, 127}) {
-                    VoiceRig v;
-                    heavyPatch(v.in, filterType, hpf);
-                    v.in.sampleRate = rate;
-                    std::fill(v.cutoff.begin(), v.cutoff.end(), 1.0f);
-                    v.in.modWheel = 1.0;
-                    v.in.aftertouch = 1.0;
-                    v.in.bend = 1.0;
-                    v->NoteOn(note, 127, v.in);
-                    float peak = 0.0f;
-                    for (int block = 0; block < 40; ++block) {
-                        if (block == 30) v->NoteOff();
-                        v.render(1024);
-                        for (int n = 0; n < 1024; ++n) {
-                            ASSERT_TRUE(std::isfinite(v.left[n]));
-                            peak = std::max(peak, std::fabs(v.left[n]));
+                    for (float cutoff : {0.0f, 0.5f, 1.0f}) {
+                        SCOPED_TRACE(testing::Message() << rate << " Hz, filter " << filterType << ", hpf " << hpf
+                                                        << ", note " << note << ", cutoff " << cutoff);
+                        VoiceRig v;
+                        heavyPatch(v.in, filterType, hpf);
+                        v.in.sampleRate = rate;
+                        std::fill(v.cutoff.begin(), v.cutoff.end(), cutoff);
+                        v.in.modWheel = 1.0;
+                        v.in.aftertouch = 1.0;
+                        v.in.bend = 1.0;
+                        v->NoteOn(note, 127, v.in);
+                        float peak = 0.0f;
+                        for (int block = 0; block < 40; ++block) {
+                            if (block == 30) v->NoteOff();
+                            v.render(1024);
+                            for (int n = 0; n < 1024; ++n) {
+                                ASSERT_TRUE(std::isfinite(v.left[n]));
+                                peak = std::max(peak, std::fabs(v.left[n]));
+                            }
                         }
+                        EXPECT_LT(peak, 8.0f);
                     }
-                    EXPECT_LT(peak, 8.0f) << rate << " " << filterType << " " << hpf << " " << note;
                 }
             }
         }
