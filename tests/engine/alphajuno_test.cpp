@@ -17,10 +17,7 @@ constexpr double kRate = 44100.0;
 enum Slot {
     kRange = 0,
     kBendRange = 5,
-    kPulse = 6,
     kSaw = 7,
-    kSub = 8,
-    kSubLevel = 9,
     kHpf = 13,
     kCutoff = 14,
     kReso = 15,
@@ -109,45 +106,6 @@ struct Rig {
     }
 };
 
-double correlation(const std::vector<float>& x, int start, int len, int lag) {
-    double xy = 0, xx = 0, yy = 0;
-    for (int i = start; i < start + len; ++i) {
-        xy += x[i] * x[i + lag];
-        xx += x[i] * x[i];
-        yy += x[i + lag] * x[i + lag];
-    }
-    return xy / std::sqrt(xx * yy + 1e-30);
-}
-
-// Best lag in [lo, hi], refined by a parabola through its neighbours.
-double bestLag(const std::vector<float>& x, int start, int len, int lo, int hi) {
-    int best = lo;
-    double bestR = -2;
-    for (int lag = lo; lag <= hi; ++lag) {
-        const double r = correlation(x, start, len, lag);
-        if (r > bestR) bestR = r, best = lag;
-    }
-    const double a = correlation(x, start, len, best - 1), c = correlation(x, start, len, best + 1);
-    const double denom = a - 2 * bestR + c;
-    return best + (denom != 0 ? 0.5 * (a - c) / denom : 0.0);
-}
-
-// Pitch of x[start .. start+len+lag) by autocorrelation: one period near the
-// guess first, then many periods for a fine estimate when the window allows.
-double measurePitch(const std::vector<float>& x, int start, int len, double guessHz) {
-    const double guess = kRate / guessHz;
-    const double period = bestLag(x, start, len, static_cast<int>(guess * 0.85), static_cast<int>(guess * 1.15) + 1);
-    const int cycles = std::max(1, static_cast<int>(len / 2 / period));
-    const int shortLen = len - static_cast<int>(cycles * period) - 2;
-    if (cycles == 1 || shortLen < 2 * period) return kRate / period;
-    const double center = cycles * period;
-    const double lag =
-        bestLag(x, start, shortLen, static_cast<int>(center - period / 4), static_cast<int>(center + period / 4));
-    return kRate * cycles / lag;
-}
-
-double cents(double f, double ref) { return 1200.0 * std::log2(f / ref); }
-
 // Goertzel power of x at f Hz.
 double power(const std::vector<float>& x, int start, int len, double f) {
     const double w = 2 * M_PI * f / kRate;
@@ -167,45 +125,6 @@ double rms(const std::vector<float>& x, int start, int len) {
 }
 
 }  // namespace
-
-TEST(AlphaJuno, ConstructionDefaults) {
-    auto e = std::make_unique<AlphaJuno>();
-    EXPECT_EQ(e->ChordCount(), 3);
-    EXPECT_EQ(e->ChordNotes()[0], 0);
-    EXPECT_EQ(e->ChordNotes()[1], 3);
-    EXPECT_EQ(e->ChordNotes()[2], 7);
-    EXPECT_EQ(e->PolyMode(), 0);
-    EXPECT_FALSE(e->AnyKeyHeld());
-}
-
-// ---- pitch -------------------------------------------------------------------
-
-TEST(AlphaJunoPitch, RenderedNotesMatchThePitchTable) {
-    for (int note : {36, 60, 69, 84}) {
-        Rig rig;
-        rig.e->NoteOn(note, 100);
-        rig.render(44100);
-        const std::vector<float> x = rig.take();
-        const double f = measurePitch(x, 8820, 30000, tablePitch(note));
-        EXPECT_NEAR(cents(f, tablePitch(note)), 0.0, 0.1) << "note " << note << " measured " << f;
-    }
-}
-
-TEST(AlphaJunoPitch, BendAndTuningMoveTheRenderedPitch) {
-    Rig rig;
-    rig.e->SetPitchBend(1.0);  // + benderrange (2) semitones
-    rig.e->NoteOn(60, 100);
-    rig.render(44100);
-    std::vector<float> x = rig.take();
-    EXPECT_NEAR(cents(measurePitch(x, 8820, 30000, tablePitch(62)), tablePitch(60)), 200.0, 0.2);
-
-    Rig tuned;
-    tuned.e->SetTuneCents(-100);
-    tuned.e->NoteOn(69, 100);
-    tuned.render(44100);
-    x = tuned.take();
-    EXPECT_NEAR(cents(measurePitch(x, 8820, 30000, tablePitch(68)), tablePitch(69)), -100.0, 0.2);
-}
 
 // ---- mono --------------------------------------------------------------------
 
@@ -240,19 +159,18 @@ TEST(AlphaJunoMono, PortaMode0LegatoGlidesWithRestartAndGlidesBack) {
     rig.e->NoteOn(60, 100);  // first key jumps
     EXPECT_FALSE(v.state.glideOn);
     rig.render(22050);
-    EXPECT_NEAR(cents(measurePitch(rig.take(), 4410, 8000, tablePitch(60)), tablePitch(60)), 0, 0.5);
 
-    rig.e->NoteOn(64, 30);  // legato: glide, envelope restart, C's velocity
+    rig.e->NoteOn(64, 30);  // legato: glide from C, envelope restart, C's velocity
     EXPECT_TRUE(v.state.glideOn);
+    EXPECT_EQ(v.state.glideNote, 60.0);
     EXPECT_EQ(v.envState(), kEnvStart);
     EXPECT_DOUBLE_EQ(v.state.velocity, 100 / 127.0);
-    rig.render(48000);
-    std::vector<float> x = rig.take();
-    const double early = measurePitch(x, 0, 1024, tablePitch(62));
-    EXPECT_GT(cents(early, tablePitch(60)), 5);
-    EXPECT_LT(cents(early, tablePitch(64)), -5);
+    rig.render(1024);
+    EXPECT_GT(v.state.glideNote, 60.05);
+    EXPECT_LT(v.state.glideNote, 63.95);
     // The glide is a one-pole approach of about 6400 samples' time constant.
-    EXPECT_NEAR(cents(measurePitch(x, 40000, 4000, tablePitch(64)), tablePitch(64)), 0, 3);
+    rig.render(47000);
+    EXPECT_NEAR(v.state.glideNote, 64.0, 0.01);
 
     rig.e->NoteOff(64, 0);  // glide back to C, restarting because C differs
     EXPECT_EQ(v.note, 60);
@@ -272,17 +190,14 @@ TEST(AlphaJunoMono, PortaMode1FirstKeyGlidesWithRestartLegatoWithout) {
     rig.render(44100);  // reach the previous note's pitch
     rig.e->NoteOff(60, 0);
     rig.render(2048);
-    rig.take();
 
-    rig.e->NoteOn(67, 70);  // first key of a phrase: glides from C, restarts
+    rig.e->NoteOn(67, 70);  // first key of a phrase: glides from the released C, restarts
     EXPECT_TRUE(v.state.glideOn);
+    EXPECT_NEAR(v.state.glideNote, 60.0, 0.1);
     EXPECT_EQ(v.envState(), kEnvStart);
     EXPECT_DOUBLE_EQ(v.state.velocity, 70 / 127.0);
-    rig.render(1024);
-    const double early = measurePitch(rig.take(), 0, 700, tablePitch(63));
-    EXPECT_LT(cents(early, tablePitch(67)), -50);
 
-    rig.render(256);
+    rig.render(1280);
     const int state = v.envState();
     EXPECT_NE(state, kEnvStart);
     rig.e->NoteOn(72, 20);  // legato: no restart, phrase velocity kept
@@ -302,31 +217,17 @@ TEST(AlphaJunoMono, PortaMode2JumpsAndIgnoresThePedal) {
     rig.e->SetPortaTime(127);
     const AlphaJunoVoice& v = rig.e->Voice(0);
     rig.e->NoteOn(60, 100);
+    rig.render(256);
     rig.e->NoteOn(64, 100);  // no glide even with a long portamento time
     EXPECT_FALSE(v.state.glideOn);
-    rig.render(4096);
-    EXPECT_NEAR(cents(measurePitch(rig.take(), 512, 2048, tablePitch(64)), tablePitch(64)), 0, 1);
+    EXPECT_EQ(v.state.glideNote, 64.0);
+    EXPECT_EQ(v.state.freq, (double)(float)AlphaJunoVoice::NoteFrequency(64));
 
     rig.e->setSustainPedal(1);
     rig.e->NoteOff(64, 0);
     rig.e->NoteOff(60, 0);  // the last key releases even with the pedal down
     EXPECT_EQ(v.envState(), kEnvRelease);
     EXPECT_FALSE(v.sustained);
-}
-
-TEST(AlphaJunoMono, PedalDefersReleaseInPortaMode0) {
-    Rig rig;
-    rig.e->SetPolyMode(0);
-    const AlphaJunoVoice& v = rig.e->Voice(0);
-    rig.e->setSustainPedal(1);
-    rig.e->NoteOn(60, 100);
-    rig.e->NoteOff(60, 0);
-    EXPECT_TRUE(v.sustained);
-    EXPECT_TRUE(v.keyHeld);
-    EXPECT_NE(v.envState(), kEnvRelease);
-    rig.e->setSustainPedal(0);
-    EXPECT_EQ(v.envState(), kEnvRelease);
-    EXPECT_FALSE(v.keyHeld);
 }
 
 // ---- poly --------------------------------------------------------------------
@@ -390,28 +291,32 @@ TEST(AlphaJunoPoly, StealPrefersTheQuietestSustainingVoice) {
 }
 
 TEST(AlphaJunoPoly, SustainPedalDefersReleaseUntilPedalUp) {
-    Rig rig;
-    rig.e->setSustainPedal(1);
-    rig.e->NoteOn(60, 100);
-    rig.render(4410);
-    rig.e->NoteOff(60, 0);
-    const AlphaJunoVoice& v = rig.e->Voice(0);
-    EXPECT_TRUE(v.sustained);
-    EXPECT_TRUE(v.keyHeld);
-    EXPECT_EQ(v.state.gate, 1.0);
-    rig.take();
-    rig.render(8820);
-    std::vector<float> held = rig.take();
-    EXPECT_NEAR(rms(held, 4410, 4410), rms(held, 0, 4410), 0.05 * rms(held, 0, 4410));
+    for (int mode : {1, 0}) {  // poly, and mono in porta mode 0
+        SCOPED_TRACE(mode ? "poly" : "mono");
+        Rig rig;
+        rig.e->SetPolyMode(mode);
+        rig.e->setSustainPedal(1);
+        rig.e->NoteOn(60, 100);
+        rig.render(4410);
+        rig.e->NoteOff(60, 0);
+        const AlphaJunoVoice& v = rig.e->Voice(0);
+        EXPECT_TRUE(v.sustained);
+        EXPECT_TRUE(v.keyHeld);
+        EXPECT_EQ(v.state.gate, 1.0);
+        rig.take();
+        rig.render(8820);
+        std::vector<float> held = rig.take();
+        EXPECT_NEAR(rms(held, 4410, 4410), rms(held, 0, 4410), 0.05 * rms(held, 0, 4410));
 
-    rig.e->setSustainPedal(0);
-    EXPECT_FALSE(v.keyHeld);
-    EXPECT_EQ(v.state.gate, 0.0);
-    EXPECT_EQ(v.envState(), kEnvRelease);
-    rig.render(8820);
-    std::vector<float> after = rig.take();
-    EXPECT_LT(rms(after, 4410, 4410), 1e-4);
-    EXPECT_FALSE(v.sounding);
+        rig.e->setSustainPedal(0);
+        EXPECT_FALSE(v.keyHeld);
+        EXPECT_EQ(v.state.gate, 0.0);
+        EXPECT_EQ(v.envState(), kEnvRelease);
+        rig.render(8820);
+        std::vector<float> after = rig.take();
+        EXPECT_LT(rms(after, 4410, 4410), 1e-4);
+        EXPECT_FALSE(v.sounding);
+    }
 }
 
 TEST(AlphaJunoPoly, PedalUpLeavesHeldKeysAndRepressClearsDeferral) {
@@ -437,18 +342,6 @@ TEST(AlphaJunoPoly, AllNotesOffReleasesEveryKey) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(rig.e->Voice(i).envState(), kEnvRelease);
     rig.render(22050);
     EXPECT_EQ(rig.soundingCount(), 0);
-}
-
-TEST(AlphaJunoPoly, VoicesShareVoiceZerosLfoPhase) {
-    Rig rig;
-    rig.set(kLfoRate, 0.6f);
-    rig.e->NoteOn(60, 100);
-    rig.e->NoteOn(64, 100);
-    rig.render(256);
-    const double second = rig.e->Voice(1).lfoPhase();
-    rig.render(256);
-    // Voice 1 started the block from voice 0's phase, so it ran one block ahead.
-    EXPECT_NEAR(second, rig.e->Voice(0).lfoPhase(), 1e-6);
 }
 
 // ---- chord -------------------------------------------------------------------
@@ -563,17 +456,6 @@ TEST(AlphaJunoChord, VoiceNotesBeyondTheKeyRangeStayInBounds) {
     rig.e->NoteOn(-3, 100);
     rig.e->NoteOff(1000, 0);
     EXPECT_FALSE(rig.e->AnyKeyHeld());
-}
-
-TEST(AlphaJunoChord, LearnChordFromTheKeyRangeCeiling) {
-    Rig rig;
-    rig.set(kChordMode, 1);
-    const int notes[6] = {0, 7, 12, 0, 0, 0};
-    rig.e->SetChordMemory(3, notes);
-    rig.e->NoteOn(127, 100);
-    EXPECT_EQ(rig.e->Voice(2).note, 139.0);
-    rig.render(1024);
-    for (float s : rig.take()) ASSERT_TRUE(std::isfinite(s));
 }
 
 // ---- rendering ---------------------------------------------------------------

@@ -19,10 +19,6 @@ float fetchFixed(const Wavetable& w, int t, float x) {
     return WavetableRead<Lanes<1>>::Fixed(w.data, w.index[t], x, WavetableBank::kFixedLength);
 }
 
-}  // namespace
-
-namespace {
-
 const double kPi = 3.14159265358979323846;
 
 // Magnitude of every bin 0..n/2 of one table, by a plain DFT.
@@ -60,46 +56,15 @@ void expectBandLimited(const Wavetable& w, int t, int K, bool oddOnly) {
 
 }  // namespace
 
-TEST(WavetableMaps, MgSawMapByPeriod) {
-    const uint8_t* map = WavetableBank::Get().MgSawMap();
-    EXPECT_EQ(map[0], 128);
-    EXPECT_EQ(map[2], 128);
-    EXPECT_EQ(map[3], 128);
-    EXPECT_EQ(map[4], 127);
-    EXPECT_EQ(map[7], 127);
-    EXPECT_EQ(map[8], 126);
-    EXPECT_EQ(map[508], 1);
-    EXPECT_EQ(map[510], 1);
-    EXPECT_EQ(map[511], 0);
-    EXPECT_EQ(map[22049], 0);
-}
-
-TEST(WavetableMaps, JunoSaw1MapByFrequency) {
-    const uint8_t* map = WavetableBank::Get().JunoSaw1Map();
-    for (int f = 0; f <= 7; ++f) EXPECT_EQ(map[f], 0) << f;
-    EXPECT_EQ(map[260], 59);
-    EXPECT_EQ(map[261], 60);
-    EXPECT_EQ(map[438], 68);
-    EXPECT_EQ(map[439], 69);  // A4 is selected one hertz early
-    EXPECT_EQ(map[12542], 126);
-    EXPECT_EQ(map[12543], 127);
-    EXPECT_EQ(map[22049], 127);
-}
-
-TEST(WavetableLayout, LengthsAndOffsets) {
+// The table each period (MG sets) or frequency (fixed sets) selects, at the edges of the selection:
+// {index, table} pairs.
+TEST(WavetableMaps, SelectionEdges) {
     const WavetableBank& bank = WavetableBank::Get();
-    const Wavetable saw = bank.MgSaw(), squ = bank.MgSqu(), fixed = bank.JunoSaw4();
-    EXPECT_EQ(saw.length[0], 511);
-    EXPECT_EQ(saw.index[0], 0);
-    EXPECT_EQ(saw.length[1], 512);
-    EXPECT_EQ(saw.index[1], 511);
-    EXPECT_EQ(saw.index[128], 512 * 128 - 1);
-    EXPECT_EQ(squ.length, saw.length);
-    EXPECT_EQ(squ.index, saw.index);
-    EXPECT_EQ(fixed.length[127], 2048);
-    EXPECT_EQ(fixed.index[127], 2048 * 127);
-    EXPECT_EQ(saw.mapSize, 22050);
-    EXPECT_EQ(fixed.mapSize, 22050);
+    const int mg[][2] = {{3, 128}, {4, 127}, {8, 126}, {510, 1}, {511, 0}, {22049, 0}};
+    for (const auto& c : mg) EXPECT_EQ(bank.MgSawMap()[c[0]], c[1]) << "period " << c[0];
+    // A4 (439.996 Hz) is selected one hertz early.
+    const int fixed[][2] = {{7, 0}, {438, 68}, {439, 69}, {12542, 126}, {12543, 127}, {22049, 127}};
+    for (const auto& c : fixed) EXPECT_EQ(bank.JunoSaw1Map()[c[0]], c[1]) << c[0] << " Hz";
 }
 
 TEST(WavetableBandLimits, PerTableLimits) {
@@ -146,16 +111,6 @@ TEST(WavetablePeaks, FixedSetsScaledTo099) {
     const WavetableBank& bank = WavetableBank::Get();
     for (const Wavetable& w : {bank.JunoSaw1(), bank.JunoSaw4(), bank.JunoSaw5(), bank.JunoPulse()})
         for (int t = 0; t < 128; t += 9) EXPECT_NEAR(peak(table(w, t), 2048), 0.99, 1e-6) << t;
-}
-
-TEST(WavetablePeaks, FullBandFixedShapes) {
-    // Table 0 keeps every bin, so its floor shows the shape's full-band scaling.
-    const WavetableBank& bank = WavetableBank::Get();
-    EXPECT_NEAR(table(bank.JunoSaw4(), 0)[64], -0.358, 0.002);
-    EXPECT_NEAR(table(bank.JunoSaw5(), 0)[64], -0.194, 0.002);
-    EXPECT_NEAR(table(bank.JunoPulse(), 0)[64], -0.33, 0.002);
-    EXPECT_NEAR(table(bank.JunoPulse(), 0)[1216], 0.99, 0.03);
-    EXPECT_NEAR(table(bank.JunoSaw1(), 0)[1024], 0.0, 0.002);
 }
 
 TEST(WavetablePeaks, MgSetsUnscaled) {
