@@ -495,7 +495,9 @@ TEST(AlphaJunoRender, ResetSilencesEverything) {
     EXPECT_FALSE(rig.e->SustainPedal());
     for (const AlphaJunoVoice& v : voicesOf(*rig.e)) {
         EXPECT_EQ(v.envState(), kEnvIdle);
+        EXPECT_EQ(v.envLevel(), 0.0f);
         EXPECT_EQ(v.vcaLevel(), 0.0);
+        EXPECT_EQ(v.lfoPhase(), 0.0);
     }
 }
 

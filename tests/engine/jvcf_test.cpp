@@ -1,5 +1,6 @@
-// The voice filter's behaviour at its edges: the bass boost at DC, decays into silence. Its exact
-// output is pinned by the golden renders; full resonance at every rate is bounded in the voice tests.
+// The voice filter's behaviour at its edges: the bass boost at DC, decays into silence (a voice's
+// tail does not show a bass stage that lost its anti-denormal offset). Its exact output is pinned
+// by the golden renders; full resonance at every rate is bounded in the voice tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -73,31 +73,6 @@ TEST(VoicePitchTable, OutOfRangeNotesPlay440) {
     EXPECT_EQ(v->state.targetFreq, 440.0);
 }
 
-TEST(VoiceNotes, NoteOnOffAndReset) {
-    VoiceRig v;
-    EXPECT_FALSE(v->sounding);
-    EXPECT_EQ(v->envState(), kEnvIdle);
-    v->NoteOn(64, 127, v.in);
-    EXPECT_TRUE(v->sounding);
-    EXPECT_TRUE(v->keyHeld);
-    EXPECT_EQ(v->state.gate, 1.0);
-    EXPECT_EQ(v->state.velocity, 1.0);
-    EXPECT_EQ(v->note, 64.0);
-    EXPECT_EQ(v->state.glideNote, 64.0);
-    EXPECT_EQ(v->envState(), kEnvStart);
-    v.render(100);
-    v->NoteOff();
-    EXPECT_FALSE(v->keyHeld);
-    EXPECT_EQ(v->state.gate, 0.0);
-    EXPECT_EQ(v->envState(), kEnvRelease);
-    v->Reset();
-    EXPECT_FALSE(v->sounding);
-    EXPECT_EQ(v->envState(), kEnvIdle);
-    EXPECT_EQ(v->envLevel(), 0.0f);
-    EXPECT_EQ(v->vcaLevel(), 0.0);
-    EXPECT_EQ(v->lfoPhase(), 0.0);
-}
-
 TEST(VoiceNotes, RetrigDcoRestartsThePhases) {
     VoiceRig v;
     v.in.params[7] = 1;
