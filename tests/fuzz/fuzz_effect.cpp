@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "../support/HostEvents.h"
 #include "FuzzIsolation.h"
 #include "HalvoVST2.h"
 
@@ -55,50 +56,20 @@ VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
 }
 
 // One event list as a host builds it: MIDI records with three bytes, sysex records pointing
-// at a dump of their own.
-struct EventList {
-    std::vector<VstMidiEvent> midi;
-    std::vector<VstMidiSysexEvent> sysex;
-    std::vector<std::vector<uint8_t>> dumps;
-    std::vector<VstEvent*> pointers;
-    std::vector<char> block;
-
-    explicit EventList(Script& script) {
-        const int count = script.take<uint8_t>() % 64;
-        midi.reserve(count);
-        sysex.reserve(count);
-        dumps.reserve(count);
-        for (int i = 0; i < count; ++i) {
-            const uint8_t kind = script.take<uint8_t>();
-            const int32_t frame = kind & 0x80 ? script.take<int32_t>() : script.take<uint8_t>() * 32;
-            if (kind % 8 == 7) {
-                VstMidiSysexEvent e{};
-                e.type = kVstSysExType;
-                e.byteSize = sizeof e;
-                e.deltaFrames = frame;
-                dumps.push_back(script.bytes(script.take<uint16_t>() % 4096));
-                e.dumpBytes = static_cast<VstInt32>(dumps.back().size());
-                e.sysexDump = reinterpret_cast<char*>(dumps.back().data());
-                sysex.push_back(e);
-                pointers.push_back(reinterpret_cast<VstEvent*>(&sysex.back()));
-            } else {
-                VstMidiEvent e{};
-                e.type = kVstMidiType;
-                e.byteSize = sizeof e;
-                e.deltaFrames = frame;
-                for (int b = 0; b < 3; ++b) e.midiData[b] = static_cast<char>(script.take<uint8_t>());
-                midi.push_back(e);
-                pointers.push_back(reinterpret_cast<VstEvent*>(&midi.back()));
-            }
+// at a dump of exactly its size.
+void readEvents(Script& script, test::HostEvents& events) {
+    const int count = script.take<uint8_t>() % 64;
+    for (int i = 0; i < count; ++i) {
+        const uint8_t kind = script.take<uint8_t>();
+        const int32_t frame = kind & 0x80 ? script.take<int32_t>() : script.take<uint8_t>() * 32;
+        if (kind % 8 == 7) {
+            events.sysex(frame, script.bytes(script.take<uint16_t>() % 4096));
+        } else {
+            const uint8_t status = script.take<uint8_t>(), data1 = script.take<uint8_t>();
+            events.midi(frame, status, data1, script.take<uint8_t>());
         }
-        block.resize(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
-        auto* list = reinterpret_cast<VstEvents*>(block.data());
-        list->numEvents = static_cast<VstInt32>(pointers.size());
-        VstEvent** entries = list->events;  // the list runs on past the two entries it declares
-        for (size_t i = 0; i < pointers.size(); ++i) entries[i] = pointers[i];
     }
-    VstEvents* events() { return reinterpret_cast<VstEvents*>(block.data()); }
-};
+}
 
 void render(AEffect* e, int frames) {
     std::vector<float> left(frames + 1, 0.5f), right(frames + 1, 0.5f);
@@ -137,8 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             }
             case 2: {
-                EventList list(script);
-                e->dispatcher(e, effProcessEvents, 0, 0, list.events(), 0.0f);
+                test::HostEvents events;
+                readEvents(script, events);
+                e->dispatcher(e, effProcessEvents, 0, 0, events.list(), 0.0f);
                 break;
             }
             case 3:

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "../support/HostEvents.h"
 #include "HalvoVST2.h"
 #include "TestHost.h"
 
@@ -20,26 +21,10 @@ public:
     using HalvoVST2::sustainPedal;
 
     // One host block with the given MIDI (status, data1, data2 at frame offsets).
-    struct Midi {
-        int frame;
-        int status, data1, data2;
-    };
-    void block(int frames, std::vector<Midi> midi = {}) {
-        std::vector<VstMidiEvent> records(midi.size());
-        std::vector<VstEvent*> pointers;
-        for (std::size_t i = 0; i < midi.size(); ++i) {
-            records[i].type = kVstMidiType;
-            records[i].byteSize = sizeof(VstMidiEvent);
-            records[i].deltaFrames = midi[i].frame;
-            records[i].midiData[0] = static_cast<char>(midi[i].status);
-            records[i].midiData[1] = static_cast<char>(midi[i].data1);
-            records[i].midiData[2] = static_cast<char>(midi[i].data2);
-        }
-        std::vector<char> storage(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*));
-        auto* list = reinterpret_cast<VstEvents*>(storage.data());
-        list->numEvents = static_cast<VstInt32>(midi.size());
-        for (std::size_t i = 0; i < midi.size(); ++i) list->events[i] = reinterpret_cast<VstEvent*>(&records[i]);
-        processEvents(list);
+    using Midi = HostEvents::Midi;
+    void block(int frames, const std::vector<Midi>& midi = {}) {
+        HostEvents events(midi);
+        processEvents(events.list());
         left.assign(frames, 0.0f);
         right.assign(frames, 0.0f);
         float* outputs[2] = {left.data(), right.data()};

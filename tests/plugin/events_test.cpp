@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "EventQueue.h"
+#include "../support/HostEvents.h"
 #include "HalvoVST2.h"
 #include "TestHost.h"
 
@@ -13,33 +14,13 @@ using namespace halvorax;
 
 namespace {
 
-VstMidiEvent midi(int offset, unsigned char status, unsigned char d1, unsigned char d2 = 0) {
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof e;
-    e.deltaFrames = offset;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(d1);
-    e.midiData[2] = static_cast<char>(d2);
-    return e;
-}
+using test::HostEvents;
 
-// A host event list over records the test owns.
-struct EventList {
-    explicit EventList(std::vector<VstMidiEvent> records) : records(std::move(records)) {
-        storage.assign(sizeof(VstEvents) + this->records.size() * sizeof(VstEvent*), 0);
-        list()->numEvents = static_cast<VstInt32>(this->records.size());
-        for (std::size_t i = 0; i < this->records.size(); ++i)
-            list()->events[i] = reinterpret_cast<VstEvent*>(&this->records[i]);
-    }
-    VstEvents* list() { return reinterpret_cast<VstEvents*>(storage.data()); }
-    std::vector<VstMidiEvent> records;
-    std::vector<char> storage;
-};
-
-std::vector<std::pair<int, int>> segments(const std::vector<VstMidiEvent>& records, int frames,
+// The segments a block of frames is cut into by the host's events; the note numbers of the
+// events in the order they were handled go to handled.
+std::vector<std::pair<int, int>> segments(const std::vector<HostEvents::Midi>& messages, int frames,
                                           std::vector<int>* handled = nullptr) {
-    EventList host(records);
+    HostEvents host(messages);
     VstEvent queue[kMaxQueuedEvents];
     const int count = queueEvents(host.list(), queue);
     sortEvents(queue, count);
@@ -55,9 +36,8 @@ std::vector<std::pair<int, int>> segments(const std::vector<VstMidiEvent>& recor
 using Cuts = std::vector<std::pair<int, int>>;
 
 TEST(EventQueue, KeepsTheFirst256EventsAndDropsTheRest) {
-    std::vector<VstMidiEvent> many;
-    for (int i = 0; i < 300; ++i) many.push_back(midi(0, 0x90, static_cast<unsigned char>(i % 128), 1));
-    EventList host(many);
+    HostEvents host;
+    for (int i = 0; i < 300; ++i) host.midi(0, 0x90, i % 128, 1);
     VstEvent queue[kMaxQueuedEvents + 1] = {};
     queue[kMaxQueuedEvents].deltaFrames = 12345;  // guard entry
     EXPECT_EQ(queueEvents(host.list(), queue), 256);
@@ -66,9 +46,9 @@ TEST(EventQueue, KeepsTheFirst256EventsAndDropsTheRest) {
 }
 
 TEST(EventQueue, SkipsNullAndNonMidiRecords) {
-    EventList host({midi(5, 0x90, 60, 100), midi(6, 0x90, 61, 100)});
-    host.records[0].type = kVstSysExType;
+    HostEvents host({{5, 0x90, 60, 100}, {6, 0x90, 61, 100}});
     VstEvents* list = host.list();
+    list->events[0]->type = kVstSysExType;
     VstEvent queue[kMaxQueuedEvents];
     EXPECT_EQ(queueEvents(list, queue), 1);
     list->events[1] = nullptr;
@@ -80,7 +60,7 @@ TEST(EventQueue, SkipsNullAndNonMidiRecords) {
 
 TEST(EventQueue, SortIsStableByOffset) {
     std::vector<int> order;
-    segments({midi(100, 0x90, 1), midi(10, 0x90, 2), midi(50, 0x90, 3), midi(10, 0x90, 4)}, 200, &order);
+    segments({{100, 0x90, 1, 0}, {10, 0x90, 2, 0}, {50, 0x90, 3, 0}, {10, 0x90, 4, 0}}, 200, &order);
     EXPECT_EQ(order, (std::vector<int>{2, 4, 3, 1}));
 }
 
@@ -90,15 +70,14 @@ TEST(Segments, OneSegmentWithoutEvents) {
 }
 
 TEST(Segments, CutAtEveryOffsetWithoutEmptySegments) {
-    EXPECT_EQ(segments({midi(10, 0x90, 1), midi(10, 0x90, 2), midi(30, 0x80, 1)}, 64),
+    EXPECT_EQ(segments({{10, 0x90, 1, 0}, {10, 0x90, 2, 0}, {30, 0x80, 1, 0}}, 64),
               (Cuts{{0, 10}, {10, 20}, {30, 34}}));
-    EXPECT_EQ(segments({midi(0, 0x90, 1), midi(64, 0x80, 1)}, 64), (Cuts{{0, 64}}));
+    EXPECT_EQ(segments({{0, 0x90, 1, 0}, {64, 0x80, 1, 0}}, 64), (Cuts{{0, 64}}));
 }
 
 TEST(Segments, OffsetsOutsideTheBlockAreClamped) {
     std::vector<int> order;
-    EXPECT_EQ(segments({midi(1000, 0x90, 1), midi(-20, 0x90, 2), midi(8, 0x90, 3)}, 16, &order),
-              (Cuts{{0, 8}, {8, 8}}));
+    EXPECT_EQ(segments({{1000, 0x90, 1, 0}, {-20, 0x90, 2, 0}, {8, 0x90, 3, 0}}, 16, &order), (Cuts{{0, 8}, {8, 8}}));
     EXPECT_EQ(order, (std::vector<int>{2, 3, 1}));
 }
 
@@ -142,7 +121,7 @@ TEST_F(Processing, AsksForTimeInfoEveryBlock) {
 }
 
 TEST_F(Processing, NullOutputsAreSurvived) {
-    EventList host({midi(0, 0x90, 60, 100)});
+    HostEvents host({{0, 0x90, 60, 100}});
     effect->processEvents(host.list());
     effect->processReplacing(nullptr, nullptr, 64);
     float* missing[2] = {nullptr, nullptr};
@@ -151,8 +130,8 @@ TEST_F(Processing, NullOutputsAreSurvived) {
 }
 
 TEST_F(Processing, ASecondEventListReplacesTheFirstAndTheQueueEmptiesPerBlock) {
-    EventList first({midi(3, 0x90, 60, 100), midi(1, 0x90, 61, 100)});
-    EventList second({midi(7, 0x90, 62, 100)});
+    HostEvents first({{3, 0x90, 60, 100}, {1, 0x90, 61, 100}});
+    HostEvents second({{7, 0x90, 62, 100}});
     effect->processEvents(first.list());
     EXPECT_EQ(effect->getEventCount(), 2);
     EXPECT_EQ(effect->getQueuedEvents()[0].deltaFrames, 1);
@@ -164,7 +143,7 @@ TEST_F(Processing, ASecondEventListReplacesTheFirstAndTheQueueEmptiesPerBlock) {
 }
 
 TEST_F(Processing, MidiActivityIsATenthOfASecondCountedDownByFrames) {
-    EventList host({midi(0, 0x90, 60, 100)});
+    HostEvents host({{0, 0x90, 60, 100}});
     effect->processEvents(host.list());
     process(100);
     EXPECT_EQ(effect->getMidiActivity(), 4410 - 100);

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <vector>
 
+#include "../support/HostEvents.h"
 #include "../support/RealtimeCounters.h"
 #include "ProbedEffect.h"
 
@@ -22,31 +25,14 @@ VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
-struct Stream {
-    std::vector<VstMidiEvent> records;
-    std::vector<char> storage;
-    VstEvents* list;
-};
-
 // A dense block: notes on and off, wheels, pressure, pedal and learnable controllers.
-Stream busyBlock(int b, int frames) {
-    Stream s;
-    for (int i = 0; i < 300; ++i) {
-        VstMidiEvent e{};
-        e.type = kVstMidiType;
-        e.byteSize = sizeof e;
-        e.deltaFrames = (i * 37 + b * 11) % frames;
-        static const unsigned char kinds[] = {0x90, 0x80, 0xb0, 0xe0, 0xd0, 0xa0, 0x90};
-        e.midiData[0] = static_cast<char>(kinds[(i + b) % 7] | (i % 16));
-        e.midiData[1] = static_cast<char>((i * 7 + b) % 128);
-        e.midiData[2] = static_cast<char>((i * 13 + b * 3) % 128);
-        s.records.push_back(e);
-    }
-    s.storage.resize(sizeof(VstEvents) + s.records.size() * sizeof(VstEvent*));
-    s.list = reinterpret_cast<VstEvents*>(s.storage.data());
-    s.list->numEvents = static_cast<VstInt32>(s.records.size());
-    for (std::size_t i = 0; i < s.records.size(); ++i) s.list->events[i] = reinterpret_cast<VstEvent*>(&s.records[i]);
-    return s;
+std::unique_ptr<test::HostEvents> busyBlock(int b, int frames) {
+    auto events = std::make_unique<test::HostEvents>();
+    static const int kinds[] = {0x90, 0x80, 0xb0, 0xe0, 0xd0, 0xa0, 0x90};
+    for (int i = 0; i < 300; ++i)
+        events->midi((i * 37 + b * 11) % frames, kinds[(i + b) % 7] | (i % 16), (i * 7 + b) % 128,
+                     (i * 13 + b * 3) % 128);
+    return events;
 }
 
 TEST(RealTime, TheCountersSeeAllocationsAndLocks) {
@@ -69,7 +55,7 @@ TEST(RealTime, RenderingABusyStreamNeitherAllocatesNorLocks) {
     effect.toggleMidiLearn();
     std::vector<float> left(4096), right(4096);
     float* outputs[2] = {left.data(), right.data()};
-    std::vector<Stream> stream;
+    std::vector<std::unique_ptr<test::HostEvents>> stream;
     for (int b = 0; b < 64; ++b) stream.push_back(busyBlock(b, b % 2 ? 4096 : 64));
     effect.requestReleaseAllNotes();
     const int notes[6] = {0, 4, 7, 11, 14, 0};
@@ -77,7 +63,7 @@ TEST(RealTime, RenderingABusyStreamNeitherAllocatesNorLocks) {
 
     armed = true;
     for (int b = 0; b < 64; ++b) {
-        effect.dispatcher(effProcessEvents, 0, 0, stream[b].list, 0.0f);
+        effect.dispatcher(effProcessEvents, 0, 0, stream[b]->list(), 0.0f);
         effect.processReplacing(nullptr, outputs, b % 2 ? 4096 : 64);
         if (b == 30) effect.setParameter(38, 0.0f);
     }
@@ -96,31 +82,18 @@ TEST(RealTime, LiveSysexSetsParametersWithoutAllocating) {
     for (int p = 0; p < 36; ++p) apr.push_back(p == 6 ? 1 : 0);  // range 1, the rest 0
     for (unsigned char code : {7, 4, 11, 11, 14, 62, 62, 62, 62, 63}) apr.push_back(code);
     apr.push_back(0xF7);
-    std::vector<unsigned char> ipr = {0xF0, 0x41, 0x36, 0x0F, 0x23, 0x20, 0x01, 16, 100, 0xF7};  // cutoff
-    std::vector<unsigned char> bad = {0xF0, 0x41, 0x36, 0x00, 0x23, 0x20, 0x01, 99, 1, 0xF7};    // no position 99
-    std::vector<VstMidiSysexEvent> records(3);
-    std::vector<unsigned char>* dumps[3] = {&apr, &ipr, &bad};
-    std::vector<char> storage(sizeof(VstEvents) + 3 * sizeof(VstEvent*));
-    auto* list = reinterpret_cast<VstEvents*>(storage.data());
-    list->numEvents = 3;
-    for (int i = 0; i < 3; ++i) {
-        records[i] = VstMidiSysexEvent{kVstSysExType,
-                                       sizeof(VstMidiSysexEvent),
-                                       i,
-                                       0,
-                                       static_cast<VstInt32>(dumps[i]->size()),
-                                       0,
-                                       reinterpret_cast<char*>(dumps[i]->data()),
-                                       0};
-        list->events[i] = reinterpret_cast<VstEvent*>(&records[i]);
-    }
+    test::HostEvents events;
+    events.sysex(0, apr);
+    events.sysex(1, {0xF0, 0x41, 0x36, 0x0F, 0x23, 0x20, 0x01, 16, 100, 0xF7});  // cutoff
+    events.sysex(2, {0xF0, 0x41, 0x36, 0x00, 0x23, 0x20, 0x01, 99, 1, 0xF7});    // no position 99
     std::vector<float> left(64), right(64);
     float* outputs[2] = {left.data(), right.data()};
     effect.takePatchChanged();
 
     armed = true;
-    effect.dispatcher(effProcessEvents, 0, 0, list, 0.0f);
-    for (auto& dump : dumps) std::fill(dump->begin(), dump->end(), 0);  // the host's buffers may go
+    effect.dispatcher(effProcessEvents, 0, 0, events.list(), 0.0f);
+    for (int i = 0; i < 3; ++i)
+        std::fill(events.dump(i).begin(), events.dump(i).end(), 0);  // the host's buffers may go
     effect.processReplacing(nullptr, outputs, 64);
     armed = false;
     EXPECT_EQ(allocations.load(), 0);

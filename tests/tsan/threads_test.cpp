@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "../support/HostEvents.h"
 #include "HalvoVST2.h"
 #include "TestHost.h"
 
@@ -57,21 +58,9 @@ TEST(Threads, RenderingWhileTheOtherThreadAutomatesAndPostsRequests) {
 
     std::vector<float> left(256), right(256);
     float* outputs[2] = {left.data(), right.data()};
-    VstMidiEvent on{}, off{};
-    on.type = off.type = kVstMidiType;
-    on.midiData[0] = static_cast<char>(0x90);
-    off.midiData[0] = static_cast<char>(0x80);
-    struct {
-        VstInt32 numEvents;
-        VstIntPtr reserved;
-        VstEvent* events[2];
-    } list{2, 0, {reinterpret_cast<VstEvent*>(&on), reinterpret_cast<VstEvent*>(&off)}};
     for (int b = 0; b < 400; ++b) {
-        on.midiData[1] = static_cast<char>(40 + b % 40);
-        on.midiData[2] = 100;
-        off.midiData[1] = static_cast<char>(40 + (b + 20) % 40);
-        off.deltaFrames = 128;
-        effect.processEvents(reinterpret_cast<VstEvents*>(&list));
+        test::HostEvents events({{0, 0x90, 40 + b % 40, 100}, {128, 0x80, 40 + (b + 20) % 40, 0}});
+        effect.processEvents(events.list());
         effect.processReplacing(nullptr, outputs, 256);
     }
     done = true;
