@@ -16,7 +16,6 @@ constexpr double kRate = 44100.0;
 // Parameter slots used by the test patches.
 enum Slot {
     kRange = 0,
-    kBendRange = 5,
     kSaw = 7,
     kHpf = 13,
     kCutoff = 14,
@@ -60,7 +59,6 @@ struct Rig {
         set(kCutoff, 1);  // open filter
         set(kReso, 0);
         set(kVcaEnv, 1);  // gate
-        set(kBendRange, 2);
         set(kL1, 1);
         set(kL2, 0.8f);
         set(kL3, 0.8f);

@@ -14,18 +14,9 @@ using namespace halvorax::synth;
 
 namespace {
 
-constexpr float kHostile[] = {-1e30f,
-                              -1000.0f,
-                              -3.0f,
-                              0.0f,
-                              1.0f,
-                              3.0f,
-                              1000.0f,
-                              1e30f,
-                              std::numeric_limits<float>::quiet_NaN(),
-                              std::numeric_limits<float>::infinity(),
-                              -std::numeric_limits<float>::infinity(),
-                              std::numeric_limits<float>::denorm_min()};
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN(), kInf = std::numeric_limits<float>::infinity();
+constexpr float kHostile[] = {-1e30f,  -1000.0f, -3.0f, 0.0f, 1.0f,  3.0f,
+                              1000.0f, 1e30f,    kNaN,  kInf, -kInf, std::numeric_limits<float>::denorm_min()};
 
 // Every source on, chorus on, fast envelope and LFOs, full key follow.
 constexpr float kBusyPatch[][2] = {{0, 1},  {1, 0.5f}, {2, 0.5f}, {3, 0},  {5, 12}, {6, 3},  {7, 3},     {8, 3},
