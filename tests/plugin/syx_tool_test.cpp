@@ -25,14 +25,9 @@ ToolRun run(const std::string& tool, const std::string& arguments) { return test
 
 class SyxTool : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/halvorax-syx-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
     std::string at(const std::string& name) const { return "'" + (root / name).string() + "'"; }
-    fs::path root;
+    test::TempFolder folder{"halvorax-syx"};
+    const fs::path& root = folder.path;
 };
 
 // A bank of our own, and the real dumps when they are at hand: import, export, same bytes.
