@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../support/TestFiles.h"
+#include "PresetFiles.h"
 #include "TandemComponent.h"
 #include "VstAbi.h"
 
@@ -280,6 +281,22 @@ private:
     ComponentBundle bundle_;
     Component component_ = nullptr;
 };
+
+// A property of a fixed-size type read or written whole (the global scope's element 0 unless given).
+template <typename T>
+OSStatus getProperty(AudioUnit unit, AudioUnitPropertyID id, T& value, AudioUnitScope scope = kAudioUnitScope_Global,
+                     AudioUnitElement element = 0) {
+    UInt32 size = sizeof value;
+    return AudioUnitGetProperty(unit, id, scope, element, &value, &size);
+}
+
+template <typename T>
+OSStatus setProperty(AudioUnit unit, AudioUnitPropertyID id, const T& value,
+                     AudioUnitScope scope = kAudioUnitScope_Global, AudioUnitElement element = 0) {
+    return AudioUnitSetProperty(unit, id, scope, element, &value, sizeof value);
+}
+
+using tandem::stringOf;
 
 // Two channels of host buffers for one output bus, and a render of them at a sample time.
 struct StereoBuffers {

@@ -92,20 +92,12 @@ TEST(EntryGuard, AnOpenedAndClosedUnitLeavesNoCoreFoundationObjects) {
         OpenedUnit u;
         ASSERT_EQ(u.openResult, noErr);
         AUPreset preset{};
-        UInt32 size = sizeof preset;
-        ASSERT_EQ(
-            AudioUnitGetProperty(u.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &preset, &size),
-            noErr);
+        ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_PresentPreset, preset), noErr);
         CFRelease(preset.presetName);
         CFStringRef name = nullptr;
-        size = sizeof name;
-        ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &name, &size),
-                  noErr);
+        ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_ElementName, name, kAudioUnitScope_Output), noErr);
         CFRelease(name);
-        AUPreset renamed = {-1, CFSTR("Renamed")};
-        ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &renamed,
-                                       sizeof renamed),
-                  noErr);
+        ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_CurrentPreset, AUPreset{-1, CFSTR("Renamed")}), noErr);
         AudioUnitInitialize(u.unit);
         MusicDeviceMIDIEvent(u.unit, 0x90, 60, 100, 0);
         StereoBuffers b;
@@ -133,10 +125,8 @@ TEST(EntryGuard, NullProceduresAndEventListsAreRefused) {
     EXPECT_EQ(AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_SampleRate, nullptr, nullptr), paramErr);
     EXPECT_EQ(AudioUnitScheduleParameters(u.unit, nullptr, 1), paramErr);
     EXPECT_EQ(AudioUnitScheduleParameters(u.unit, nullptr, 0), noErr);
-    const Float64 rate = 22050.0;
-    EXPECT_EQ(
-        AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, sizeof rate),
-        noErr);  // a change with nobody listening
+    // A change with nobody listening.
+    EXPECT_EQ(setProperty(u.unit, kAudioUnitProperty_SampleRate, Float64(22050.0), kAudioUnitScope_Output), noErr);
 }
 
 TEST(Bridge, ExceptionsFromTheEffectAreSwallowed) {

@@ -21,47 +21,31 @@ TEST(Extensions, StringFromValueScalesToTheEffectAndSkipsLeadingSpaces) {
     ASSERT_EQ(u.openResult, noErr);
     const Float32 value = 25.0f;  // half of 0..50
     AudioUnitParameterStringFromValue request = {0, &value, nullptr};
-    UInt32 size = sizeof request;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
-                                   &request, &size),
-              noErr);
-    char text[32] = {};
-    CFStringGetCString(request.outString, text, sizeof text, kCFStringEncodingUTF8);
-    EXPECT_STREQ(text, "50 %");
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, request), noErr);
+    EXPECT_EQ(stringOf(request.outString), "50 %");
     CFRelease(request.outString);
 
     // Without a value: the effect's display of its current value.
     u.effect().values[0] = 0.75f;
     request = {0, nullptr, nullptr};
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
-                                   &request, &size),
-              noErr);
-    CFStringGetCString(request.outString, text, sizeof text, kCFStringEncodingUTF8);
-    EXPECT_STREQ(text, "0.75");
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, request), noErr);
+    EXPECT_EQ(stringOf(request.outString), "0.75");
     CFRelease(request.outString);
 
-    request = {1, &value, nullptr};  // not in the map: its range is empty
-    EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
-                                   &request, &size),
-              kAudioUnitErr_InvalidParameter);
-    request = {9, &value, nullptr};
-    EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
-                                   &request, &size),
-              kAudioUnitErr_InvalidParameter);
+    for (AudioUnitParameterID unmapped : {1, 9}) {  // not in the map: its range is empty; past the effect's count
+        request = {unmapped, &value, nullptr};
+        EXPECT_EQ(getProperty(u.unit, kAudioUnitProperty_ParameterStringFromValue, request),
+                  kAudioUnitErr_InvalidParameter);
+    }
 }
 
 TEST(Extensions, ValueFromStringScalesBackAndRefusesWhatTheEffectCannotRead) {
     OpenedUnit u(withExtensions(), kAudioUnitType_MusicDevice, kMap);
     AudioUnitParameterValueFromString request = {0, CFSTR("40"), -1.0f};
-    UInt32 size = sizeof request;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global, 0,
-                                   &request, &size),
-              noErr);
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_ParameterValueFromString, request), noErr);
     EXPECT_FLOAT_EQ(request.outValue, 20.0f);
     request = {0, CFSTR("loud"), -1.0f};
-    EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global, 0,
-                                   &request, &size),
-              kAudioUnitErr_InvalidProperty);
+    EXPECT_EQ(getProperty(u.unit, kAudioUnitProperty_ParameterValueFromString, request), kAudioUnitErr_InvalidProperty);
     EXPECT_EQ(request.outValue, 0.0f);
 }
 
@@ -82,17 +66,11 @@ TEST(TailAndBypass, AvailableOnlyWhenTheEffectSupportsThem) {
     script.acceptBypass = true;
     OpenedUnit u(script);
     Float64 tail = 0.0;
-    UInt32 size = sizeof tail;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0, &tail, &size),
-              noErr);
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_TailTime, tail), noErr);
     EXPECT_DOUBLE_EQ(tail, 0.1);
-    const UInt32 on = 7;
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &on, sizeof on),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_BypassEffect, UInt32(7)), noErr);
     UInt32 state = 0;
-    size = sizeof state;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &state, &size),
-              noErr);
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_BypassEffect, state), noErr);
     EXPECT_EQ(state, 1u);
 }
 

@@ -107,16 +107,11 @@ TEST(ParameterList, TheMapDecidesWhatTheHostSees) {
         noErr);
     EXPECT_EQ(size, 0u);
     CFArrayRef names = nullptr;
-    size = sizeof names;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 0, &names,
-                                   &size),
-              noErr);
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_ParameterValueStrings, names), noErr);
     EXPECT_EQ(CFArrayGetCount(names), 6);
     CFRelease(names);
     AudioUnitParameterInfo info{};
-    size = sizeof info;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 6, &info, &size),
-              noErr);
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_ParameterInfo, info, kAudioUnitScope_Global, 6), noErr);
     EXPECT_EQ(info.flags, 0u);  // unmapped: all zero
 }
 

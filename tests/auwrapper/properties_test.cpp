@@ -36,9 +36,7 @@ TEST(PropertySizes, NullDataReportsOnlyTheSizeAndOneByteShortIsRefused) {
     size = sizeof format - 1;
     EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size),
               kAudioUnitErr_InvalidPropertyValue);
-    size = sizeof format;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size),
-              noErr);
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_StreamFormat, format, kAudioUnitScope_Output), noErr);
     EXPECT_EQ(format.mSampleRate, 44100.0);
     EXPECT_EQ(format.mFormatFlags, 41u);
     EXPECT_EQ(format.mChannelsPerFrame, 2u);
@@ -52,21 +50,16 @@ TEST(PropertyValues, NoRateAndNoSliceSizeAreRefused) {
     OpenedUnit u;
     ASSERT_EQ(u.openResult, noErr);
     for (const Float64 noRate : {0.0, -44100.0, double(NAN), double(INFINITY)})
-        EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &noRate, 8),
+        EXPECT_EQ(setProperty(u.unit, kAudioUnitProperty_SampleRate, noRate, kAudioUnitScope_Output),
                   kAudioUnitErr_InvalidPropertyValue);
     for (const UInt32 frames : {0u, 65537u, 0xffffffffu})
-        EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                       &frames, sizeof frames),
+        EXPECT_EQ(setProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, frames),
                   kAudioUnitErr_InvalidPropertyValue);
     Float64 rate = 0.0;
-    UInt32 frames = 0, size = sizeof rate;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, &rate, &size),
-              noErr);
+    UInt32 frames = 0;
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_SampleRate, rate, kAudioUnitScope_Output), noErr);
     EXPECT_EQ(rate, 44100.0);
-    size = sizeof frames;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
-                                   &size),
-              noErr);
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, frames), noErr);
     EXPECT_EQ(frames, 4096u);
 }
 
@@ -139,24 +132,15 @@ TEST(PropertyTable, ReadOnlyAndWriteOnlyPropertiesAreRefusedTheOtherWay) {
 TEST(PropertyTable, SupportedChannelsAndElementNamesOfAStereoSynth) {
     OpenedUnit u;
     AUChannelInfo channels{};
-    UInt32 size = sizeof channels;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0,
-                                   &channels, &size),
-              noErr);
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_SupportedNumChannels, channels), noErr);
     EXPECT_EQ(channels.inChannels, 0);
     EXPECT_EQ(channels.outChannels, 2);
     CFStringRef name = nullptr;
-    size = sizeof name;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &name, &size),
-              noErr);
-    char text[32] = {};
-    CFStringGetCString(name, text, sizeof text, kCFStringEncodingUTF8);
-    EXPECT_STREQ(text, "Out 0");
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_ElementName, name, kAudioUnitScope_Output), noErr);
+    EXPECT_EQ(stringOf(name), "Out 0");
     CFRelease(name);
     UInt32 count = 99;
-    size = sizeof count;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_ElementCount, kAudioUnitScope_Global, 0, &count, &size),
-              noErr);
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_ElementCount, count), noErr);
     EXPECT_EQ(count, 0u);
 }
 
@@ -190,9 +174,7 @@ TEST(Presets, CurrentPresetWithFourBytesGivesTheNumberOnly) {
     ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &preset, &size),
               noErr);
     EXPECT_EQ(size, 16u);
-    char name[32] = {};
-    CFStringGetCString(preset.presetName, name, sizeof name, kCFStringEncodingUTF8);
-    EXPECT_STREQ(name, "Init");  // the effect's program name replaced "Untitled"
+    EXPECT_EQ(stringOf(preset.presetName), "Init");  // the effect's program name replaced "Untitled"
     size = 3;
     EXPECT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, buffer, &size),
               kAudioUnitErr_InvalidPropertyValue);
@@ -201,8 +183,7 @@ TEST(Presets, CurrentPresetWithFourBytesGivesTheNumberOnly) {
 TEST(Presets, FactoryNumberOutOfRangeIsRefused) {
     OpenedUnit u;
     const SInt32 number = 0;
-    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &number, 4),
-              kAudioUnitErr_InvalidPropertyValue);
+    EXPECT_EQ(setProperty(u.unit, kAudioUnitProperty_CurrentPreset, number), kAudioUnitErr_InvalidPropertyValue);
 }
 
 TEST(Notifications, NoNotificationWhenThePresetAndNameAreUnchanged) {
@@ -211,16 +192,12 @@ TEST(Notifications, NoNotificationWhenThePresetAndNameAreUnchanged) {
     ASSERT_EQ(AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_CurrentPreset, recordProperty, &seen), noErr);
     ASSERT_EQ(AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_PresentPreset, recordProperty, &seen), noErr);
     AUPreset preset = {-1, CFSTR("Init")};
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &preset,
-                                   sizeof preset),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_PresentPreset, preset), noErr);
     EXPECT_TRUE(seen.properties.empty());
 
     // A new name reaches the effect and is announced on both preset properties.
     preset.presetName = CFSTR("Brass");
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &preset,
-                                   sizeof preset),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_PresentPreset, preset), noErr);
     EXPECT_STREQ(u.effect().programName, "Brass");
     EXPECT_EQ(seen.properties,
               (std::vector<AudioUnitPropertyID>{kAudioUnitProperty_CurrentPreset, kAudioUnitProperty_PresentPreset}));
@@ -237,25 +214,18 @@ TEST(Notifications, WithoutPropertyListenersChangesArriveAsEvents) {
     ASSERT_EQ(AUEventListenerAddEventType(listener, nullptr, &wanted), noErr);
 
     const UInt32 frames = 1024;
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
-                                   sizeof frames),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, frames), noErr);
     ASSERT_EQ(seen.events.size(), 1u);
     EXPECT_EQ(seen.events[0].mArgument.mProperty.mPropertyID, UInt32(kAudioUnitProperty_MaximumFramesPerSlice));
     // The same value again changes nothing.
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
-                                   sizeof frames),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, frames), noErr);
     EXPECT_EQ(seen.events.size(), 1u);
 
     // Once a property listener exists, it alone is told.
     Notifications direct;
     ASSERT_EQ(AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, recordProperty, &direct),
               noErr);
-    const UInt32 other = 2048;
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &other,
-                                   sizeof other),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, UInt32(2048)), noErr);
     EXPECT_EQ(direct.properties.size(), 1u);
     EXPECT_EQ(seen.events.size(), 1u);
     AUListenerDispose(listener);
@@ -270,8 +240,7 @@ TEST(Notifications, ListenersAreRemovedByIdProcAndUserData) {
     ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(u.unit, kAudioUnitProperty_MaximumFramesPerSlice,
                                                           recordProperty, &a),
               noErr);
-    const UInt32 frames = 512;
-    AudioUnitSetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames, 4);
+    setProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, UInt32(512));
     EXPECT_TRUE(a.properties.empty());
     EXPECT_EQ(b.properties.size(), 1u);
 }
@@ -290,12 +259,8 @@ TEST(HostCallbacks, CopiedUpToTheCallersSizeAndAnnouncedOnlyWhenChanged) {
     AudioUnitAddPropertyListener(u.unit, kAudioUnitProperty_HostCallbacks, recordProperty, &seen);
     HostCallbackInfo callbacks{};
     callbacks.hostUserData = &seen;
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
-                                   sizeof callbacks),
-              noErr);
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
-                                   sizeof callbacks),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_HostCallbacks, callbacks), noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_HostCallbacks, callbacks), noErr);
     EXPECT_EQ(seen.properties.size(), 1u);
     void* first = nullptr;
     UInt32 size = 8;

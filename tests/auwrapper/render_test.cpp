@@ -145,34 +145,25 @@ TEST(MidiQueue, DroppedUntilTheEffectAsksForMidi) {
 TEST(StreamFormat, WrongChannelCountIsRefusedAndOnlyTheRateIsTaken) {
     OpenedUnit u;
     AudioStreamBasicDescription format = {48000.0, kAudioFormatLinearPCM, 41, 4, 1, 4, 1, 32, 0};
-    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
-                                   sizeof format),
+    EXPECT_EQ(setProperty(u.unit, kAudioUnitProperty_StreamFormat, format, kAudioUnitScope_Output),
               kAudioUnitErr_FormatNotSupported);
     format.mChannelsPerFrame = 2;
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
-                                   sizeof format),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_StreamFormat, format, kAudioUnitScope_Output), noErr);
     Float64 rate = 0.0;
-    UInt32 size = sizeof rate;
-    ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, &size),
-              noErr);
+    ASSERT_EQ(getProperty(u.unit, kAudioUnitProperty_SampleRate, rate), noErr);
     EXPECT_EQ(rate, 48000.0);
 
     // A 16-bit interleaved stereo format: refused in general, accepted from GarageBand and Logic 8.
     AudioStreamBasicDescription integer = {
         96000.0, kAudioFormatLinearPCM, kAudioFormatFlagIsSignedInteger, 4, 1, 4, 2, 16, 0};
-    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &integer,
-                                   sizeof integer),
+    EXPECT_EQ(setProperty(u.unit, kAudioUnitProperty_StreamFormat, integer, kAudioUnitScope_Output),
               kAudioUnitErr_FormatNotSupported);
     for (int hostApplication : {2, 3}) {
         u.component().hostApplication = hostApplication;
         integer.mSampleRate += 1.0;
-        ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &integer,
-                                       sizeof integer),
-                  noErr);
+        ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_StreamFormat, integer, kAudioUnitScope_Output), noErr);
         AudioStreamBasicDescription now{};
-        size = sizeof now;
-        AudioUnitGetProperty(u.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &now, &size);
+        getProperty(u.unit, kAudioUnitProperty_StreamFormat, now, kAudioUnitScope_Output);
         EXPECT_EQ(now.mSampleRate, integer.mSampleRate);
         EXPECT_EQ(now.mFormatFlags, 41u);
         EXPECT_EQ(now.mBitsPerChannel, 32u);
@@ -199,9 +190,7 @@ OSStatus transport(void*, Boolean* playing, Boolean* changed, Float64* sample, B
 TEST(TimeInfo, HostTransportBecomesVstTimeInfo) {
     OpenedUnit u;
     HostCallbackInfo callbacks = {nullptr, beatAndTempo, failingLocation, transport};
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
-                                   sizeof callbacks),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_HostCallbacks, callbacks), noErr);
     StereoBuffers b;
     ASSERT_EQ(renderAt(u.unit, 2048.0, 0, b), noErr);
     const VstTimeInfo& t = u.component().vstTimeInfo;
@@ -235,17 +224,14 @@ TEST(Inputs, RenderCallbackFeedsTheInputBus) {
     ASSERT_EQ(u.openResult, noErr);
     InputLog log;
     AURenderCallbackStruct callback = {provideInput, &log};
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
-                                   sizeof callback),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_SetRenderCallback, callback, kAudioUnitScope_Input), noErr);
     StereoBuffers b;
     ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
     EXPECT_EQ(log.calls, 1);
     EXPECT_EQ(log.buffers, 2u);
-    AudioUnitConnection wrong = {nullptr, 0, 1};
-    EXPECT_EQ(
-        AudioUnitSetProperty(u.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &wrong, sizeof wrong),
-        kAudioUnitErr_InvalidPropertyValue);
+    const AudioUnitConnection wrong = {nullptr, 0, 1};
+    EXPECT_EQ(setProperty(u.unit, kAudioUnitProperty_MakeConnection, wrong, kAudioUnitScope_Input),
+              kAudioUnitErr_InvalidPropertyValue);
 }
 
 TEST(Inputs, AConnectionPullsTheSourceUnitOncePerBlockAndReplacesTheCallback) {
@@ -258,13 +244,9 @@ TEST(Inputs, AConnectionPullsTheSourceUnitOncePerBlockAndReplacesTheCallback) {
     ScriptedEffect& effect = u.effect();
     InputLog log;
     AURenderCallbackStruct callback = {provideInput, &log};
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
-                                   sizeof callback),
-              noErr);
-    AudioUnitConnection connection = {source.unit, 0, 0};
-    ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
-                                   sizeof connection),
-              noErr);
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_SetRenderCallback, callback, kAudioUnitScope_Input), noErr);
+    const AudioUnitConnection connection = {source.unit, 0, 0};
+    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_MakeConnection, connection, kAudioUnitScope_Input), noErr);
     EXPECT_EQ(u.component().inputCallbacks[0].inputProc, nullptr);
     StereoBuffers b;
     ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
@@ -272,8 +254,7 @@ TEST(Inputs, AConnectionPullsTheSourceUnitOncePerBlockAndReplacesTheCallback) {
     EXPECT_EQ(sourceEffect.processCalls, 1);
     EXPECT_EQ(effect.inputsSilent, 0);  // the source did not report silence
     // The source's format reached the input bus; a connected input's rate is not writable.
-    const Float64 rate = 48000.0;
-    EXPECT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Input, 0, &rate, sizeof rate),
+    EXPECT_EQ(setProperty(u.unit, kAudioUnitProperty_SampleRate, Float64(48000.0), kAudioUnitScope_Input),
               kAudioUnitErr_InvalidProperty);
 }
 

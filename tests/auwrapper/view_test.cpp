@@ -71,12 +71,8 @@ protected:
 
     static const AUCocoaUIBase* factoryOf(AudioUnit unit) {
         AudioUnitCocoaViewInfo info{};
-        UInt32 size = sizeof info;
-        if (AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size) != noErr)
-            return nullptr;
-        char name[64] = {};
-        CFStringGetCString(info.mCocoaAUViewClass[0], name, sizeof name, kCFStringEncodingUTF8);
-        EXPECT_STREQ(name, "Tandem20010220_CocoaViewFactory");
+        if (getProperty(unit, kAudioUnitProperty_CocoaUI, info) != noErr) return nullptr;
+        EXPECT_EQ(stringOf(info.mCocoaAUViewClass[0]), "Tandem20010220_CocoaViewFactory");
         CFRelease(info.mCocoaAUViewBundleLocation);
         CFRelease(info.mCocoaAUViewClass[0]);
         return Tandem20010220_CocoaViewFactory();
