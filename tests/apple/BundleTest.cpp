@@ -1,4 +1,5 @@
-// Bundles and file URLs: Info.plist, resources by name and by type, the executable and its symbols.
+// Bundles and file URLs: resources by name and by type, the executable and its symbols. Info.plist
+// values are read through the wrapper's configuration and host identification tests.
 #include "TestBundle.h"
 
 #include <CoreFoundation/CoreFoundation.h>
@@ -45,26 +46,6 @@ TEST(CFURL, PathComponentsAndExtensions) {
     for (CFTypeRef r : {CFTypeRef(exe), CFTypeRef(up1), CFTypeRef(up2), CFTypeRef(up3), CFTypeRef(last), CFTypeRef(ext),
                         CFTypeRef(stem), CFTypeRef(joined), CFTypeRef(path)})
         CFRelease(r);
-}
-
-TEST(CFBundle, InfoDictionaryFromInfoPlist) {
-    TestBundle folder;
-    CFURLRef url = folder.copyURL();
-    CFBundleRef bundle = CFBundleCreate(nullptr, url);
-    ASSERT_NE(bundle, nullptr);
-    EXPECT_EQ(text(CFBundleGetIdentifier(bundle)), "com.brindlecove.test");
-    CFDictionaryRef info = CFBundleGetInfoDictionary(bundle);
-    ASSERT_NE(info, nullptr);
-    auto config = static_cast<CFDictionaryRef>(CFBundleGetValueForInfoDictionaryKey(bundle, CFSTR("TDConfig")));
-    ASSERT_EQ(CFGetTypeID(config), CFDictionaryGetTypeID());
-    EXPECT_EQ(CFDictionaryGetValue(config, CFSTR("AutoConvertPresets")), kCFBooleanFalse);
-    EXPECT_EQ(CFDictionaryGetValue(config, CFSTR("PresetIsFXB")), kCFBooleanTrue);
-    EXPECT_EQ(CFBundleGetValueForInfoDictionaryKey(bundle, CFSTR("Missing")), nullptr);
-    CFURLRef back = CFBundleCopyBundleURL(bundle);
-    EXPECT_TRUE(CFEqual(back, url));
-    CFRelease(back);
-    CFRelease(bundle);
-    CFRelease(url);
 }
 
 TEST(CFBundle, OneObjectPerFolderWhileAlive) {
@@ -145,21 +126,4 @@ TEST(CFBundle, ExecutableLoadsAndExportsSymbols) {
     CFRelease(exe);
     CFRelease(bundle);
     CFRelease(url);
-}
-
-TEST(CFBundle, MainBundleCanBeReplacedForHostIdentification) {
-    CFBundleRef own = CFBundleGetMainBundle();
-    ASSERT_NE(own, nullptr);
-    EXPECT_EQ(CFBundleGetMainBundle(), own);
-    TestBundle folder;
-    CFURLRef url = folder.copyURL();
-    StandInSetMainBundle(url);
-    CFBundleRef main = CFBundleGetMainBundle();
-    EXPECT_EQ(text(CFBundleGetIdentifier(main)), "com.brindlecove.test");
-    EXPECT_EQ(
-        text(static_cast<CFStringRef>(CFBundleGetValueForInfoDictionaryKey(main, CFSTR("CFBundleShortVersionString")))),
-        "7.2.3");
-    StandInSetMainBundle(nullptr);
-    CFRelease(url);
-    EXPECT_NE(CFBundleGetMainBundle(), nullptr);
 }

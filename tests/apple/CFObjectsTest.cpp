@@ -15,19 +15,6 @@ CFMutableDictionaryRef newDictionary() {
 
 }  // namespace
 
-TEST(CFRetainRelease, ObjectIsFreedWhenCountReachesZero) {
-    const CFIndex before = StandInLiveObjectCount();
-    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>("abc"), 3);
-    EXPECT_EQ(StandInLiveObjectCount(), before + 1);
-    EXPECT_EQ(CFGetRetainCount(data), 1);
-    EXPECT_EQ(CFRetain(data), data);
-    EXPECT_EQ(CFGetRetainCount(data), 2);
-    CFRelease(data);
-    EXPECT_EQ(StandInLiveObjectCount(), before + 1);
-    CFRelease(data);
-    EXPECT_EQ(StandInLiveObjectCount(), before);
-}
-
 TEST(CFRetainRelease, ContainersRetainTheirContentsAndReleaseThemAtTheEnd) {
     const CFIndex before = StandInLiveObjectCount();
     CFNumberRef n = int32Number(7);
@@ -66,21 +53,6 @@ TEST(CFRetainRelease, ReplacingAndRemovingReleaseOldValues) {
     CFRelease(two);
     CFRelease(dict);
     EXPECT_EQ(StandInLiveObjectCount(), before);
-}
-
-TEST(CFArrayCallBacks, NullCallBacksHoldPlainPointers) {
-    struct Preset {
-        SInt32 number;
-    } presets[2] = {{0}, {1}};
-    CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, nullptr);
-    CFArrayAppendValue(array, &presets[0]);
-    CFArrayAppendValue(array, &presets[1]);
-    EXPECT_EQ(CFArrayGetCount(array), 2);
-    EXPECT_EQ(static_cast<const Preset*>(CFArrayGetValueAtIndex(array, 1))->number, 1);
-    EXPECT_EQ(CFArrayGetValueAtIndex(array, 2), nullptr);
-    CFArrayRemoveValueAtIndex(array, 0);
-    EXPECT_EQ(CFArrayGetValueAtIndex(array, 0), &presets[1]);
-    CFRelease(array);
 }
 
 TEST(CFDictionaryKeys, KeysMatchByValueAndCopyStringKeys) {
@@ -157,14 +129,6 @@ TEST(CFNumber, ConversionsReportLoss) {
     CFRelease(n);
     CFRelease(two);
     CFRelease(twoReal);
-}
-
-TEST(CFBoolean, ConstantsAndTypes) {
-    EXPECT_TRUE(CFBooleanGetValue(kCFBooleanTrue));
-    EXPECT_FALSE(CFBooleanGetValue(kCFBooleanFalse));
-    EXPECT_EQ(CFGetTypeID(kCFBooleanTrue), CFBooleanGetTypeID());
-    EXPECT_NE(CFBooleanGetTypeID(), CFNumberGetTypeID());
-    EXPECT_FALSE(CFEqual(kCFBooleanTrue, kCFBooleanFalse));
 }
 
 TEST(CFData, MutableDataGrowsAndCopiesOut) {
