@@ -23,17 +23,13 @@ void setNumber(CFMutableDictionaryRef dict, const char* key, SInt32 value) {
     CFDictionarySetValue(dict, __CFStringMakeConstantString(key), number.get());
 }
 
-// The result code an entry guard gives for what restoring `value` raises (0 when it passes).
+// The result code the entry guard gives for what restoring `value` raises (0 when it passes).
 OSStatus restoreResult(FakeEffect& effect, CFPropertyListRef value, bool updateName = false) {
     try {
         AUPresetDictionary::restoreClassInfo(effect, kDescription, value, updateName);
         return 0;
-    } catch (const MacOSException& error) {
-        return error.code();
-    } catch (const EOFException&) {
-        return eofErr;
-    } catch (const std::exception&) {
-        return -32767;
+    } catch (...) {
+        return resultForCurrentException();
     }
 }
 
