@@ -1,4 +1,4 @@
-// Strings: encodings (MacRoman and UTF-8 above all), comparison, splitting.
+// Strings: encodings (MacRoman and UTF-8 above all) and comparison.
 #include <CoreFoundation/CoreFoundation.h>
 #include <gtest/gtest.h>
 
@@ -96,17 +96,6 @@ TEST(CFStringEncoding, SupplementaryCharactersUseSurrogatePairs) {
     EXPECT_EQ(cString(s.str(), kCFStringEncodingUTF8), "a\xF0\x9D\x84\x9E");
 }
 
-TEST(CFStringEncoding, CharactersAndSubstrings) {
-    const UniChar chars[] = {'T', 'D', 0x00E9};
-    Owned s(CFStringCreateWithCharacters(nullptr, chars, 3));
-    EXPECT_EQ(cString(s.str(), kCFStringEncodingUTF8), "TDé");
-    Owned tail(CFStringCreateWithSubstring(nullptr, s.str(), CFRangeMake(1, 2)));
-    EXPECT_EQ(cString(tail.str(), kCFStringEncodingUTF8), "Dé");
-    UniChar out[2];
-    CFStringGetCharacters(s.str(), CFRangeMake(1, 2), out);
-    EXPECT_EQ(out[1], 0x00E9);
-}
-
 TEST(CFStringCompare, LiteralCaseInsensitiveAndNumeric) {
     EXPECT_EQ(CFStringCompare(CFSTR("ProgramNumber"), CFSTR("data"), 0), kCFCompareLessThan);
     EXPECT_EQ(CFStringCompare(CFSTR("abc"), CFSTR("abc"), 0), kCFCompareEqualTo);
@@ -118,19 +107,6 @@ TEST(CFStringCompare, LiteralCaseInsensitiveAndNumeric) {
     const CFStringCompareFlags version = kCFCompareCaseInsensitive | kCFCompareNumerically;
     EXPECT_EQ(CFStringCompare(CFSTR("10.0B"), CFSTR("10.0a"), version), kCFCompareGreaterThan);
     EXPECT_EQ(CFStringCompare(CFSTR("08"), CFSTR("8"), version), kCFCompareEqualTo);
-}
-
-TEST(CFStringSplit, SeparatingStrings) {
-    Owned parts(CFStringCreateArrayBySeparatingStrings(nullptr, CFSTR("Saw|Square||Both"), CFSTR("|")));
-    ASSERT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(parts.ref)), 4);
-    auto at = [&](CFIndex i) {
-        return static_cast<CFStringRef>(CFArrayGetValueAtIndex(static_cast<CFArrayRef>(parts.ref), i));
-    };
-    EXPECT_TRUE(CFEqual(at(0), CFSTR("Saw")));
-    EXPECT_TRUE(CFEqual(at(2), CFSTR("")));
-    EXPECT_TRUE(CFEqual(at(3), CFSTR("Both")));
-    Owned single(CFStringCreateArrayBySeparatingStrings(nullptr, CFSTR("Mode"), CFSTR("|")));
-    EXPECT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(single.ref)), 1);
 }
 
 TEST(CFStringConstant, SameTextSameImmortalObject) {

@@ -81,27 +81,16 @@ TEST_F(ComponentTest, DescriptionNameAndResourceOfAnInstance) {
     CloseComponent(ci);
 }
 
-TEST_F(ComponentTest, RegisterComponentTakesPascalStrings) {
+// An instance open when its component is unregistered keeps the component until it closes.
+TEST_F(ComponentTest, UnregisteringWithAnInstanceOpen) {
     ComponentDescription cd{kAudioUnitType_Effect, kSubType, kManufacturer, 0, 0};
-    Handle name = NewHandle(6);
-    std::memcpy(*name,
-                "\x05"
-                "Delay",
-                6);
-    Component effect = RegisterComponent(&cd, TestEntry, 0, name, nullptr, nullptr);
-    DisposeHandle(name);
-    Handle back = NewHandle(0);
-    ASSERT_EQ(GetComponentInfo(effect, nullptr, back, nullptr, nullptr), noErr);
-    EXPECT_EQ(std::string(*back + 1, UInt8((*back)[0])), "Delay");
-    DisposeHandle(back);
+    Component effect = StandInRegisterComponent(&cd, TestEntry, "Delay", "", 1);
     ComponentInstance open = OpenComponent(effect);
     EXPECT_EQ(UnregisterComponent(effect), noErr);
     EXPECT_NE(UnregisterComponent(effect), noErr);
-    ComponentDescription looking{kAudioUnitType_Effect, kSubType, 0, 0, 0};
-    EXPECT_EQ(FindNextComponent(nullptr, &looking), nullptr);
     ComponentDescription cdOfOpen{};
     EXPECT_EQ(GetComponentInfo(reinterpret_cast<Component>(open), &cdOfOpen, nullptr, nullptr, nullptr), noErr);
-    EXPECT_EQ(cdOfOpen.componentType, kAudioUnitType_Effect);  // an open instance keeps its component
+    EXPECT_EQ(cdOfOpen.componentType, kAudioUnitType_Effect);
     EXPECT_EQ(CloseComponent(open), noErr);
 }
 

@@ -46,20 +46,6 @@ TEST(EventLoopTimer, FiresAfterItsDelayAndThenEveryInterval) {
     EXPECT_EQ(RemoveEventLoopTimer(timer), paramErr);
 }
 
-TEST(EventLoopTimer, OneShotTimerFiresOnceAndStaysInstalled) {
-    Ticks ticks;
-    EventLoopTimerRef timer = nullptr;
-    const CFIndex before = StandInEventLoopTimerCount();
-    const EventTime start = GetCurrentEventTime();
-    InstallEventLoopTimer(GetMainEventLoop(), 0.010, 0.0, onTimer, &ticks, &timer);
-    StandInRunEventLoopTimers(start + 1.0);
-    StandInRunEventLoopTimers(start + 2.0);
-    EXPECT_EQ(ticks.count, 1);
-    EXPECT_EQ(StandInEventLoopTimerCount(), before + 1);
-    RemoveEventLoopTimer(timer);
-    EXPECT_EQ(StandInEventLoopTimerCount(), before);
-}
-
 TEST(EventLoopTimer, CallbackMayRemoveTimers) {
     Ticks first, second;
     EventLoopTimerRef a = nullptr, b = nullptr;

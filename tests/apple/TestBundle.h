@@ -17,13 +17,11 @@ public:
         std::filesystem::create_directories(contents / "x86_64-linux");
         using halvorax::test::writeText;
         if (withInfoPlist) writeText(contents / "Info.plist", kInfoPlist);
-        writeText(contents / "Resources" / "TDParameters.txt", "vst param #\tname\r");
         for (const char* empty : {"b.aupreset", "a.aupreset", ".hidden.aupreset", "Presets/c.aupreset"})
             writeText(contents / "Resources" / empty, "");
         std::filesystem::copy_file(APPLE_TEST_PLUGIN_PATH, contents / "x86_64-linux" / "TestPlugin.so");
     }
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path executable() const { return path_ / "Contents" / "x86_64-linux" / "TestPlugin.so"; }
 
     CFURLRef copyURL() const { return urlOf(path_, true); }
 
@@ -40,12 +38,7 @@ private:
         "<plist version=\"1.0\">\n<dict>\n"
         "\t<key>CFBundleExecutable</key>\n\t<string>TestPlugin</string>\n"
         "\t<key>CFBundleIdentifier</key>\n\t<string>com.brindlecove.test</string>\n"
-        "\t<key>CFBundleShortVersionString</key>\n\t<string>7.2.3</string>\n"
-        "\t<key>TDConfig</key>\n\t<dict>\n"
-        "\t\t<key>AutoConvertPresets</key>\n\t\t<false/>\n"
-        "\t\t<key>PresetIsFXB</key>\n\t\t<true/>\n"
-        "\t\t<key>UpdateNameOnLoad</key>\n\t\t<true/>\n"
-        "\t</dict>\n</dict>\n</plist>\n";
+        "</dict>\n</plist>\n";
 
     halvorax::test::TempFolder root_{"apple_tests"};
     std::filesystem::path path_;
