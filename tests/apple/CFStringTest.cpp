@@ -23,27 +23,24 @@ struct Owned {  // releases on scope exit
 
 }  // namespace
 
-TEST(CFStringEncoding, MacRomanToUTF8AndBack) {
-    // "Café ü ß € Ω ™ ﬁ" and the Apple logo as MacRoman bytes.
-    const char macRoman[] = "Caf\x8E \x9F \xA7 \xDB \xBD \xAA \xDE \xF0";
-    Owned s(CFStringCreateWithCString(nullptr, macRoman, kCFStringEncodingMacRoman));
-    ASSERT_NE(s.ref, nullptr);
-    EXPECT_EQ(CFStringGetLength(s.str()), 18);
-    EXPECT_EQ(CFStringGetCharacterAtIndex(s.str(), 3), 0x00E9);
-    EXPECT_EQ(CFStringGetCharacterAtIndex(s.str(), 9), 0x20AC);
-    EXPECT_EQ(cString(s.str(), kCFStringEncodingUTF8), "Café ü ß € Ω ™ ﬁ \xEF\xA3\xBF");
-    EXPECT_EQ(cString(s.str(), kCFStringEncodingMacRoman), macRoman);
-}
-
-TEST(CFStringEncoding, UTF8ToMacRomanAndBack) {
-    Owned s(CFStringCreateWithCString(nullptr, "Ñandú – “quote” … °", kCFStringEncodingUTF8));
-    ASSERT_NE(s.ref, nullptr);
-    const std::string mac = cString(s.str(), kCFStringEncodingMacRoman);
-    EXPECT_EQ(mac,
-              "\x84"
-              "and\x9C \xD0 \xD2quote\xD3 \xC9 \xA1");
-    Owned back(CFStringCreateWithCString(nullptr, mac.c_str(), kCFStringEncodingMacRoman));
-    EXPECT_TRUE(CFEqual(s.ref, back.ref));
+TEST(CFStringEncoding, MacRomanAndUTF8BothWays) {
+    const struct {
+        const char* utf8;
+        const char* macRoman;
+    } cases[] = {
+        {"Café ü ß € Ω ™ ﬁ \xEF\xA3\xBF", "Caf\x8E \x9F \xA7 \xDB \xBD \xAA \xDE \xF0"},  // the Apple logo last
+        {"Ñandú – “quote” … °",
+         "\x84"
+         "and\x9C \xD0 \xD2quote\xD3 \xC9 \xA1"},
+    };
+    for (const auto& c : cases) {
+        Owned fromMacRoman(CFStringCreateWithCString(nullptr, c.macRoman, kCFStringEncodingMacRoman));
+        Owned fromUTF8(CFStringCreateWithCString(nullptr, c.utf8, kCFStringEncodingUTF8));
+        ASSERT_NE(fromMacRoman.ref, nullptr) << c.utf8;
+        EXPECT_TRUE(CFEqual(fromMacRoman.ref, fromUTF8.ref)) << c.utf8;
+        EXPECT_EQ(cString(fromMacRoman.str(), kCFStringEncodingUTF8), c.utf8);
+        EXPECT_EQ(cString(fromUTF8.str(), kCFStringEncodingMacRoman), c.macRoman);
+    }
 }
 
 TEST(CFStringEncoding, EveryMacRomanByteRoundTrips) {

@@ -75,41 +75,35 @@ TEST(FactoryPresetLoading, OneEntryAfterACommentAndABlankLine) {
     EXPECT_EQ(CFDataGetLength(table.data[0]), 3);
 }
 
-TEST(FactoryPresetLoading, AMissingThirdFileKeepsTheFirstTwo) {
+// Loading stops at the first entry whose file is missing or holds no preset, keeping those before it.
+TEST(FactoryPresetLoading, StopsAtTheFirstMissingOrBrokenFile) {
     ScratchFolder folder;
     writePreset(folder.file("One.aupreset"), "One", {1});
     writePreset(folder.file("Two.aupreset"), "Two", {2});
-    writePreset(folder.file("Four.aupreset"), "Four", {4});
-    writeText(folder.file(kFactoryPresetListName), "One.aupreset\rTwo.aupreset\rThree.aupreset\rFour.aupreset\r");
-    Table table;
-    EXPECT_EQ(table.load(folder), 2);
-    EXPECT_EQ(CFArrayGetCount(table.array), 2);
-    EXPECT_EQ(stringOf(table.presets[1].presetName), "Two");
-}
-
-TEST(FactoryPresetLoading, BrokenFilesEndTheLoadingThere) {
-    ScratchFolder folder;
-    writePreset(folder.file("Good.aupreset"), "Good", {1});
     writeText(folder.file("Garbage.aupreset"), "this is not a property list");
-    writeText(folder.file(kFactoryPresetListName), "Good.aupreset\rGarbage.aupreset\rGood.aupreset\r");
-    Table table;
-    EXPECT_EQ(table.load(folder), 1);
-
-    ScratchFolder other;
-    writeText(other.file("Array.aupreset"),
+    writeText(folder.file("Array.aupreset"),
               "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>x</string></array></plist>");
-    writeText(other.file("NoData.aupreset"),
+    writeText(folder.file("NoData.aupreset"),
               "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>name</key><string>x</string></dict></plist>");
-    writeText(other.file(kFactoryPresetListName), "NoData.aupreset\r");
-    Table second;
-    EXPECT_EQ(second.load(other), 0);
-    writeText(other.file(kFactoryPresetListName), "Array.aupreset\r");
-    EXPECT_EQ(second.load(other), 0);
-
-    ScratchFolder empty;
-    Table none;
-    EXPECT_EQ(none.load(empty), 0);  // no list file at all
-    EXPECT_EQ(CFArrayGetCount(none.array), 0);
+    const struct {
+        const char* list;
+        int loaded;
+    } cases[] = {
+        {"One.aupreset\rTwo.aupreset\rThree.aupreset\rOne.aupreset\r", 2},
+        {"One.aupreset\rGarbage.aupreset\rOne.aupreset\r", 1},
+        {"NoData.aupreset\r", 0},
+        {"Array.aupreset\r", 0},
+        {nullptr, 0},  // no list file at all
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list ? c.list : "no list");
+        std::filesystem::remove(folder.file(kFactoryPresetListName));
+        if (c.list) writeText(folder.file(kFactoryPresetListName), c.list);
+        Table table;
+        EXPECT_EQ(table.load(folder), c.loaded);
+        EXPECT_EQ(CFArrayGetCount(table.array), c.loaded);
+        if (c.loaded == 2) EXPECT_EQ(stringOf(table.presets[1].presetName), "Two");
+    }
 }
 
 TEST(FactoryPresetWriting, InitInitBassInitGivesThreeWritesAndTwoFiles) {

@@ -155,68 +155,81 @@ TEST(FxReading, ValuesOutsideTheRangeAreClampedAndReportedAndNonNumbersRefused) 
     }
 }
 
-TEST(FxReading, RefusedHeadersChangeNothing) {
-    FakeEffect effect(2, 1);
-    const std::vector<unsigned char> good = fxCk(effect.id, {0.5f, 0.5f});
-    const std::string invalid = "Invalid format of FXP / FXB data";
+struct Refusal {
+    const char* what;
+    bool chunks;                                                  // the effect keeps its state in chunks
+    std::function<std::vector<unsigned char>(FakeEffect&)> data;  // made from an effect like the target
+    bool endOfFile;                                               // EOFException, else FormatException
+    const char* message;
+};
 
-    // Another plug-in's ID, a bad magic, record version, record kind, and a byte size past the data.
-    const std::vector<std::function<void(std::vector<unsigned char>&)>> damages = {
-        [](auto& b) {
-            b = fxCk(fourCC('O', 't', 'h', 'r'), {0.5f, 0.5f});
-        },
-        [](auto& b) { b[0] = 'X'; },
-        [](auto& b) { b[15] = 2; },
-        [](auto& b) { b[8] = 'Q'; },
-        [](auto& b) { FxCodec::writeBigInt32(b.data() + 4, int32_t(b.size()) - 7); },
+std::vector<unsigned char> withInt(std::vector<unsigned char> bytes, size_t offset, int32_t value) {
+    FxCodec::writeBigInt32(bytes.data() + offset, value);
+    return bytes;
+}
+
+// Refused data changes nothing: no value, chunk, name or program is applied before the refusal.
+TEST(FxReading, RefusedDataChangesNothing) {
+    const char* const invalid = "Invalid format of FXP / FXB data";
+    const char* const eof = "End of file error";
+    const char* const chunkEnd = "Unexpected end of file in FXP / FXB data";
+    const auto program = [](FakeEffect& e) { return fxCk(e.id, {0.5f, 0.5f}); };
+    const auto damaged = [&](size_t at, unsigned char byte) {
+        return [=](FakeEffect& e) {
+            std::vector<unsigned char> bytes = program(e);
+            bytes[at] = byte;
+            return bytes;
+        };
     };
-    for (size_t i = 0; i < damages.size(); ++i) {
-        std::vector<unsigned char> bad = good;
-        damages[i](bad);
-        EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(bad.size(), bad.data()); }), invalid)
-            << i;
+    const auto cut = [](std::vector<unsigned char> bytes, size_t size) {
+        bytes.resize(size);
+        return bytes;
+    };
+    const Refusal refusals[] = {
+        {"another plug-in", false,
+         [](FakeEffect&) {
+             return fxCk(fourCC('O', 't', 'h', 'r'), {0.5f, 0.5f});
+         },
+         false, invalid},
+        {"magic", false, damaged(0, 'X'), false, invalid},
+        {"record version", false, damaged(15, 2), false, invalid},
+        {"record kind", false, damaged(8, 'Q'), false, invalid},
+        {"byte size past the data", false, [&](FakeEffect& e) { return withInt(program(e), 4, 57); }, false, invalid},
+        {"ten bytes", false, [&](FakeEffect& e) { return cut(program(e), 10); }, true, eof},
+        {"no bytes", false, [](FakeEffect&) { return std::vector<unsigned char>(); }, true, eof},
+        {"a byte size that fits the cut data", false,
+         [&](FakeEffect& e) { return cut(withInt(program(e), 4, 40), 61); }, true, eof},
+        {"program chunk past the end", true, [](FakeEffect& e) { return withInt(FxCodec(e).createFXP(), 56, 5); }, true,
+         chunkEnd},
+        {"negative chunk size", true, [](FakeEffect& e) { return withInt(FxCodec(e).createFXP(), 56, -1); }, true,
+         chunkEnd},
+        {"bank chunk past the end", true, [](FakeEffect& e) { return withInt(FxCodec(e).createFXB(), 156, 5); }, true,
+         "Unexpected end of file in FXB data"},
+        {"third bank record", false, [](FakeEffect& e) { return withInt(FxCodec(e).createFXB(), 156 + 64 * 2, 0); },
+         false, invalid},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.what);
+        FakeEffect source(2, 3, r.chunks);
+        source.values = {{0.1f, 0.1f}, {0.2f, 0.2f}, {0.3f, 0.3f}};
+        source.programChunk = source.bankChunk = {1, 2, 3, 4};
+        const std::vector<unsigned char> bytes = r.data(source);
+        FakeEffect target(2, 3, r.chunks);
+        target.names[0] = "Kept";
+        const auto load = [&] { FxCodec(target).loadFXPOrFXB(bytes.size(), bytes.data()); };
+        EXPECT_EQ(r.endOfFile ? failure<EOFException>(load) : failure<FormatException>(load), r.message);
+        EXPECT_EQ(target.names[0], "Kept");
+        EXPECT_EQ(target.parameterSets + target.chunkSets + target.begins, 0);
+        EXPECT_EQ(target.current, 0);
     }
-    EXPECT_EQ(failure<EOFException>([&] { FxCodec(effect).loadFXPOrFXB(10, good.data()); }), "End of file error");
-    EXPECT_EQ(failure<EOFException>([&] { FxCodec(effect).loadFXPOrFXB(0, nullptr); }), "End of file error");
-    // The plug-in version is not checked.
-    std::vector<unsigned char> newer = good;
+}
+
+TEST(FxReading, ThePlugInVersionIsNotChecked) {
+    FakeEffect effect(2, 1);
+    std::vector<unsigned char> newer = fxCk(effect.id, {0.5f, 0.5f});
     newer[23] = 99;
     EXPECT_TRUE(FxCodec(effect).loadFXPOrFXB(newer.size(), newer.data()));
-    EXPECT_EQ(effect.parameterSets, 2);
-}
-
-TEST(FxReading, TruncatedRecordsAreRefusedBeforeAnythingIsApplied) {
-    FakeEffect effect(2, 1);
-    effect.names[0] = "Kept";
-    std::vector<unsigned char> fxp = fxCk(effect.id, {0.5f, 0.5f});
-    FxCodec::writeBigInt32(fxp.data() + 4, 40);  // a byte size that fits the shortened data
-    EXPECT_EQ(failure<EOFException>([&] { FxCodec(effect).loadFXPOrFXB(fxp.size() - 3, fxp.data()); }),
-              "End of file error");
-    EXPECT_EQ(effect.names[0], "Kept");
-    EXPECT_EQ(effect.parameterSets, 0);
-    EXPECT_EQ(effect.begins, 0);
-}
-
-TEST(FxReading, ChunksRunningPastTheEnd) {
-    FakeEffect effect(2, 1, true);
-    effect.programChunk = {1, 2, 3, 4};
-    effect.bankChunk = {1, 2, 3, 4};
-    effect.names[0] = "Before";
-    std::vector<unsigned char> fxp = FxCodec(effect).createFXP();
-    std::vector<unsigned char> fxb = FxCodec(effect).createFXB();
-    FxCodec::writeBigInt32(fxp.data() + 56, 5);
-    FxCodec::writeBigInt32(fxb.data() + 156, 5);
-    FakeEffect target(2, 1, true);
-    target.names[0] = "Kept";
-    EXPECT_EQ(failure<EOFException>([&] { FxCodec(target).loadFXPOrFXB(fxp.size(), fxp.data()); }),
-              "Unexpected end of file in FXP / FXB data");
-    EXPECT_EQ(failure<EOFException>([&] { FxCodec(target).loadFXPOrFXB(fxb.size(), fxb.data()); }),
-              "Unexpected end of file in FXB data");
-    FxCodec::writeBigInt32(fxp.data() + 56, -1);
-    EXPECT_EQ(failure<EOFException>([&] { FxCodec(target).loadFXPOrFXB(fxp.size(), fxp.data()); }),
-              "Unexpected end of file in FXP / FXB data");
-    EXPECT_EQ(target.names[0], "Kept");
-    EXPECT_EQ(target.chunkSets, 0);
+    EXPECT_EQ(effect.values[0], (std::vector<float>{0.5f, 0.5f}));
 }
 
 TEST(FxReading, BankWithMoreProgramsLoadsTheEffectsCountAndReselects) {
@@ -239,18 +252,6 @@ TEST(FxReading, BankRecordsWithExtraValuesAreSteppedOverWhole) {
     effect.id = source.id;
     EXPECT_FALSE(FxCodec(effect).loadFXPOrFXB(fxb.size(), fxb.data()));
     EXPECT_EQ(effect.values, (std::vector<std::vector<float>>{{0.1f, 0.2f}, {0.4f, 0.5f}}));
-}
-
-TEST(FxReading, ABankWithABrokenRecordAppliesNoProgram) {
-    FakeEffect source(2, 3);
-    source.values = {{0.1f, 0.1f}, {0.2f, 0.2f}, {0.3f, 0.3f}};
-    std::vector<unsigned char> fxb = FxCodec(source).createFXB();
-    fxb[156 + 64 * 2] = 'X';  // the third record's magic
-    FakeEffect effect(2, 3);
-    EXPECT_EQ(failure<FormatException>([&] { FxCodec(effect).loadFXPOrFXB(fxb.size(), fxb.data()); }),
-              "Invalid format of FXP / FXB data");
-    EXPECT_EQ(effect.parameterSets, 0);
-    EXPECT_EQ(effect.current, 0);
 }
 
 TEST(FxReading, BigEndianWords) {
