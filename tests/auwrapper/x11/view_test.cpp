@@ -1,87 +1,20 @@
 // The editor view: created through the factory the CocoaUI property names, sized by the
-// effect, resized on request, idled, and closed from either side. Runs against a private
-// Xvfb server; without one only the no-display path is tested.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <thread>
-
+// effect, resized on request, idled, and closed from either side. Runs under xvfb-run.
 #include "AuTestSupport.h"
 #include "TandemView.h"
-
-// After the test framework: Xlib defines macros (None, Bool) that its templates use as names.
-#include <X11/Xlib.h>
 
 namespace {
 
 using namespace autest;
 
-// A private X server for the tests of this file.
-class PrivateDisplay {
-public:
-    PrivateDisplay() {
-        const std::string name = ":" + std::to_string(200 + getpid() % 700);
-        pid_ = fork();
-        if (pid_ == 0) {
-            execl("/usr/bin/Xvfb", "Xvfb", name.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24",
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 100 && !ready_; ++i) {
-            // The connection stays open: a server resets when its last client leaves.
-            if ((connection_ = XOpenDisplay(name.c_str())) != nullptr) {
-                ready_ = true;
-                name_ = name;
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-        }
-    }
-    ~PrivateDisplay() {
-        if (connection_) XCloseDisplay(connection_);
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool ready() const { return ready_; }
-    const std::string& name() const { return name_; }
-
-private:
-    pid_t pid_ = -1;
-    Display* connection_ = nullptr;
-    bool ready_ = false;
-    std::string name_;
-};
-
-class ViewTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { display = new PrivateDisplay(); }
-    static void TearDownTestSuite() {
-        delete display;
-        display = nullptr;
-    }
-    void SetUp() override {
-        if (!display->ready()) GTEST_SKIP() << "no Xvfb";
-        setenv("DISPLAY", display->name().c_str(), 1);
-    }
-    void TearDown() override { unsetenv("DISPLAY"); }
-
-    static const AUCocoaUIBase* factoryOf(AudioUnit unit) {
-        AudioUnitCocoaViewInfo info{};
-        if (getProperty(unit, kAudioUnitProperty_CocoaUI, info) != noErr) return nullptr;
-        EXPECT_EQ(stringOf(info.mCocoaAUViewClass[0]), "Tandem20010220_CocoaViewFactory");
-        CFRelease(info.mCocoaAUViewBundleLocation);
-        CFRelease(info.mCocoaAUViewClass[0]);
-        return Tandem20010220_CocoaViewFactory();
-    }
-
-    static PrivateDisplay* display;
-};
-
-PrivateDisplay* ViewTest::display = nullptr;
+const AUCocoaUIBase* factoryOf(AudioUnit unit) {
+    AudioUnitCocoaViewInfo info{};
+    if (getProperty(unit, kAudioUnitProperty_CocoaUI, info) != noErr) return nullptr;
+    EXPECT_EQ(stringOf(info.mCocoaAUViewClass[0]), "Tandem20010220_CocoaViewFactory");
+    CFRelease(info.mCocoaAUViewBundleLocation);
+    CFRelease(info.mCocoaAUViewClass[0]);
+    return Tandem20010220_CocoaViewFactory();
+}
 
 EffectScript withEditor() {
     EffectScript script;
@@ -89,7 +22,7 @@ EffectScript withEditor() {
     return script;
 }
 
-TEST_F(ViewTest, OpensTheEditorInAWindowOfItsSizeAndClosesItWithTheView) {
+TEST(View, OpensTheEditorInAWindowOfItsSizeAndClosesItWithTheView) {
     OpenedUnit u(withEditor());
     const AUCocoaUIBase* factory = factoryOf(u.unit);
     ASSERT_NE(factory, nullptr);
@@ -120,7 +53,7 @@ TEST_F(ViewTest, OpensTheEditorInAWindowOfItsSizeAndClosesItWithTheView) {
     EXPECT_EQ(u.component().view, nullptr);
 }
 
-TEST_F(ViewTest, ClosingTheUnitFirstLeavesAViewThatCanStillBeReleased) {
+TEST(View, ClosingTheUnitFirstLeavesAViewThatCanStillBeReleased) {
     const AUCocoaUIBase* factory = nullptr;
     void* view = nullptr;
     {
@@ -134,7 +67,7 @@ TEST_F(ViewTest, ClosingTheUnitFirstLeavesAViewThatCanStillBeReleased) {
     factory->releaseView(view);
 }
 
-TEST_F(ViewTest, AnEditorThatRefusesToOpenGivesNoView) {
+TEST(View, AnEditorThatRefusesToOpenGivesNoView) {
     EffectScript script = withEditor();
     script.editorOpens = false;
     OpenedUnit u(script);
