@@ -33,7 +33,6 @@ struct EffectScript {
     VstInt32 flags = effFlagsCanReplacing | effFlagsIsSynth;
     unsigned stereoMask = ~0u;     // pins answered with the stereo flag, one bit per pin
     bool answerPins = true;        // pin properties answered at all
-    bool wantMidiOnResume = true;  // asks for MIDI when switched on
     bool throwEverywhere = false;  // every entry raises
     bool returnNull = false;       // the entry function gives no effect
     VstIntPtr programAnswer = 0;   // effGetProgram
@@ -80,8 +79,8 @@ inline VstIntPtr scriptedDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index,
         case effClose:
             delete &s;
             return 0;
-        case effMainsChanged:
-            if (value && s.script.wantMidiOnResume) s.host(e, audioMasterWantMidi, 0, 1, nullptr, 0.0f);
+        case effMainsChanged:  // asks for MIDI when switched on
+            if (value) s.host(e, audioMasterWantMidi, 0, 1, nullptr, 0.0f);
             return 0;
         case effGetProgram:
             return s.script.programAnswer;
@@ -90,9 +89,6 @@ inline VstIntPtr scriptedDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index,
             return 0;
         case effSetProgramName:
             std::strncpy(s.programName, static_cast<char*>(ptr), 31);
-            return 0;
-        case effGetParamName:
-            std::snprintf(static_cast<char*>(ptr), 64, "Parameter %d", index);
             return 0;
         case effGetParamDisplay:
             std::snprintf(static_cast<char*>(ptr), 64, "%g", s.values[index]);
