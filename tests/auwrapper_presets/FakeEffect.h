@@ -1,5 +1,5 @@
 // Test support: an effect behind EffectAccess with programs, parameters and chunks held in
-// plain fields, recording what the preset code does to it; and hand-made FXP records.
+// plain fields, recording what the preset code does to it; and FXP records of given values.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -98,37 +98,13 @@ inline CFMutableDictionaryRef mutableCopyOf(CFDictionaryRef dict) {
     return copy;
 }
 
-// Big-endian building blocks for hand-made FXP/FXB data.
-inline void putInt(std::vector<unsigned char>& bytes, int32_t value) {
-    unsigned char word[4];
-    FxCodec::writeBigInt32(word, value);
-    bytes.insert(bytes.end(), word, word + 4);
-}
-inline void putFloat(std::vector<unsigned char>& bytes, float value) {
-    int32_t bits;
-    std::memcpy(&bits, &value, 4);
-    putInt(bytes, bits);
-}
-inline void putName(std::vector<unsigned char>& bytes, const std::string& name, size_t field = 28) {
-    std::vector<unsigned char> text(field, 0);
-    std::memcpy(text.data(), name.data(), std::min(name.size(), field));
-    bytes.insert(bytes.end(), text.begin(), text.end());
-}
-
-// An "FxCk" record with the given values (the count field says values.size() unless given).
-inline std::vector<unsigned char> fxCk(int32_t id, const std::vector<float>& values, const std::string& name = "Prog",
-                                       int32_t count = -1) {
-    std::vector<unsigned char> bytes;
-    putInt(bytes, kFxChunkMagic);
-    putInt(bytes, int32_t(48 + 4 * values.size()));
-    putInt(bytes, kFxProgramParams);
-    putInt(bytes, 1);
-    putInt(bytes, id);
-    putInt(bytes, 1);
-    putInt(bytes, count < 0 ? int32_t(values.size()) : count);
-    putName(bytes, name);
-    for (float value : values) putFloat(bytes, value);
-    return bytes;
+// An "FxCk" record with the given values, as an effect `id` with that many parameters writes it
+// (the writing tests pin that layout byte for byte).
+inline std::vector<unsigned char> fxCk(int32_t id, const std::vector<float>& values) {
+    FakeEffect effect(int(values.size()), 1);
+    effect.id = id;
+    effect.values[0] = values;
+    return FxCodec(effect).createFXP();
 }
 
 }  // namespace tandem::test
