@@ -1,6 +1,4 @@
 // Event-loop timers, driven by the host's run-loop call with explicit times.
-#include "TestBundle.h"
-
 #include <Carbon/Carbon.h>
 #include <StandIn/StandIn.h>
 #include <gtest/gtest.h>
@@ -69,22 +67,4 @@ TEST(EventLoopTimer, RunCurrentEventLoopFiresDueTimers) {
     EXPECT_EQ(ticks.count, 1);
     RemoveEventLoopTimer(timer);
     EXPECT_EQ(InstallEventLoopTimer(nullptr, 0.0, 0.025, onTimer, &ticks, &timer), paramErr);
-}
-
-TEST(EventLoopTimer, TimerInstalledByABundleFiresFromTheHostsLoop) {
-    TestBundle folder;
-    CFURLRef url = folder.copyURL();
-    CFBundleRef bundle = CFBundleCreate(nullptr, url);
-    auto install = reinterpret_cast<OSStatus (*)(EventLoopTimerProcPtr, void*, EventLoopTimerRef*)>(
-        CFBundleGetFunctionPointerForName(bundle, CFSTR("TestPluginInstallTimer")));
-    ASSERT_NE(install, nullptr);
-    Ticks ticks;
-    EventLoopTimerRef timer = nullptr;
-    const EventTime start = GetCurrentEventTime();
-    ASSERT_EQ(install(onTimer, &ticks, &timer), noErr);
-    EXPECT_EQ(StandInRunEventLoopTimers(start + 1.0), 1);
-    EXPECT_EQ(ticks.count, 1);
-    EXPECT_EQ(RemoveEventLoopTimer(timer), noErr);
-    CFRelease(bundle);
-    CFRelease(url);
 }

@@ -99,6 +99,8 @@ TEST_F(ListenerTest, DisposedListenersHearNothing) {
     EXPECT_EQ(AUParameterListenerNotify(nullptr, nullptr, nullptr), paramErr);
 }
 
+// A bundle's calls into the layer bind to the host's copy, one for the process: its listeners,
+// and (the same binding) its objects and timers.
 TEST_F(ListenerTest, NotificationsFromALoadedBundleReachTheHostsListeners) {
     TestBundle folder;
     CFURLRef url = folder.copyURL();

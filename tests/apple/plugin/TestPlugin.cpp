@@ -1,7 +1,6 @@
 // Executable of the test bundle: symbols for lookup, and calls that must land in the host's
 // copy of the framework layer.
 #include <AudioToolbox/AudioToolbox.h>
-#include <Carbon/Carbon.h>
 #include <StandIn/StandIn.h>
 
 #define TEST_EXPORT extern "C" __attribute__((visibility("default")))
@@ -13,10 +12,6 @@ TEST_EXPORT OSStatus TestPluginNotifyGesture(AudioUnit unit, AudioUnitParameterI
     event.mEventType = kAudioUnitEvent_BeginParameterChangeGesture;
     event.mArgument.mParameter = {unit, id, kAudioUnitScope_Global, 0};
     return AUEventListenerNotify(nullptr, nullptr, &event);
-}
-
-TEST_EXPORT OSStatus TestPluginInstallTimer(EventLoopTimerProcPtr proc, void* data, EventLoopTimerRef* out) {
-    return InstallEventLoopTimer(GetMainEventLoop(), 0.025, 0.025, NewEventLoopTimerUPP(proc), data, out);
 }
 
 TEST_EXPORT CFIndex TestPluginLiveObjects() { return StandInLiveObjectCount(); }
