@@ -1,7 +1,7 @@
 // Test support for the Audio Unit component: a scriptable VST effect, a temporary component
 // bundle (Info.plist with TDConfig, Resources with a parameter map and an empty factory list),
 // and an opened Audio Unit instance whose component runs over either the scriptable effect or
-// the real instrument.
+// the real instrument, in that bundle or one of the caller's (the preset tests use it too).
 #pragma once
 
 #include <AudioToolbox/AudioToolbox.h>
@@ -13,11 +13,13 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "../support/TestFiles.h"
+#include "HalvoVST2.h"
 #include "PresetFiles.h"
 #include "TandemComponent.h"
 #include "VstAbi.h"
@@ -244,22 +246,26 @@ inline ComponentResult testEntry(ComponentParameters* params, Handle storage) {
     return tandem::tandemEntry(params, reinterpret_cast<tandem::TandemComponent*>(storage), createTestComponent);
 }
 
-// An opened instance over a fresh bundle and the given effect script.
+// The real instrument's entry function.
+inline AEffect* instrumentEntry(audioMasterCallback master) {
+    if (master(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+    return (new halvorax::HalvoVST2(master))->getAeffect();
+}
+
+// An opened instance of a component over a bundle folder and an effect entry function.
 class OpenedUnit {
 public:
+    // Over a fresh bundle with the given map, and the scriptable effect with the given script.
     explicit OpenedUnit(const EffectScript& script = EffectScript(), OSType type = kAudioUnitType_MusicDevice,
                         const std::string& parameterMap = "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r",
                         tandem::VSTEntryFunction entry = scriptedEntry)
-        : bundle_(parameterMap) {
+        : bundle_(std::make_unique<ComponentBundle>(parameterMap)) {
         nextScript() = script;
-        CFURLRef url = bundle_.copyURL();
-        nextOrigin().bundleURL = url;
-        nextOrigin().entry = entry;
-        ComponentDescription cd = {type, 0x54657374 /* Test */, 0x42726E64 /* Brnd */, 0, 0};
-        component_ = StandInRegisterComponent(&cd, testEntry, "Brindlecove: Tandem Test", "", 0x00010203);
-        openResult = OpenAComponent(component_, &unit);
-        CFRelease(url);
-        nextOrigin().bundleURL = nullptr;
+        open(bundle_->path(), entry, type, 0x54657374 /* Test */, "Brindlecove: Tandem Test");
+    }
+    // Over the caller's bundle folder, as a music device of the given subtype and name.
+    OpenedUnit(const std::filesystem::path& bundle, tandem::VSTEntryFunction entry, OSType subtype, const char* name) {
+        open(bundle, entry, kAudioUnitType_MusicDevice, subtype, name);
     }
     ~OpenedUnit() {
         if (unit) CloseComponent(unit);
@@ -274,7 +280,18 @@ public:
     OSErr openResult = noErr;
 
 private:
-    ComponentBundle bundle_;
+    void open(const std::filesystem::path& bundle, tandem::VSTEntryFunction entry, OSType type, OSType subtype,
+              const char* name) {
+        CFURLRef url = ComponentBundle::urlOf(bundle);
+        nextOrigin() = {url, entry};
+        ComponentDescription cd = {type, subtype, 0x42726E64 /* Brnd */, 0, 0};
+        component_ = StandInRegisterComponent(&cd, testEntry, name, "", 0x00010203);
+        openResult = OpenAComponent(component_, &unit);
+        CFRelease(url);
+        nextOrigin().bundleURL = nullptr;
+    }
+
+    std::unique_ptr<ComponentBundle> bundle_;
     Component component_ = nullptr;
 };
 

@@ -7,7 +7,6 @@
 
 #include "../support/RealtimeCounters.h"
 #include "AuTestSupport.h"
-#include "HalvoVST2.h"
 #include "../plugin/TestHost.h"
 
 using namespace halvorax::test::realtime;
@@ -256,11 +255,6 @@ TEST(Inputs, AConnectionPullsTheSourceUnitOncePerBlockAndReplacesTheCallback) {
     // The source's format reached the input bus; a connected input's rate is not writable.
     EXPECT_EQ(setProperty(u.unit, kAudioUnitProperty_SampleRate, Float64(48000.0), kAudioUnitScope_Input),
               kAudioUnitErr_InvalidProperty);
-}
-
-AEffect* instrumentEntry(audioMasterCallback master) {
-    if (master(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
-    return (new halvorax::HalvoVST2(master))->getAeffect();
 }
 
 TEST(RealTime, RenderAndMidiDoNotAllocate) {

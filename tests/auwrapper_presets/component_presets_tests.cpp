@@ -5,6 +5,7 @@
 #include <StandIn/StandIn.h>
 #include <unistd.h>
 
+#include "../auwrapper/AuTestSupport.h"
 #include "AUPresetDictionary.h"
 #include "FakeEffect.h"
 #include "HalvoVST2.h"
@@ -19,8 +20,6 @@ namespace {
 
 const std::filesystem::path kShippedResources = std::filesystem::path(HALVORAX_BUNDLE_PATH) / "Contents" / "Resources";
 
-AEffect* instrumentEntry(audioMasterCallback master) { return (new halvorax::HalvoVST2(master))->getAeffect(); }
-
 std::string infoPlist(const std::string& config) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
            "<key>CFBundleIdentifier</key><string>com.brindlecove.presettest</string>\n" +
@@ -31,20 +30,6 @@ std::string tdConfig(bool autoConvert, bool fxb, bool updateName) {
     auto flag = [](bool on) { return std::string(on ? "<true/>" : "<false/>"); };
     return "<key>TDConfig</key><dict><key>AutoConvertPresets</key>" + flag(autoConvert) + "<key>PresetIsFXB</key>" +
            flag(fxb) + "<key>UpdateNameOnLoad</key>" + flag(updateName) + "</dict>\n";
-}
-
-CFURLRef& nextBundle() {
-    static CFURLRef url = nullptr;
-    return url;
-}
-
-ComponentResult entry(ComponentParameters* params, Handle storage) {
-    return tandemEntry(params, reinterpret_cast<TandemComponent*>(storage), [](ComponentInstance instance) {
-        TandemOrigin origin;
-        origin.bundleURL = nextBundle();
-        origin.vstEntry = instrumentEntry;
-        return new TandemComponent(instance, origin);
-    });
 }
 
 // A bundle folder with the given Info.plist; Resources empty unless filled.
@@ -63,51 +48,32 @@ struct PresetBundle {
     std::filesystem::path contents, resources;
 };
 
-// One opened instance of the component for a bundle.
-struct Unit {
-    explicit Unit(const PresetBundle& bundle) {
-        const std::string path = (bundle.contents.parent_path()).string();
-        nextBundle() = createURLForPath(path, true);
-        ComponentDescription cd = {fourCC('a', 'u', 'm', 'u'), fourCC('H', 'a', 'l', 'v'), fourCC('B', 'r', 'n', 'd'),
-                                   0, 0};
-        component = StandInRegisterComponent(&cd, entry, "Brindlecove: Halvorax", "", 0x10000);
-        openResult = OpenAComponent(component, &unit);
-        CFRelease(nextBundle());
-        nextBundle() = nullptr;
-    }
-    ~Unit() {
-        if (unit) CloseComponent(unit);
-        UnregisterComponent(component);
-    }
-    TandemComponent& tandem() const { return *reinterpret_cast<TandemComponent*>(GetComponentInstanceStorage(unit)); }
+// One opened instance of the component over the real instrument for a bundle.
+struct Unit : autest::OpenedUnit {
+    explicit Unit(const PresetBundle& bundle)
+        : OpenedUnit(bundle.contents.parent_path(), autest::instrumentEntry, fourCC('H', 'a', 'l', 'v'),
+                     "Brindlecove: Halvorax") {}
+    TandemComponent& tandem() const { return component(); }
     CFIndex factoryPresetCount() const {
         CFArrayRef presets = nullptr;
-        UInt32 size = sizeof presets;
-        if (AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size))
-            return -1;
+        if (autest::getProperty(unit, kAudioUnitProperty_FactoryPresets, presets) != noErr) return -1;
         const CFIndex count = CFArrayGetCount(presets);
         CFRelease(presets);
         return count;
     }
     CFPropertyListRef copyClassInfo() const {
         CFPropertyListRef state = nullptr;
-        UInt32 size = sizeof state;
-        EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
-                  noErr);
+        EXPECT_EQ(autest::getProperty(unit, kAudioUnitProperty_ClassInfo, state), noErr);
         return state;
     }
     OSStatus setClassInfo(CFPropertyListRef state) const {
-        return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
-                                    sizeof state);
+        return autest::setProperty(unit, kAudioUnitProperty_ClassInfo, state);
     }
     UInt32 parameterCount() const {
         UInt32 size = 0;
         AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, nullptr);
         return size / 4;
     }
-    Component component = nullptr;
-    AudioUnit unit = nullptr;
-    OSErr openResult = noErr;
 };
 
 struct ComponentPresets : ::testing::Test {
@@ -179,10 +145,7 @@ TEST_F(ComponentPresets, ClassInfoThroughThePropertyCalls) {
     ASSERT_EQ(unit.setClassInfo(state), noErr);
     EXPECT_EQ(unit.tandem().vst->getParameter(14), saved);
     AUPreset current{};
-    UInt32 size = sizeof current;
-    ASSERT_EQ(
-        AudioUnitGetProperty(unit.unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &current, &size),
-        noErr);
+    ASSERT_EQ(autest::getProperty(unit.unit, kAudioUnitProperty_CurrentPreset, current), noErr);
     EXPECT_EQ(current.presetNumber, -1);
     EXPECT_EQ(
         stringOf(current.presetName),
