@@ -189,6 +189,20 @@ inline AEffect* scriptedEntry(audioMasterCallback host) {
     return &e;
 }
 
+// An Info.plist naming the bundle `identifier`, with further keys and values as XML text.
+inline std::string infoPlist(const std::string& identifier, const std::string& entries = "") {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+           "<key>CFBundleIdentifier</key><string>" +
+           identifier + "</string>\n" + entries + "</dict>\n</plist>\n";
+}
+
+// The wrapper's switches in an Info.plist.
+inline std::string tdConfig(bool autoConvert, bool fxb, bool updateName) {
+    auto flag = [](bool on) { return std::string(on ? "<true/>" : "<false/>"); };
+    return "<key>TDConfig</key><dict><key>AutoConvertPresets</key>" + flag(autoConvert) + "<key>PresetIsFXB</key>" +
+           flag(fxb) + "<key>UpdateNameOnLoad</key>" + flag(updateName) + "</dict>\n";
+}
+
 // A component bundle in a temporary folder.
 class ComponentBundle {
 public:
@@ -196,12 +210,12 @@ public:
         : path_(root_.path / "Tandem.vst") {
         using halvorax::test::writeText;
         std::filesystem::create_directories(path_ / "Contents" / "Resources");
-        writeText(path_ / "Contents" / "Info.plist", kInfoPlist);
+        writeText(path_ / "Contents" / "Info.plist",
+                  infoPlist("com.brindlecove.tandemtest", tdConfig(false, false, false)));
         writeText(path_ / "Contents" / "Resources" / "TDParameters.txt", parameterMap);
         writeText(path_ / "Contents" / "Resources" / "TDFactoryPresets.txt", "; no factory presets\r");
     }
     const std::filesystem::path& path() const { return path_; }
-    CFURLRef copyURL() const { return urlOf(path_); }
 
     static CFURLRef urlOf(const std::filesystem::path& p) {
         const std::string s = p.string();
@@ -210,17 +224,6 @@ public:
     }
 
 private:
-    static constexpr const char* kInfoPlist =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-        "<plist version=\"1.0\">\n<dict>\n"
-        "\t<key>CFBundleIdentifier</key>\n\t<string>com.brindlecove.tandemtest</string>\n"
-        "\t<key>TDConfig</key>\n\t<dict>\n"
-        "\t\t<key>AutoConvertPresets</key>\n\t\t<false/>\n"
-        "\t\t<key>PresetIsFXB</key>\n\t\t<false/>\n"
-        "\t\t<key>UpdateNameOnLoad</key>\n\t\t<false/>\n"
-        "\t</dict>\n</dict>\n</plist>\n";
-
     halvorax::test::TempFolder root_{"auwrapper_tests"};
     std::filesystem::path path_;
 };

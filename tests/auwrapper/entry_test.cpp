@@ -217,13 +217,9 @@ public:
     MainBundle(const char* identifier, const char* version) {
         const auto contents = root_.path / "Host.app" / "Contents";
         std::filesystem::create_directories(contents);
-        std::string plist =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-            "\t<key>CFBundleIdentifier</key>\n\t<string>" +
-            std::string(identifier) + "</string>\n";
-        if (version)
-            plist += "\t<key>CFBundleShortVersionString</key>\n\t<string>" + std::string(version) + "</string>\n";
-        halvorax::test::writeText(contents / "Info.plist", plist + "</dict>\n</plist>\n");
+        const std::string versionEntry =
+            version ? "<key>CFBundleShortVersionString</key><string>" + std::string(version) + "</string>" : "";
+        halvorax::test::writeText(contents / "Info.plist", infoPlist(identifier, versionEntry));
         CFURLRef url = ComponentBundle::urlOf(root_.path / "Host.app");
         StandInSetMainBundle(url);
         CFRelease(url);

@@ -20,17 +20,9 @@ namespace {
 
 const std::filesystem::path kShippedResources = std::filesystem::path(HALVORAX_BUNDLE_PATH) / "Contents" / "Resources";
 
-std::string infoPlist(const std::string& config) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-           "<key>CFBundleIdentifier</key><string>com.brindlecove.presettest</string>\n" +
-           config + "</dict>\n</plist>\n";
-}
+using autest::tdConfig;
 
-std::string tdConfig(bool autoConvert, bool fxb, bool updateName) {
-    auto flag = [](bool on) { return std::string(on ? "<true/>" : "<false/>"); };
-    return "<key>TDConfig</key><dict><key>AutoConvertPresets</key>" + flag(autoConvert) + "<key>PresetIsFXB</key>" +
-           flag(fxb) + "<key>UpdateNameOnLoad</key>" + flag(updateName) + "</dict>\n";
-}
+std::string infoPlist(const std::string& entries) { return autest::infoPlist("com.brindlecove.presettest", entries); }
 
 // A bundle folder with the given Info.plist; Resources empty unless filled.
 struct PresetBundle {
