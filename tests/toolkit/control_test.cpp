@@ -72,19 +72,6 @@ TEST_F(ControlTest, AltSwitchesLinearKnobToCircularDrag) {
     frame->mouseUp(CPoint(40, 20), kLButton);
 }
 
-TEST_F(ControlTest, AnimKnobChoosesStripFrameFromValueAndInverseFlag) {
-    CBitmap* strip = bitmapNamed("knob.png");
-    auto* knob = add(new CAnimKnob(CRect(0, 0, 40, 40), &rec, 1, strip));
-    knob->setValue(0.5f);
-    EXPECT_EQ(knob->currentFrame(), 63);
-    knob->setValue(1.0f);
-    EXPECT_EQ(knob->currentFrame(), 127);
-    knob->setInverseBitmap(true);
-    EXPECT_EQ(knob->currentFrame(), 0);
-    knob->setValue(0.0f);
-    EXPECT_EQ(knob->currentFrame(), 127);
-}
-
 TEST_F(ControlTest, VerticalSliderGrabsHandleOrJumpsToThePress) {
     CBitmap* handle = bitmapNamed("handle.png");
     // 116 pixels of range, a 10-pixel handle: 106 pixels of travel, minimum at the bottom.

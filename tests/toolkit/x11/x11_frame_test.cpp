@@ -1,5 +1,7 @@
-// The frame as a child of a host window on a real (virtual) X server: real pointer events
-// sent with XTest reach the controls through the editor's idle. Run under xvfb-run.
+// The frame inside an editor, on each backend: off-screen, with pointer input handed to the
+// frame and the pop-up as the window hands it on, and as a child of a host window on a real
+// (virtual) X server, with real pointer events sent by XTest reaching the controls through the
+// editor's idle. Run under xvfb-run.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -61,7 +63,7 @@ int openFileCount() {
     return n;
 }
 
-class X11FrameTest : public ::testing::Test {
+class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         toolkit_test::resourceDir();
@@ -86,7 +88,8 @@ protected:
         XCloseDisplay(display);
     }
 
-    void* parentHandle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(parent)); }
+    // The host window on screen, none off-screen.
+    void* parentHandle() const { return onScreen ? reinterpret_cast<void*>(static_cast<uintptr_t>(parent)) : nullptr; }
 
     std::vector<Window> childrenOf(Window w) {
         Window r, p, *kids = nullptr;
@@ -97,20 +100,40 @@ protected:
         return out;
     }
 
-    // Root coordinates of a point of the frame window.
-    void toRoot(int x, int y, int& rx, int& ry) {
-        Window child;
-        XTranslateCoordinates(display, editor.getFrame()->getSystemWindow(), root, x, y, &rx, &ry, &child);
-    }
+    // The pointer, in frame coordinates. An open pop-up sits at its menu's top-left corner and
+    // takes the pointer in its own coordinates.
     void moveTo(int x, int y) {
-        int rx, ry;
-        toRoot(x, y, rx, ry);
-        XTestFakeMotionEvent(display, DefaultScreen(display), rx, ry, CurrentTime);
-        XSync(display, False);
+        pointer = CPoint(x, y);
+        if (onScreen) {
+            int rx, ry;
+            Window child;
+            XTranslateCoordinates(display, editor.getFrame()->getSystemWindow(), root, x, y, &rx, &ry, &child);
+            XTestFakeMotionEvent(display, DefaultScreen(display), rx, ry, CurrentTime);
+            XSync(display, False);
+        } else if (COptionMenu* menu = editor.getFrame()->getOpenPopup()) {
+            menu->popupMouseMoved(inPopup(menu));
+        } else {
+            editor.getFrame()->mouseMoved(pointer, buttons);
+        }
     }
     void button1(bool press) {
-        XTestFakeButtonEvent(display, 1, press ? True : False, CurrentTime);
-        XSync(display, False);
+        buttons = press ? kLButton : 0;
+        if (onScreen) {
+            XTestFakeButtonEvent(display, 1, press ? True : False, CurrentTime);
+            XSync(display, False);
+        } else if (COptionMenu* menu = editor.getFrame()->getOpenPopup()) {
+            press ? menu->popupMouseDown(inPopup(menu)) : menu->popupMouseUp(inPopup(menu));
+        } else {
+            press ? editor.getFrame()->mouseDown(pointer, kLButton) : editor.getFrame()->mouseUp(pointer, kLButton);
+        }
+    }
+    void click(int x, int y) {
+        moveTo(x, y);
+        button1(true);
+        button1(false);
+    }
+    CPoint inPopup(COptionMenu* menu) const {
+        return CPoint(pointer.h - menu->getViewSize().left, pointer.v - menu->getViewSize().top);
     }
     // Idles the editor (as the host does) until the condition holds; false if it never does.
     bool idleUntil(const std::function<bool()>& done) {
@@ -122,36 +145,28 @@ protected:
         return false;
     }
 
+    bool onScreen = true;
     Display* display = nullptr;
     Window root = 0, parent = 0;
     TestEditor editor;
+    CPoint pointer;
+    CButtonState buttons = 0;
 };
 
-TEST_F(X11FrameTest, OpensOneMappedChildOfTheHostWindowAndClosesIt) {
-    ASSERT_TRUE(editor.open(parentHandle()));
-    ASSERT_TRUE(editor.getFrame()->isOnScreen());
-    auto kids = childrenOf(parent);
-    ASSERT_EQ(kids.size(), 1u);
-    EXPECT_EQ(kids[0], editor.getFrame()->getSystemWindow());
-    Window rootRet;
-    int x, y;
-    unsigned int w, h, border, depth;
-    XGetGeometry(display, kids[0], &rootRet, &x, &y, &w, &h, &border, &depth);
-    EXPECT_EQ(w, 400u);
-    EXPECT_EQ(h, 300u);
-    XWindowAttributes attributes;
-    XGetWindowAttributes(display, kids[0], &attributes);
-    EXPECT_EQ(attributes.map_state, IsViewable);
-    editor.open(parentHandle());  // a second open drops the stale window first
-    EXPECT_EQ(childrenOf(parent).size(), 1u);
-    editor.close();
-    editor.close();
-    XSync(display, False);
-    EXPECT_TRUE(childrenOf(parent).empty());
-}
+class FrameBackendTest : public FrameTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        onScreen = GetParam();
+        FrameTest::SetUp();
+    }
+};
 
-TEST_F(X11FrameTest, RealPointerEventsDragASliderAndClickAButton) {
+INSTANTIATE_TEST_SUITE_P(Backends, FrameBackendTest, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "X11" : "Offscreen"); });
+
+TEST_P(FrameBackendTest, PointerDragsASliderClicksAButtonAndAQuietIdleDrawsNothing) {
     ASSERT_TRUE(editor.open(parentHandle()));
+    EXPECT_EQ(editor.getFrame()->isOnScreen(), onScreen);
     ASSERT_TRUE(idleUntil([&] { return editor.getFrame()->getPaintCount() > 0; }));
     // Grab the handle (bottom position, 126..136) 5 pixels below its top and drag it so that
     // its top sits 53 of 106 pixels down: the middle.
@@ -164,17 +179,14 @@ TEST_F(X11FrameTest, RealPointerEventsDragASliderAndClickAButton) {
     ASSERT_TRUE(idleUntil([&] { return editor.gestures.size() == 2; }));
     EXPECT_EQ(editor.gestures, (std::vector<std::string>{"begin 26", "end 26"}));
     ASSERT_FALSE(editor.changes.empty());
-    EXPECT_EQ(editor.changes.back().first, 26);
-    EXPECT_FLOAT_EQ(editor.changes.back().second, 0.5f);
+    EXPECT_EQ(editor.changes.back(), std::make_pair(26, 0.5f));
 
     editor.changes.clear();
-    moveTo(165, 49);
-    button1(true);
-    button1(false);
+    click(165, 49);
     ASSERT_TRUE(idleUntil([&] { return !editor.changes.empty(); }));
     EXPECT_FLOAT_EQ(editor.button->getValue(), 1.0f);
     EXPECT_EQ(editor.changes[0], std::make_pair(24, 1.0f));
-    // The slider was redrawn from the events; a quiet idle draws nothing more.
+    // The controls were redrawn from the events; a quiet idle draws nothing more.
     for (int i = 0; i < 10; ++i) {
         editor.idle();
         usleep(2000);
@@ -184,40 +196,84 @@ TEST_F(X11FrameTest, RealPointerEventsDragASliderAndClickAButton) {
     editor.idle();
     EXPECT_EQ(editor.getFrame()->getPaintCount(), paints);
 
-    // The window shows what the frame drew: the lit half of the button strip (grey 2).
-    XImage* shot = XGetImage(display, editor.getFrame()->getSystemWindow(), 160, 45, 1, 1, AllPlanes, ZPixmap);
-    ASSERT_NE(shot, nullptr);
-    EXPECT_EQ((XGetPixel(shot, 0, 0) >> 16) & 0xff, 2u);
+    // The picture holds the lit half of the button strip (grey 2), and so does the window.
     EXPECT_EQ(toolkit_test::redAt(editor.getFrame()->getBackBuffer(), 160, 45), 2);
-    XDestroyImage(shot);
+    if (onScreen) {
+        XImage* shot = XGetImage(display, editor.getFrame()->getSystemWindow(), 160, 45, 1, 1, AllPlanes, ZPixmap);
+        ASSERT_NE(shot, nullptr);
+        EXPECT_EQ((XGetPixel(shot, 0, 0) >> 16) & 0xff, 2u);
+        XDestroyImage(shot);
+    }
 }
 
-TEST_F(X11FrameTest, PopupMenuOpensInItsOwnWindowAndReportsTheChoice) {
+TEST_P(FrameBackendTest, PopupMenuReportsTheChosenPositionAndAPressOutsideClosesIt) {
     ASSERT_TRUE(editor.open(parentHandle()));
     ASSERT_TRUE(idleUntil([&] { return editor.getFrame()->getPaintCount() > 0; }));
-    moveTo(300, 30);
-    button1(true);
-    button1(false);
+    click(300, 30);
     ASSERT_TRUE(idleUntil([&] { return editor.menu->isPopupOpen(); })) << editor.changes.size() << " listener calls";
-    // Entry 3 ("Import...") lies below two entries and a separator: 3 + 20 + 20 + 9 + 10.
+    EXPECT_EQ(editor.getFrame()->getOpenPopup(), editor.menu);
+    editor.changes.clear();
+    editor.gestures.clear();
+    // Entries are 20 pixels high, the separator 9, below a 3-pixel margin: entry 3
+    // ("Import...") is at 3 + 20 + 20 + 9 + 10, the separator at 3 + 40 + 4.
     moveTo(260 + 40, 44 + 62);
-    button1(true);
-    button1(false);
+    ASSERT_TRUE(idleUntil([&] { return editor.menu->getPopupHover() == 3; }));
+    click(260 + 40, 44 + 47);  // a release on the separator leaves it open
+    for (int i = 0; i < 5; ++i) editor.idle();
+    EXPECT_TRUE(editor.menu->isPopupOpen());
+    click(260 + 40, 44 + 62);
     ASSERT_TRUE(idleUntil([&] { return !editor.menu->isPopupOpen(); }));
-    ASSERT_FALSE(editor.changes.empty());
-    EXPECT_EQ(editor.changes.back(), std::make_pair(12347, 3.0f));
+    EXPECT_EQ(editor.getFrame()->getOpenPopup(), nullptr);
+    EXPECT_EQ(editor.changes, (std::vector<std::pair<int32_t, float>>{{12347, 3.0f}}));
+    EXPECT_STREQ(editor.menu->getCurrent()->getTitle(), "Import Alpha Juno Sysex");
+    EXPECT_EQ(editor.gestures, (std::vector<std::string>{"begin 12347", "end 12347"}));
 
-    // A press outside closes it without a choice.
-    moveTo(300, 30);
-    button1(true);
-    button1(false);
+    click(300, 30);
     ASSERT_TRUE(idleUntil([&] { return editor.menu->isPopupOpen(); }));
     editor.changes.clear();
-    moveTo(10, 290);
-    button1(true);
-    button1(false);
+    click(10, 290);
     ASSERT_TRUE(idleUntil([&] { return !editor.menu->isPopupOpen(); }));
     EXPECT_TRUE(editor.changes.empty());
+}
+
+TEST_P(FrameBackendTest, OpeningAndClosingHundredTimesLeavesNoWindowsFilesOrObjects) {
+    // One warm-up round lets Xlib and Cairo set up their process-wide caches.
+    editor.open(parentHandle());
+    editor.idle();
+    editor.close();
+    const int files = openFileCount();
+    const int64_t objects = CBaseObject::liveObjects();
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(editor.open(parentHandle()));
+        editor.idle();
+        if (i % 10 == 0) editor.menu->popup();  // a menu still open at close
+        editor.close();
+    }
+    XSync(display, False);
+    EXPECT_TRUE(childrenOf(parent).empty());
+    EXPECT_EQ(openFileCount(), files);
+    EXPECT_EQ(CBaseObject::liveObjects(), objects);
+}
+
+using X11FrameTest = FrameTest;
+
+TEST_F(X11FrameTest, OpensOneMappedChildOfTheHostWindowAndClosesIt) {
+    ASSERT_TRUE(editor.open(parentHandle()));
+    ASSERT_TRUE(editor.getFrame()->isOnScreen());
+    auto kids = childrenOf(parent);
+    ASSERT_EQ(kids.size(), 1u);
+    EXPECT_EQ(kids[0], editor.getFrame()->getSystemWindow());
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, kids[0], &attributes);
+    EXPECT_EQ(attributes.width, 400);
+    EXPECT_EQ(attributes.height, 300);
+    EXPECT_EQ(attributes.map_state, IsViewable);
+    editor.open(parentHandle());  // a second open drops the stale window first
+    EXPECT_EQ(childrenOf(parent).size(), 1u);
+    editor.close();
+    editor.close();
+    XSync(display, False);
+    EXPECT_TRUE(childrenOf(parent).empty());
 }
 
 TEST_F(X11FrameTest, HostDestroyingItsWindowFirstDoesNotEndTheProcess) {
@@ -240,24 +296,6 @@ TEST_F(X11FrameTest, HostDestroyingItsWindowFirstDoesNotEndTheProcess) {
     EXPECT_NE(out.find("parent window"), std::string::npos);
     editor.idle();
     editor.close();
-}
-
-TEST_F(X11FrameTest, OpeningAndClosingHundredTimesLeaksNoWindowsFilesOrObjects) {
-    // One warm-up round lets Xlib and Cairo set up their process-wide caches.
-    editor.open(parentHandle());
-    editor.idle();
-    editor.close();
-    const int files = openFileCount();
-    const int64_t objects = CBaseObject::liveObjects();
-    for (int i = 0; i < 100; ++i) {
-        ASSERT_TRUE(editor.open(parentHandle()));
-        editor.idle();
-        editor.close();
-    }
-    XSync(display, False);
-    EXPECT_TRUE(childrenOf(parent).empty());
-    EXPECT_EQ(openFileCount(), files);
-    EXPECT_EQ(CBaseObject::liveObjects(), objects);
 }
 
 }  // namespace
