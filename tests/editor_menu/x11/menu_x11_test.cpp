@@ -1,19 +1,17 @@
-// The patch menu end to end on a real (virtual) X server: the bundle's plug-in is loaded
-// like a host loads it, its editor opened in a host window through the dispatcher, and a
-// patch chosen from the pop-up menu with the pointer; then the real zenity save panel is
-// driven with xdotool. Run under xvfb-run.
+// The patch menu chosen from with the pointer, on each backend: off-screen, with the pointer
+// handed to the frame and the pop-up as the window hands it on, and in a host window on a real
+// (virtual) X server, with XTest events. Then end to end: the bundle's plug-in loaded as a host
+// loads it, its editor opened in a host window through the dispatcher, a pop-up entry clicked
+// and the real zenity save panel driven with xdotool. Run under xvfb-run.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <dlfcn.h>
 #include <signal.h>
-#include <strings.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -23,66 +21,29 @@
 #include <thread>
 #include <vector>
 
+#include "MenuTestSupport.h"
 #include "StateChunk.h"
-#include "VstAbi.h"
-#include "coptionmenu.h"
 
 // Xlib's macros (None, Bool, ...) must come after GoogleTest's headers.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+namespace halvorax::test {
 namespace {
 
-namespace fs = std::filesystem;
-
 VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    if (opcode == audioMasterVersion) return kVstVersion;
-    return 0;
+    return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
-// Runs a program (no shell) and waits at most `seconds` for it; a program still running
-// then is killed. True when it exited with status 0; its output goes to `output` if given.
-bool runBounded(const std::vector<std::string>& argv, int seconds, std::string* output = nullptr) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    if (pid < 0) {
-        close(fds[0]);
-        return false;
-    }
-    fcntl(fds[0], F_SETFL, O_NONBLOCK);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    int status = 0;
+// Runs a shell command line, killed after `seconds`; true when it exited with status 0. Its
+// output goes to `output` if given.
+bool runBounded(const std::string& command, int seconds, std::string* output = nullptr) {
+    FILE* pipe = popen(("timeout -s KILL " + std::to_string(seconds) + " " + command).c_str(), "r");
+    if (!pipe) return false;
     char buffer[256];
-    for (;;) {
-        ssize_t got;
-        while ((got = read(fds[0], buffer, sizeof buffer)) > 0)
-            if (output) output->append(buffer, static_cast<std::size_t>(got));
-        if (waitpid(pid, &status, WNOHANG) != 0) break;
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            close(fds[0]);
-            return false;
-        }
-        usleep(20000);
-    }
-    ssize_t got;
-    while ((got = read(fds[0], buffer, sizeof buffer)) > 0)
-        if (output) output->append(buffer, static_cast<std::size_t>(got));
-    close(fds[0]);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        if (output) output->append(buffer);
+    return pclose(pipe) == 0;
 }
 
 // Our own child processes running the named program (the plug-in starts zenity as ours).
@@ -108,77 +69,27 @@ std::vector<pid_t> childrenNamed(const char* name) {
     return found;
 }
 
-class MenuX11Test : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/halvorax-menu-x11-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home = pattern;
-        setenv("XDG_DATA_HOME", home.c_str(), 1);
-        // zenity on a bare X server: no accessibility bus, no settings daemon.
-        setenv("NO_AT_BRIDGE", "1", 1);
-        setenv("GDK_BACKEND", "x11", 1);
-        setenv("GSETTINGS_BACKEND", "memory", 1);
-        patchFolder = home / "Brindlecove" / "Halvorax";
-
+// A mapped host window on the X server, and real clicks.
+struct X11Screen {
+    ~X11Screen() {
+        if (!display) return;
+        if (parent) XDestroyWindow(display, parent);
+        XCloseDisplay(display);
+    }
+    void open(int width, int height) {
         display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr) << "needs an X server (run through xvfb-run)";
         int ev, err, major, minor;
         ASSERT_TRUE(XTestQueryExtension(display, &ev, &err, &major, &minor));
         root = DefaultRootWindow(display);
-
-        library = dlopen(HALVORAX_SO_PATH, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library, nullptr) << dlerror();
-        using Entry = AEffect* (*)(audioMasterCallback);
-        auto entry = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
-        ASSERT_NE(entry, nullptr);
-        effect = entry(host);
-        ASSERT_NE(effect, nullptr);
-        dispatch(effOpen);
-
-        ERect* rect = nullptr;
-        ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
-        parent =
-            XCreateSimpleWindow(display, root, 20, 30, rect->right - rect->left, rect->bottom - rect->top, 0, 0, 0);
+        parent = XCreateSimpleWindow(display, root, 20, 30, width, height, 0, 0, 0);
         XSelectInput(display, parent, StructureNotifyMask);
         XMapWindow(display, parent);
         XEvent e;
         do XNextEvent(display, &e);
         while (e.type != MapNotify);
-        ASSERT_EQ(dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))), 1);
-        idleTicks(10);
     }
-    void TearDown() override {
-        if (effect) {
-            dispatch(effEditClose);
-            dispatch(effClose);
-        }
-        if (library) dlclose(library);
-        if (display) {
-            if (parent) XDestroyWindow(display, parent);
-            XCloseDisplay(display);
-        }
-        std::error_code ignored;
-        fs::remove_all(home, ignored);
-    }
-
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr) {
-        return effect->dispatcher(effect, opcode, index, value, ptr, 0.0f);
-    }
-    void idleTicks(int n) {
-        for (int i = 0; i < n; ++i) {
-            dispatch(effEditIdle);
-            usleep(5000);
-        }
-    }
-    bool idleUntil(const std::function<bool()>& done) {
-        for (int i = 0; i < 600; ++i) {
-            dispatch(effEditIdle);
-            if (done()) return true;
-            usleep(5000);
-        }
-        return false;
-    }
+    void* parentHandle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(parent)); }
 
     // The editor's window: the one child of the host window.
     Window editorWindow() {
@@ -212,30 +123,154 @@ protected:
         XTestFakeButtonEvent(display, 1, False, CurrentTime);
         XSync(display, False);
     }
-    // Clicks the patch display and waits for the menu.
-    Window openMenu() {
-        const Window editor = editorWindow();
-        EXPECT_NE(editor, 0u);
-        click(editor, 400, 27);
-        Window popup = 0;
-        EXPECT_TRUE(idleUntil([&] { return (popup = popupWindow()) != 0; })) << "the menu did not open";
-        return popup;
+
+    Display* display = nullptr;
+    Window root = 0, parent = 0;
+};
+
+// Calls `idle` (as the host does) until the condition holds; false if it never does.
+bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& done) {
+    for (int i = 0; i < 600; ++i) {
+        idle();
+        if (done()) return true;
+        usleep(5000);
     }
-    // Middle of a menu entry in pop-up coordinates: the fixed entries are laid out as
-    // entries and separators in a column below a small margin.
-    static int entryMiddle(int position) {
-        static const bool separator[] = {false, false, true,  false, true, false, false, true,
-                                         false, false, false, false, true, false, false, true};
-        double y = 3;
-        for (int i = 0; i < position; ++i)
-            y += i < 16 && separator[i] ? VSTGUI::COptionMenu::kSeparatorHeight : VSTGUI::COptionMenu::kItemHeight;
-        return static_cast<int>(y + VSTGUI::COptionMenu::kItemHeight / 2);
+    return false;
+}
+
+// Middle of a menu entry in pop-up coordinates: the fixed entries are laid out as entries
+// and separators in a column below a small margin.
+int entryMiddle(int position) {
+    static const bool separator[] = {false, false, true,  false, true, false, false, true,
+                                     false, false, false, false, true, false, false, true};
+    double y = 3;
+    for (int i = 0; i < position; ++i)
+        y += i < 16 && separator[i] ? VSTGUI::COptionMenu::kSeparatorHeight : VSTGUI::COptionMenu::kItemHeight;
+    return static_cast<int>(y + VSTGUI::COptionMenu::kItemHeight / 2);
+}
+
+// The patch display opens the menu; a click on an entry chooses it.
+class PatchMenuPointerTest : public PatchMenuTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        screen.open(kEditorWidth, kEditorHeight);
+        if (HasFatalFailure()) return;
+        resources = HALVORAX_BUNDLE_PATH "/Contents/Resources";  // a display of its size, to be clicked
+        if (GetParam()) parentWindow = screen.parentHandle();
+        PatchMenuTest::SetUp();
+    }
+    bool idleUntil(const std::function<bool()>& done) {
+        return test::idleUntil([&] { gui->idle(); }, done);
+    }
+    void openMenu() {
+        if (GetParam()) {
+            screen.click(screen.editorWindow(), 400, 27);
+        } else {
+            gui->getFrame()->mouseDown(VSTGUI::CPoint(400, 27), VSTGUI::kLButton);
+            gui->getFrame()->mouseUp(VSTGUI::CPoint(400, 27), VSTGUI::kLButton);
+        }
+        ASSERT_TRUE(idleUntil([&] { return menu->isPopupOpen(); })) << "the menu did not open";
+    }
+    // Clicks the entry at `position` of the open pop-up (or of its open sub-menu).
+    void pick(int position) {
+        const VSTGUI::CPoint where(40, entryMiddle(position));
+        if (GetParam()) {
+            Window popup = 0;
+            ASSERT_TRUE(idleUntil([&] { return (popup = screen.popupWindow()) != 0; }));
+            screen.click(popup, 40, entryMiddle(position));
+        } else {
+            menu->popupMouseDown(where);
+            menu->popupMouseUp(where);
+        }
     }
 
-    std::vector<float> parameters() {
-        std::vector<float> values;
-        for (int i = 0; i < 60; ++i) values.push_back(effect->getParameter(effect, i));
-        return values;
+    X11Screen screen;
+};
+
+INSTANTIATE_TEST_SUITE_P(Backends, PatchMenuPointerTest, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "X11" : "Offscreen"); });
+
+TEST_P(PatchMenuPointerTest, ChoosingAListedPatchLoadsIt) {
+    const std::vector<std::string> names = listed();
+    ASSERT_EQ(names.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(names[i]);
+        openMenu();
+        pick(kFirstPatchEntry + i);
+        ASSERT_TRUE(idleUntil([&] { return !menu->isPopupOpen(); }));
+        EXPECT_EQ(currentPatch(), names[i]);
+        EXPECT_NEAR(effect->getParameter(kVcfFreq), frequencyOf(names[i]), 1e-6);
+    }
+    EXPECT_EQ(menu->getNbEntries(), kFirstPatchEntry + 5) << "a listed patch does not rebuild the menu";
+}
+
+// A folder inside the patch folder is a sub-menu: choosing it shows its patches in the
+// pop-up's place, and choosing one of those loads it.
+TEST_P(PatchMenuPointerTest, ASubFolderIsASubMenuOfItsPatches) {
+    writePatch(folder / "sub", "Aaa.repatch", 0.5f);
+    load(folder / "Alpha.repatch");
+    gui->buildPatchMenu(menu);
+    const int sub = menu->getNbEntries() - 1;
+    ASSERT_EQ(entryText(sub), "sub/");
+    openMenu();
+    pick(sub);
+    ASSERT_TRUE(idleUntil([&] { return menu->getOpenSubmenu() == sub; })) << "the sub-menu did not open";
+    pick(1);
+    ASSERT_TRUE(idleUntil([&] { return !menu->isPopupOpen(); }));
+    EXPECT_EQ(currentPatch(), "Deep.repatch");
+}
+
+// The bundle's plug-in, its editor open in the host window.
+class MenuX11Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/halvorax-menu-x11-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        home = pattern;
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+        // zenity on a bare X server: no accessibility bus, no settings daemon.
+        setenv("NO_AT_BRIDGE", "1", 1);
+        setenv("GDK_BACKEND", "x11", 1);
+        setenv("GSETTINGS_BACKEND", "memory", 1);
+        patchFolder = home / "Brindlecove" / "Halvorax";
+
+        library = dlopen(HALVORAX_SO_PATH, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << dlerror();
+        using Entry = AEffect* (*)(audioMasterCallback);
+        auto entry = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
+        ASSERT_NE(entry, nullptr);
+        effect = entry(host);
+        ASSERT_NE(effect, nullptr);
+        dispatch(effOpen);
+
+        ERect* rect = nullptr;
+        ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+        screen.open(rect->right - rect->left, rect->bottom - rect->top);
+        if (HasFatalFailure()) return;
+        ASSERT_EQ(dispatch(effEditOpen, 0, 0, screen.parentHandle()), 1);
+        idleTicks(10);
+    }
+    void TearDown() override {
+        if (effect) {
+            dispatch(effEditClose);
+            dispatch(effClose);
+        }
+        if (library) dlclose(library);
+        std::error_code ignored;
+        fs::remove_all(home, ignored);
+    }
+
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr) {
+        return effect->dispatcher(effect, opcode, index, value, ptr, 0.0f);
+    }
+    void idleTicks(int n) {
+        for (int i = 0; i < n; ++i) {
+            dispatch(effEditIdle);
+            usleep(5000);
+        }
+    }
+    bool idleUntil(const std::function<bool()>& done) {
+        return test::idleUntil([&] { dispatch(effEditIdle); }, done);
     }
     std::string currentPatchPath() {
         void* data = nullptr;
@@ -243,90 +278,34 @@ protected:
         if (size < static_cast<VstIntPtr>(sizeof(halvorax::StateChunk)) || data == nullptr) return "";
         return static_cast<const halvorax::StateChunk*>(data)->path;
     }
-    // The patch folder's patches in directory order, as the menu lists them.
-    std::vector<std::string> listedPatches() {
-        std::vector<std::string> names;
-        DIR* dir = opendir(patchFolder.c_str());
-        if (!dir) return names;
-        while (const dirent* item = readdir(dir)) {
-            const char* dot = std::strrchr(item->d_name, '.');
-            if (item->d_type != DT_DIR && dot && strcasecmp(dot + 1, "repatch") == 0) names.push_back(item->d_name);
-        }
-        closedir(dir);
-        return names;
-    }
 
     fs::path home, patchFolder;
-    Display* display = nullptr;
-    Window root = 0, parent = 0;
+    X11Screen screen;
     void* library = nullptr;
     AEffect* effect = nullptr;
 };
 
-TEST_F(MenuX11Test, ChoosingAListedPatchWithThePointerLoadsItsSound) {
-    const std::vector<std::string> names = listedPatches();
-    ASSERT_GE(names.size(), 2u) << "the factory patches were not installed in " << patchFolder;
-    const std::string current = fs::path(currentPatchPath()).filename().string();
-    ASSERT_EQ(current, "RoriVerov1.repatch");
-    int target = 0;
-    while (names[target] == current) ++target;
-    const std::vector<float> before = parameters();
-
-    const Window popup = openMenu();
-    ASSERT_NE(popup, 0u);
-    click(popup, 40, entryMiddle(16 + target));
-    ASSERT_TRUE(idleUntil([&] { return popupWindow() == 0; }));
-    idleTicks(5);
-    EXPECT_EQ(currentPatchPath(), (patchFolder / names[target]).string());
-    EXPECT_NE(parameters(), before) << names[target] << " sounds like " << current;
-}
-
-// A folder inside the patch folder is a sub-menu: choosing it shows its patches in the
-// pop-up's place, and choosing one of those loads it.
-TEST_F(MenuX11Test, ABankFolderIsASubMenuOfItsPatches) {
-    const std::vector<std::string> names = listedPatches();
-    ASSERT_GE(names.size(), 2u);
-    fs::create_directory(patchFolder / "Bank");
-    fs::copy_file(patchFolder / names[0], patchFolder / "Bank" / "01 First.repatch");
-    fs::copy_file(patchFolder / names[1], patchFolder / "Bank" / "02 Second.repatch");
-    for (std::size_t i = 1; i < names.size(); ++i) fs::remove(patchFolder / names[i]);  // one short column
-    dispatch(effEditClose);  // the menu is built when the editor opens
-    ASSERT_EQ(dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))), 1);
-    idleTicks(10);
-
-    const Window popup = openMenu();
-    ASSERT_NE(popup, 0u);
-    click(popup, 40, entryMiddle(16 + 1));
-    idleTicks(10);
-    const Window submenu = popupWindow();
-    ASSERT_NE(submenu, 0u) << "the sub-menu did not open";
-    click(submenu, 40, entryMiddle(1));
-    ASSERT_TRUE(idleUntil([&] { return popupWindow() == 0; }));
-    idleTicks(5);
-    EXPECT_EQ(currentPatchPath(), (patchFolder / "Bank" / "02 Second.repatch").string());
-}
-
 TEST_F(MenuX11Test, TheSavePanelWritesThePatchUnderTheTypedName) {
-    const Window popup = openMenu();
-    ASSERT_NE(popup, 0u);
+    screen.click(screen.editorWindow(), 400, 27);  // the patch display
+    Window popup = 0;
+    ASSERT_TRUE(idleUntil([&] { return (popup = screen.popupWindow()) != 0; })) << "the menu did not open";
 
     // The panel blocks the editor's thread: a helper types into it meanwhile, then makes sure
     // it is gone (killed if need be) so that the test never hangs on it.
     std::atomic<bool> typed{false};
     std::thread typist([&] {
         std::string window;
-        bool ok =
-            runBounded({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Save Halvorax Patch"}, 60, &window);
+        bool ok = runBounded("xdotool search --sync --onlyvisible --name 'Save Halvorax Patch'", 60, &window);
         window = window.substr(0, window.find('\n'));
         ok = ok && !window.empty();
         usleep(1000000);  // the chooser fills its folder view after mapping
-        ok = ok && runBounded({"xdotool", "windowfocus", "--sync", window}, 20);
-        ok = ok && runBounded({"xdotool", "mousemove", "--window", window, "60", "60"}, 20);
+        ok = ok && runBounded("xdotool windowfocus --sync " + window, 20);
+        ok = ok && runBounded("xdotool mousemove --window " + window + " 60 60", 20);
         usleep(500000);
-        ok = ok && runBounded({"xdotool", "key", "ctrl+a"}, 20);
-        ok = ok && runBounded({"xdotool", "type", "--delay", "40", "E2E Saved"}, 30);
+        ok = ok && runBounded("xdotool key ctrl+a", 20);
+        ok = ok && runBounded("xdotool type --delay 40 'E2E Saved'", 30);
         usleep(300000);
-        ok = ok && runBounded({"xdotool", "key", "Return"}, 20);
+        ok = ok && runBounded("xdotool key Return", 20);
         for (int round = 0; round < 200 && !childrenNamed("zenity").empty(); ++round) usleep(100000);
         for (pid_t pid : childrenNamed("zenity")) {
             kill(pid, SIGTERM);
@@ -334,8 +313,8 @@ TEST_F(MenuX11Test, TheSavePanelWritesThePatchUnderTheTypedName) {
         }
         typed = ok;
     });
-    click(popup, 40, entryMiddle(1));  // "Save Patch"
-    const bool closed = idleUntil([&] { return popupWindow() == 0; });
+    screen.click(popup, 40, entryMiddle(1));  // "Save Patch"
+    const bool closed = idleUntil([&] { return screen.popupWindow() == 0; });
     typist.join();
     ASSERT_TRUE(closed);
     ASSERT_TRUE(typed) << "xdotool could not complete the save panel";
@@ -350,3 +329,4 @@ TEST_F(MenuX11Test, TheSavePanelWritesThePatchUnderTheTypedName) {
 }
 
 }  // namespace
+}  // namespace halvorax::test
