@@ -22,8 +22,7 @@
 #include "Lv2Ports.h"
 
 // Xlib last: its None and Bool macros would break GoogleTest's and the LV2 headers.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
+#include "../toolkit/x11/X11TestWindow.h"
 
 namespace halvorax::lv2 {
 namespace {
@@ -46,20 +45,15 @@ protected:
         // Kept loaded after suil lets go, so that the leak report can name its functions.
         library = dlopen(kBinary.c_str(), RTLD_NOW | RTLD_NODELETE);
         ASSERT_NE(library, nullptr) << dlerror();
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << "needs an X server (run through xvfb-run)";
-        int ev, err, major, minor;
-        ASSERT_TRUE(XTestQueryExtension(display, &ev, &err, &major, &minor));
-        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 990, 430, 0, 0, 0);
-        XMapWindow(display, parent);
-        XSync(display, False);
+        screen.open(990, 430);
+        if (HasFatalFailure()) return;
 
         map = {this, [](LV2_URID_Map_Handle handle, const char* uri) {
                    auto& uris = static_cast<Lv2Panel*>(handle)->uris;
                    return uris.emplace(uri, static_cast<LV2_URID>(uris.size() + 1)).first->second;
                }};
         mapFeature = {LV2_URID__map, &map};
-        parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))};
+        parentFeature = {LV2_UI__parent, screen.handle()};
         host = suil_host_new(
             [](SuilController self, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer) {
                 float value = size == sizeof(float) && protocol == 0 ? *static_cast<const float*>(buffer) : 0.0f;
@@ -79,10 +73,6 @@ protected:
     void TearDown() override {
         if (panel) suil_instance_free(panel);
         if (host) suil_host_free(host);
-        if (display) {
-            XDestroyWindow(display, parent);
-            XCloseDisplay(display);
-        }
         std::filesystem::remove_all(home);
     }
 
@@ -95,17 +85,11 @@ protected:
 
     // Moves the pointer to a point of the panel, or presses or releases button 1 there.
     void pointer(int x, int y) {
-        int rx, ry;
-        Window child;
-        const auto widget = static_cast<Window>(reinterpret_cast<uintptr_t>(suil_instance_get_widget(panel)));
-        XTranslateCoordinates(display, widget, DefaultRootWindow(display), x, y, &rx, &ry, &child);
-        XTestFakeMotionEvent(display, DefaultScreen(display), rx, ry, CurrentTime);
-        XSync(display, False);
+        screen.moveTo(static_cast<Window>(reinterpret_cast<uintptr_t>(suil_instance_get_widget(panel))), x, y);
         idle();
     }
     void button1(bool press) {
-        XTestFakeButtonEvent(display, 1, press ? True : False, CurrentTime);
-        XSync(display, False);
+        screen.button1(press);
         idle();
     }
 
@@ -118,8 +102,7 @@ protected:
 
     std::string home;
     void* library = nullptr;
-    Display* display = nullptr;
-    Window parent = 0;
+    x11_test::HostWindow screen;
     std::map<std::string, LV2_URID> uris;
     LV2_URID_Map map{};
     LV2_Feature mapFeature{}, parentFeature{};
@@ -133,9 +116,9 @@ TEST_F(Lv2Panel, OpensInTheHostWindowAndADragWritesItsPort) {
     const auto widget = static_cast<Window>(reinterpret_cast<uintptr_t>(suil_instance_get_widget(panel)));
     Window root, above, *children = nullptr;
     unsigned int count = 0;
-    XQueryTree(display, widget, &root, &above, &children, &count);
+    XQueryTree(screen.display, widget, &root, &above, &children, &count);
     XFree(children);
-    EXPECT_EQ(above, parent);
+    EXPECT_EQ(above, screen.window);
 
     // On opening the panel asked the plug-in for its chord memory and patch name; what the
     // plug-in tells it is taken without being sent back.

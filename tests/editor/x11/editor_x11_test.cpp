@@ -8,13 +8,13 @@
 
 #include <functional>
 
-#include "EditorTestSupport.h"
-
-// Xlib's macros (None, Bool, ...) must come after GoogleTest's headers.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <unistd.h>
+
+#include "EditorTestSupport.h"
+// Last: Xlib's macros.
+#include "../../toolkit/x11/FramePointer.h"
+
+#include <X11/Xutil.h>
 
 namespace halvorax::test {
 namespace {
@@ -33,56 +33,26 @@ protected:
     void SetUp() override {
         EditorTest::SetUp();
         onScreen = GetParam();
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << "needs an X server (run through xvfb-run)";
-        int ev, err, major, minor;
-        ASSERT_TRUE(XTestQueryExtension(display, &ev, &err, &major, &minor));
-        root = DefaultRootWindow(display);
-        parent = XCreateSimpleWindow(display, root, 10, 10, kEditorWidth, kEditorHeight, 0, 0, 0);
-        XSelectInput(display, parent, StructureNotifyMask);
-        XMapWindow(display, parent);
-        XEvent e;
-        do XNextEvent(display, &e);
-        while (e.type != MapNotify);
+        host.open(kEditorWidth, kEditorHeight);
+        if (HasFatalFailure()) return;
         ASSERT_EQ(dispatch(effEditOpen, parentHandle()), 1);
         ASSERT_EQ(frame()->isOnScreen(), onScreen);
         ASSERT_TRUE(idleUntil([&] { return frame()->getPaintCount() > 0; }));
         hostCalls().clear();
     }
     void TearDown() override {
-        if (display) {
-            dispatch(effEditClose);
-            XDestroyWindow(display, parent);
-            XCloseDisplay(display);
-        }
+        dispatch(effEditClose);
         EditorTest::TearDown();
     }
 
     // The host window on screen, none off-screen.
-    void* parentHandle() const { return onScreen ? reinterpret_cast<void*>(static_cast<uintptr_t>(parent)) : nullptr; }
-    // The pointer, in frame coordinates: sent by XTest on screen, handed to the frame off-screen.
+    void* parentHandle() const { return onScreen ? host.handle() : nullptr; }
     void moveTo(CCoord x, CCoord y) {
-        pointer = VSTGUI::CPoint(x, y);
-        if (onScreen) {
-            int rx, ry;
-            Window child;
-            XTranslateCoordinates(display, frame()->getSystemWindow(), root, static_cast<int>(x), static_cast<int>(y),
-                                  &rx, &ry, &child);
-            XTestFakeMotionEvent(display, DefaultScreen(display), rx, ry, CurrentTime);
-            XSync(display, False);
-        } else {
-            frame()->mouseMoved(pointer, buttons);
-        }
+        pointer.moveTo(x, y);
         idle();
     }
     void button1(bool press) {
-        buttons = press ? VSTGUI::kLButton : 0;
-        if (onScreen) {
-            XTestFakeButtonEvent(display, 1, press ? True : False, CurrentTime);
-            XSync(display, False);
-        } else if (frame()) {  // a closed editor has no window to take the event
-            press ? frame()->mouseDown(pointer, VSTGUI::kLButton) : frame()->mouseUp(pointer, VSTGUI::kLButton);
-        }
+        pointer.button1(press);
         idle();
     }
     bool idleUntil(const std::function<bool()>& done) {
@@ -100,17 +70,15 @@ protected:
     }
     // The window's own pixels, read back from the X server.
     uint32_t windowPixel(int x, int y) {
-        XImage* image = XGetImage(display, frame()->getSystemWindow(), x, y, 1, 1, AllPlanes, ZPixmap);
+        XImage* image = XGetImage(host.display, frame()->getSystemWindow(), x, y, 1, 1, AllPlanes, ZPixmap);
         const uint32_t pixel = XGetPixel(image, 0, 0) & 0xffffff;
         XDestroyImage(image);
         return pixel;
     }
 
     bool onScreen = true;
-    Display* display = nullptr;
-    Window root = 0, parent = 0;
-    VSTGUI::CPoint pointer;
-    VSTGUI::CButtonState buttons = 0;
+    x11_test::HostWindow host;
+    x11_test::FramePointer pointer{host, onScreen, [this] { return frame(); }};
 };
 
 INSTANTIATE_TEST_SUITE_P(Backends, EditorPointerTest, ::testing::Values(false, true),

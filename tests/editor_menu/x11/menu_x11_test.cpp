@@ -23,10 +23,8 @@
 
 #include "MenuTestSupport.h"
 #include "StateChunk.h"
-
-// Xlib's macros (None, Bool, ...) must come after GoogleTest's headers.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
+// Last: Xlib's macros.
+#include "../../toolkit/x11/FramePointer.h"
 
 namespace halvorax::test {
 namespace {
@@ -69,65 +67,6 @@ std::vector<pid_t> childrenNamed(const char* name) {
     return found;
 }
 
-// A mapped host window on the X server, and real clicks.
-struct X11Screen {
-    ~X11Screen() {
-        if (!display) return;
-        if (parent) XDestroyWindow(display, parent);
-        XCloseDisplay(display);
-    }
-    void open(int width, int height) {
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << "needs an X server (run through xvfb-run)";
-        int ev, err, major, minor;
-        ASSERT_TRUE(XTestQueryExtension(display, &ev, &err, &major, &minor));
-        root = DefaultRootWindow(display);
-        parent = XCreateSimpleWindow(display, root, 20, 30, width, height, 0, 0, 0);
-        XSelectInput(display, parent, StructureNotifyMask);
-        XMapWindow(display, parent);
-        XEvent e;
-        do XNextEvent(display, &e);
-        while (e.type != MapNotify);
-    }
-    void* parentHandle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(parent)); }
-
-    // The editor's window: the one child of the host window.
-    Window editorWindow() {
-        Window r, p, *kids = nullptr;
-        unsigned int n = 0;
-        XQueryTree(display, parent, &r, &p, &kids, &n);
-        const Window w = n == 1 ? kids[0] : 0;
-        if (kids) XFree(kids);
-        return w;
-    }
-    // The pop-up menu's window: a mapped override-redirect child of the root; 0 when none.
-    Window popupWindow() {
-        Window r, p, *kids = nullptr;
-        unsigned int n = 0;
-        XQueryTree(display, root, &r, &p, &kids, &n);
-        Window found = 0;
-        for (unsigned int i = 0; i < n; ++i) {
-            XWindowAttributes a;
-            if (XGetWindowAttributes(display, kids[i], &a) && a.override_redirect && a.map_state == IsViewable)
-                found = kids[i];
-        }
-        if (kids) XFree(kids);
-        return found;
-    }
-    void click(Window w, int x, int y) {
-        int rx, ry;
-        Window child;
-        XTranslateCoordinates(display, w, root, x, y, &rx, &ry, &child);
-        XTestFakeMotionEvent(display, DefaultScreen(display), rx, ry, CurrentTime);
-        XTestFakeButtonEvent(display, 1, True, CurrentTime);
-        XTestFakeButtonEvent(display, 1, False, CurrentTime);
-        XSync(display, False);
-    }
-
-    Display* display = nullptr;
-    Window root = 0, parent = 0;
-};
-
 // Calls `idle` (as the host does) until the condition holds; false if it never does.
 bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& done) {
     for (int i = 0; i < 600; ++i) {
@@ -156,35 +95,26 @@ protected:
         screen.open(kEditorWidth, kEditorHeight);
         if (HasFatalFailure()) return;
         resources = HALVORAX_BUNDLE_PATH "/Contents/Resources";  // a display of its size, to be clicked
-        if (GetParam()) parentWindow = screen.parentHandle();
+        onScreen = GetParam();
+        if (onScreen) parentWindow = screen.handle();
         PatchMenuTest::SetUp();
     }
     bool idleUntil(const std::function<bool()>& done) {
         return test::idleUntil([&] { gui->idle(); }, done);
     }
     void openMenu() {
-        if (GetParam()) {
-            screen.click(screen.editorWindow(), 400, 27);
-        } else {
-            gui->getFrame()->mouseDown(VSTGUI::CPoint(400, 27), VSTGUI::kLButton);
-            gui->getFrame()->mouseUp(VSTGUI::CPoint(400, 27), VSTGUI::kLButton);
-        }
+        pointer.click(400, 27);
         ASSERT_TRUE(idleUntil([&] { return menu->isPopupOpen(); })) << "the menu did not open";
     }
     // Clicks the entry at `position` of the open pop-up (or of its open sub-menu).
     void pick(int position) {
-        const VSTGUI::CPoint where(40, entryMiddle(position));
-        if (GetParam()) {
-            Window popup = 0;
-            ASSERT_TRUE(idleUntil([&] { return (popup = screen.popupWindow()) != 0; }));
-            screen.click(popup, 40, entryMiddle(position));
-        } else {
-            menu->popupMouseDown(where);
-            menu->popupMouseUp(where);
-        }
+        ASSERT_TRUE(idleUntil([&] { return !onScreen || screen.popupWindow() != 0; }));
+        pointer.clickPopup(40, entryMiddle(position));
     }
 
-    X11Screen screen;
+    bool onScreen = false;
+    x11_test::HostWindow screen;
+    x11_test::FramePointer pointer{screen, onScreen, [this] { return gui->getFrame(); }};
 };
 
 INSTANTIATE_TEST_SUITE_P(Backends, PatchMenuPointerTest, ::testing::Values(false, true),
@@ -247,7 +177,7 @@ protected:
         ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
         screen.open(rect->right - rect->left, rect->bottom - rect->top);
         if (HasFatalFailure()) return;
-        ASSERT_EQ(dispatch(effEditOpen, 0, 0, screen.parentHandle()), 1);
+        ASSERT_EQ(dispatch(effEditOpen, 0, 0, screen.handle()), 1);
         idleTicks(10);
     }
     void TearDown() override {
@@ -280,7 +210,7 @@ protected:
     }
 
     fs::path home, patchFolder;
-    X11Screen screen;
+    x11_test::HostWindow screen;
     void* library = nullptr;
     AEffect* effect = nullptr;
 };

@@ -6,14 +6,14 @@
 
 #include <functional>
 
-#include "toolkit_test_support.h"
-
-// Xlib's macros (None, Bool, ...) must come after GoogleTest's headers.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <dirent.h>
 #include <unistd.h>
+
+#include "toolkit_test_support.h"
+// Last: Xlib's macros.
+#include "FramePointer.h"
+
+#include <X11/Xutil.h>
 
 using namespace VSTGUI;
 
@@ -69,72 +69,12 @@ protected:
         toolkit_test::resourceDir();
         toolkit_test::writeStrip("handle.png", 20, 10, 1);
         toolkit_test::writeStrip("button.png", 30, 18, 4);
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << "needs an X server (run through xvfb-run)";
-        int ev, err, major, minor;
-        ASSERT_TRUE(XTestQueryExtension(display, &ev, &err, &major, &minor));
-        root = DefaultRootWindow(display);
-        parent = XCreateSimpleWindow(display, root, 30, 40, 400, 300, 0, 0, 0);
-        XSelectInput(display, parent, StructureNotifyMask);
-        XMapWindow(display, parent);
-        XEvent e;
-        do XNextEvent(display, &e);
-        while (e.type != MapNotify);
+        host.open(400, 300);
     }
-    void TearDown() override {
-        if (!display) return;
-        editor.close();
-        XDestroyWindow(display, parent);
-        XCloseDisplay(display);
-    }
+    void TearDown() override { editor.close(); }
 
     // The host window on screen, none off-screen.
-    void* parentHandle() const { return onScreen ? reinterpret_cast<void*>(static_cast<uintptr_t>(parent)) : nullptr; }
-
-    std::vector<Window> childrenOf(Window w) {
-        Window r, p, *kids = nullptr;
-        unsigned int n = 0;
-        XQueryTree(display, w, &r, &p, &kids, &n);
-        std::vector<Window> out(kids, kids + n);
-        if (kids) XFree(kids);
-        return out;
-    }
-
-    // The pointer, in frame coordinates. An open pop-up sits at its menu's top-left corner and
-    // takes the pointer in its own coordinates.
-    void moveTo(int x, int y) {
-        pointer = CPoint(x, y);
-        if (onScreen) {
-            int rx, ry;
-            Window child;
-            XTranslateCoordinates(display, editor.getFrame()->getSystemWindow(), root, x, y, &rx, &ry, &child);
-            XTestFakeMotionEvent(display, DefaultScreen(display), rx, ry, CurrentTime);
-            XSync(display, False);
-        } else if (COptionMenu* menu = editor.getFrame()->getOpenPopup()) {
-            menu->popupMouseMoved(inPopup(menu));
-        } else {
-            editor.getFrame()->mouseMoved(pointer, buttons);
-        }
-    }
-    void button1(bool press) {
-        buttons = press ? kLButton : 0;
-        if (onScreen) {
-            XTestFakeButtonEvent(display, 1, press ? True : False, CurrentTime);
-            XSync(display, False);
-        } else if (COptionMenu* menu = editor.getFrame()->getOpenPopup()) {
-            press ? menu->popupMouseDown(inPopup(menu)) : menu->popupMouseUp(inPopup(menu));
-        } else {
-            press ? editor.getFrame()->mouseDown(pointer, kLButton) : editor.getFrame()->mouseUp(pointer, kLButton);
-        }
-    }
-    void click(int x, int y) {
-        moveTo(x, y);
-        button1(true);
-        button1(false);
-    }
-    CPoint inPopup(COptionMenu* menu) const {
-        return CPoint(pointer.h - menu->getViewSize().left, pointer.v - menu->getViewSize().top);
-    }
+    void* parentHandle() const { return onScreen ? host.handle() : nullptr; }
     // Idles the editor (as the host does) until the condition holds; false if it never does.
     bool idleUntil(const std::function<bool()>& done) {
         for (int i = 0; i < 400; ++i) {
@@ -146,11 +86,9 @@ protected:
     }
 
     bool onScreen = true;
-    Display* display = nullptr;
-    Window root = 0, parent = 0;
+    x11_test::HostWindow host;
     TestEditor editor;
-    CPoint pointer;
-    CButtonState buttons = 0;
+    x11_test::FramePointer pointer{host, onScreen, [this] { return editor.getFrame(); }};
 };
 
 class FrameBackendTest : public FrameTest, public ::testing::WithParamInterface<bool> {
@@ -170,19 +108,19 @@ TEST_P(FrameBackendTest, PointerDragsASliderClicksAButtonAndAQuietIdleDrawsNothi
     ASSERT_TRUE(idleUntil([&] { return editor.getFrame()->getPaintCount() > 0; }));
     // Grab the handle (bottom position, 126..136) 5 pixels below its top and drag it so that
     // its top sits 53 of 106 pixels down: the middle.
-    moveTo(60, 131);
-    button1(true);
-    moveTo(60, 100);
-    moveTo(60, 78);
+    pointer.moveTo(60, 131);
+    pointer.button1(true);
+    pointer.moveTo(60, 100);
+    pointer.moveTo(60, 78);
     ASSERT_TRUE(idleUntil([&] { return editor.slider->getValue() == 0.5f; }));
-    button1(false);
+    pointer.button1(false);
     ASSERT_TRUE(idleUntil([&] { return editor.gestures.size() == 2; }));
     EXPECT_EQ(editor.gestures, (std::vector<std::string>{"begin 26", "end 26"}));
     ASSERT_FALSE(editor.changes.empty());
     EXPECT_EQ(editor.changes.back(), std::make_pair(26, 0.5f));
 
     editor.changes.clear();
-    click(165, 49);
+    pointer.click(165, 49);
     ASSERT_TRUE(idleUntil([&] { return !editor.changes.empty(); }));
     EXPECT_FLOAT_EQ(editor.button->getValue(), 1.0f);
     EXPECT_EQ(editor.changes[0], std::make_pair(24, 1.0f));
@@ -199,7 +137,7 @@ TEST_P(FrameBackendTest, PointerDragsASliderClicksAButtonAndAQuietIdleDrawsNothi
     // The picture holds the lit half of the button strip (grey 2), and so does the window.
     EXPECT_EQ(toolkit_test::redAt(editor.getFrame()->getBackBuffer(), 160, 45), 2);
     if (onScreen) {
-        XImage* shot = XGetImage(display, editor.getFrame()->getSystemWindow(), 160, 45, 1, 1, AllPlanes, ZPixmap);
+        XImage* shot = XGetImage(host.display, editor.getFrame()->getSystemWindow(), 160, 45, 1, 1, AllPlanes, ZPixmap);
         ASSERT_NE(shot, nullptr);
         EXPECT_EQ((XGetPixel(shot, 0, 0) >> 16) & 0xff, 2u);
         XDestroyImage(shot);
@@ -209,29 +147,29 @@ TEST_P(FrameBackendTest, PointerDragsASliderClicksAButtonAndAQuietIdleDrawsNothi
 TEST_P(FrameBackendTest, PopupMenuReportsTheChosenPositionAndAPressOutsideClosesIt) {
     ASSERT_TRUE(editor.open(parentHandle()));
     ASSERT_TRUE(idleUntil([&] { return editor.getFrame()->getPaintCount() > 0; }));
-    click(300, 30);
+    pointer.click(300, 30);
     ASSERT_TRUE(idleUntil([&] { return editor.menu->isPopupOpen(); })) << editor.changes.size() << " listener calls";
     EXPECT_EQ(editor.getFrame()->getOpenPopup(), editor.menu);
     editor.changes.clear();
     editor.gestures.clear();
     // Entries are 20 pixels high, the separator 9, below a 3-pixel margin: entry 3
     // ("Import...") is at 3 + 20 + 20 + 9 + 10, the separator at 3 + 40 + 4.
-    moveTo(260 + 40, 44 + 62);
+    pointer.moveTo(260 + 40, 44 + 62);
     ASSERT_TRUE(idleUntil([&] { return editor.menu->getPopupHover() == 3; }));
-    click(260 + 40, 44 + 47);  // a release on the separator leaves it open
+    pointer.click(260 + 40, 44 + 47);  // a release on the separator leaves it open
     for (int i = 0; i < 5; ++i) editor.idle();
     EXPECT_TRUE(editor.menu->isPopupOpen());
-    click(260 + 40, 44 + 62);
+    pointer.click(260 + 40, 44 + 62);
     ASSERT_TRUE(idleUntil([&] { return !editor.menu->isPopupOpen(); }));
     EXPECT_EQ(editor.getFrame()->getOpenPopup(), nullptr);
     EXPECT_EQ(editor.changes, (std::vector<std::pair<int32_t, float>>{{12347, 3.0f}}));
     EXPECT_STREQ(editor.menu->getCurrent()->getTitle(), "Import Alpha Juno Sysex");
     EXPECT_EQ(editor.gestures, (std::vector<std::string>{"begin 12347", "end 12347"}));
 
-    click(300, 30);
+    pointer.click(300, 30);
     ASSERT_TRUE(idleUntil([&] { return editor.menu->isPopupOpen(); }));
     editor.changes.clear();
-    click(10, 290);
+    pointer.click(10, 290);
     ASSERT_TRUE(idleUntil([&] { return !editor.menu->isPopupOpen(); }));
     EXPECT_TRUE(editor.changes.empty());
 }
@@ -249,8 +187,8 @@ TEST_P(FrameBackendTest, OpeningAndClosingHundredTimesLeavesNoWindowsFilesOrObje
         if (i % 10 == 0) editor.menu->popup();  // a menu still open at close
         editor.close();
     }
-    XSync(display, False);
-    EXPECT_TRUE(childrenOf(parent).empty());
+    XSync(host.display, False);
+    EXPECT_TRUE(host.childrenOf(host.window).empty());
     EXPECT_EQ(openFileCount(), files);
     EXPECT_EQ(CBaseObject::liveObjects(), objects);
 }
@@ -260,28 +198,28 @@ using X11FrameTest = FrameTest;
 TEST_F(X11FrameTest, OpensOneMappedChildOfTheHostWindowAndClosesIt) {
     ASSERT_TRUE(editor.open(parentHandle()));
     ASSERT_TRUE(editor.getFrame()->isOnScreen());
-    auto kids = childrenOf(parent);
+    auto kids = host.childrenOf(host.window);
     ASSERT_EQ(kids.size(), 1u);
     EXPECT_EQ(kids[0], editor.getFrame()->getSystemWindow());
     XWindowAttributes attributes;
-    XGetWindowAttributes(display, kids[0], &attributes);
+    XGetWindowAttributes(host.display, kids[0], &attributes);
     EXPECT_EQ(attributes.width, 400);
     EXPECT_EQ(attributes.height, 300);
     EXPECT_EQ(attributes.map_state, IsViewable);
     editor.open(parentHandle());  // a second open drops the stale window first
-    EXPECT_EQ(childrenOf(parent).size(), 1u);
+    EXPECT_EQ(host.childrenOf(host.window).size(), 1u);
     editor.close();
     editor.close();
-    XSync(display, False);
-    EXPECT_TRUE(childrenOf(parent).empty());
+    XSync(host.display, False);
+    EXPECT_TRUE(host.childrenOf(host.window).empty());
 }
 
 TEST_F(X11FrameTest, HostDestroyingItsWindowFirstDoesNotEndTheProcess) {
     ASSERT_TRUE(editor.open(parentHandle()));
     editor.idle();
-    XDestroyWindow(display, parent);
-    XSync(display, False);
-    parent = XCreateSimpleWindow(display, root, 30, 40, 400, 300, 0, 0, 0);  // for TearDown
+    XDestroyWindow(host.display, host.window);
+    XSync(host.display, False);
+    host.window = 0;
     editor.getFrame()->invalid();  // drawing into the vanished window is refused quietly
     for (int i = 0; i < 5; ++i) {
         editor.idle();
