@@ -255,7 +255,11 @@ TEST_F(ControlsTest, MissingBitmapsGiveZeroWidthControlsAndOneLineEach) {
     const std::string output = testing::internal::GetCapturedStdout();
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), front_panel_count + 1);  // + background
     EXPECT_NE(output.find("HalvoBackground.png"), std::string::npos);
-    for (const widget_t& row : front_panel) EXPECT_EQ(bareGui->getControl(row.tag)->getWidth(), 0) << row.tag;
+    for (const widget_t& row : front_panel) {
+        EXPECT_EQ(bareGui->getControl(row.tag)->getWidth(), 0) << row.tag;
+        CPoint where(row.x, row.y);  // where the control would be: nothing takes the press
+        EXPECT_EQ(bareGui->getFrame()->mouseDown(where, kLButton), VSTGUI::kMouseEventNotHandled) << row.tag;
+    }
     bare.setParameter(14, 0.4f);
     bareGui->idle();
     EXPECT_FLOAT_EQ(bareGui->getControl(14)->getValue(), 0.4f);

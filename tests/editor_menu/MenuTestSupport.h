@@ -15,6 +15,7 @@
 #include "FilePanels.h"
 #include "HalvoGui.h"
 #include "HalvoVST2.h"
+#include "../support/TestFiles.h"
 
 namespace halvorax::test {
 
@@ -22,22 +23,11 @@ namespace fs = std::filesystem;
 
 class TempFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/halvorax-menu-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
-
     std::string path(const std::string& name) const { return (root / name).string(); }
-    void touch(const std::string& name, const std::string& text = "") const {
-        std::ofstream(root / name, std::ios::binary) << text;
-    }
+    void touch(const std::string& name, const std::string& text = "") const { writeText(root / name, text); }
 
-    fs::path root;
+    TempFolder scratch{"halvorax-menu"};
+    const fs::path root = scratch.path;
 };
 
 // Panels that record what they were asked and give the queued answers in turn; with no

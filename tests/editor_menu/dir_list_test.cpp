@@ -99,32 +99,6 @@ TEST_F(DirListTest, AFolderThatCannotBeOpenedGivesAnEmptyList) {
     EXPECT_EQ(list.getCount(), 0);
 }
 
-TEST_F(DirListTest, FindMatchesFolderAndNameExactly) {
-    list.addEntry("One.repatch", "/p", 0, false);
-    list.addEntry("Two.repatch", "/p", 0, false);
-    list.addEntry("Two.repatch", "/q", 0, false);
-    EXPECT_EQ(list.find("/p", "One.repatch"), 0);
-    EXPECT_EQ(list.find("/q", "Two.repatch"), 2);
-    EXPECT_EQ(list.find("/p", "one.repatch"), -1);
-    EXPECT_EQ(list.find("/p/", "One.repatch"), -1);
-    EXPECT_EQ(list.find(nullptr, "One.repatch"), -1);
-
-    dirEntry* all[4] = {};
-    EXPECT_EQ(list.collect(all, 4), 3);
-    EXPECT_STREQ(all[2]->path, "/q");
-    EXPECT_EQ(list.collect(all, 2), 2);
-    EXPECT_EQ(dirList::getCount(all[1]), 2);
-    EXPECT_EQ(list.at(1), all[1]);
-    EXPECT_EQ(list.at(3), nullptr);
-    EXPECT_EQ(list.at(-1), nullptr);
-    EXPECT_EQ(list.last(), list.at(2));
-
-    list.removeAll();
-    EXPECT_EQ(list.getCount(), 0);
-    list.addEntry("Again.repatch", "/p", 0, false);  // the tail was reset with the list
-    EXPECT_EQ(list.getCount(), 1);
-}
-
 TEST_F(DirListTest, OverLongNamesPathsAndExtensionListsAreCut) {
     const std::string longText(600, 'x');
     list.addEntry(longText.c_str(), longText.c_str(), 0, false);

@@ -129,25 +129,7 @@ TEST_F(ZenityPanelsTest, AMissingOrHangingChooserCountsAsCancelled) {
 }
 
 // ---------------------------------------------------------------------------------------
-// The panel functions over scripted panels
-
-TEST(PanelFunctions, OpenPassesItsRequestAndCopiesTheChoice) {
-    ScriptedFilePanels panels;
-    panels.confirm("/patches/Bass.repatch");
-    char result[1024] = "old";
-    ASSERT_TRUE(myOpenSingleFile("/patches/", "repatch", "Load Halvorax Patch", result, sizeof result));
-    EXPECT_STREQ(result, "/patches/Bass.repatch");
-    ASSERT_EQ(panels.requests.size(), 1u);
-    EXPECT_FALSE(panels.requests[0].save);
-    EXPECT_EQ(panels.requests[0].start, "/patches/");
-    EXPECT_EQ(panels.requests[0].types, std::vector<std::string>{"repatch"});
-    EXPECT_EQ(panels.requests[0].title, "Load Halvorax Patch");
-
-    const char* types[] = {"syx", "SYX", nullptr};
-    panels.confirm("/dumps/a.syx");
-    ASSERT_TRUE(myOpenSingleFile("", types, "Import", result, sizeof result));
-    EXPECT_EQ(panels.requests[1].types, (std::vector<std::string>{"syx", "SYX"}));
-}
+// The panel functions over scripted panels (the requests the patch menu makes: its tests)
 
 TEST(PanelFunctions, ACancelledPanelLeavesTheBufferAlone) {
     ScriptedFilePanels panels;

@@ -1,4 +1,5 @@
-// Redrawing, bitmaps, off-screen drawing and the option menu, without X. Pointer input, the
+// Redrawing, off-screen drawing and the option menu, without X (missing bitmaps: the editor's
+// controls tests). Pointer input, the
 // pop-up's choice and opening and closing are checked on each backend in x11/.
 #include <gtest/gtest.h>
 
@@ -74,41 +75,6 @@ TEST(FrameRedraw, OnlyDirtyViewsAreRedrawnAndAQuietIdleDrawsNothing) {
     EXPECT_EQ(label->draws, 3);
     frame->idle();
     EXPECT_EQ(a->draws, 2);
-    EXPECT_TRUE(rec.changes.empty());
-    frame->forget();
-}
-
-TEST(Bitmaps, MissingFileGivesEmptyBitmapZeroSizeControlAndOneLine) {
-    toolkit_test::resourceDir();
-    Recorder rec;
-    CFrame* frame = new CFrame(CRect(0, 0, 300, 200), nullptr, &rec);
-    testing::internal::CaptureStdout();
-    CBitmap* missing = new CBitmap("NoSuchKnob.png");
-    std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_FALSE(missing->isLoaded());
-    EXPECT_EQ(missing->getWidth(), 0);
-    EXPECT_EQ(missing->getHeight(), 0);
-    EXPECT_NE(out.find("NoSuchKnob.png"), std::string::npos);
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1);
-
-    // The panel builder's rectangle: x, y, x + W, y + H / frames.
-    CRect r(20, 20, 20 + missing->getWidth(), 20 + missing->getHeight() / 64);
-    auto* knob = new CAnimKnob(r, &rec, 1, missing);
-    auto* slider =
-        new CVerticalSlider(CRect(60, 20, 60 + missing->getWidth(), 136), &rec, 2, CPoint(0, 0), 116, missing, nullptr);
-    auto* button = new COnOffButton(r, &rec, 3, missing);
-    frame->addView(knob);
-    frame->addView(slider);
-    frame->addView(button);
-    missing->forget();
-    EXPECT_EQ(knob->getWidth(), 0);
-    knob->setValue(0.7f);
-    slider->setValue(0.3f);
-    frame->idle();
-    cairo_surface_t* image = frame->createOffscreenImage();
-    cairo_surface_destroy(image);
-    EXPECT_EQ(frame->mouseDown(CPoint(20, 20), kLButton), kMouseEventNotHandled);
-    EXPECT_EQ(frame->mouseDown(CPoint(60, 60), kLButton), kMouseEventNotHandled);
     EXPECT_TRUE(rec.changes.empty());
     frame->forget();
 }

@@ -154,15 +154,12 @@ TEST_P(PatchMenuPointerTest, ASubFolderIsASubMenuOfItsPatches) {
 class MenuX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/halvorax-menu-x11-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home = pattern;
-        setenv("XDG_DATA_HOME", home.c_str(), 1);
+        setenv("XDG_DATA_HOME", home.path.c_str(), 1);
         // zenity on a bare X server: no accessibility bus, no settings daemon.
         setenv("NO_AT_BRIDGE", "1", 1);
         setenv("GDK_BACKEND", "x11", 1);
         setenv("GSETTINGS_BACKEND", "memory", 1);
-        patchFolder = home / "Brindlecove" / "Halvorax";
+        patchFolder = home.path / "Brindlecove" / "Halvorax";
 
         library = dlopen(HALVORAX_SO_PATH, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(library, nullptr) << dlerror();
@@ -186,8 +183,6 @@ protected:
             dispatch(effClose);
         }
         if (library) dlclose(library);
-        std::error_code ignored;
-        fs::remove_all(home, ignored);
     }
 
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr) {
@@ -209,7 +204,8 @@ protected:
         return static_cast<const halvorax::StateChunk*>(data)->path;
     }
 
-    fs::path home, patchFolder;
+    TempFolder home{"halvorax-menu-x11"};
+    fs::path patchFolder;
     x11_test::HostWindow screen;
     void* library = nullptr;
     AEffect* effect = nullptr;
@@ -253,9 +249,7 @@ TEST_F(MenuX11Test, TheSavePanelWritesThePatchUnderTheTypedName) {
     const fs::path saved = patchFolder / "E2E Saved.repatch";
     EXPECT_TRUE(fs::is_regular_file(saved));
     EXPECT_EQ(currentPatchPath(), saved.string());
-    std::ifstream in(saved);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("ZudivorPatch"), std::string::npos);
+    EXPECT_NE(readText(saved).find("ZudivorPatch"), std::string::npos);
 }
 
 }  // namespace
