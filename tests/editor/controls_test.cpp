@@ -183,18 +183,6 @@ TEST_F(ControlsTest, ButtonsWithoutAParameterDoNotAutomate) {
     EXPECT_EQ(gui->getLastParam(), -1);
 }
 
-TEST_F(ControlsTest, TheDisplayButtonPopsUpThePatchMenu) {
-    openEditor();
-    auto* button = frame()->getView(frame()->getNbViews() - 2);  // the menu comes after it
-    auto* control = dynamic_cast<CControl*>(button);
-    ASSERT_NE(control, nullptr);
-    ASSERT_EQ(control->getTag(), kTagDisplayButton);
-    control->setValue(1.0f);
-    gui->valueChanged(control);
-    EXPECT_TRUE(gui->getPatchMenu()->isPopupOpen());
-    gui->getPatchMenu()->popupCancel();
-}
-
 TEST_F(ControlsTest, TheLedLightsWithMidiActivity) {
     openEditor();
     effect->block(64, {{0, 0x90, 60, 100}});

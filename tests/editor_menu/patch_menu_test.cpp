@@ -13,19 +13,6 @@
 namespace halvorax::test {
 namespace {
 
-TEST_F(PatchMenuTest, ThePatchFilesOfTheFolderFollowTheFixedEntries) {
-    // The fixed entries' texts and places are checked where they are used below.
-    EXPECT_EQ(entryText(kFirstPatchEntry - 1), "-");
-    const std::vector<std::string> names = listed();
-    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
-              std::set<std::string>(std::begin(kNames), std::end(kNames)));
-    EXPECT_EQ(names.size(), 4u);
-
-    // Rebuilding replaces the entries rather than adding to them.
-    gui->buildPatchMenu(menu);
-    EXPECT_EQ(menu->getNbEntries(), kFirstPatchEntry + 5);
-}
-
 TEST_F(PatchMenuTest, TogglesFlipTheirParametersWithoutTheHostAndTheirTextsFollow) {
     struct Toggle {
         int entry, parameter;

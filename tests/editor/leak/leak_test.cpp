@@ -9,48 +9,43 @@
 #include <thread>
 
 #include "EditorTestSupport.h"
-
-#include <X11/Xlib.h>
+// Last: Xlib's macros.
+#include "../../toolkit/x11/X11TestWindow.h"
 
 namespace halvorax::test {
 namespace {
 
-using LeakTest = EditorTest;
+// Off-screen and in a host window on the X server.
+class LeakTest : public EditorTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        if (GetParam()) host.open(kEditorWidth, kEditorHeight);
+    }
+    void open() { ASSERT_EQ(dispatch(effEditOpen, GetParam() ? host.handle() : nullptr), 1); }
 
-TEST_F(LeakTest, OpeningAndClosingOffScreen100TimesLeavesNothing) {
+    x11_test::HostWindow host;
+};
+
+INSTANTIATE_TEST_SUITE_P(Backends, LeakTest, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "X11" : "Offscreen"); });
+
+TEST_P(LeakTest, OpeningAndClosing100TimesLeavesNothing) {
     const int64_t before = VSTGUI::CBaseObject::liveObjects();
     for (int round = 0; round < 100; ++round) {
-        openEditor();
+        open();
         idle(round % 3);  // some rounds are never idled
         std::thread audio([&] { effect->setParameter(round % 60, 0.5f); });
         audio.join();
         touch(14, (round % 10) / 10.0f);
-        dispatch(effEditClose);
-        ASSERT_EQ(VSTGUI::CBaseObject::liveObjects(), before) << "round " << round;
-    }
-}
-
-TEST_F(LeakTest, OpeningAndClosingInAHostWindow100TimesLeavesNothing) {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) GTEST_SKIP() << "no X server";
-    const Window parent =
-        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kEditorWidth, kEditorHeight, 0, 0, 0);
-    XMapWindow(display, parent);
-    XSync(display, False);
-    const int64_t before = VSTGUI::CBaseObject::liveObjects();
-    for (int round = 0; round < 100; ++round) {
-        ASSERT_EQ(dispatch(effEditOpen, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))), 1);
-        idle(round % 3);
         if (round % 10 == 0) gui->getPatchMenu()->popup();  // a menu still open at close
         dispatch(effEditClose);
         ASSERT_EQ(VSTGUI::CBaseObject::liveObjects(), before) << "round " << round;
     }
-    XDestroyWindow(display, parent);
-    XCloseDisplay(display);
 }
 
-TEST_F(LeakTest, AnEffectDeletedWithItsEditorOpenTakesTheWindowWithIt) {
-    openEditor();
+TEST_P(LeakTest, AnEffectDeletedWithItsEditorOpenTakesTheWindowWithIt) {
+    open();
     idle();
     effect.reset();
     EXPECT_EQ(VSTGUI::CBaseObject::liveObjects(), 0);
