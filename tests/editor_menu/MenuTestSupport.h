@@ -14,7 +14,7 @@
 
 #include "FilePanels.h"
 #include "HalvoGui.h"
-#include "HalvoVST2.h"
+#include "../plugin/ProbedEffect.h"
 #include "../support/TestFiles.h"
 
 namespace halvorax::test {
@@ -63,14 +63,6 @@ public:
 constexpr int kFirstPatchEntry = 16;
 constexpr int kVcfFreq = 14;
 
-inline int automateCalls = 0;
-
-inline VstIntPtr countingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    if (opcode == audioMasterAutomate) ++automateCalls;
-    if (opcode == audioMasterVersion) return kVstVersion;
-    return opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit ? 1 : 0;
-}
-
 // An open editor over a patch folder of four patches (different VCF Freq values), a text
 // file and a sub-folder, with Alpha.repatch loaded.
 class PatchMenuTest : public TempFolderTest {
@@ -79,7 +71,7 @@ protected:
         TempFolderTest::SetUp();
         setenv("XDG_DATA_HOME", path("data").c_str(), 1);
         setenv("HALVORAX_RESOURCES", resources.empty() ? path("no-bundle").c_str() : resources.c_str(), 1);
-        effect = std::make_unique<HalvoVST2>(countingHost);
+        effect = std::make_unique<ProbedEffect>();
         gui = static_cast<HalvoGui*>(effect->getEditor());
         ASSERT_NE(gui, nullptr);
 
@@ -134,7 +126,7 @@ protected:
 
     std::string resources;  // the bitmaps' folder; none found by default
     void* parentWindow = nullptr;
-    std::unique_ptr<HalvoVST2> effect;
+    std::unique_ptr<ProbedEffect> effect;
     HalvoGui* gui = nullptr;
     VSTGUI::COptionMenu* menu = nullptr;
     fs::path folder;

@@ -27,10 +27,10 @@ TEST_F(PatchMenuTest, TogglesFlipTheirParametersWithoutTheHostAndTheirTextsFollo
         for (int round = 0; round < 2; ++round) {
             const bool wasOn = effect->getParameter(t.parameter) > 0;
             EXPECT_EQ(entryText(t.entry), wasOn ? t.on : t.off);
-            const int automated = automateCalls;
+            const int automated = countCalls(audioMasterAutomate);
             gui->patchMenuDispatch(t.entry);
             EXPECT_EQ(effect->getParameter(t.parameter), wasOn ? 0.0f : 1.0f) << t.parameter;
-            EXPECT_EQ(automateCalls, automated) << "the host is not told";
+            EXPECT_EQ(countCalls(audioMasterAutomate), automated) << "the host is not told";
             gui->idle();
             EXPECT_EQ(entryText(t.entry), wasOn ? t.off : t.on);
         }
@@ -316,27 +316,15 @@ TEST_F(PatchMenuTest, AFailedImportBlinksItsMessageFor50Ticks) {
 }
 
 TEST_F(PatchMenuTest, InitializePatchReleasesNotesThroughTheAudioThread) {
-    VstMidiEvent note{};
-    note.type = kVstMidiType;
-    note.byteSize = sizeof note;
-    note.midiData[0] = static_cast<char>(0x90);
-    note.midiData[1] = 60;
-    note.midiData[2] = 100;
-    VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<VstEvent*>(&note);
-    float left[64], right[64];
-    float* outputs[] = {left, right};
     effect->setSampleRate(44100.0f);
     effect->resume();
-    effect->processEvents(&events);
-    effect->processReplacing(nullptr, outputs, 64);
+    effect->block(64, {{0, 0x90, 60, 100}});
     ASSERT_TRUE(effect->getEngine().AnyKeyHeld());
 
     gui->patchMenuDispatch(13);
     EXPECT_TRUE(effect->getEngine().AnyKeyHeld()) << "the engine is left to the audio thread";
     EXPECT_EQ(currentPatch(), "Init Patch.repatch");
-    effect->processReplacing(nullptr, outputs, 64);
+    effect->block(64);
     EXPECT_FALSE(effect->getEngine().AnyKeyHeld());
 }
 

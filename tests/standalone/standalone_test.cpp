@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../plugin/ProbedEffect.h"
 #include "../support/RealtimeCounters.h"
 #include "HalvoVST2.h"
 #include "JackHost.h"
@@ -25,59 +26,35 @@ namespace {
 constexpr int kRate = 44100, kPeriod = 256;
 constexpr const char* kInstrument = "halvotest-synth";
 
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 // The effect driven as the standalone drives it, block by block with the same event offsets:
 // `warmupBlocks` empty blocks of the server's starting period, then the messages in blocks of
 // `period` frames.
 std::array<std::vector<float>, 2> renderDirectly(const std::vector<TimedMessage>& messages, long frames,
                                                  int warmupBlocks, int period) {
-    auto* effect = new HalvoVST2(quietHost);
+    auto* effect = new ProbedEffect;  // deleted by effClose
     AEffect* a = effect->getAeffect();
-    auto dispatch = [&](VstInt32 opcode, VstIntPtr value, void* ptr, float opt) {
-        return a->dispatcher(a, opcode, 0, value, ptr, opt);
+    auto dispatch = [&](VstInt32 opcode, VstIntPtr value = 0, float opt = 0.0f) {
+        return a->dispatcher(a, opcode, 0, value, nullptr, opt);
     };
-    dispatch(effOpen, 0, nullptr, 0);
-    dispatch(effSetSampleRate, 0, nullptr, kRate);
-    dispatch(effMainsChanged, 1, nullptr, 0);
-    dispatch(effSetBlockSize, kPeriod, nullptr, 0);
-    dispatch(effMainsChanged, 1, nullptr, 0);
+    dispatch(effOpen);
+    dispatch(effSetSampleRate, 0, kRate);
+    dispatch(effMainsChanged, 1);
+    dispatch(effSetBlockSize, kPeriod);
+    dispatch(effMainsChanged, 1);
+    for (int b = 0; b < warmupBlocks; ++b) effect->block(kPeriod);
+    dispatch(effSetBlockSize, period);
+    dispatch(effMainsChanged, 1);
     std::array<std::vector<float>, 2> out;
-    std::vector<VstMidiEvent> midi(messages.size());
-    struct {
-        VstInt32 numEvents;
-        VstIntPtr reserved;
-        VstEvent* events[64];
-    } list{};
-    std::vector<float> left(std::max(period, kPeriod)), right(left.size());
-    float* outputs[2] = {left.data(), right.data()};
-    for (int b = 0; b < warmupBlocks; ++b) {
-        list.numEvents = 0;
-        dispatch(effProcessEvents, 0, &list, 0);
-        a->processReplacing(a, nullptr, outputs, kPeriod);
-    }
-    dispatch(effSetBlockSize, period, nullptr, 0);
-    dispatch(effMainsChanged, 1, nullptr, 0);
     for (long start = 0; start < frames; start += period) {
-        list.numEvents = 0;
-        for (std::size_t i = 0; i < messages.size(); ++i) {
-            if (messages[i].frame < start || messages[i].frame >= start + period) continue;
-            VstMidiEvent& e = midi[i];
-            e = VstMidiEvent{};
-            e.type = kVstMidiType;
-            e.byteSize = sizeof e;
-            e.deltaFrames = static_cast<VstInt32>(messages[i].frame - start);
-            std::copy(messages[i].bytes, messages[i].bytes + 3, e.midiData);
-            list.events[list.numEvents++] = reinterpret_cast<VstEvent*>(&e);
-        }
-        dispatch(effProcessEvents, 0, &list, 0);
-        a->processReplacing(a, nullptr, outputs, period);
-        out[0].insert(out[0].end(), left.begin(), left.begin() + period);
-        out[1].insert(out[1].end(), right.begin(), right.begin() + period);
+        std::vector<ProbedEffect::Midi> midi;
+        for (const TimedMessage& m : messages)
+            if (m.frame >= start && m.frame < start + period)
+                midi.push_back({static_cast<int>(m.frame - start), m.bytes[0], m.bytes[1], m.bytes[2]});
+        effect->block(period, midi);
+        out[0].insert(out[0].end(), effect->left.begin(), effect->left.end());
+        out[1].insert(out[1].end(), effect->right.begin(), effect->right.end());
     }
-    dispatch(effClose, 0, nullptr, 0);
+    dispatch(effClose);
     return out;
 }
 

@@ -1,6 +1,5 @@
-// Redrawing, off-screen drawing and the option menu, without X (missing bitmaps: the editor's
-// controls tests). Pointer input, the
-// pop-up's choice and opening and closing are checked on each backend in x11/.
+// Redrawing, off-screen drawing and the option menu, without X. Pointer input, the pop-up's
+// choice and opening and closing run on each backend in x11/; missing bitmaps with the editor.
 #include <gtest/gtest.h>
 
 #include "toolkit_test_support.h"
