@@ -5,7 +5,6 @@
 // and the real zenity save panel driven with xdotool. Run under xvfb-run.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <signal.h>
 #include <unistd.h>
@@ -13,7 +12,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -45,25 +43,17 @@ bool runBounded(const std::string& command, int seconds, std::string* output = n
 }
 
 // Our own child processes running the named program (the plug-in starts zenity as ours).
-std::vector<pid_t> childrenNamed(const char* name) {
+std::vector<pid_t> childrenNamed(const std::string& name) {
     std::vector<pid_t> found;
-    DIR* proc = opendir("/proc");
-    if (!proc) return found;
-    while (const dirent* item = readdir(proc)) {
-        const pid_t pid = std::atoi(item->d_name);
-        if (pid <= 0) continue;
-        std::ifstream stat("/proc/" + std::string(item->d_name) + "/stat");
-        std::string line;
-        std::getline(stat, line);
-        const std::size_t close = line.rfind(')');
-        if (close == std::string::npos) continue;
-        const std::string comm = line.substr(line.find('(') + 1, close - line.find('(') - 1);
-        int parent = 0;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator("/proc", ignored)) {
+        std::ifstream stat(entry.path() / "stat");  // "pid (comm) state parent ..."
+        pid_t pid = 0, parent = 0;
+        std::string comm;
         char state = 0;
-        if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) != 2) continue;
-        if (parent == getpid() && comm == name) found.push_back(pid);
+        if (stat >> pid >> comm >> state >> parent && parent == getpid() && comm == "(" + name + ")")
+            found.push_back(pid);
     }
-    closedir(proc);
     return found;
 }
 
