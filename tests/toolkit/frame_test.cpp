@@ -137,7 +137,7 @@ protected:
         menu->addSeparator();
         menu->addEntry("Midi Learn: Off");
         menu->addEntry("-");
-        menu->addEntry("RoriVerov1.repatch")->setChecked(true);
+        menu->addEntry("RoriVerov1.repatch");
         frame->addView(menu);
     }
     void TearDown() override { frame->forget(); }
@@ -145,20 +145,6 @@ protected:
     CFrame* frame = nullptr;
     COptionMenu* menu = nullptr;
 };
-
-TEST_F(MenuTest, EntriesSeparatorsAndChecks) {
-    EXPECT_EQ(menu->getNbEntries(), 6);
-    EXPECT_TRUE(menu->getEntry(2)->isSeparator());
-    EXPECT_TRUE(menu->getEntry(4)->isSeparator());
-    EXPECT_TRUE(menu->isCheckEntry(5));
-    EXPECT_FALSE(menu->checkEntry(2, true));
-    menu->getEntry(3)->setTitle("Midi Learn: On");
-    EXPECT_STREQ(menu->getEntry(3)->getTitle(), "Midi Learn: On");
-    EXPECT_FALSE(frame->addView(menu));  // already attached: no effect
-    menu->removeAllEntry();
-    EXPECT_EQ(menu->getNbEntries(), 0);
-    EXPECT_EQ(menu->getCurrent(), nullptr);
-}
 
 // A sub-menu opens in the pop-up's place; its choice reports the parent entry and which of
 // its entries was taken; a press outside closes both.
