@@ -46,7 +46,6 @@ class ChildProcess {
 public:
     ChildProcess(const std::vector<std::string>& argv, const std::string& logFile);
     ~ChildProcess();
-    bool started() const { return pid > 0; }
     void signal(int number) const;
     // The exit status, or -1 when it has not ended within `seconds` (or died by a signal).
     int waitExit(double seconds);
@@ -65,7 +64,6 @@ public:
     ~JackServer();
     bool ready() const { return isReady; }
     const std::string& reason() const { return whyNot; }
-    const std::string& name() const { return serverName; }
     void stop();
 
 private:
