@@ -67,17 +67,6 @@ bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& d
     return false;
 }
 
-// Middle of a menu entry in pop-up coordinates: the fixed entries are laid out as entries
-// and separators in a column below a small margin.
-int entryMiddle(int position) {
-    static const bool separator[] = {false, false, true,  false, true, false, false, true,
-                                     false, false, false, false, true, false, false, true};
-    double y = 3;
-    for (int i = 0; i < position; ++i)
-        y += i < 16 && separator[i] ? VSTGUI::COptionMenu::kSeparatorHeight : VSTGUI::COptionMenu::kItemHeight;
-    return static_cast<int>(y + VSTGUI::COptionMenu::kItemHeight / 2);
-}
-
 // The patch display opens the menu; a click on an entry chooses it.
 class PatchMenuPointerTest : public PatchMenuTest, public ::testing::WithParamInterface<bool> {
 protected:
@@ -96,10 +85,15 @@ protected:
         pointer.click(400, 27);
         ASSERT_TRUE(idleUntil([&] { return menu->isPopupOpen(); })) << "the menu did not open";
     }
-    // Clicks the entry at `position` of the open pop-up (or of its open sub-menu).
+    // Clicks the middle of the rows the open pop-up (or its open sub-menu) gives the entry at
+    // `position`.
     void pick(int position) {
         ASSERT_TRUE(idleUntil([&] { return !onScreen || screen.popupWindow() != 0; }));
-        pointer.clickPopup(40, entryMiddle(position));
+        std::vector<int> rows;
+        for (int y = 0; y < menu->getPopupSize().getHeight(); ++y)
+            if (menu->popupEntryAt(VSTGUI::CPoint(40, y)) == position) rows.push_back(y);
+        ASSERT_FALSE(rows.empty()) << "no entry " << position;
+        pointer.clickPopup(40, (rows.front() + rows.back()) / 2);
     }
 
     bool onScreen = false;
@@ -229,7 +223,7 @@ TEST_F(MenuX11Test, TheSavePanelWritesThePatchUnderTheTypedName) {
         }
         typed = ok;
     });
-    screen.click(popup, 40, entryMiddle(1));  // "Save Patch"
+    screen.click(popup, 40, 3 + 20 + 10);  // "Save Patch", the second entry below a 3-pixel margin
     const bool closed = idleUntil([&] { return screen.popupWindow() == 0; });
     typist.join();
     ASSERT_TRUE(closed);
