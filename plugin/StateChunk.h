@@ -2,6 +2,7 @@
 // platform we run on).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace halvorax {
@@ -17,6 +18,11 @@ struct StateChunk {
     char reserved[608];
 };
 
+// Projects hold these bytes: the layout never moves.
 static_assert(sizeof(StateChunk) == 2052, "state chunk layout");
+static_assert(offsetof(StateChunk, values) == 4 && offsetof(StateChunk, chordCount) == 1028 &&
+                  offsetof(StateChunk, chordNotes) == 1032 && offsetof(StateChunk, ccMap) == 1056 &&
+                  offsetof(StateChunk, path) == 1184 && offsetof(StateChunk, parameterCount) == 1440,
+              "state chunk layout");
 
 }  // namespace halvorax

@@ -39,13 +39,6 @@ TEST_F(Block, ParametersArriveInEngineUnits) {
     EXPECT_DOUBLE_EQ(fx->engine->Inputs().bend, 0.5);
 }
 
-TEST_F(Block, AChordAtFrameZeroOfTheFirstBlockSoundsWhole) {
-    fx->block(256, {{0, 0x90, 60, 100}, {0, 0x90, 64, 100}, {0, 0x90, 67, 100}});
-    EXPECT_EQ(fx->soundingVoices(), 3);
-    EXPECT_GT(fx->blocks(20), 0.01f);
-    EXPECT_EQ(fx->soundingVoices(), 3);
-}
-
 TEST_F(Block, PolyModeChangesReleaseNotesOnceAndInBetweenValuesActOnTheStep) {
     fx->block(64, {{0, 0x90, 60, 100}, {0, 0x90, 64, 100}});
     ASSERT_EQ(fx->soundingVoices(), 2);

@@ -38,15 +38,6 @@ StateChunk sampleChunk(int32_t version) {
     return c;
 }
 
-TEST_F(ChunkTest, LayoutIsTheStoredOne) {
-    EXPECT_EQ(offsetof(StateChunk, values), 4u);
-    EXPECT_EQ(offsetof(StateChunk, chordCount), 1028u);
-    EXPECT_EQ(offsetof(StateChunk, chordNotes), 1032u);
-    EXPECT_EQ(offsetof(StateChunk, ccMap), 1056u);
-    EXPECT_EQ(offsetof(StateChunk, path), 1184u);
-    EXPECT_EQ(offsetof(StateChunk, parameterCount), 1440u);
-}
-
 TEST_F(ChunkTest, GetChunkWritesTheCurrentState) {
     InspectableEffect effect;
     effect.setParameter(14, 0.25f);
