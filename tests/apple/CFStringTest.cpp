@@ -71,7 +71,6 @@ TEST(CFStringEncoding, UnmappableAndInvalidInput) {
               3);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), size_t(used)), "???");
     EXPECT_EQ(CFStringCreateWithCString(nullptr, "bad \xC3", kCFStringEncodingUTF8), nullptr);
-    EXPECT_EQ(CFStringCreateWithCString(nullptr, "\xE9t\xE9", kCFStringEncodingASCII), nullptr);
 }
 
 TEST(CFStringEncoding, BufferLimits) {

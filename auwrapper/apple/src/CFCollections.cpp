@@ -14,11 +14,6 @@ void typeRelease(CFAllocatorRef, const void* value) { CFRelease(value); }
 Boolean typeEqual(const void* a, const void* b) { return CFEqual(a, b); }
 CFHashCode typeHash(const void* value) { return CFHash(value); }
 
-const void* copyStringRetain(CFAllocatorRef, const void* value) {
-    if (isType(value, kStringType)) return CFStringCreateCopy(nullptr, static_cast<CFStringRef>(value));
-    return CFRetain(value);
-}
-
 bool rangeValid(CFRange range, size_t size) {
     return range.location >= 0 && range.length >= 0 && size_t(range.location + range.length) <= size;
 }
@@ -28,8 +23,6 @@ bool rangeValid(CFRange range, size_t size) {
 const CFArrayCallBacks kCFTypeArrayCallBacks = {0, typeRetain, typeRelease, nullptr, typeEqual};
 const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {0,       typeRetain, typeRelease,
                                                                 nullptr, typeEqual,  typeHash};
-const CFDictionaryKeyCallBacks kCFCopyStringDictionaryKeyCallBacks = {0,       copyStringRetain, typeRelease,
-                                                                      nullptr, typeEqual,        typeHash};
 const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0, typeRetain, typeRelease, nullptr, typeEqual};
 
 // ---- CFData ----

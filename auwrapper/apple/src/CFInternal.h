@@ -50,7 +50,6 @@ long liveObjectCount();
 CFStringRef makeString(std::u16string chars);
 CFStringRef makeStringFromUTF8(const std::string& utf8);
 std::string utf8Of(CFStringRef str);
-const std::u16string& charsOf(CFStringRef str);
 bool decodeUTF8(const UInt8* bytes, size_t length, std::u16string& out);
 
 }  // namespace cf

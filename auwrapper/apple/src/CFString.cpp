@@ -1,7 +1,6 @@
-// Strings held as UTF-16 code units, with MacRoman, UTF-8, ASCII, Latin-1 and UTF-16 conversion.
+// Strings held as UTF-16 code units, with MacRoman and UTF-8 conversion.
 #include "CFInternal.h"
 
-#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -34,41 +33,15 @@ int macRomanByte(char16_t c) {
 bool isSurrogateHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isSurrogateLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-bool decode(const UInt8* bytes, size_t length, CFStringEncoding encoding, bool external, std::u16string& out) {
+bool decode(const UInt8* bytes, size_t length, CFStringEncoding encoding, std::u16string& out) {
     out.clear();
     switch (encoding) {
         case kCFStringEncodingUTF8:
-            if (external && length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-                bytes += 3;
-                length -= 3;
-            }
             return decodeUTF8(bytes, length, out);
         case kCFStringEncodingMacRoman:
             for (size_t i = 0; i < length; ++i)
                 out += bytes[i] < 0x80 ? char16_t(bytes[i]) : kMacRomanHigh[bytes[i] - 0x80];
             return true;
-        case kCFStringEncodingASCII:
-            for (size_t i = 0; i < length; ++i) {
-                if (bytes[i] >= 0x80) return false;
-                out += char16_t(bytes[i]);
-            }
-            return true;
-        case kCFStringEncodingISOLatin1:
-            for (size_t i = 0; i < length; ++i) out += char16_t(bytes[i]);
-            return true;
-        case kCFStringEncodingUnicode: {
-            if (length % 2 != 0) return false;
-            size_t start = 0;
-            char16_t first = 0;
-            if (length >= 2) std::memcpy(&first, bytes, 2);
-            if (first == 0xFEFF) start = 2;  // native byte-order mark
-            for (size_t i = start; i < length; i += 2) {
-                char16_t c;
-                std::memcpy(&c, bytes + i, 2);
-                out += c;
-            }
-            return true;
-        }
         default:
             return false;
     }
@@ -112,17 +85,6 @@ size_t encodeOne(const std::u16string& chars, size_t index, CFStringEncoding enc
             out += char(b);
             return 1;
         }
-        case kCFStringEncodingASCII:
-            if (c >= 0x80) return 0;
-            out += char(c);
-            return 1;
-        case kCFStringEncodingISOLatin1:
-            if (c >= 0x100) return 0;
-            out += char(c);
-            return 1;
-        case kCFStringEncodingUnicode:
-            out.append(reinterpret_cast<const char*>(&c), 2);
-            return 1;
         default:
             return 0;
     }
@@ -221,8 +183,6 @@ CFStringRef makeStringFromUTF8(const std::string& utf8) {
     return makeString(std::move(chars));
 }
 
-const std::u16string& charsOf(CFStringRef str) { return str->chars; }
-
 std::string utf8Of(CFStringRef str) {
     std::string out;
     if (str != nullptr) encode(str->chars, kCFStringEncodingUTF8, out);
@@ -250,7 +210,7 @@ CFStringRef __CFStringMakeConstantString(const char* cStr) {
     if (it != table.end()) return it->second;
     std::u16string chars;
     if (!decodeUTF8(reinterpret_cast<const UInt8*>(cStr), std::strlen(cStr), chars))
-        decode(reinterpret_cast<const UInt8*>(cStr), std::strlen(cStr), kCFStringEncodingMacRoman, false, chars);
+        decode(reinterpret_cast<const UInt8*>(cStr), std::strlen(cStr), kCFStringEncodingMacRoman, chars);
     auto* str = new __CFString(std::move(chars), true);
     table.emplace(cStr, str);
     return str;
@@ -262,43 +222,14 @@ CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* cStr, CFString
 }
 
 CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex numBytes, CFStringEncoding encoding,
-                                    Boolean isExternalRepresentation) {
+                                    Boolean) {  // no byte-order marks in MacRoman or UTF-8
     if (numBytes < 0 || (bytes == nullptr && numBytes > 0)) return nullptr;
     std::u16string chars;
-    if (!decode(bytes, size_t(numBytes), encoding, isExternalRepresentation, chars)) return nullptr;
+    if (!decode(bytes, size_t(numBytes), encoding, chars)) return nullptr;
     return makeString(std::move(chars));
 }
 
-CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
-    if (numChars < 0 || (chars == nullptr && numChars > 0)) return nullptr;
-    return makeString(std::u16string(reinterpret_cast<const char16_t*>(chars), size_t(numChars)));
-}
-
-CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef str) {
-    if (str == nullptr) return nullptr;
-    return static_cast<CFStringRef>(CFRetain(str));  // strings here are immutable
-}
-
-CFStringRef CFStringCreateWithSubstring(CFAllocatorRef, CFStringRef str, CFRange range) {
-    if (str == nullptr || range.location < 0 || range.length < 0 ||
-        size_t(range.location + range.length) > str->chars.size())
-        return nullptr;
-    return makeString(str->chars.substr(range.location, range.length));
-}
-
 CFIndex CFStringGetLength(CFStringRef str) { return str ? CFIndex(str->chars.size()) : 0; }
-
-UniChar CFStringGetCharacterAtIndex(CFStringRef str, CFIndex idx) {
-    if (str == nullptr || idx < 0 || size_t(idx) >= str->chars.size()) return 0;
-    return str->chars[idx];
-}
-
-void CFStringGetCharacters(CFStringRef str, CFRange range, UniChar* buffer) {
-    if (str == nullptr || buffer == nullptr || range.location < 0 || range.length < 0 ||
-        size_t(range.location + range.length) > str->chars.size())
-        return;
-    std::copy_n(str->chars.begin() + range.location, range.length, buffer);
-}
 
 Boolean CFStringGetCString(CFStringRef str, char* buffer, CFIndex bufferSize, CFStringEncoding encoding) {
     if (str == nullptr || buffer == nullptr || bufferSize <= 0) return false;
@@ -312,20 +243,14 @@ Boolean CFStringGetCString(CFStringRef str, char* buffer, CFIndex bufferSize, CF
     return true;
 }
 
-const char* CFStringGetCStringPtr(CFStringRef, CFStringEncoding) { return nullptr; }  // callers fall back
-
-CFIndex CFStringGetBytes(CFStringRef str, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
-                         Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen, CFIndex* usedBufLen) {
+CFIndex CFStringGetBytes(CFStringRef str, CFRange range, CFStringEncoding encoding, UInt8 lossByte, Boolean,
+                         UInt8* buffer, CFIndex maxBufLen, CFIndex* usedBufLen) {
     CFIndex used = 0;
     CFIndex converted = 0;
     if (str != nullptr && range.location >= 0 && range.length >= 0 &&
         size_t(range.location + range.length) <= str->chars.size()) {
         const std::u16string part = str->chars.substr(range.location, range.length);
         std::string out;
-        if (isExternalRepresentation && encoding == kCFStringEncodingUnicode) {
-            const char16_t bom = 0xFEFF;
-            out.append(reinterpret_cast<const char*>(&bom), 2);
-        }
         size_t i = 0;
         while (i < part.size()) {
             std::string one;
@@ -351,8 +276,6 @@ CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encod
     switch (encoding) {
         case kCFStringEncodingUTF8:
             return length * 3;
-        case kCFStringEncodingUnicode:
-            return length * 2;
         default:
             return length;
     }
@@ -380,24 +303,6 @@ CFComparisonResult CFStringCompare(CFStringRef s1, CFStringRef s2, CFStringCompa
     if (i < a.size()) return kCFCompareGreaterThan;
     if (j < b.size()) return kCFCompareLessThan;
     return kCFCompareEqualTo;
-}
-
-CFArrayRef CFStringCreateArrayBySeparatingStrings(CFAllocatorRef, CFStringRef str, CFStringRef separator) {
-    if (str == nullptr || separator == nullptr || separator->chars.empty()) return nullptr;
-    CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
-    const std::u16string& text = str->chars;
-    const std::u16string& sep = separator->chars;
-    size_t start = 0;
-    while (true) {
-        const size_t found = text.find(sep, start);
-        const size_t end = found == std::u16string::npos ? text.size() : found;
-        CFStringRef part = makeString(text.substr(start, end - start));
-        CFArrayAppendValue(array, part);
-        CFRelease(part);
-        if (found == std::u16string::npos) break;
-        start = found + sep.size();
-    }
-    return array;
 }
 
 const CFStringRef kCFRunLoopDefaultMode = __CFStringMakeConstantString("kCFRunLoopDefaultMode");

@@ -50,26 +50,10 @@ CF_EXPORT CFHashCode CFHash(CFTypeRef cf);
 
 // ---- CFString ----
 typedef UInt32 CFStringEncoding;
-enum {
-    kCFStringEncodingMacRoman = 0,
-    kCFStringEncodingWindowsLatin1 = 0x0500,
-    kCFStringEncodingISOLatin1 = 0x0201,
-    kCFStringEncodingASCII = 0x0600,
-    kCFStringEncodingUnicode = 0x0100,
-    kCFStringEncodingUTF8 = 0x08000100,
-    kCFStringEncodingUTF16 = 0x0100
-};
-enum { kCFStringEncodingInvalidId = 0xffffffffU };
+enum { kCFStringEncodingMacRoman = 0, kCFStringEncodingUTF8 = 0x08000100 };
 
 typedef CFOptionFlags CFStringCompareFlags;
-enum {
-    kCFCompareCaseInsensitive = 1,
-    kCFCompareBackwards = 4,
-    kCFCompareAnchored = 8,
-    kCFCompareNonliteral = 16,
-    kCFCompareLocalized = 32,
-    kCFCompareNumerically = 64
-};
+enum { kCFCompareCaseInsensitive = 1, kCFCompareNumerically = 64 };
 
 // Constant strings: the same text always yields the same immortal object.
 CF_EXPORT CFStringRef __CFStringMakeConstantString(const char* cStr);
@@ -79,15 +63,9 @@ CF_EXPORT CFTypeID CFStringGetTypeID(void);
 CF_EXPORT CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr, CFStringEncoding encoding);
 CF_EXPORT CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes, CFIndex numBytes,
                                               CFStringEncoding encoding, Boolean isExternalRepresentation);
-CF_EXPORT CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar* chars, CFIndex numChars);
-CF_EXPORT CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef theString);
-CF_EXPORT CFStringRef CFStringCreateWithSubstring(CFAllocatorRef alloc, CFStringRef str, CFRange range);
 CF_EXPORT CFIndex CFStringGetLength(CFStringRef theString);
-CF_EXPORT UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx);
-CF_EXPORT void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer);
 CF_EXPORT Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize,
                                      CFStringEncoding encoding);
-CF_EXPORT const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encoding);
 CF_EXPORT CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
                                    Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen,
                                    CFIndex* usedBufLen);
@@ -173,9 +151,6 @@ CF_EXPORT void CFArrayAppendValue(CFMutableArrayRef theArray, const void* value)
 CF_EXPORT void CFArrayRemoveValueAtIndex(CFMutableArrayRef theArray, CFIndex idx);
 CF_EXPORT void CFArrayRemoveAllValues(CFMutableArrayRef theArray);
 
-CF_EXPORT CFArrayRef CFStringCreateArrayBySeparatingStrings(CFAllocatorRef alloc, CFStringRef theString,
-                                                            CFStringRef separatorString);
-
 // ---- CFDictionary ----
 typedef const void* (*CFDictionaryRetainCallBack)(CFAllocatorRef allocator, const void* value);
 typedef void (*CFDictionaryReleaseCallBack)(CFAllocatorRef allocator, const void* value);
@@ -198,7 +173,6 @@ typedef struct {
     CFDictionaryEqualCallBack equal;
 } CFDictionaryValueCallBacks;
 CF_EXPORT const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks;
-CF_EXPORT const CFDictionaryKeyCallBacks kCFCopyStringDictionaryKeyCallBacks;
 CF_EXPORT const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks;
 
 typedef const struct __CFDictionary* CFDictionaryRef;
