@@ -16,11 +16,6 @@ std::string pathOf(CFURLRef url) {
     return reinterpret_cast<char*>(buffer);
 }
 
-std::string text(CFStringRef s) {
-    char buffer[1024];
-    return CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8) ? buffer : "<failed>";
-}
-
 }  // namespace
 
 TEST(CFURL, ParentFoldersAndFileSystemPaths) {
@@ -74,7 +69,8 @@ TEST(CFBundle, ResourcesByType) {
               (folder.path() / "Contents/Resources/a.aupreset").string());
     CFArrayRef vsts = CFBundleCopyResourceURLsOfType(bundle, CFSTR("vst"), nullptr);
     ASSERT_EQ(CFArrayGetCount(vsts), 1);
-    EXPECT_TRUE(CFURLHasDirectoryPath(static_cast<CFURLRef>(CFArrayGetValueAtIndex(vsts, 0))));
+    EXPECT_EQ(pathOf(static_cast<CFURLRef>(CFArrayGetValueAtIndex(vsts, 0))),
+              (folder.path() / "Contents/Resources/Inner.vst").string());
     CFArrayRef none = CFBundleCopyResourceURLsOfType(bundle, CFSTR("component"), nullptr);
     ASSERT_NE(none, nullptr);
     EXPECT_EQ(CFArrayGetCount(none), 0);

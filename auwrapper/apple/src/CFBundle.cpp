@@ -156,8 +156,6 @@ void __CFBundle::unload() {
     handle = nullptr;
 }
 
-CFTypeID CFBundleGetTypeID(void) { return kBundleType; }
-
 CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL) {
     if (bundleURL == nullptr || !isDirectory(bundleURL->path)) return nullptr;
     std::lock_guard<std::mutex> lock(registryMutex);
@@ -212,17 +210,6 @@ CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle) {
                                                    true);
 }
 
-CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType,
-                                 CFStringRef subDirName) {
-    if (bundle == nullptr || resourceName == nullptr) return nullptr;
-    std::string name = utf8Of(resourceName);
-    if (resourceType != nullptr && CFStringGetLength(resourceType) > 0) name += "." + utf8Of(resourceType);
-    fs::path folder = bundle->resources();
-    if (subDirName != nullptr) folder /= utf8Of(subDirName);
-    const fs::path file = folder / name;
-    return pathExists(file) ? urlOf(file) : nullptr;
-}
-
 CFArrayRef CFBundleCopyResourceURLsOfType(CFBundleRef bundle, CFStringRef resourceType, CFStringRef subDirName) {
     if (bundle == nullptr) return nullptr;
     fs::path folder = bundle->resources();
@@ -245,12 +232,6 @@ CFArrayRef CFBundleCopyResourceURLsOfType(CFBundleRef bundle, CFStringRef resour
         CFRelease(url);
     }
     return urls;
-}
-
-CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle) {
-    if (bundle == nullptr) return nullptr;
-    const fs::path exe = bundle->executable();
-    return exe.empty() ? nullptr : urlOf(exe);
 }
 
 Boolean CFBundleLoadExecutable(CFBundleRef bundle) { return bundle != nullptr && bundle->load(); }

@@ -24,19 +24,6 @@ CFURLRef makeURL(const std::string& raw, bool isDirectory) {
     return new __CFURL(normalize(raw), isDirectory);
 }
 
-std::string lastComponent(const std::string& path) {
-    if (path == "/") return "/";
-    return path.substr(path.rfind('/') + 1);
-}
-
-// Position of the extension's dot in the last component, or npos.
-size_t extensionDot(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || dot <= slash + 1 || dot + 1 == path.size()) return std::string::npos;
-    return dot;
-}
-
 }  // namespace
 
 bool __CFURL::equals(const CFObject& other) const {
@@ -46,8 +33,6 @@ bool __CFURL::equals(const CFObject& other) const {
 
 CFHashCode __CFURL::hash() const { return std::hash<std::string>()(path); }
 
-CFTypeID CFURLGetTypeID(void) { return kURLType; }
-
 CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8* buffer, CFIndex bufLen,
                                                  Boolean isDirectory) {
     if (buffer == nullptr || bufLen <= 0) return nullptr;
@@ -56,31 +41,10 @@ CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8* bu
     return makeURL(raw, isDirectory);
 }
 
-CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath, CFURLPathStyle, Boolean isDirectory) {
-    if (filePath == nullptr) return nullptr;
-    return makeURL(utf8Of(filePath), isDirectory);
-}
-
 Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, UInt8* buffer, CFIndex maxBufLen) {
     if (url == nullptr || buffer == nullptr || CFIndex(url->path.size()) + 1 > maxBufLen) return false;
     std::memcpy(buffer, url->path.c_str(), url->path.size() + 1);
     return true;
-}
-
-CFStringRef CFURLCopyFileSystemPath(CFURLRef url, CFURLPathStyle) {
-    return url ? makeStringFromUTF8(url->path) : nullptr;
-}
-
-Boolean CFURLHasDirectoryPath(CFURLRef url) { return url != nullptr && url->isDirectory; }
-
-CFStringRef CFURLCopyLastPathComponent(CFURLRef url) {
-    return url ? makeStringFromUTF8(lastComponent(url->path)) : nullptr;
-}
-
-CFStringRef CFURLCopyPathExtension(CFURLRef url) {
-    if (url == nullptr) return nullptr;
-    const size_t dot = extensionDot(url->path);
-    return dot == std::string::npos ? nullptr : makeStringFromUTF8(url->path.substr(dot + 1));
 }
 
 CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef, CFURLRef url) {
@@ -88,16 +52,4 @@ CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef, CFURLRef url) 
     if (url->path == "/") return makeURL("/", true);
     const size_t slash = url->path.rfind('/');
     return makeURL(slash == 0 ? "/" : url->path.substr(0, slash), true);
-}
-
-CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef, CFURLRef url, CFStringRef component,
-                                               Boolean isDirectory) {
-    if (url == nullptr || component == nullptr) return nullptr;
-    return makeURL(url->path + "/" + utf8Of(component), isDirectory);
-}
-
-CFURLRef CFURLCreateCopyDeletingPathExtension(CFAllocatorRef, CFURLRef url) {
-    if (url == nullptr) return nullptr;
-    const size_t dot = extensionDot(url->path);
-    return makeURL(dot == std::string::npos ? url->path : url->path.substr(0, dot), url->isDirectory);
 }

@@ -199,30 +199,18 @@ CF_EXPORT void CFDictionaryRemoveAllValues(CFMutableDictionaryRef theDict);
 
 // ---- CFURL (file URLs only) ----
 typedef const struct __CFURL* CFURLRef;
-typedef enum : CFIndex { kCFURLPOSIXPathStyle = 0 } CFURLPathStyle;
 
-CF_EXPORT CFTypeID CFURLGetTypeID(void);
 CF_EXPORT CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef alloc, const UInt8* buffer, CFIndex bufLen,
                                                            Boolean isDirectory);
-CF_EXPORT CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef alloc, CFStringRef filePath, CFURLPathStyle pathStyle,
-                                                 Boolean isDirectory);
 CF_EXPORT Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer,
                                                    CFIndex maxBufLen);
-CF_EXPORT CFStringRef CFURLCopyFileSystemPath(CFURLRef anURL, CFURLPathStyle pathStyle);
-CF_EXPORT Boolean CFURLHasDirectoryPath(CFURLRef anURL);
-CF_EXPORT CFStringRef CFURLCopyLastPathComponent(CFURLRef url);
-CF_EXPORT CFStringRef CFURLCopyPathExtension(CFURLRef url);
 CF_EXPORT CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef alloc, CFURLRef url);
-CF_EXPORT CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef alloc, CFURLRef url, CFStringRef pathComponent,
-                                                         Boolean isDirectory);
-CF_EXPORT CFURLRef CFURLCreateCopyDeletingPathExtension(CFAllocatorRef alloc, CFURLRef url);
 
 // ---- CFBundle ----
 // A bundle is a folder "<name>.<ext>/Contents/" holding Info.plist, Resources/ and, on Linux,
 // the executable in "<arch>-linux/" (e.g. x86_64-linux/Halvorax.so).
 typedef struct __CFBundle* CFBundleRef;
 
-CF_EXPORT CFTypeID CFBundleGetTypeID(void);
 CF_EXPORT CFBundleRef CFBundleCreate(CFAllocatorRef alloc, CFURLRef bundleURL);
 CF_EXPORT CFBundleRef CFBundleGetMainBundle(void);
 CF_EXPORT CFStringRef CFBundleGetIdentifier(CFBundleRef bundle);
@@ -230,11 +218,8 @@ CF_EXPORT CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle);
 CF_EXPORT CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key);
 CF_EXPORT CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
 CF_EXPORT CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle);
-CF_EXPORT CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType,
-                                           CFStringRef subDirName);
 CF_EXPORT CFArrayRef CFBundleCopyResourceURLsOfType(CFBundleRef bundle, CFStringRef resourceType,
                                                     CFStringRef subDirName);
-CF_EXPORT CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle);
 CF_EXPORT Boolean CFBundleLoadExecutable(CFBundleRef bundle);
 CF_EXPORT Boolean CFBundleIsExecutableLoaded(CFBundleRef bundle);
 CF_EXPORT void CFBundleUnloadExecutable(CFBundleRef bundle);
