@@ -86,7 +86,6 @@ TEST(PropertyList, ReadsWhatOtherWritersProduce) {
     CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListMutableContainers, nullptr);
     ASSERT_NE(plist, nullptr);
     auto dict = static_cast<CFDictionaryRef>(plist);
-    EXPECT_EQ(CFDictionaryGetCount(dict), 6);
     auto data = static_cast<CFDataRef>(CFDictionaryGetValue(dict, CFSTR("data")));
     ASSERT_EQ(CFGetTypeID(data), CFDataGetTypeID());
     EXPECT_EQ(textOf(data), "CcnK");
@@ -94,8 +93,12 @@ TEST(PropertyList, ReadsWhatOtherWritersProduce) {
     EXPECT_TRUE(
         CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("n"))), kCFNumberSInt32Type, &n));
     EXPECT_EQ(n, -12);
-    EXPECT_TRUE(CFNumberIsFloatType(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("r")))));
+    Float64 r = 0;
+    EXPECT_TRUE(
+        CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("r"))), kCFNumberFloat64Type, &r));
+    EXPECT_EQ(r, 2.5);
     EXPECT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(CFDictionaryGetValue(dict, CFSTR("list")))), 0);
+    EXPECT_EQ(CFGetTypeID(CFDictionaryGetValue(dict, CFSTR("d"))), CFDictionaryGetTypeID());
     EXPECT_EQ(CFDictionaryGetValue(dict, CFSTR("f")), kCFBooleanFalse);
     CFRelease(plist);
     CFRelease(xml);
@@ -109,7 +112,8 @@ TEST(PropertyList, DatesInsideContainersAreLeftOut) {
     CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, nullptr);
     ASSERT_NE(plist, nullptr);
     auto dict = static_cast<CFDictionaryRef>(plist);
-    EXPECT_EQ(CFDictionaryGetCount(dict), 2);
+    EXPECT_FALSE(CFDictionaryContainsKey(dict, CFSTR("when")));
+    EXPECT_TRUE(CFDictionaryContainsKey(dict, CFSTR("name")));
     EXPECT_EQ(CFArrayGetCount(static_cast<CFArrayRef>(CFDictionaryGetValue(dict, CFSTR("list")))), 1);
     CFRelease(plist);
     CFRelease(xml);

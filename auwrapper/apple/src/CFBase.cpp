@@ -25,8 +25,6 @@ long liveObjectCount() { return liveObjects.load(); }
 
 using namespace cf;
 
-const CFAllocatorRef kCFAllocatorDefault = nullptr;
-
 CFTypeRef CFRetain(CFTypeRef ref) {
     if (ref != nullptr && !object(ref)->immortal)
         mutableObject(ref)->retainCount.fetch_add(1, std::memory_order_relaxed);

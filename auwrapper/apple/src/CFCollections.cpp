@@ -14,10 +14,6 @@ void typeRelease(CFAllocatorRef, const void* value) { CFRelease(value); }
 Boolean typeEqual(const void* a, const void* b) { return CFEqual(a, b); }
 CFHashCode typeHash(const void* value) { return CFHash(value); }
 
-bool rangeValid(CFRange range, size_t size) {
-    return range.location >= 0 && range.length >= 0 && size_t(range.location + range.length) <= size;
-}
-
 }  // namespace
 
 const CFArrayCallBacks kCFTypeArrayCallBacks = {0, typeRetain, typeRelease, nullptr, typeEqual};
@@ -54,17 +50,6 @@ CFIndex CFDataGetLength(CFDataRef data) { return data ? CFIndex(data->bytes.size
 
 const UInt8* CFDataGetBytePtr(CFDataRef data) { return data ? data->bytes.data() : nullptr; }
 
-UInt8* CFDataGetMutableBytePtr(CFMutableDataRef data) { return data ? data->bytes.data() : nullptr; }
-
-void CFDataGetBytes(CFDataRef data, CFRange range, UInt8* buffer) {
-    if (data == nullptr || buffer == nullptr || !rangeValid(range, data->bytes.size())) return;
-    std::memcpy(buffer, data->bytes.data() + range.location, size_t(range.length));
-}
-
-void CFDataSetLength(CFMutableDataRef data, CFIndex length) {
-    if (data != nullptr && length >= 0) data->bytes.resize(size_t(length), 0);
-}
-
 void CFDataAppendBytes(CFMutableDataRef data, const UInt8* bytes, CFIndex length) {
     if (data != nullptr && bytes != nullptr && length > 0) data->bytes.insert(data->bytes.end(), bytes, bytes + length);
 }
@@ -76,27 +61,12 @@ namespace {
 // The storage type CF reports for a requested type.
 CFNumberType canonicalType(CFNumberType type) {
     switch (type) {
-        case kCFNumberSInt8Type:
-        case kCFNumberCharType:
-            return kCFNumberSInt8Type;
-        case kCFNumberSInt16Type:
-        case kCFNumberShortType:
-            return kCFNumberSInt16Type;
         case kCFNumberSInt32Type:
-        case kCFNumberIntType:
             return kCFNumberSInt32Type;
         case kCFNumberSInt64Type:
         case kCFNumberLongType:
-        case kCFNumberLongLongType:
-        case kCFNumberCFIndexType:
-        case kCFNumberNSIntegerType:
             return kCFNumberSInt64Type;
-        case kCFNumberFloat32Type:
-        case kCFNumberFloatType:
-            return kCFNumberFloat32Type;
         case kCFNumberFloat64Type:
-        case kCFNumberDoubleType:
-        case kCFNumberCGFloatType:
             return kCFNumberFloat64Type;
     }
     return CFNumberType(0);
@@ -153,23 +123,12 @@ CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void* val
     const CFNumberType type = canonicalType(theType);
     if (valuePtr == nullptr || type == 0) return nullptr;
     auto* n = new __CFNumber();
-    n->type = type;
     switch (type) {
-        case kCFNumberSInt8Type:
-            n->integer = *static_cast<const SInt8*>(valuePtr);
-            break;
-        case kCFNumberSInt16Type:
-            n->integer = *static_cast<const SInt16*>(valuePtr);
-            break;
         case kCFNumberSInt32Type:
             n->integer = *static_cast<const SInt32*>(valuePtr);
             break;
         case kCFNumberSInt64Type:
             n->integer = *static_cast<const SInt64*>(valuePtr);
-            break;
-        case kCFNumberFloat32Type:
-            n->isFloat = true;
-            n->real = *static_cast<const Float32*>(valuePtr);
             break;
         default:
             n->isFloat = true;
@@ -179,23 +138,13 @@ CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void* val
     return n;
 }
 
-CFNumberType CFNumberGetType(CFNumberRef number) { return number ? number->type : CFNumberType(0); }
-
-Boolean CFNumberIsFloatType(CFNumberRef number) { return number != nullptr && number->isFloat; }
-
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr) {
     if (number == nullptr || valuePtr == nullptr) return false;
     switch (canonicalType(theType)) {
-        case kCFNumberSInt8Type:
-            return storeInteger<SInt8>(number, valuePtr);
-        case kCFNumberSInt16Type:
-            return storeInteger<SInt16>(number, valuePtr);
         case kCFNumberSInt32Type:
             return storeInteger<SInt32>(number, valuePtr);
         case kCFNumberSInt64Type:
             return storeInteger<SInt64>(number, valuePtr);
-        case kCFNumberFloat32Type:
-            return storeReal<Float32>(number, valuePtr);
         case kCFNumberFloat64Type:
             return storeReal<Float64>(number, valuePtr);
         default:
@@ -249,13 +198,6 @@ bool __CFArray::equals(const CFObject& other) const {
 
 CFTypeID CFArrayGetTypeID(void) { return kArrayType; }
 
-CFArrayRef CFArrayCreate(CFAllocatorRef, const void** values, CFIndex numValues, const CFArrayCallBacks* cb) {
-    if (numValues < 0 || (values == nullptr && numValues > 0)) return nullptr;
-    auto* array = new __CFArray(cb);
-    for (CFIndex i = 0; i < numValues; ++i) array->values.push_back(array->retainValue(values[i]));
-    return array;
-}
-
 CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef, CFIndex capacity, const CFArrayCallBacks* cb) {
     auto* array = new __CFArray(cb);
     if (capacity > 0) array->values.reserve(size_t(capacity));
@@ -271,20 +213,6 @@ const void* CFArrayGetValueAtIndex(CFArrayRef array, CFIndex idx) {
 
 void CFArrayAppendValue(CFMutableArrayRef array, const void* value) {
     if (array != nullptr) array->values.push_back(array->retainValue(value));
-}
-
-void CFArrayRemoveValueAtIndex(CFMutableArrayRef array, CFIndex idx) {
-    if (array == nullptr || idx < 0 || size_t(idx) >= array->values.size()) return;
-    const void* value = array->values[idx];
-    array->values.erase(array->values.begin() + idx);
-    array->releaseValue(value);
-}
-
-void CFArrayRemoveAllValues(CFMutableArrayRef array) {
-    if (array == nullptr) return;
-    std::vector<const void*> old;
-    old.swap(array->values);
-    for (const void* v : old) array->releaseValue(v);
 }
 
 // ---- CFDictionary ----
@@ -307,16 +235,14 @@ long __CFDictionary::find(const void* key) const {
     return -1;
 }
 
-void __CFDictionary::set(const void* key, const void* value, bool replaceExisting, bool addMissing) {
+void __CFDictionary::set(const void* key, const void* value) {
     const long index = find(key);
-    const void* newValue = nullptr;
-    if ((index >= 0 && replaceExisting) || (index < 0 && addMissing))
-        newValue = valueCallBacks.retain ? valueCallBacks.retain(nullptr, value) : value;
-    if (index >= 0 && replaceExisting) {
+    const void* newValue = valueCallBacks.retain ? valueCallBacks.retain(nullptr, value) : value;
+    if (index >= 0) {
         const void* old = entries[index].second;
         entries[index].second = newValue;
         if (valueCallBacks.release) valueCallBacks.release(nullptr, old);
-    } else if (index < 0 && addMissing) {
+    } else {
         const void* newKey = keyCallBacks.retain ? keyCallBacks.retain(nullptr, key) : key;
         entries.emplace_back(newKey, newValue);
     }
@@ -343,14 +269,6 @@ bool __CFDictionary::equals(const CFObject& other) const {
 
 CFTypeID CFDictionaryGetTypeID(void) { return kDictionaryType; }
 
-CFDictionaryRef CFDictionaryCreate(CFAllocatorRef, const void** keys, const void** values, CFIndex numValues,
-                                   const CFDictionaryKeyCallBacks* keyCB, const CFDictionaryValueCallBacks* valueCB) {
-    if (numValues < 0 || ((keys == nullptr || values == nullptr) && numValues > 0)) return nullptr;
-    auto* dict = new __CFDictionary(keyCB, valueCB);
-    for (CFIndex i = 0; i < numValues; ++i) dict->set(keys[i], values[i], true, true);
-    return dict;
-}
-
 CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef, CFIndex capacity,
                                                  const CFDictionaryKeyCallBacks* keyCB,
                                                  const CFDictionaryValueCallBacks* valueCB) {
@@ -358,8 +276,6 @@ CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef, CFIndex capacit
     if (capacity > 0) dict->entries.reserve(size_t(capacity));
     return dict;
 }
-
-CFIndex CFDictionaryGetCount(CFDictionaryRef dict) { return dict ? CFIndex(dict->entries.size()) : 0; }
 
 const void* CFDictionaryGetValue(CFDictionaryRef dict, const void* key) {
     const void* value = nullptr;
@@ -379,35 +295,18 @@ Boolean CFDictionaryContainsKey(CFDictionaryRef dict, const void* key) {
     return dict != nullptr && dict->find(key) >= 0;
 }
 
-void CFDictionaryGetKeysAndValues(CFDictionaryRef dict, const void** keys, const void** values) {
-    if (dict == nullptr) return;
-    for (size_t i = 0; i < dict->entries.size(); ++i) {
-        if (keys) keys[i] = dict->entries[i].first;
-        if (values) values[i] = dict->entries[i].second;
-    }
-}
-
 void CFDictionaryApplyFunction(CFDictionaryRef dict, CFDictionaryApplierFunction applier, void* context) {
     if (dict == nullptr || applier == nullptr) return;
     const auto snapshot = dict->entries;
     for (const auto& entry : snapshot) applier(entry.first, entry.second, context);
 }
 
-void CFDictionaryAddValue(CFMutableDictionaryRef dict, const void* key, const void* value) {
-    if (dict) dict->set(key, value, false, true);
-}
-
 void CFDictionarySetValue(CFMutableDictionaryRef dict, const void* key, const void* value) {
-    if (dict) dict->set(key, value, true, true);
+    if (dict) dict->set(key, value);
 }
 
 void CFDictionaryRemoveValue(CFMutableDictionaryRef dict, const void* key) {
     if (dict == nullptr) return;
     const long index = dict->find(key);
     if (index >= 0) dict->removeAt(size_t(index));
-}
-
-void CFDictionaryRemoveAllValues(CFMutableDictionaryRef dict) {
-    if (dict == nullptr) return;
-    while (!dict->entries.empty()) dict->removeAt(dict->entries.size() - 1);
 }

@@ -73,7 +73,6 @@ struct __CFNumber : cf::CFObject {
     __CFNumber() : CFObject(cf::kNumberType) {}
     bool equals(const CFObject& other) const override;
     CFHashCode hash() const override;
-    CFNumberType type = kCFNumberSInt32Type;
     bool isFloat = false;
     SInt64 integer = 0;
     double real = 0.0;
@@ -102,7 +101,7 @@ struct __CFDictionary : cf::CFObject {
     bool equals(const CFObject& other) const override;
     CFHashCode hash() const override { return entries.size(); }
     long find(const void* key) const;
-    void set(const void* key, const void* value, bool replaceExisting, bool addMissing);
+    void set(const void* key, const void* value);
     void removeAt(size_t index);
     CFDictionaryKeyCallBacks keyCallBacks{};
     CFDictionaryValueCallBacks valueCallBacks{};

@@ -35,7 +35,6 @@ typedef enum : CFIndex { kCFCompareLessThan = -1, kCFCompareEqualTo = 0, kCFComp
 enum { kCFNotFound = -1 };
 
 typedef const struct __CFAllocator* CFAllocatorRef;
-CF_EXPORT const CFAllocatorRef kCFAllocatorDefault;  // null: the default allocator
 
 typedef const struct __CFString* CFStringRef;
 typedef struct __CFString* CFMutableStringRef;
@@ -82,37 +81,19 @@ CF_EXPORT CFDataRef CFDataCreate(CFAllocatorRef alloc, const UInt8* bytes, CFInd
 CF_EXPORT CFMutableDataRef CFDataCreateMutable(CFAllocatorRef alloc, CFIndex capacity);
 CF_EXPORT CFIndex CFDataGetLength(CFDataRef theData);
 CF_EXPORT const UInt8* CFDataGetBytePtr(CFDataRef theData);
-CF_EXPORT UInt8* CFDataGetMutableBytePtr(CFMutableDataRef theData);
-CF_EXPORT void CFDataGetBytes(CFDataRef theData, CFRange range, UInt8* buffer);
-CF_EXPORT void CFDataSetLength(CFMutableDataRef theData, CFIndex length);
 CF_EXPORT void CFDataAppendBytes(CFMutableDataRef theData, const UInt8* bytes, CFIndex length);
 
 // ---- CFNumber and CFBoolean ----
 typedef const struct __CFNumber* CFNumberRef;
 typedef enum : CFIndex {
-    kCFNumberSInt8Type = 1,
-    kCFNumberSInt16Type = 2,
     kCFNumberSInt32Type = 3,
     kCFNumberSInt64Type = 4,
-    kCFNumberFloat32Type = 5,
     kCFNumberFloat64Type = 6,
-    kCFNumberCharType = 7,
-    kCFNumberShortType = 8,
-    kCFNumberIntType = 9,
-    kCFNumberLongType = 10,
-    kCFNumberLongLongType = 11,
-    kCFNumberFloatType = 12,
-    kCFNumberDoubleType = 13,
-    kCFNumberCFIndexType = 14,
-    kCFNumberNSIntegerType = 15,
-    kCFNumberCGFloatType = 16,
-    kCFNumberMaxType = 16
+    kCFNumberLongType = 10
 } CFNumberType;
 
 CF_EXPORT CFTypeID CFNumberGetTypeID(void);
 CF_EXPORT CFNumberRef CFNumberCreate(CFAllocatorRef alloc, CFNumberType theType, const void* valuePtr);
-CF_EXPORT CFNumberType CFNumberGetType(CFNumberRef number);
-CF_EXPORT Boolean CFNumberIsFloatType(CFNumberRef number);
 // Converts to the requested type; false when the conversion lost information.
 CF_EXPORT Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr);
 
@@ -141,15 +122,11 @@ typedef struct __CFArray* CFMutableArrayRef;
 
 CF_EXPORT CFTypeID CFArrayGetTypeID(void);
 // Null callbacks: values are stored as plain pointers, neither retained nor released.
-CF_EXPORT CFArrayRef CFArrayCreate(CFAllocatorRef alloc, const void** values, CFIndex numValues,
-                                   const CFArrayCallBacks* callBacks);
 CF_EXPORT CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef alloc, CFIndex capacity,
                                                  const CFArrayCallBacks* callBacks);
 CF_EXPORT CFIndex CFArrayGetCount(CFArrayRef theArray);
 CF_EXPORT const void* CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx);
 CF_EXPORT void CFArrayAppendValue(CFMutableArrayRef theArray, const void* value);
-CF_EXPORT void CFArrayRemoveValueAtIndex(CFMutableArrayRef theArray, CFIndex idx);
-CF_EXPORT void CFArrayRemoveAllValues(CFMutableArrayRef theArray);
 
 // ---- CFDictionary ----
 typedef const void* (*CFDictionaryRetainCallBack)(CFAllocatorRef allocator, const void* value);
@@ -180,22 +157,15 @@ typedef struct __CFDictionary* CFMutableDictionaryRef;
 typedef void (*CFDictionaryApplierFunction)(const void* key, const void* value, void* context);
 
 CF_EXPORT CFTypeID CFDictionaryGetTypeID(void);
-CF_EXPORT CFDictionaryRef CFDictionaryCreate(CFAllocatorRef alloc, const void** keys, const void** values,
-                                             CFIndex numValues, const CFDictionaryKeyCallBacks* keyCallBacks,
-                                             const CFDictionaryValueCallBacks* valueCallBacks);
 CF_EXPORT CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef alloc, CFIndex capacity,
                                                            const CFDictionaryKeyCallBacks* keyCallBacks,
                                                            const CFDictionaryValueCallBacks* valueCallBacks);
-CF_EXPORT CFIndex CFDictionaryGetCount(CFDictionaryRef theDict);
 CF_EXPORT const void* CFDictionaryGetValue(CFDictionaryRef theDict, const void* key);
 CF_EXPORT Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef theDict, const void* key, const void** value);
 CF_EXPORT Boolean CFDictionaryContainsKey(CFDictionaryRef theDict, const void* key);
-CF_EXPORT void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void** keys, const void** values);
 CF_EXPORT void CFDictionaryApplyFunction(CFDictionaryRef theDict, CFDictionaryApplierFunction applier, void* context);
-CF_EXPORT void CFDictionaryAddValue(CFMutableDictionaryRef theDict, const void* key, const void* value);
 CF_EXPORT void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void* key, const void* value);
 CF_EXPORT void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void* key);
-CF_EXPORT void CFDictionaryRemoveAllValues(CFMutableDictionaryRef theDict);
 
 // ---- CFURL (file URLs only) ----
 typedef const struct __CFURL* CFURLRef;
