@@ -40,10 +40,16 @@ protected:
 
 Component ComponentTest::component = nullptr;
 
+ComponentInstance opened(Component c) {
+    ComponentInstance ci = nullptr;
+    EXPECT_EQ(OpenAComponent(c, &ci), noErr);
+    return ci;
+}
+
 }  // namespace
 
 TEST_F(ComponentTest, DescriptionNameAndResourceOfAnInstance) {
-    ComponentInstance ci = OpenComponent(component);
+    ComponentInstance ci = opened(component);
     ComponentDescription cd{};
     Handle name = NewHandle(0);
     ASSERT_EQ(GetComponentInfo(reinterpret_cast<Component>(ci), &cd, name, nullptr, nullptr), noErr);
@@ -69,7 +75,7 @@ TEST_F(ComponentTest, DescriptionNameAndResourceOfAnInstance) {
 TEST_F(ComponentTest, UnregisteringWithAnInstanceOpen) {
     ComponentDescription cd{kAudioUnitType_Effect, kSubType, kManufacturer, 0, 0};
     Component effect = StandInRegisterComponent(&cd, TestEntry, "Delay", "", 1);
-    ComponentInstance open = OpenComponent(effect);
+    ComponentInstance open = opened(effect);
     EXPECT_EQ(UnregisterComponent(effect), noErr);
     EXPECT_NE(UnregisterComponent(effect), noErr);
     ComponentDescription cdOfOpen{};
@@ -79,7 +85,7 @@ TEST_F(ComponentTest, UnregisteringWithAnInstanceOpen) {
 }
 
 TEST_F(ComponentTest, UnknownSelectorAndDeadInstance) {
-    ComponentInstance ci = OpenComponent(component);
+    ComponentInstance ci = opened(component);
     EXPECT_EQ(AudioUnitAddRenderNotify(ci, nullptr, nullptr), badComponentSelector);
     CloseComponent(ci);
     struct {

@@ -20,19 +20,13 @@ struct HandleBlock {
     Size size;
 };
 
-thread_local OSErr lastMemoryError = noErr;
-
 HandleBlock* blockOf(Handle h) { return reinterpret_cast<HandleBlock*>(h); }
 
 }  // namespace
 
 Handle NewHandle(Size byteCount) {
-    if (byteCount < 0) {
-        lastMemoryError = paramErr;
-        return nullptr;
-    }
+    if (byteCount < 0) return nullptr;
     auto* block = new HandleBlock{static_cast<char*>(std::malloc(size_t(std::max<Size>(byteCount, 1)))), byteCount};
-    lastMemoryError = block->data ? noErr : memFullErr;
     if (block->data == nullptr) {
         delete block;
         return nullptr;
@@ -54,22 +48,14 @@ void DisposeHandle(Handle h) {
 
 Size GetHandleSize(Handle h) { return h ? blockOf(h)->size : 0; }
 
+// On failure the handle keeps its size.
 void SetHandleSize(Handle h, Size newSize) {
-    if (h == nullptr || newSize < 0) {
-        lastMemoryError = h ? paramErr : nilHandleErr;
-        return;
-    }
+    if (h == nullptr || newSize < 0) return;
     char* grown = static_cast<char*>(std::realloc(blockOf(h)->data, size_t(std::max<Size>(newSize, 1))));
-    if (grown == nullptr) {
-        lastMemoryError = memFullErr;
-        return;
-    }
+    if (grown == nullptr) return;
     blockOf(h)->data = grown;
     blockOf(h)->size = newSize;
-    lastMemoryError = noErr;
 }
-
-OSErr MemError(void) { return lastMemoryError; }
 
 // ---- Components and instances ----
 
@@ -123,16 +109,11 @@ void destroyInstance(ComponentInstanceRecord* instance) {
     if (--component->openInstances == 0 && component->unregistered) delete component;
 }
 
-std::string pascalText(Handle h) {
-    if (h == nullptr || GetHandleSize(h) < 1) return {};
-    const size_t length = std::min<size_t>(UInt8((*h)[0]), size_t(GetHandleSize(h) - 1));
-    return std::string(*h + 1, length);
-}
-
 void putPascalText(Handle h, const std::string& text) {
     if (h == nullptr) return;
     const size_t length = std::min<size_t>(text.size(), 255);
     SetHandleSize(h, Size(length + 1));
+    if (GetHandleSize(h) != Size(length + 1)) return;
     (*h)[0] = char(length);
     std::memcpy(*h + 1, text.data(), length);
 }
@@ -142,13 +123,6 @@ void putBigEndian(unsigned char* p, UInt32 value) {
     p[1] = UInt8(value >> 16);
     p[2] = UInt8(value >> 8);
     p[3] = UInt8(value);
-}
-
-bool matches(const ComponentDescription& have, const ComponentDescription& want) {
-    return (want.componentType == 0 || want.componentType == have.componentType) &&
-           (want.componentSubType == 0 || want.componentSubType == have.componentSubType) &&
-           (want.componentManufacturer == 0 || want.componentManufacturer == have.componentManufacturer) &&
-           (have.componentFlags & want.componentFlagsMask) == (want.componentFlags & want.componentFlagsMask);
 }
 
 // A parameter block on the stack: slot 0 the instance, then the arguments in order, each in
@@ -200,11 +174,6 @@ Component StandInRegisterComponent(const ComponentDescription* cd, ComponentRout
     return record;
 }
 
-Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP entry, SInt16, Handle componentName,
-                            Handle componentInfo, Handle) {
-    return StandInRegisterComponent(cd, entry, pascalText(componentName).c_str(), pascalText(componentInfo).c_str(), 0);
-}
-
 OSErr UnregisterComponent(Component aComponent) {
     std::lock_guard<std::mutex> lock(componentsMutex);
     auto& list = components();
@@ -216,20 +185,6 @@ OSErr UnregisterComponent(Component aComponent) {
     else
         aComponent->unregistered = true;  // instances still open keep the record
     return noErr;
-}
-
-Component FindNextComponent(Component aComponent, ComponentDescription* looking) {
-    std::lock_guard<std::mutex> lock(componentsMutex);
-    auto& list = components();
-    auto it = list.begin();
-    if (aComponent != nullptr) {
-        it = std::find(list.begin(), list.end(), aComponent);
-        if (it != list.end()) ++it;
-    }
-    const ComponentDescription any{};
-    for (; it != list.end(); ++it)
-        if (matches((*it)->description, looking ? *looking : any)) return *it;
-    return nullptr;
 }
 
 OSErr OpenAComponent(Component aComponent, ComponentInstance* ci) {
@@ -250,12 +205,6 @@ OSErr OpenAComponent(Component aComponent, ComponentInstance* ci) {
     }
     *ci = instance;
     return noErr;
-}
-
-ComponentInstance OpenComponent(Component aComponent) {
-    ComponentInstance ci = nullptr;
-    OpenAComponent(aComponent, &ci);
-    return ci;
 }
 
 OSErr CloseComponent(ComponentInstance ci) {
@@ -326,8 +275,6 @@ OSErr GetComponentResource(Component aComponent, OSType resType, SInt16, Handle*
 // ---- Audio Unit and music-device calls ----
 
 OSStatus AudioUnitInitialize(AudioUnit unit) { return ComponentCall(unit, kAudioUnitInitializeSelect).dispatch(); }
-
-OSStatus AudioUnitUninitialize(AudioUnit unit) { return ComponentCall(unit, kAudioUnitUninitializeSelect).dispatch(); }
 
 OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
                                   AudioUnitElement element, UInt32* outDataSize, Boolean* outWritable) {
@@ -427,8 +374,4 @@ OSStatus MusicDeviceMIDIEvent(MusicDeviceComponent unit, UInt32 status, UInt32 d
         .arg(data2)
         .arg(offsetSampleFrame)
         .dispatch();
-}
-
-OSStatus MusicDeviceSysEx(MusicDeviceComponent unit, const UInt8* data, UInt32 length) {
-    return ComponentCall(unit, kMusicDeviceSysExSelect).arg(data).arg(length).dispatch();
 }

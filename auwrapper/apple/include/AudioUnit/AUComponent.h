@@ -136,7 +136,6 @@ typedef struct AudioUnitParameterEvent {
 
 // Each call packs its arguments into ComponentParameters (LP64 order) and calls the unit's entry.
 APPLE_API OSStatus AudioUnitInitialize(AudioUnit inUnit);
-APPLE_API OSStatus AudioUnitUninitialize(AudioUnit inUnit);
 APPLE_API OSStatus AudioUnitGetPropertyInfo(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope,
                                             AudioUnitElement inElement, UInt32* outDataSize, Boolean* outWritable);
 APPLE_API OSStatus AudioUnitGetProperty(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope,

@@ -28,7 +28,6 @@ enum {
 
 APPLE_API OSStatus MusicDeviceMIDIEvent(MusicDeviceComponent inUnit, UInt32 inStatus, UInt32 inData1, UInt32 inData2,
                                         UInt32 inOffsetSampleFrame);
-APPLE_API OSStatus MusicDeviceSysEx(MusicDeviceComponent inUnit, const UInt8* inData, UInt32 inLength);
 
 APPLE_EXTERN_C_END
 

@@ -8,8 +8,6 @@
 
 APPLE_EXTERN_C_BEGIN
 
-enum { kAnyComponentType = 0, kAnyComponentSubType = 0, kAnyComponentManufacturer = 0, kAnyComponentFlagsMask = 0 };
-
 enum {
     kComponentOpenSelect = -1,
     kComponentCloseSelect = -2,
@@ -90,12 +88,8 @@ APPLE_API OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd,
 APPLE_API OSErr GetComponentResource(Component aComponent, OSType resType, SInt16 resID, Handle* theResource);
 
 // Host side.
-APPLE_API Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP componentEntryPoint, SInt16 global,
-                                      Handle componentName, Handle componentInfo, Handle componentIcon);
 APPLE_API OSErr UnregisterComponent(Component aComponent);
-APPLE_API Component FindNextComponent(Component aComponent, ComponentDescription* looking);
 APPLE_API OSErr OpenAComponent(Component aComponent, ComponentInstance* ci);
-APPLE_API ComponentInstance OpenComponent(Component aComponent);
 APPLE_API OSErr CloseComponent(ComponentInstance aComponentInstance);
 APPLE_API ComponentResult ComponentFunctionImplemented(ComponentInstance ci, SInt16 ftnNumber);
 APPLE_API ComponentResult GetComponentVersion(ComponentInstance ci);

@@ -11,7 +11,6 @@ APPLE_API Handle NewHandleClear(Size byteCount);
 APPLE_API void DisposeHandle(Handle h);
 APPLE_API Size GetHandleSize(Handle h);
 APPLE_API void SetHandleSize(Handle h, Size newSize);
-APPLE_API OSErr MemError(void);
 
 APPLE_EXTERN_C_END
 

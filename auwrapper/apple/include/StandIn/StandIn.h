@@ -14,8 +14,8 @@
 
 APPLE_EXTERN_C_BEGIN
 
-// RegisterComponent with C-string name and information text and the version that the
-// component's 'thng' resource and GetComponentVersion report.
+// Registers a component under a C-string name and information text, with the version that
+// its 'thng' resource reports.
 APPLE_API Component StandInRegisterComponent(const ComponentDescription* cd, ComponentRoutineUPP entry,
                                              const char* name, const char* info, SInt32 version);
 
