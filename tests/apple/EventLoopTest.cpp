@@ -63,8 +63,9 @@ TEST(EventLoopTimer, RunCurrentEventLoopFiresDueTimers) {
     Ticks ticks;
     EventLoopTimerRef timer = nullptr;
     InstallEventLoopTimer(GetMainEventLoop(), 0.0, 0.025, onTimer, &ticks, &timer);
-    EXPECT_EQ(RunCurrentEventLoop(kEventDurationNoWait), eventLoopTimedOutErr);
+    EXPECT_EQ(RunCurrentEventLoop(0.0), eventLoopTimedOutErr);
     EXPECT_EQ(ticks.count, 1);
     RemoveEventLoopTimer(timer);
     EXPECT_EQ(InstallEventLoopTimer(nullptr, 0.0, 0.025, onTimer, &ticks, &timer), paramErr);
+    EXPECT_EQ(InstallEventLoopTimer(GetMainEventLoop(), 0.0, 0.0, onTimer, &ticks, &timer), paramErr);
 }

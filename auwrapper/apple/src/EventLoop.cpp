@@ -15,7 +15,7 @@ struct OpaqueEventLoopRef {};
 struct __EventLoopTimer {
     EventLoopTimerUPP proc;
     void* userData;
-    EventTime nextFire;  // infinity once a one-shot timer has fired
+    EventTime nextFire;
     EventTimerInterval interval;
 };
 
@@ -37,10 +37,6 @@ bool isInstalled(__EventLoopTimer* timer) {
 
 // Moves a fired timer to its next fire time: the first point of its grid after now.
 void reschedule(__EventLoopTimer* timer, EventTime now) {
-    if (timer->interval <= 0) {
-        timer->nextFire = kNever;
-        return;
-    }
     const double missed = std::floor((now - timer->nextFire) / timer->interval);
     timer->nextFire += timer->interval * (std::max(missed, 0.0) + 1.0);
 }
@@ -56,8 +52,6 @@ EventTime nextDue() {
 
 EventLoopRef GetMainEventLoop(void) { return &mainLoop; }
 
-EventLoopRef GetCurrentEventLoop(void) { return &mainLoop; }
-
 EventTime GetCurrentEventTime(void) {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
@@ -65,7 +59,7 @@ EventTime GetCurrentEventTime(void) {
 
 OSStatus InstallEventLoopTimer(EventLoopRef loop, EventTimerInterval fireDelay, EventTimerInterval interval,
                                EventLoopTimerUPP proc, void* userData, EventLoopTimerRef* outTimer) {
-    if (loop == nullptr || proc == nullptr || fireDelay < 0 || interval < 0) return paramErr;
+    if (loop == nullptr || proc == nullptr || fireDelay < 0 || interval <= 0) return paramErr;
     auto* timer = new __EventLoopTimer{proc, userData, GetCurrentEventTime() + fireDelay, interval};
     {
         std::lock_guard<std::mutex> lock(timersMutex);
@@ -109,19 +103,13 @@ CFIndex StandInRunEventLoopTimers(EventTime now) {
     return fired;
 }
 
-CFIndex StandInEventLoopTimerCount(void) {
-    std::lock_guard<std::mutex> lock(timersMutex);
-    return CFIndex(timers().size());
-}
-
 OSStatus RunCurrentEventLoop(EventTimeout timeout) {
-    const bool forever = timeout < 0;
-    const EventTime end = GetCurrentEventTime() + (forever ? 0 : timeout);
+    const EventTime end = GetCurrentEventTime() + std::max(timeout, 0.0);
     while (true) {
         const EventTime now = GetCurrentEventTime();
         StandInRunEventLoopTimers(now);
-        if (!forever && now >= end) return eventLoopTimedOutErr;
-        const EventTime wake = forever ? nextDue() : std::min(nextDue(), end);
+        if (now >= end) return eventLoopTimedOutErr;
+        const EventTime wake = std::min(nextDue(), end);
         const EventTime wait = std::min(wake, GetCurrentEventTime() + 1.0) - GetCurrentEventTime();
         if (wait > 0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
     }

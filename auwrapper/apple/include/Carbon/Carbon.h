@@ -13,13 +13,7 @@ typedef double EventTime;
 typedef EventTime EventTimeout;
 typedef EventTime EventTimerInterval;
 
-#define kEventDurationSecond ((EventTime)1.0)
-#define kEventDurationMillisecond ((EventTime)(kEventDurationSecond / 1000))
-#define kEventDurationMicrosecond ((EventTime)(kEventDurationSecond / 1000000))
-#define kEventDurationNoWait ((EventTime)0.0)
-#define kEventDurationForever ((EventTime)(-1.0))
-
-enum { eventLoopTimedOutErr = -9875, eventLoopQuitErr = -9876 };
+enum { eventLoopTimedOutErr = -9875 };
 
 typedef struct OpaqueEventLoopRef* EventLoopRef;
 typedef struct __EventLoopTimer* EventLoopTimerRef;
@@ -28,13 +22,11 @@ typedef void (*EventLoopTimerProcPtr)(EventLoopTimerRef inTimer, void* inUserDat
 typedef EventLoopTimerProcPtr EventLoopTimerUPP;
 
 static inline EventLoopTimerUPP NewEventLoopTimerUPP(EventLoopTimerProcPtr userRoutine) { return userRoutine; }
-static inline void DisposeEventLoopTimerUPP(EventLoopTimerUPP) {}
 
 APPLE_API EventLoopRef GetMainEventLoop(void);
-APPLE_API EventLoopRef GetCurrentEventLoop(void);
 // Seconds since an arbitrary start (monotonic clock).
 APPLE_API EventTime GetCurrentEventTime(void);
-// First fire after inFireDelay, then every inInterval; an interval of 0 fires once.
+// First fire after inFireDelay, then every inInterval; only repeating timers (inInterval > 0).
 APPLE_API OSStatus InstallEventLoopTimer(EventLoopRef inEventLoop, EventTimerInterval inFireDelay,
                                          EventTimerInterval inInterval, EventLoopTimerUPP inTimerProc,
                                          void* inTimerData, EventLoopTimerRef* outTimer);

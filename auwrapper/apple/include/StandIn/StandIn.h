@@ -24,9 +24,6 @@ APPLE_API Component StandInRegisterComponent(const ComponentDescription* cd, Com
 // on its interval grid after `now`.
 APPLE_API CFIndex StandInRunEventLoopTimers(EventTime now);
 
-// Number of installed timers.
-APPLE_API CFIndex StandInEventLoopTimerCount(void);
-
 // Replaces the main bundle (null restores the one found from the executable's path).
 APPLE_API void StandInSetMainBundle(CFURLRef bundleURL);
 
