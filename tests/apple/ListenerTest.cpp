@@ -44,7 +44,7 @@ AudioUnitEvent propertyEvent(AudioUnit unit, AudioUnitPropertyID id) {
 class ListenerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(AUEventListenerCreate(onEvent, &heard, nullptr, kCFRunLoopDefaultMode, 0.0f, 0.0f, &events), noErr);
+        ASSERT_EQ(AUEventListenerCreate(onEvent, &heard, nullptr, nullptr, 0.0f, 0.0f, &events), noErr);
         ASSERT_EQ(AUParameterListenerCreate(onParameter, &heardParameters, nullptr, nullptr, 0.0f, &parameters), noErr);
     }
     void TearDown() override {

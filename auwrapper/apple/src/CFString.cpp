@@ -304,5 +304,3 @@ CFComparisonResult CFStringCompare(CFStringRef s1, CFStringRef s2, CFStringCompa
     if (j < b.size()) return kCFCompareLessThan;
     return kCFCompareEqualTo;
 }
-
-const CFStringRef kCFRunLoopDefaultMode = __CFStringMakeConstantString("kCFRunLoopDefaultMode");

@@ -55,30 +55,19 @@ bool sameEvent(const AudioUnitEvent& want, const AudioUnitEvent& have) {
     return sameParameter(want.mArgument.mParameter, have.mArgument.mParameter);
 }
 
-bool identical(const AudioUnitEvent& a, const AudioUnitEvent& b) {
-    if (a.mEventType != b.mEventType) return false;
-    const AudioUnitParameter& p = a.mArgument.mParameter;  // same layout for properties
-    const AudioUnitParameter& q = b.mArgument.mParameter;
-    return p.mAudioUnit == q.mAudioUnit && p.mParameterID == q.mParameterID && p.mScope == q.mScope &&
-           p.mElement == q.mElement;
-}
-
 struct Delivery {
     AUListenerBase* listener;
     void* object;
 };
 
 // Listeners of the given kind with a registration matching the event, in creation order.
-std::vector<Delivery> matchingListeners(bool events, AUListenerBase* sender, void* sendingObject,
-                                        const AudioUnitEvent& event) {
+std::vector<Delivery> matchingListeners(bool events, const AudioUnitEvent& event) {
     std::vector<Delivery> found;
     std::lock_guard<std::mutex> lock(listenersMutex);
     for (AUListenerBase* listener : listeners()) {
-        if (listener->hearsEvents != events || listener == sender) continue;
-        for (const Registration& r : listener->registrations) {
-            if (sendingObject != nullptr && r.object == sendingObject) continue;
+        if (listener->hearsEvents != events) continue;
+        for (const Registration& r : listener->registrations)
             if (sameEvent(r.event, event)) found.push_back({listener, r.object});
-        }
     }
     return found;
 }
@@ -133,16 +122,6 @@ OSStatus addRegistration(AUListenerBase* listener, void* object, const AudioUnit
     return noErr;
 }
 
-OSStatus removeRegistration(AUListenerBase* listener, void* object, const AudioUnitEvent& event) {
-    std::lock_guard<std::mutex> lock(listenersMutex);
-    if (!isLive(listener)) return paramErr;
-    auto& regs = listener->registrations;
-    regs.erase(std::remove_if(regs.begin(), regs.end(),
-                              [&](const Registration& r) { return r.object == object && identical(r.event, event); }),
-               regs.end());
-    return noErr;
-}
-
 AudioUnitEvent valueChangeOf(const AudioUnitParameter& p) {
     AudioUnitEvent event{};
     event.mEventType = kAudioUnitEvent_ParameterValueChange;
@@ -178,25 +157,14 @@ OSStatus AUListenerAddParameter(AUParameterListenerRef listener, void* object, c
     return addRegistration(listener, object, valueChangeOf(*parameter));
 }
 
-OSStatus AUListenerRemoveParameter(AUParameterListenerRef listener, void* object, const AudioUnitParameter* parameter) {
-    if (parameter == nullptr) return paramErr;
-    return removeRegistration(listener, object, valueChangeOf(*parameter));
-}
-
 OSStatus AUEventListenerAddEventType(AUEventListenerRef listener, void* object, const AudioUnitEvent* event) {
     if (event == nullptr) return paramErr;
     return addRegistration(listener, object, *event);
 }
 
-OSStatus AUEventListenerRemoveEventType(AUEventListenerRef listener, void* object, const AudioUnitEvent* event) {
-    if (event == nullptr) return paramErr;
-    return removeRegistration(listener, object, *event);
-}
-
-OSStatus AUParameterListenerNotify(AUParameterListenerRef sender, void* sendingObject,
-                                   const AudioUnitParameter* parameter) {
+OSStatus AUParameterListenerNotify(AUParameterListenerRef, void*, const AudioUnitParameter* parameter) {
     if (parameter == nullptr) return paramErr;
-    const auto targets = matchingListeners(false, sender, sendingObject, valueChangeOf(*parameter));
+    const auto targets = matchingListeners(false, valueChangeOf(*parameter));
     if (targets.empty()) return noErr;
     const AudioUnitParameterValue value = currentValue(*parameter);
     for (const Delivery& d : targets)
@@ -206,9 +174,9 @@ OSStatus AUParameterListenerNotify(AUParameterListenerRef sender, void* sendingO
     return noErr;
 }
 
-OSStatus AUEventListenerNotify(AUEventListenerRef sender, void* sendingObject, const AudioUnitEvent* event) {
+OSStatus AUEventListenerNotify(AUEventListenerRef, void*, const AudioUnitEvent* event) {
     if (event == nullptr) return paramErr;
-    const auto targets = matchingListeners(true, sender, sendingObject, *event);
+    const auto targets = matchingListeners(true, *event);
     if (targets.empty()) return noErr;
     const AudioUnitParameterValue value =
         event->mEventType == kAudioUnitEvent_ParameterValueChange ? currentValue(event->mArgument.mParameter) : 0.0f;

@@ -5,8 +5,8 @@
 // calling thread before it returns. The run loop, mode, notification interval and granularity
 // given at creation are accepted and not used. A listener created with AUParameterListenerCreate
 // hears AUParameterListenerNotify; one created with AUEventListenerCreate hears
-// AUEventListenerNotify. The listener named as sender is never called back, and neither is a
-// registration whose object equals a non-null sending object.
+// AUEventListenerNotify. Every matching registration hears a notification: the sender and
+// sending object are not used.
 #ifndef HALVORAX_APPLE_AUDIOUNITUTILITIES_H
 #define HALVORAX_APPLE_AUDIOUNITUTILITIES_H
 
@@ -63,8 +63,6 @@ APPLE_API OSStatus AUListenerDispose(AUParameterListenerRef inListener);
 // kAUParameterListener_AnyParameter as parameter ID matches every parameter of the unit.
 APPLE_API OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObject,
                                           const AudioUnitParameter* inParameter);
-APPLE_API OSStatus AUListenerRemoveParameter(AUParameterListenerRef inListener, void* inObject,
-                                             const AudioUnitParameter* inParameter);
 // The listener receives the parameter's current value, read with AudioUnitGetParameter.
 APPLE_API OSStatus AUParameterListenerNotify(AUParameterListenerRef inSendingListener, void* inSendingObject,
                                              const AudioUnitParameter* inParameter);
@@ -74,8 +72,6 @@ APPLE_API OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inUse
                                          Float32 inValueChangeGranularity, AUEventListenerRef* outListener);
 APPLE_API OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject,
                                                const AudioUnitEvent* inEvent);
-APPLE_API OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inObject,
-                                                  const AudioUnitEvent* inEvent);
 APPLE_API OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSendingObject,
                                          const AudioUnitEvent* inEvent);
 

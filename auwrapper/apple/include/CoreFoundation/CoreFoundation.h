@@ -216,7 +216,6 @@ CF_EXPORT CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef alloc
 
 // ---- CFRunLoop (only what listener creation names) ----
 typedef struct __CFRunLoop* CFRunLoopRef;
-CF_EXPORT const CFStringRef kCFRunLoopDefaultMode;
 
 APPLE_EXTERN_C_END
 
