@@ -83,7 +83,7 @@ TEST(PropertyList, ReadsWhatOtherWritersProduce) {
         "\t<key>data</key>\n\t<data>\n\tQ2NuSw==\n\t</data>\n\t<key>n</key><integer>-12</integer>\n"
         "\t<key>r</key><real>2.5</real>\n\t<key>list</key><array/>\n\t<key>d</key><dict/>\n"
         "\t<key>f</key><false/>\n</dict>\n</plist>\n");
-    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListMutableContainers, nullptr);
+    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, nullptr);
     ASSERT_NE(plist, nullptr);
     auto dict = static_cast<CFDictionaryRef>(plist);
     auto data = static_cast<CFDataRef>(CFDictionaryGetValue(dict, CFSTR("data")));

@@ -19,8 +19,6 @@
 #define APPLE_API __attribute__((visibility("default")))
 
 typedef uint8_t UInt8;
-typedef int8_t SInt8;
-typedef uint16_t UInt16;
 typedef int16_t SInt16;
 typedef uint32_t UInt32;
 typedef int32_t SInt32;
@@ -33,23 +31,10 @@ typedef SInt32 OSStatus;
 typedef SInt16 OSErr;
 typedef UInt32 FourCharCode;
 typedef FourCharCode OSType;
-typedef FourCharCode ResType;
-typedef UInt16 UniChar;
 typedef long Size;
 typedef char* Ptr;
 typedef Ptr* Handle;
-typedef unsigned char Str255[256];
-typedef const unsigned char* ConstStr255Param;
 
-enum {
-    noErr = 0,
-    eofErr = -39,
-    fnfErr = -43,
-    paramErr = -50,
-    memFullErr = -108,
-    nilHandleErr = -109,
-    resNotFound = -192,
-    errFSNoMoreItems = -1417
-};
+enum { noErr = 0, eofErr = -39, fnfErr = -43, paramErr = -50, memFullErr = -108, resNotFound = -192 };
 
 #endif

@@ -12,17 +12,8 @@ APPLE_EXTERN_C_BEGIN
 typedef AudioComponentInstance AudioUnit;
 
 enum {
-    kAudioUnitType_Output = 0x61756F75,           // 'auou'
-    kAudioUnitType_MusicDevice = 0x61756D75,      // 'aumu'
-    kAudioUnitType_MusicEffect = 0x61756D66,      // 'aumf'
-    kAudioUnitType_FormatConverter = 0x61756663,  // 'aufc'
-    kAudioUnitType_Effect = 0x61756678,           // 'aufx'
-    kAudioUnitType_Mixer = 0x61756D78,            // 'aumx'
-    kAudioUnitType_Panner = 0x6175706E,           // 'aupn'
-    kAudioUnitType_Generator = 0x6175676E,        // 'augn'
-    kAudioUnitType_OfflineEffect = 0x61756F6C,    // 'auol'
-    kAudioUnitType_MIDIProcessor = 0x61756D69,    // 'aumi'
-    kAudioUnitManufacturer_Apple = 0x6170706C     // 'appl'
+    kAudioUnitType_MusicDevice = 0x61756D75,  // 'aumu'
+    kAudioUnitType_Effect = 0x61756678        // 'aufx'
 };
 
 typedef UInt32 AudioUnitPropertyID;
@@ -32,26 +23,12 @@ typedef UInt32 AudioUnitParameterID;
 typedef Float32 AudioUnitParameterValue;
 typedef UInt32 AudioUnitRenderActionFlags;
 
-enum {
-    kAudioUnitScope_Global = 0,
-    kAudioUnitScope_Input = 1,
-    kAudioUnitScope_Output = 2,
-    kAudioUnitScope_Group = 3,
-    kAudioUnitScope_Part = 4,
-    kAudioUnitScope_Note = 5,
-    kAudioUnitScope_Layer = 6,
-    kAudioUnitScope_LayerItem = 7
-};
+enum { kAudioUnitScope_Global = 0, kAudioUnitScope_Input = 1, kAudioUnitScope_Output = 2, kAudioUnitScope_Group = 3 };
 
 enum {
     kAudioUnitRenderAction_PreRender = (1U << 2),
     kAudioUnitRenderAction_PostRender = (1U << 3),
-    kAudioUnitRenderAction_OutputIsSilence = (1U << 4),
-    kAudioOfflineUnitRenderAction_Preflight = (1U << 5),
-    kAudioOfflineUnitRenderAction_Render = (1U << 6),
-    kAudioOfflineUnitRenderAction_Complete = (1U << 7),
-    kAudioUnitRenderAction_PostRenderError = (1U << 8),
-    kAudioUnitRenderAction_DoNotCheckRenderArgs = (1U << 9)
+    kAudioUnitRenderAction_OutputIsSilence = (1U << 4)
 };
 
 enum {
@@ -59,32 +36,14 @@ enum {
     kAudioUnitErr_InvalidParameter = -10878,
     kAudioUnitErr_InvalidElement = -10877,
     kAudioUnitErr_NoConnection = -10876,
-    kAudioUnitErr_FailedInitialization = -10875,
-    kAudioUnitErr_TooManyFramesToProcess = -10874,
-    kAudioUnitErr_IllegalInstrument = -10873,
-    kAudioUnitErr_InstrumentTypeNotFound = -10872,
-    kAudioUnitErr_InvalidFile = -10871,
-    kAudioUnitErr_UnknownFileType = -10870,
-    kAudioUnitErr_FileNotSpecified = -10869,
     kAudioUnitErr_FormatNotSupported = -10868,
-    kAudioUnitErr_Uninitialized = -10867,
     kAudioUnitErr_InvalidScope = -10866,
-    kAudioUnitErr_PropertyNotWritable = -10865,
     kAudioUnitErr_CannotDoInCurrentContext = -10863,
     kAudioUnitErr_InvalidPropertyValue = -10851,
-    kAudioUnitErr_PropertyNotInUse = -10850,
-    kAudioUnitErr_Initialized = -10849,
-    kAudioUnitErr_InvalidOfflineRender = -10848,
-    kAudioUnitErr_Unauthorized = -10847,
-    kAudioUnitErr_MIDIOutputBufferFull = -66753,
-    kAudioComponentErr_InstanceInvalidated = -66749,
-    kAudioUnitErr_RenderTimeout = -66745,
-    kAudioUnitErr_ExtensionNotFound = -66744,
     kAudioUnitErr_InvalidParameterValue = -66743
 };
 
 enum {
-    kAudioUnitRange = 0x0000,
     kAudioUnitInitializeSelect = 0x0001,
     kAudioUnitUninitializeSelect = 0x0002,
     kAudioUnitGetPropertyInfoSelect = 0x0003,
@@ -94,15 +53,11 @@ enum {
     kAudioUnitSetParameterSelect = 0x0007,
     kAudioUnitResetSelect = 0x0009,
     kAudioUnitAddPropertyListenerSelect = 0x000A,
-    kAudioUnitRemovePropertyListenerSelect = 0x000B,
     kAudioUnitRenderSelect = 0x000E,
     kAudioUnitAddRenderNotifySelect = 0x000F,
     kAudioUnitRemoveRenderNotifySelect = 0x0010,
     kAudioUnitScheduleParametersSelect = 0x0011,
-    kAudioUnitRemovePropertyListenerWithUserDataSelect = 0x0012,
-    kAudioUnitComplexRenderSelect = 0x0013,
-    kAudioUnitProcessSelect = 0x0014,
-    kAudioUnitProcessMultipleSelect = 0x0015
+    kAudioUnitRemovePropertyListenerWithUserDataSelect = 0x0012
 };
 
 typedef OSStatus (*AURenderCallback)(void* inRefCon, AudioUnitRenderActionFlags* ioActionFlags,

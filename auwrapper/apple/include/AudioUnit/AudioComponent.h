@@ -15,15 +15,6 @@ typedef struct AudioComponentDescription {
     UInt32 componentFlagsMask;
 } AudioComponentDescription;
 
-typedef UInt32 AudioComponentFlags;
-enum {
-    kAudioComponentFlag_Unsearchable = 1,
-    kAudioComponentFlag_SandboxSafe = 2,
-    kAudioComponentFlag_IsV3AudioUnit = 4,
-    kAudioComponentFlag_RequiresAsyncInstantiation = 8,
-    kAudioComponentFlag_CanLoadInProcess = 0x10
-};
-
 // The same Component Manager instance record serves as audio component instance.
 typedef ComponentInstance AudioComponentInstance;
 

@@ -6,15 +6,7 @@
 
 APPLE_EXTERN_C_BEGIN
 
-enum {
-    kAudio_UnimplementedError = -4,
-    kAudio_FileNotFoundError = -43,
-    kAudio_FilePermissionError = -54,
-    kAudio_TooManyFilesOpenError = -42,
-    kAudio_BadFilePathError = 0x21707468,  // '!pth'
-    kAudio_ParamError = -50,
-    kAudio_MemFullError = -108
-};
+enum { kAudio_FileNotFoundError = -43, kAudio_FilePermissionError = -54 };
 
 typedef UInt32 AudioFormatID;
 typedef UInt32 AudioFormatFlags;
@@ -35,29 +27,8 @@ enum { kAudioFormatLinearPCM = 0x6C70636D /* 'lpcm' */ };
 
 enum {
     kAudioFormatFlagIsFloat = (1U << 0),
-    kAudioFormatFlagIsBigEndian = (1U << 1),
     kAudioFormatFlagIsSignedInteger = (1U << 2),
-    kAudioFormatFlagIsPacked = (1U << 3),
-    kAudioFormatFlagIsAlignedHigh = (1U << 4),
-    kAudioFormatFlagIsNonInterleaved = (1U << 5),
-    kAudioFormatFlagIsNonMixable = (1U << 6),
-    kAudioFormatFlagsAreAllClear = 0x80000000U,
-
-    kLinearPCMFormatFlagIsFloat = kAudioFormatFlagIsFloat,
-    kLinearPCMFormatFlagIsBigEndian = kAudioFormatFlagIsBigEndian,
-    kLinearPCMFormatFlagIsSignedInteger = kAudioFormatFlagIsSignedInteger,
-    kLinearPCMFormatFlagIsPacked = kAudioFormatFlagIsPacked,
-    kLinearPCMFormatFlagIsAlignedHigh = kAudioFormatFlagIsAlignedHigh,
-    kLinearPCMFormatFlagIsNonInterleaved = kAudioFormatFlagIsNonInterleaved,
-    kLinearPCMFormatFlagIsNonMixable = kAudioFormatFlagIsNonMixable,
-
-#if __BIG_ENDIAN__
-    kAudioFormatFlagsNativeEndian = kAudioFormatFlagIsBigEndian,
-#else
-    kAudioFormatFlagsNativeEndian = 0,
-#endif
-    kAudioFormatFlagsNativeFloatPacked =
-        kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked
+    kAudioFormatFlagIsNonInterleaved = (1U << 5)
 };
 
 typedef struct SMPTETime {
@@ -82,15 +53,7 @@ typedef struct AudioTimeStamp {
     UInt32 mReserved;
 } AudioTimeStamp;
 
-enum {
-    kAudioTimeStampNothingValid = 0,
-    kAudioTimeStampSampleTimeValid = (1U << 0),
-    kAudioTimeStampHostTimeValid = (1U << 1),
-    kAudioTimeStampRateScalarValid = (1U << 2),
-    kAudioTimeStampWordClockTimeValid = (1U << 3),
-    kAudioTimeStampSMPTETimeValid = (1U << 4),
-    kAudioTimeStampSampleHostTimeValid = kAudioTimeStampSampleTimeValid | kAudioTimeStampHostTimeValid
-};
+enum { kAudioTimeStampSampleTimeValid = (1U << 0) };
 
 typedef struct AudioBuffer {
     UInt32 mNumberChannels;

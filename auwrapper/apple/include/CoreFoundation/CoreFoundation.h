@@ -32,8 +32,6 @@ static inline CFRange CFRangeMake(CFIndex loc, CFIndex len) {
 
 typedef enum : CFIndex { kCFCompareLessThan = -1, kCFCompareEqualTo = 0, kCFCompareGreaterThan = 1 } CFComparisonResult;
 
-enum { kCFNotFound = -1 };
-
 typedef const struct __CFAllocator* CFAllocatorRef;
 
 typedef const struct __CFString* CFStringRef;
@@ -197,16 +195,7 @@ CF_EXPORT void* CFBundleGetFunctionPointerForName(CFBundleRef bundle, CFStringRe
 
 // ---- CFPropertyList (XML form) ----
 typedef CFOptionFlags CFPropertyListMutabilityOptions;
-enum {
-    kCFPropertyListImmutable = 0,
-    kCFPropertyListMutableContainers = 1,
-    kCFPropertyListMutableContainersAndLeaves = 2
-};
-typedef enum : CFIndex {
-    kCFPropertyListOpenStepFormat = 1,
-    kCFPropertyListXMLFormat_v1_0 = 100,
-    kCFPropertyListBinaryFormat_v1_0 = 200
-} CFPropertyListFormat;
+enum { kCFPropertyListImmutable = 0 };
 
 CF_EXPORT CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator, CFPropertyListRef propertyList);
 // Reads XML (or binary) property-list data; on failure returns null and, when errorString is

@@ -12,13 +12,7 @@ enum {
     kComponentOpenSelect = -1,
     kComponentCloseSelect = -2,
     kComponentCanDoSelect = -3,
-    kComponentVersionSelect = -4,
-    kComponentRegisterSelect = -5,
-    kComponentTargetSelect = -6,
-    kComponentUnregisterSelect = -7,
-    kComponentGetMPWorkFunctionSelect = -8,
-    kComponentExecuteWiredActionSelect = -9,
-    kComponentGetPublicResourceSelect = -10
+    kComponentVersionSelect = -4
 };
 
 enum { badComponentInstance = (int)0x80008001, badComponentSelector = (int)0x80008002 };
