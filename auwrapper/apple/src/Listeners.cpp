@@ -39,9 +39,8 @@ bool isLive(AUListenerBase* listener) {
 }
 
 bool sameParameter(const AudioUnitParameter& want, const AudioUnitParameter& have) {
-    if (want.mAudioUnit != have.mAudioUnit) return false;
-    if (want.mParameterID == kAUParameterListener_AnyParameter) return true;
-    return want.mParameterID == have.mParameterID && want.mScope == have.mScope && want.mElement == have.mElement;
+    return want.mAudioUnit == have.mAudioUnit && want.mParameterID == have.mParameterID && want.mScope == have.mScope &&
+           want.mElement == have.mElement;
 }
 
 bool sameEvent(const AudioUnitEvent& want, const AudioUnitEvent& have) {

@@ -16,8 +16,6 @@
 
 APPLE_EXTERN_C_BEGIN
 
-enum { kAUParameterListener_AnyParameter = 0xFFFFFFFF };
-
 typedef struct AudioUnitParameter {
     AudioUnit mAudioUnit;
     AudioUnitParameterID mParameterID;
@@ -60,7 +58,6 @@ APPLE_API OSStatus AUParameterListenerCreate(AUParameterListenerProc inProc, voi
                                              CFStringRef inRunLoopMode, Float32 inNotificationInterval,
                                              AUParameterListenerRef* outListener);
 APPLE_API OSStatus AUListenerDispose(AUParameterListenerRef inListener);
-// kAUParameterListener_AnyParameter as parameter ID matches every parameter of the unit.
 APPLE_API OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObject,
                                           const AudioUnitParameter* inParameter);
 // The listener receives the parameter's current value, read with AudioUnitGetParameter.
