@@ -68,30 +68,6 @@ TEST(AlphaChorus, DelaysInMillisecondsFollowTheSampleRate) {
     EXPECT_NEAR(l96, (128.0 * 96000.0 / 44100.0 - 1.0) / 96.0, 1e-6);
 }
 
-TEST(AlphaChorus, WetTapGainAndInterpolation) {
-    auto c = std::make_unique<AlphaChorus>();
-    c->rate = 0.0;
-    c->sampleRate = 48000.0;  // centre delay 139.319 samples: a fractional read
-    Stereo io(512);
-    io.left[0] = 1.0f;
-    c->blockProcess(io.ptrs, io.ptrs, 512);
-    const double d = 128.0 * 48000.0 / 44100.0;
-    const double w = static_cast<float>(d - std::floor(d));
-    const int i = static_cast<int>(d);
-    EXPECT_FLOAT_EQ(io.left[i - 1], static_cast<float>(0.75 * 0.5 * 1.5 * (1.0 - w)));
-    EXPECT_FLOAT_EQ(io.left[i], static_cast<float>(0.75 * 0.5 * 1.5 * w));
-}
-
-TEST(AlphaChorus, EqualInputsDifferOnlyByTheQuarterCycle) {
-    auto c = std::make_unique<AlphaChorus>();
-    c->rate = 0.0;
-    c->lfoPhase = 0.125;  // sin(a) = sin(a + pi/2): both lines at the same delay
-    Stereo io(1024);
-    for (int n = 0; n < 1024; ++n) io.left[n] = io.right[n] = std::sin(n * 0.05f);
-    c->blockProcess(io.ptrs, io.ptrs, 1024);
-    for (int n = 0; n < 1024; ++n) ASSERT_NEAR(io.left[n], io.right[n], 1e-6);
-}
-
 TEST(AlphaChorus, SweepStaysWithinRangeAndWrapsTheLines) {
     auto c = std::make_unique<AlphaChorus>();
     c->rate = 10.44;

@@ -139,28 +139,6 @@ TEST(WavetableFetch, MappedSelectsByPeriodAndClampsIndex) {
     EXPECT_FLOAT_EQ(fetchMapped(saw, 1 << 30, x), direct(0));
 }
 
-TEST(WavetableFetch, InterpolationWrapsToTheFirstSample) {
-    const WavetableBank& bank = WavetableBank::Get();
-    const Wavetable saw = bank.MgSaw();
-    const float* t1 = table(saw, 1);
-    // Halfway between the last sample (511) and sample 0.
-    const float x = 511.5f / 512.0f;
-    EXPECT_FLOAT_EQ(fetchMapped(saw, 500, x), 0.5f * t1[511] + 0.5f * t1[0]);
-    const float* t0 = table(saw, 0);
-    const float x0 = 510.25f / 511.0f;
-    const float pos = x0 * 511.0f;
-    const float w = pos - 510.0f;
-    EXPECT_FLOAT_EQ(fetchMapped(saw, 600, x0), (1 - w) * t0[510] + w * t0[0]);
-
-    const Wavetable pulse = bank.JunoPulse();
-    const float* p5 = table(pulse, 5);
-    EXPECT_FLOAT_EQ(fetchFixed(pulse, 5, 2047.5f / 2048.0f), 0.5f * p5[2047] + 0.5f * p5[0]);
-    // Phases outside 0..1 wrap.
-    EXPECT_FLOAT_EQ(fetchFixed(pulse, 5, 1.25f), p5[512]);
-    EXPECT_FLOAT_EQ(fetchFixed(pulse, 5, -0.75f), p5[512]);
-    EXPECT_FLOAT_EQ(fetchMapped(saw, 100, 2.5f), fetchMapped(saw, 100, 0.5f));
-}
-
 TEST(WavetableFetch, PhaseRoundingUpToOneReadsSampleZero) {
     const Wavetable saw1 = WavetableBank::Get().JunoSaw1();
     const float tiny = -1e-10f;  // x - floor(x) rounds to 1.0 in single precision
