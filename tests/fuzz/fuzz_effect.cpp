@@ -51,10 +51,6 @@ private:
     size_t position = 0;
 };
 
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
 // One event list as a host builds it: MIDI records with three bytes, sysex records pointing
 // at a dump of exactly its size.
 void readEvents(Script& script, test::HostEvents& events) {
@@ -85,7 +81,7 @@ void render(AEffect* e, int frames) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     halvorax::fuzz::isolateFromTheUsersFiles();
-    AEffect* e = (new HalvoVST2(host))->getAeffect();
+    AEffect* e = (new HalvoVST2(test::quietHost))->getAeffect();
     e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
     e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
     e->dispatcher(e, effSetBlockSize, 0, 512, nullptr, 0.0f);

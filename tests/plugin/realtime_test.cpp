@@ -21,10 +21,6 @@ namespace {
 
 using namespace halvorax;
 
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
 // A dense block: notes on and off, wheels, pressure, pedal and learnable controllers.
 std::unique_ptr<test::HostEvents> busyBlock(int b, int frames) {
     auto events = std::make_unique<test::HostEvents>();
@@ -49,7 +45,7 @@ TEST(RealTime, TheCountersSeeAllocationsAndLocks) {
 
 TEST(RealTime, RenderingABusyStreamNeitherAllocatesNorLocks) {
     test::isolateDataHome();
-    HalvoVST2 effect(quietHost);
+    HalvoVST2 effect(test::quietHost);
     effect.setParameter(24, 1.0f);  // chorus on
     effect.setParameter(47, 1.0f);  // chord mode: several voices per key
     effect.toggleMidiLearn();
@@ -77,7 +73,7 @@ TEST(RealTime, RenderingABusyStreamNeitherAllocatesNorLocks) {
 // allocating. A malformed message changes nothing.
 TEST(RealTime, LiveSysexSetsParametersWithoutAllocating) {
     test::isolateDataHome();
-    HalvoVST2 effect(quietHost);
+    HalvoVST2 effect(test::quietHost);
     std::vector<unsigned char> apr = {0xF0, 0x41, 0x35, 0x05, 0x23, 0x20, 0x01};
     for (int p = 0; p < 36; ++p) apr.push_back(p == 6 ? 1 : 0);  // range 1, the rest 0
     for (unsigned char code : {7, 4, 11, 11, 14, 62, 62, 62, 62, 63}) apr.push_back(code);

@@ -11,6 +11,11 @@
 
 namespace halvorax::test {
 
+// A host that answers only the version question.
+inline VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
 class HostEvents {
 public:
     // Three MIDI bytes at a frame offset.

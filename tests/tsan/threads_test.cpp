@@ -17,13 +17,9 @@ using namespace halvorax;
 
 namespace {
 
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
 TEST(Threads, RenderingWhileTheOtherThreadAutomatesAndPostsRequests) {
     const std::string patch = (test::isolateDataHome() / "race.repatch").string();
-    HalvoVST2 effect(quietHost);
+    HalvoVST2 effect(test::quietHost);
     effect.setParameter(24, 1.0f);
     ASSERT_TRUE(effect.SavePatch(patch.c_str()));
     void* image = nullptr;

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "../../support/HostEvents.h"
 #include "MenuTestSupport.h"
 #include "StateChunk.h"
 // Last: Xlib's macros.
@@ -26,10 +27,6 @@
 
 namespace halvorax::test {
 namespace {
-
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
 
 // Runs a shell command line, killed after `seconds`; true when it exited with status 0. Its
 // output goes to `output` if given.
@@ -150,7 +147,7 @@ protected:
         using Entry = AEffect* (*)(audioMasterCallback);
         auto entry = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
         ASSERT_NE(entry, nullptr);
-        effect = entry(host);
+        effect = entry(quietHost);
         ASSERT_NE(effect, nullptr);
         dispatch(effOpen);
 
