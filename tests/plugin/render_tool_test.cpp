@@ -44,24 +44,19 @@ protected:
 };
 
 TEST_F(RenderTool, ClearErrorsForMissingFilesAndWrongPlugins) {
-    ToolRun missing = run("/nonexistent/Thing.so " + kDemo + " /tmp/x.wav");
-    EXPECT_NE(missing.status, 0);
-    EXPECT_NE(missing.output.find("no such plug-in file"), std::string::npos) << missing.output;
-
-    ToolRun noEntry = run("/lib/x86_64-linux-gnu/libm.so.6 " + kDemo + " /tmp/x.wav");
-    EXPECT_NE(noEntry.status, 0);
-    EXPECT_NE(noEntry.output.find("no VSTPluginMain or main entry point"), std::string::npos) << noEntry.output;
-
-    ToolRun effect = run(std::string(EFFECT_NOT_SYNTH_PATH) + " " + kDemo + " /tmp/x.wav");
-    EXPECT_NE(effect.status, 0);
-    EXPECT_NE(effect.output.find("is not an instrument"), std::string::npos) << effect.output;
-
-    ToolRun noMidi = run(std::string(HALVORAX_BUNDLE_PATH) + " /nonexistent.mid /tmp/x.wav");
-    EXPECT_NE(noMidi.status, 0);
-    EXPECT_NE(noMidi.output.find("no such MIDI file"), std::string::npos) << noMidi.output;
-
-    ToolRun badSet = run("--set fourteen " + std::string(HALVORAX_BUNDLE_PATH) + " " + kDemo + " /tmp/x.wav");
-    EXPECT_EQ(badSet.status, 2);
+    const std::string bundle = HALVORAX_BUNDLE_PATH;
+    const struct {
+        std::string arguments, message;
+    } cases[] = {{"/nonexistent/Thing.so " + kDemo, "no such plug-in file"},
+                 {"/lib/x86_64-linux-gnu/libm.so.6 " + kDemo, "no VSTPluginMain or main entry point"},
+                 {std::string(EFFECT_NOT_SYNTH_PATH) + " " + kDemo, "is not an instrument"},
+                 {bundle + " /nonexistent.mid", "no such MIDI file"}};
+    for (const auto& c : cases) {
+        ToolRun refused = run(c.arguments + " /tmp/x.wav");
+        EXPECT_NE(refused.status, 0);
+        EXPECT_NE(refused.output.find(c.message), std::string::npos) << refused.output;
+    }
+    EXPECT_EQ(run("--set fourteen " + bundle + " " + kDemo + " /tmp/x.wav").status, 2);
 }
 
 TEST_F(RenderTool, InfoReportsWhatTheEffectSays) {
