@@ -40,8 +40,7 @@ bool covers(std::size_t size, std::size_t offset, std::size_t length) { return s
 }  // namespace
 
 void HalvoVST2::InitializePatch() {
-    for (const ParameterRow& row : reparameters)
-        setParameter(row.index, static_cast<float>(row.defaultValue) / static_cast<float>(row.maximum));
+    for (const ParameterRow& row : reparameters) setParameter(row.index, normalizedDefault(row));
     copyText(patchFile, sizeof patchFile, kInitPatchFile);
 }
 

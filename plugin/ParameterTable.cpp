@@ -140,6 +140,15 @@ const ParameterRow* rowForId(const char* id) {
 
 const ParameterRow& sysexRow(int position) { return *kLookup.bySysex[position]; }
 
+float normalizedDefault(const ParameterRow& row) {
+    return static_cast<float>(row.defaultValue) / static_cast<float>(row.maximum);
+}
+
+void defaultParameterValues(float values[kNumParameters]) {
+    std::fill(values, values + kNumParameters, 0.0f);
+    for (const ParameterRow& row : reparameters) values[row.index] = normalizedDefault(row);
+}
+
 float parameterLimit(int index) {
     const ParameterRow* row = lastRowForIndex(index);
     return row != nullptr && row->use == EngineUse::ChordMemory ? static_cast<float>(row->maximum) : 1.0f;

@@ -72,6 +72,11 @@ const ParameterRow* rowForId(const char* id);
 constexpr int kNumSysexRows = 36;
 const ParameterRow& sysexRow(int position);
 
+// A row's default as a normalized value, and every parameter at its default (where two rows
+// share an index the later one's; 0 for indices without a row).
+float normalizedDefault(const ParameterRow& row);
+void defaultParameterValues(float values[kNumParameters]);
+
 // The highest value a parameter holds: 1, except the chord memory (count 6, notes 127), which
 // patch loading and saving keep as plain numbers.
 float parameterLimit(int index);

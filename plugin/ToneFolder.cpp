@@ -20,12 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void defaultValues(float values[kNumParameters]) {
-    std::fill(values, values + kNumParameters, 0.0f);
-    for (const ParameterRow& row : reparameters)
-        values[row.index] = static_cast<float>(row.defaultValue) / static_cast<float>(row.maximum);
-}
-
 // Safe as one part of a path: no separators or control characters, no trailing spaces.
 std::string safePart(std::string name) {
     for (char& c : name)
@@ -59,7 +53,7 @@ std::string toneFileName(int number, const std::string& name) {
 
 std::string tonePatchText(const juno::Tone& tone) {
     float values[kNumParameters];
-    defaultValues(values);
+    defaultParameterValues(values);
     for (int position = 0; position < kNumSysexRows; ++position)
         values[sysexRow(position).index] = toneValue(tone, position);
     // Patch files carry the chord memory as plain numbers.
@@ -154,7 +148,7 @@ bool readPatchTone(const std::string& path, juno::Tone& tone, std::string& error
         return false;
     }
     float values[kNumParameters];
-    defaultValues(values);
+    defaultParameterValues(values);
     if (PatchFile::parse(text.data(), text.size(), values) == 0) {
         error = path + ": no patch values in it";
         return false;
@@ -194,7 +188,7 @@ bool readFolderTones(const std::string& folder, std::vector<juno::Tone>& tones, 
 
 std::string bankBytes(const std::vector<juno::Tone>& tones) {
     float values[kNumParameters];
-    defaultValues(values);
+    defaultParameterValues(values);
     juno::Tone bank[juno::kBankTones];
     for (int t = 0; t < juno::kBankTones; ++t)
         bank[t] = static_cast<std::size_t>(t) < tones.size() ? tones[t] : toneFromParameters(values, "");

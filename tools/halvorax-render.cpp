@@ -194,9 +194,8 @@ bool readPatchValues(const std::string& path, std::vector<float>& values) {
         std::fprintf(stderr, "halvorax-render: cannot read patch: %s\n", error.c_str());
         return false;
     }
-    float parsed[kNumParameters] = {};
-    for (const ParameterRow& row : reparameters)
-        parsed[row.index] = static_cast<float>(row.defaultValue) / static_cast<float>(row.maximum);
+    float parsed[kNumParameters];
+    defaultParameterValues(parsed);
     if (PatchFile::parse(text.data(), text.size(), parsed) == 0) {
         std::fprintf(stderr, "halvorax-render: %s holds no patch values\n", path.c_str());
         return false;

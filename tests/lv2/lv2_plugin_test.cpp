@@ -82,9 +82,8 @@ std::vector<float> patchValues(const fs::path& file) {
     std::stringstream text;
     text << in.rdbuf();
     const std::string data = text.str();
-    float values[kNumParameters] = {};
-    for (const ParameterRow& row : reparameters)
-        values[row.index] = static_cast<float>(row.defaultValue) / static_cast<float>(row.maximum);
+    float values[kNumParameters];
+    defaultParameterValues(values);
     EXPECT_GT(PatchFile::parse(data.data(), data.size(), values), 0) << file;
     return std::vector<float>(values, values + kNumParameters);
 }
