@@ -372,16 +372,19 @@ void AlphaJuno::smoothCutoff(int count) {
 void AlphaJuno::renderPiece(float** outputs, int count) {
     smoothCutoff(count);
     // Voice 0 leads the LFO: the others take its phase as it will leave this
-    // block, so that all of them can render together.
+    // block, so that all of them can render together (worked out only when another plays).
     voices[0].setLfoPhase(static_cast<float>(voices[0].lfoPhase()));
-    const double leadPhase = voices[0].LfoPhaseAfter(inputs, count);
     const int voiceCount = polyMode != 0 ? kVoices : 1;
     AlphaJunoVoice* playing[kVoices];
     int playingCount = 0;
+    float leadPhase = 0.0f;
     for (int i = 0; i < voiceCount; ++i) {
         AlphaJunoVoice& v = voices[i];
         if (!v.sounding && i != 0) continue;
-        if (i != 0) v.setLfoPhase(static_cast<float>(leadPhase));
+        if (i != 0) {
+            if (playingCount == 1) leadPhase = static_cast<float>(voices[0].LfoPhaseAfter(inputs, count));
+            v.setLfoPhase(leadPhase);
+        }
         playing[playingCount++] = &v;
     }
     VoiceGroup::Render(playing, playingCount, inputs, outputs, count, laneScratch);
