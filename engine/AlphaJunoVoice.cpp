@@ -161,6 +161,7 @@ VoiceModes AlphaJunoVoice::Modes(const VoiceInputs& inputs) {
     m.needsTableA = m.saw >= 3 || m.pulse == 3;
     m.needsTableB = m.saw == 3;
     m.needsTableC = m.sub == 3 && m.subOn;
+    m.readsSawA = m.saw == 3 || m.pulse == 3;
     m.usesMg[0] = m.saw == 1 || m.saw == 2 || m.pulse == 1 || m.pulse == 2;
     m.usesMg[1] = m.saw == 2 || (m.subOn && m.sub == 2);
     m.usesMg[2] = m.subOn && m.sub >= 0 && m.sub <= 2;

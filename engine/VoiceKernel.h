@@ -94,6 +94,7 @@ struct VoiceModes {
     int dcoEnvMode, saw, pulse, sub, hpf, vcfEnvMode, vcaEnv, filterType;
     bool aftertouchOn, pwmLfoOn, subOn;
     bool needsTableA, needsTableB, needsTableC;  // fixed-length table numbers the sources read
+    bool readsSawA;                              // sawtooth or pulse 3 reads table A half a cycle on
     bool usesMg[4];                              // which oscillators' mgsaw/mgsqu tables they read
 };
 
@@ -358,14 +359,13 @@ private:
     }
 
     // The difference of two reads of one sawtooth table, offset apart in phase.
-    D sawDifference(const MgTable& table, D phase, double offset) const {
-        const float* saw = bank.MgSaw().data;
+    static D sawDifference(const float* saw, const MgTable& table, D phase, double offset) {
         return fromFloat(readMapped(saw, table, phase) - readMapped(saw, table, phase + offset));
     }
 
-    D squareProduct(const MgTable& ta, D phA, const MgTable& tb, D phB, const float* first) const {
+    static D squareProduct(const MgTable& ta, D phA, const MgTable& tb, D phB, const float* first, const float* mgsqu) {
         const D x = fromFloat(readMapped(first, ta, phA));
-        const D y = fromFloat(readMapped(bank.MgSqu().data, tb, phB));
+        const D y = fromFloat(readMapped(mgsqu, tb, phB));
         return 1.5 * (2.0 * (x + 0.5) * (y + 0.5) - 1.0);
     }
 
@@ -375,20 +375,25 @@ private:
         const float* mgsaw = bank.MgSaw().data;
         const float* mgsqu = bank.MgSqu().data;
         const float* saw1 = bank.JunoSaw1().data;
+        const float* saw4 = bank.JunoSaw4().data;
+        const float* saw5 = bank.JunoSaw5().data;
+        const float* pulse1 = bank.JunoPulse().data;
         U32 seed = Convert<U32>(s.noiseSeed);
         for (int n = 0; n < count; ++n) {
             const D pA = buf.phaseA[n], pB = buf.phaseB[n], pC = buf.phaseC[n], pD = buf.phaseD[n];
+            // Sawtooth 3 and pulse 3 both read table A half a cycle on; they share the read.
+            const F sawA = mode.readsSawA ? fetchFixed(saw1, buf.tA[n], pA + 0.5) : F{};
             D saw = zero;
             switch (mode.saw) {
                 case 1:
                     saw = 2.0 * fromFloat(readMapped(mgsaw, buf.mgA[n], pA));
                     break;
                 case 2:
-                    saw = squareProduct(buf.mgA[n], pA, buf.mgB[n], pB, mgsaw);
+                    saw = squareProduct(buf.mgA[n], pA, buf.mgB[n], pB, mgsaw, mgsqu);
                     break;
                 case 3: {
                     const D p = buf.width[n];
-                    const D x = fromFloat(fetchFixed(saw1, buf.tA[n], pA + 0.5));
+                    const D x = fromFloat(sawA);
                     const D y =
                         fromFloat(fetchFixed(saw1, buf.tB[n], pB) - fetchFixed(saw1, buf.tB[n], pB + 1.0 - 0.99 * p));
                     const D v = 1.5 * ((x + 1.0) * (y * 0.5 + 1.0 - 0.99 * p) - 1.0) + p;
@@ -396,10 +401,10 @@ private:
                     break;
                 }
                 case 4:
-                    saw = 2.0 * fromFloat(fetchFixed(bank.JunoSaw4().data, buf.tA[n], pA));
+                    saw = 2.0 * fromFloat(fetchFixed(saw4, buf.tA[n], pA));
                     break;
                 case 5:
-                    saw = 2.0 * fromFloat(fetchFixed(bank.JunoSaw5().data, buf.tA[n], pA));
+                    saw = 2.0 * fromFloat(fetchFixed(saw5, buf.tA[n], pA));
                     break;
                 default:
                     break;
@@ -407,14 +412,13 @@ private:
             D pulse = zero;
             switch (mode.pulse) {
                 case 1:
-                    pulse = 2.0 * sawDifference(buf.mgA[n], pA, 0.5);
+                    pulse = 2.0 * sawDifference(mgsaw, buf.mgA[n], pA, 0.5);
                     break;
                 case 2:
-                    pulse = 2.0 * sawDifference(buf.mgA[n], pA, 0.75);
+                    pulse = 2.0 * sawDifference(mgsaw, buf.mgA[n], pA, 0.75);
                     break;
                 case 3:
-                    pulse = 1.5 * fromFloat(fetchFixed(saw1, buf.tA[n], pA + 0.5) -
-                                            fetchFixed(saw1, buf.tA[n], pA + 1.0 + 0.49 * buf.width[n]));
+                    pulse = 1.5 * fromFloat(sawA - fetchFixed(saw1, buf.tA[n], pA + 1.0 + 0.49 * buf.width[n]));
                     break;
                 default:
                     break;
@@ -424,22 +428,22 @@ private:
             if (mode.subOn) {
                 switch (mode.sub) {
                     case 0:
-                        sub = 2.0 * sawDifference(buf.mgC[n], pC, 0.5);
+                        sub = 2.0 * sawDifference(mgsaw, buf.mgC[n], pC, 0.5);
                         break;
                     case 1:
-                        sub = 2.5 * sawDifference(buf.mgC[n], pC, 0.75);
+                        sub = 2.5 * sawDifference(mgsaw, buf.mgC[n], pC, 0.75);
                         break;
                     case 2:
-                        sub = squareProduct(buf.mgC[n], pC, buf.mgB[n], pB, mgsqu);
+                        sub = squareProduct(buf.mgC[n], pC, buf.mgB[n], pB, mgsqu, mgsqu);
                         break;
                     case 3:
-                        sub = 2.0 * fromFloat(fetchFixed(bank.JunoPulse().data, buf.tC[n], pC));
+                        sub = 2.0 * fromFloat(fetchFixed(pulse1, buf.tC[n], pC));
                         break;
                     case 4:
-                        sub = 2.0 * sawDifference(buf.mgD[n], pD, 0.5);
+                        sub = 2.0 * sawDifference(mgsaw, buf.mgD[n], pD, 0.5);
                         break;
                     case 5:
-                        sub = 2.0 * sawDifference(buf.mgD[n], pD, 0.75);
+                        sub = 2.0 * sawDifference(mgsaw, buf.mgD[n], pD, 0.75);
                         break;
                     default:
                         break;
