@@ -27,12 +27,6 @@ public:
     double depth;         // sweep depth in samples at 44.1 kHz
     double lfoPhase;      // 0..1
     double lfoIncrement;  // rate / sampleRate
-
-private:
-    // Writes one sample into a line and advances its write position.
-    void write(double* line, int& pos, float in);
-    // Reads a line delay samples behind its write position, interpolated.
-    double read(const double* line, int pos, double delay) const;
 };
 
 }  // namespace halvorax::synth

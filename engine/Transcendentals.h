@@ -84,38 +84,32 @@ inline double Pow(double x, double y) {
     return Exp2<Lanes<1>>(y * Log2(x));
 }
 
-// sin x and cos x (scalar, |x| up to a few thousand): x = k pi/2 + r with |r| <= pi/4,
-// r in two parts, then the Taylor series of sin and cos on r by quadrant.
-inline void SineCosine(double x, double& sine, double& cosine) {
+// sin x and cos x (|x| up to a few thousand) of a double or of each lane of a GCC vector of
+// doubles: x = k pi/2 + r with |r| <= pi/4, r in two parts, then the Taylor series of sin
+// and cos on r, chosen and signed by quadrant.
+template <class D>
+inline void SineCosine(D x, D& sine, D& cosine) {
+    typedef std::conditional_t<std::is_arithmetic_v<D>, long long, decltype(x < x)> Bits;
     const double shifter = 6755399441055744.0;
-    const double u = x * 0.6366197723675814 + shifter;  // x / (pi/2), rounded
-    const double k = u - shifter;
-    const double r = (x - k * 1.5707963267948966) - k * 6.123233995736766e-17;
-    const unsigned quadrant = static_cast<unsigned>(BitCast<unsigned long long>(u));
-    const double r2 = r * r;
-    double s = -1.0 / 1307674368000.0;
+    const D u = x * 0.6366197723675814 + shifter;  // x / (pi/2), rounded
+    const D k = u - shifter;
+    const D r = (x - k * 1.5707963267948966) - k * 6.123233995736766e-17;
+    const Bits quadrant = BitCast<Bits>(u);
+    const D r2 = r * r;
+    D s = D{} - 1.0 / 1307674368000.0;
     for (double c : {1.0 / 6227020800.0, -1.0 / 39916800.0, 1.0 / 362880.0, -1.0 / 5040.0, 1.0 / 120.0, -1.0 / 6.0})
         s = s * r2 + c;
     s = r + r * r2 * s;
-    double c = 1.0 / 20922789888000.0;
+    D c = D{} + 1.0 / 20922789888000.0;
     for (double t :
          {-1.0 / 87178291200.0, 1.0 / 479001600.0, -1.0 / 3628800.0, 1.0 / 40320.0, -1.0 / 720.0, 1.0 / 24.0, -0.5})
         c = c * r2 + t;
     c = 1.0 + r2 * c;
-    switch (quadrant & 3u) {
-        case 0:
-            sine = s, cosine = c;
-            break;
-        case 1:
-            sine = c, cosine = -s;
-            break;
-        case 2:
-            sine = -s, cosine = -c;
-            break;
-        default:
-            sine = -c, cosine = s;
-            break;
-    }
+    // Quadrants 0..3 give (s, c), (c, -s), (-s, -c), (-c, s).
+    const auto odd = (quadrant & 1) != 0;
+    const D sineBase = odd ? c : s, cosineBase = odd ? s : c;
+    sine = (quadrant & 2) != 0 ? -sineBase : sineBase;
+    cosine = ((quadrant + 1) & 2) != 0 ? -cosineBase : cosineBase;
 }
 
 inline double Sine(double x, bool cosine = false) {
