@@ -54,6 +54,14 @@ struct VectorLanes {
 
     static double Lane(D x, int i) { return x[i]; }
     static long long Lane(I x, int i) { return x[i]; }
+    // Lane i of each of W consecutive vectors, as one vector (a column of their transposition).
+    static D Column(const D* rows, int i) {
+        const double* first = reinterpret_cast<const double*>(rows) + i;
+        if constexpr (W == 4)
+            return _mm256_i64gather_pd(first, _mm256_setr_epi64x(0, 4, 8, 12), 8);
+        else
+            return _mm512_i64gather_pd(_mm512_setr_epi64(0, 8, 16, 24, 32, 40, 48, 56), first, 8);
+    }
     // True if any lane of a mask (of 64- or 32-bit lanes) is set: one test instruction.
     template <class M>
     static bool Any(M mask) {

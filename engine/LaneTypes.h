@@ -30,6 +30,7 @@ struct Lanes<1> {
 
     static double Lane(double x, int) { return x; }
     static long long Lane(long long x, int) { return x; }
+    static double Column(const double* rows, int) { return rows[0]; }
     template <class M>
     static bool Any(M mask) {
         return mask != 0;

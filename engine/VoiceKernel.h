@@ -11,6 +11,8 @@
 // order at every width, so that voices move in and out of lanes by a plain transposition
 // (VoiceGroup).
 
+#include <cstring>
+
 #include "JunoEnvelope.h"
 #include "JunoLfo.h"
 #include "JunoVCF.h"
@@ -118,14 +120,8 @@ public:
         for (int start = 0; start < count; start += kChunk) {
             const int n = count - start < kChunk ? count - start : kChunk;
             chunk(start, n);
-            float* left = outputs[0] + start;
-            float* right = outputs[1] + start;
-            for (int i = 0; i < voices; ++i) {
-                for (int k = 0; k < n; ++k) {
-                    left[k] += L::Lane(buf.out[k], i);
-                    right[k] += L::Lane(buf.out[k], i);
-                }
-            }
+            addVoices(outputs[0] + start, n, voices);
+            addVoices(outputs[1] + start, n, voices);
         }
     }
 
@@ -161,6 +157,24 @@ private:
         D filtered[kChunk];  // filter output (single-precision values)
         D out[kChunk];
     } buf;
+
+    // Adds lanes 0..voices-1 of the chunk's output into a channel, voice after voice, each
+    // sum rounded to single precision as the channel holds it. A lane of kWidth samples takes
+    // the voices' outputs of those samples (a transposition), so the sums run side by side.
+    void addVoices(float* channel, int count, int voices) const {
+        const int W = L::kWidth;
+        int k = 0;
+        for (; k + W <= count; k += W) {
+            F held;
+            std::memcpy(&held, channel + k, sizeof held);
+            D sum = fromFloat(held);
+            for (int i = 0; i < voices; ++i) sum = f(sum + L::Column(&buf.out[k], i));
+            held = toFloat(sum);
+            std::memcpy(channel + k, &held, sizeof held);
+        }
+        for (; k < count; ++k)
+            for (int i = 0; i < voices; ++i) channel[k] += L::Lane(buf.out[k], i);
+    }
 
     static D fromFloat(F x) { return L::Widen(x); }
     static F toFloat(D x) { return Convert<F>(x); }
