@@ -59,14 +59,15 @@ private:
     // Type 0: one saturating section run twice per sample, with gain make-up.
     void saturating(const D* in, const D* cutoff, D r, D* out, int count) {
         const D k = 1.007 - r;
+        // The states in locals for the loop: out may alias them as far as the compiler
+        // knows, which would send them through memory at every sample.
+        D lpState = state[0], bpState = state[1], hState = state[2], d = antiDenormal;
         for (int n = 0; n < count; ++n) {
             const D c = cutoff[n], x = in[n];
-            const D d = antiDenormal;
-            antiDenormal = -antiDenormal;
             // Input gain falls from 1.5 at no resonance to 1.0 at full resonance.
             const D u = RoundToFloat<L>(r * x + 1.5 * x * (1.0 - r));
             const D g = Clamp(1.4 * c, 0.001, 1.1);
-            D lp = state[0], bp = state[1];
+            D lp = lpState, bp = bpState;
             D h = u - k * bp - lp + d;
             bp = bp + g * h + d;
             lp = lp + g * bp + d;
@@ -77,29 +78,34 @@ private:
             lp = lp + g * bp + d;
             const D y = lp;
             // Saturate the states the next sample reads.
-            state[0] = Tanh<L>(lp);
-            state[1] = Tanh<L>(bp);
-            state[2] = h;
+            lpState = Tanh<L>(lp);
+            bpState = Tanh<L>(bp);
+            hState = h;
+            d = -d;
             const typename L::F cf = Convert<typename L::F>(c);
             const D cc = L::Widen(cf * cf);
             const D m = 0.5 < cc ? D{} + 0.5 : cc;
             out[n] = RoundToFloat<L>(y * ((1.0 - m) * 2.5 + m));
         }
+        state[0] = lpState;
+        state[1] = bpState;
+        state[2] = hState;
+        antiDenormal = d;
     }
 
-    // One two-pole section of type 1 on states base..base+2; returns bp * 0.4 + lp in
+    // One two-pole section of type 1 on its states lp, bp, h; returns bp * 0.4 + lp in
     // single precision.
-    D section(int base, D u, D g, D k, D d) {
-        D lp = state[base], bp = state[base + 1];
+    static D section(D* st, D u, D g, D k, D d) {
+        D lp = st[0], bp = st[1];
         bp = (u - k * bp - lp + d) * g + d + bp;
         lp = bp * g + d + lp;
         const D h = u - k * bp - lp + d;
         bp = h * g + d + bp;
         lp = bp * g + d + lp;
         lp = 2.0 * Tanh<L>(lp * 0.5);  // only the low-pass state is soft-clipped
-        state[base] = lp;
-        state[base + 1] = bp;
-        state[base + 2] = h;
+        st[0] = lp;
+        st[1] = bp;
+        st[2] = h;
         return RoundToFloat<L>(bp * 0.4 + lp);
     }
 
@@ -115,14 +121,20 @@ private:
             return limit < g1 ? limit : g1;
         };
         auto input = [&](int n) { return RoundToFloat<L>((1.0 - r) * in[n] + 0.25 * in[n] * r); };
+        // The sections' states in locals for the loop, as in saturating().
+        D first[3] = {state[0], state[1], state[2]}, second[3] = {state[3], state[4], state[5]};
         D d = antiDenormal;
-        D y1 = section(0, input(0), gain(0), k, d);
+        D y1 = section(first, input(0), gain(0), k, d);
         for (int n = 0; n < count; ++n) {
             const D g = gain(n);
-            const D y1Next = n + 1 < count ? section(0, input(n + 1), gain(n + 1), k, -d) : D{};
-            out[n] = RoundToFloat<L>(2.0 * section(3, y1, g, k, d));
+            const D y1Next = n + 1 < count ? section(first, input(n + 1), gain(n + 1), k, -d) : D{};
+            out[n] = RoundToFloat<L>(2.0 * section(second, y1, g, k, d));
             y1 = y1Next;
             d = -d;
+        }
+        for (int i = 0; i < 3; ++i) {
+            state[i] = first[i];
+            state[3 + i] = second[i];
         }
         antiDenormal = d;
     }

@@ -478,21 +478,25 @@ private:
         const D zero = D{};
         const D bassG = JunoVCF<L>::PlainGain(b.bassCutoff);
         const D bassK = JunoVCF<L>::PlainDamping(b.bassResonance, bassG);
+        // The stages' states in locals for the loop (the buffers it writes may alias them
+        // as far as the compiler knows, which would send them through memory every sample).
+        JunoVCF<L> bassFilter = s.bassFilter;
+        OnePole<L> highPass = s.highPass, preFilterBlocker = s.preFilterBlocker, cutoffSmooth = s.cutoffSmooth;
         for (int n = 0; n < count; ++n) {
             D x = buf.mix[n];  // single-precision values throughout
             switch (mode.hpf) {
                 case 0:
-                    x = f(x + f(4.0 * s.bassFilter.ProcessPlain(x, bassG, bassK)));
+                    x = f(x + f(4.0 * bassFilter.ProcessPlain(x, bassG, bassK)));
                     break;
                 case 2:
                 case 3:
-                    x = f(x - s.highPass.Process(x, b.highPassCoefficient));
+                    x = f(x - highPass.Process(x, b.highPassCoefficient));
                     break;
                 default:
                     break;
             }
             // Pre-filter DC blocker and drive.
-            const D drive = (1.0 + b.vcaLevel) * f(x - s.preFilterBlocker.Process(x, b.dcCoefficient));
+            const D drive = (1.0 + b.vcaLevel) * f(x - preFilterBlocker.Process(x, b.dcCoefficient));
             buf.drive[n] = drive;
 
             const D envValue = buf.env[n], lfoValue = buf.lfo[n];
@@ -521,11 +525,15 @@ private:
                               b.keyCutoff;
 
             // Cutoff smoother, then the filter's coefficient, in single precision.
-            F cutoff = toFloat(s.cutoffSmooth.Process(control, zero + 0.5));
+            F cutoff = toFloat(cutoffSmooth.Process(control, zero + 0.5));
             cutoff = cutoff < 0.001f ? F{} + 0.001f : (cutoff > 1.0f ? F{} + 1.0f : cutoff);
             cutoff = cutoff * cutoff * cutoff * cutoff;
             buf.cutoff[n] = f(fromFloat(cutoff) * b.ratio);
         }
+        s.bassFilter = bassFilter;
+        s.highPass = highPass;
+        s.preFilterBlocker = preFilterBlocker;
+        s.cutoffSmooth = cutoffSmooth;
     }
 
     // The voice filter, the VCA and the output DC blocker.
