@@ -360,11 +360,14 @@ void AlphaJuno::smoothCutoff(int count) {
     const float target = inputs.params[kSlotCutoff];
     for (int n = 0; n < count; ++n) {
         const float step = static_cast<float>((target - cutoffSmooth) / 100.0);
-        if (step == 0.0f) {  // settled: every later step is 0 too
+        const double next = step + cutoffSmooth;
+        // Settled: a step too small to move the value (0, or a tiny remainder that never
+        // shrinks) leaves every later step the same.
+        if (next == cutoffSmooth) {
             std::fill(cutoffBuffer + n, cutoffBuffer + count, static_cast<float>(cutoffSmooth));
             return;
         }
-        cutoffSmooth = step + cutoffSmooth;
+        cutoffSmooth = next;
         cutoffBuffer[n] = static_cast<float>(cutoffSmooth);
     }
 }
