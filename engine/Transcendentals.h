@@ -30,10 +30,20 @@ inline To BitCast(From x) {
 // and |f| <= 1/2, 2^f by its Taylor series in f ln 2 (the first term left out is below
 // 2^-52 of the result), 2^k written into the exponent field.
 template <class L>
+inline typename L::D Exp2InRange(typename L::D t);
+
+template <class L>
 inline typename L::D Exp2(typename L::D t) {
     typedef typename L::D D;
+    return Exp2InRange<L>(t < -1022.0 ? D{} - 1022.0 : (t > 1023.0 ? D{} + 1023.0 : t));
+}
+
+// Exp2 for t already within -1022..1023 (or NaN): the limits left out of a chain of
+// dependent steps where they can never act.
+template <class L>
+inline typename L::D Exp2InRange(typename L::D t) {
+    typedef typename L::D D;
     typedef typename L::U64 U;
-    t = t < -1022.0 ? D{} - 1022.0 : (t > 1023.0 ? D{} + 1023.0 : t);
     const double shifter = 6755399441055744.0;  // 1.5 * 2^52: its sum with t rounds t to a whole number
     const D u = t + shifter;
     const D f = t - (u - shifter);
@@ -56,7 +66,7 @@ inline typename L::D Tanh(typename L::D x) {
     typedef typename L::D D;
     const D ax = x < 0.0 ? -x : x;
     const D a = ax > 20.0 ? D{} + 20.0 : ax;
-    const D e = Exp2<L>(a * 2.8853900817779268);  // 2 / ln 2
+    const D e = Exp2InRange<L>(a * 2.8853900817779268);  // 2 / ln 2; at most 58
     const D t = 1.0 - 2.0 / (e + 1.0);
     return x < 0.0 ? -t : t;
 }
