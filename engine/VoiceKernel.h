@@ -351,13 +351,14 @@ private:
                 if (mode.needsTableB) fixedTable(fixedCache[1], s.oscB.increment);
                 if (mode.needsTableC) fixedTable(fixedCache[2], inc * 0.5);
             }
-            buf.mgA[n] = mgCache[0].value;
-            buf.mgB[n] = mgCache[1].value;
-            buf.mgC[n] = mgCache[2].value;
-            buf.mgD[n] = mgCache[3].value;
-            buf.tA[n] = fixedCache[0].value;
-            buf.tB[n] = fixedCache[1].value;
-            buf.tC[n] = fixedCache[2].value;
+            // Only the tables the sources read.
+            if (mode.usesMg[0]) buf.mgA[n] = mgCache[0].value;
+            if (mode.usesMg[1]) buf.mgB[n] = mgCache[1].value;
+            if (mode.usesMg[2]) buf.mgC[n] = mgCache[2].value;
+            if (mode.usesMg[3]) buf.mgD[n] = mgCache[3].value;
+            if (mode.needsTableA) buf.tA[n] = fixedCache[0].value;
+            if (mode.needsTableB) buf.tB[n] = fixedCache[1].value;
+            if (mode.needsTableC) buf.tC[n] = fixedCache[2].value;
             buf.phaseA[n] = s.oscA.Advance();
             buf.phaseB[n] = s.oscB.Advance();
             buf.phaseC[n] = s.oscC.Advance();
