@@ -155,22 +155,31 @@ void HalvoVST2::applyModeSwitches() {
     writeSlot(kSlotChordMode, chordMode);
 }
 
+namespace {
+// Whether the magnitudes of a block, summed channel after channel, stay below the silence
+// threshold. Adding magnitudes never lowers the sum, so the sum stops once it gets there.
+bool quietBlock(float* const* outputs, int frames) {
+    float magnitude = 0.0f;
+    for (int c = 0; c < 2; ++c) {
+        for (int i = 0; i < frames; ++i) {
+            magnitude += std::fabs(outputs[c][i]);
+            if (!(magnitude < kSilenceThreshold)) return false;
+        }
+    }
+    return true;
+}
+}  // namespace
+
 void HalvoVST2::applyMasterVolumeAndSilence(float** outputs, int frames) {
     // Master volume: a tenth of the remaining distance per block, constant within a block.
     const float v = smooth(*lastRowForIndex(kSlotVolume));
     const float gain = 2.0f * v * v;
-    float magnitude = 0.0f;
-    for (int c = 0; c < 2; ++c) {
-        float* out = outputs[c];
-        for (int i = 0; i < frames; ++i) {
-            out[i] *= gain;
-            magnitude += std::fabs(out[i]);
-        }
-    }
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < frames; ++i) outputs[c][i] *= gain;
     // Silence counts consecutive quiet blocks by their magnitude (a signed sum could cancel
     // while a sound is held); any audible block resets it, and it saturates instead of
     // overflowing.
-    if (magnitude < kSilenceThreshold) {
+    if (quietBlock(outputs, frames)) {
         const int count = silentSamples;
         silentSamples = frames > kSilenceCountLimit - count ? kSilenceCountLimit : count + frames;
     } else {
