@@ -203,11 +203,13 @@ inline std::string tdConfig(bool autoConvert, bool fxb, bool updateName) {
            flag(fxb) + "<key>UpdateNameOnLoad</key>" + flag(updateName) + "</dict>\n";
 }
 
+// The first line of every parameter map; alone, it maps no parameter.
+inline const std::string kMapHeader = "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r";
+
 // A component bundle in a temporary folder.
 class ComponentBundle {
 public:
-    explicit ComponentBundle(const std::string& parameterMap = "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r")
-        : path_(root_.path / "Tandem.vst") {
+    explicit ComponentBundle(const std::string& parameterMap) : path_(root_.path / "Tandem.vst") {
         using halvorax::test::writeText;
         std::filesystem::create_directories(path_ / "Contents" / "Resources");
         writeText(path_ / "Contents" / "Info.plist",
@@ -229,24 +231,14 @@ private:
 };
 
 // The bundle and effect entry the next opened component uses.
-struct Origin {
-    CFURLRef bundleURL = nullptr;
-    tandem::VSTEntryFunction entry = scriptedEntry;
-};
-inline Origin& nextOrigin() {
-    static Origin origin;
+inline tandem::TandemOrigin& nextOrigin() {
+    static tandem::TandemOrigin origin;
     return origin;
 }
 
-inline tandem::TandemComponent* createTestComponent(ComponentInstance instance) {
-    tandem::TandemOrigin origin;
-    origin.bundleURL = nextOrigin().bundleURL;
-    origin.vstEntry = nextOrigin().entry;
-    return new tandem::TandemComponent(instance, origin);
-}
-
 inline ComponentResult testEntry(ComponentParameters* params, Handle storage) {
-    return tandem::tandemEntry(params, reinterpret_cast<tandem::TandemComponent*>(storage), createTestComponent);
+    return tandem::tandemEntry(params, reinterpret_cast<tandem::TandemComponent*>(storage),
+                               [](ComponentInstance unit) { return new tandem::TandemComponent(unit, nextOrigin()); });
 }
 
 // The real instrument's entry function.
@@ -260,8 +252,7 @@ class OpenedUnit {
 public:
     // Over a fresh bundle with the given map, and the scriptable effect with the given script.
     explicit OpenedUnit(const EffectScript& script = EffectScript(), OSType type = kAudioUnitType_MusicDevice,
-                        const std::string& parameterMap = "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r",
-                        tandem::VSTEntryFunction entry = scriptedEntry)
+                        const std::string& parameterMap = kMapHeader, tandem::VSTEntryFunction entry = scriptedEntry)
         : bundle_(std::make_unique<ComponentBundle>(parameterMap)) {
         nextScript() = script;
         open(bundle_->path(), entry, type, 0x54657374 /* Test */, "Brindlecove: Tandem Test");

@@ -1,7 +1,8 @@
 // The same MIDI file played through the VST 2.4 interface (halvorax-render) and through the
 // Audio Unit interface (halvorax-auhost) gives the same samples.
-#include <sndfile.h>
+#include <sndfile.hh>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -13,13 +14,10 @@
 namespace {
 
 std::vector<float> readWav(const std::string& path, int& channels) {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (file == nullptr) return {};
-    std::vector<float> samples(size_t(info.frames) * size_t(info.channels));
-    sf_readf_float(file, samples.data(), info.frames);
-    sf_close(file);
-    channels = info.channels;
+    SndfileHandle file(path);
+    std::vector<float> samples(size_t(file.frames()) * size_t(file.channels()));
+    file.readf(samples.data(), file.frames());
+    channels = file.channels();
     return samples;
 }
 
@@ -46,17 +44,9 @@ TEST(AudioUnitPath, RendersTheSameSamplesAsTheVstPath) {
         ASSERT_EQ(auChannels, 2);
         ASSERT_EQ(vst.size(), au.size());
         ASSERT_GT(vst.size(), 44100u);
-        size_t differing = 0, first = vst.size();
-        float peak = 0.0f;
-        for (size_t i = 0; i < vst.size(); ++i) {
-            peak = std::max(peak, std::abs(vst[i]));
-            if (vst[i] != au[i]) {
-                ++differing;
-                first = std::min(first, i);
-            }
-        }
-        EXPECT_EQ(differing, 0u) << "first difference at sample " << first;
-        EXPECT_GT(peak, 0.01f);
+        const auto difference = std::mismatch(vst.begin(), vst.end(), au.begin()).first;
+        EXPECT_EQ(difference, vst.end()) << "first difference at sample " << (difference - vst.begin());
+        EXPECT_GT(*std::max_element(vst.begin(), vst.end()), 0.01f);
     }
 }
 

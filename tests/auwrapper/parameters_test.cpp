@@ -57,26 +57,22 @@ TEST(ParameterScaling, SetMapsTheRangeOntoZeroToOneClampingAndRefusingNonNumbers
     }
 }
 
-TEST(ParameterScaling, ScopeAndIndexErrors) {
-    OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice, kMap);
-    Float32 value = 0.0f;
-    EXPECT_EQ(AudioUnitGetParameter(u.unit, 0, kAudioUnitScope_Output, 0, &value), kAudioUnitErr_InvalidScope);
-    EXPECT_EQ(AudioUnitSetParameter(u.unit, 0, kAudioUnitScope_Input, 0, 1.0f, 0), kAudioUnitErr_InvalidScope);
-    EXPECT_EQ(AudioUnitGetParameter(u.unit, 8, kAudioUnitScope_Global, 0, &value), kAudioUnitErr_InvalidParameter);
-    EXPECT_EQ(AudioUnitSetParameter(u.unit, 8, kAudioUnitScope_Global, 0, 1.0f, 0), kAudioUnitErr_InvalidParameter);
-}
-
-// A parameter the map leaves out has an empty range; scaling would divide by zero.
-TEST(ParameterScaling, UnmappedParametersAreRefused) {
+// A parameter the map leaves out has an empty range; scaling would divide by zero. Past the
+// effect's count (8) there is none at all; only the global scope has parameters.
+TEST(ParameterScaling, UnmappedParametersAndOtherScopesAreRefused) {
     OpenedUnit u(EffectScript(), kAudioUnitType_MusicDevice, kMap);
     u.effect().values[5] = 0.5f;
     Float32 value = 0.0f;
-    EXPECT_EQ(AudioUnitGetParameter(u.unit, 5, kAudioUnitScope_Global, 0, &value), kAudioUnitErr_InvalidParameter);
-    EXPECT_EQ(AudioUnitSetParameter(u.unit, 5, kAudioUnitScope_Global, 0, 0.25f, 0), kAudioUnitErr_InvalidParameter);
+    for (AudioUnitParameterID id : {5, 8}) {
+        EXPECT_EQ(AudioUnitGetParameter(u.unit, id, kAudioUnitScope_Global, 0, &value), kAudioUnitErr_InvalidParameter);
+        EXPECT_EQ(AudioUnitSetParameter(u.unit, id, kAudioUnitScope_Global, 0, 0.25f, 0),
+                  kAudioUnitErr_InvalidParameter);
+        const AudioUnitParameterEvent event = immediate(id, 0.25f);
+        EXPECT_EQ(AudioUnitScheduleParameters(u.unit, &event, 1), kAudioUnitErr_InvalidParameter);
+    }
     EXPECT_EQ(u.effect().values[5], 0.5f);
-    const AudioUnitParameterEvent event = immediate(5, 0.25f);
-    EXPECT_EQ(AudioUnitScheduleParameters(u.unit, &event, 1), kAudioUnitErr_InvalidParameter);
-    EXPECT_EQ(u.effect().values[5], 0.5f);
+    EXPECT_EQ(AudioUnitGetParameter(u.unit, 0, kAudioUnitScope_Output, 0, &value), kAudioUnitErr_InvalidScope);
+    EXPECT_EQ(AudioUnitSetParameter(u.unit, 0, kAudioUnitScope_Input, 0, 1.0f, 0), kAudioUnitErr_InvalidScope);
 }
 
 TEST(ParameterScheduling, ImmediateEventsApplyInOrderAndRampsAreIgnored) {

@@ -144,19 +144,6 @@ TEST(PropertyTable, SupportedChannelsAndElementNamesOfAStereoSynth) {
     EXPECT_EQ(count, 0u);
 }
 
-TEST(PropertyTable, UnevenBusesHaveNoSupportedChannelList) {
-    EffectScript script;
-    script.outputs = 3;  // stereo pin 0 and a mono remainder
-    OpenedUnit u(script);
-    ASSERT_EQ(u.openResult, noErr);
-    EXPECT_EQ(u.component().outputBusCount, 2);
-    EXPECT_FALSE(u.component().busesUniform);
-    UInt32 size = 0;
-    EXPECT_EQ(AudioUnitGetPropertyInfo(u.unit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0,
-                                       &size, nullptr),
-              kAudioUnitErr_InvalidProperty);
-}
-
 TEST(Presets, CurrentPresetWithFourBytesGivesTheNumberOnly) {
     OpenedUnit u;
     char buffer[16];
@@ -243,14 +230,6 @@ TEST(Notifications, ListenersAreRemovedByIdProcAndUserData) {
     setProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, UInt32(512));
     EXPECT_TRUE(a.properties.empty());
     EXPECT_EQ(b.properties.size(), 1u);
-}
-
-TEST(Notifications, ListenerListFullAt128) {
-    OpenedUnit u;
-    Notifications seen;
-    for (int i = 0; i < 128; ++i)
-        ASSERT_EQ(AudioUnitAddPropertyListener(u.unit, 1000 + i, recordProperty, &seen), noErr);
-    EXPECT_EQ(AudioUnitAddPropertyListener(u.unit, 5, recordProperty, &seen), memFullErr);
 }
 
 TEST(HostCallbacks, CopiedUpToTheCallersSizeAndAnnouncedOnlyWhenChanged) {
