@@ -85,6 +85,17 @@ using ScratchFolder = halvorax::test::TempFolder;
 using halvorax::test::readText;
 using halvorax::test::writeText;
 
+// The message of the `Exception` that `action` raises, or "no exception".
+template <typename Exception>
+std::string failure(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Exception& error) {
+        return error.what();
+    }
+    return "no exception";
+}
+
 // A mutable copy of a dictionary, to change one key of what the code made.
 inline CFMutableDictionaryRef mutableCopyOf(CFDictionaryRef dict) {
     CFMutableDictionaryRef copy =

@@ -194,11 +194,7 @@ TEST(PresetLocationsFolders, ResourcesFirstThenTheUserFolder) {
     EXPECT_EQ(locations.find("TDParameters.txt"), user);
     writeText(resources + "/TDParameters.txt", "x");
     EXPECT_EQ(locations.find("TDParameters.txt"), resources);
-
-    PresetLocations unwritable(scratch.file("missing/Resources"), scratch.file("home/Tandem/id"));
-    EXPECT_EQ(unwritable.folderForNewFiles(), scratch.file("home/Tandem/id"));
-    EXPECT_TRUE(folderExists(scratch.file("home/Tandem/id")));
-    EXPECT_EQ(PresetLocations::userFolderFor("com.example.x").substr(0, 1), "/");
+    // New files where Resources cannot take them: ReadOnlyResourcesUseTheUserFolder.
 }
 
 TEST_F(ComponentPresets, VSTPresetFilesAreConvertedAtOpen) {

@@ -61,25 +61,11 @@ TEST(FactoryPresetList, AtMost128EntriesAndLongLinesCut) {
     EXPECT_EQ(parse(std::string(3000, 'x') + "\rnext").at(1), "next");
 }
 
-TEST(FactoryPresetLoading, OneEntryAfterACommentAndABlankLine) {
-    ScratchFolder folder;
-    writePreset(folder.file("Bass.aupreset"), "Deep Bass", {1, 2, 3});
-    writeText(folder.file(kFactoryPresetListName), "; factory sounds\r\r  Bass.aupreset\r");
-    Table table;
-    ASSERT_EQ(table.load(folder), 1);
-    ASSERT_EQ(CFArrayGetCount(table.array), 1);
-    auto entry = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(table.array, 0));
-    EXPECT_EQ(entry, &table.presets[0]);
-    EXPECT_EQ(entry->presetNumber, 0);
-    EXPECT_EQ(stringOf(entry->presetName), "Deep Bass");
-    EXPECT_EQ(CFDataGetLength(table.data[0]), 3);
-}
-
 // Loading stops at the first entry whose file is missing or holds no preset, keeping those before it.
 TEST(FactoryPresetLoading, StopsAtTheFirstMissingOrBrokenFile) {
     ScratchFolder folder;
-    writePreset(folder.file("One.aupreset"), "One", {1});
-    writePreset(folder.file("Two.aupreset"), "Two", {2});
+    writePreset(folder.file("One.aupreset"), "First", {1});
+    writePreset(folder.file("Two.aupreset"), "Second", {2, 2});
     writeText(folder.file("Garbage.aupreset"), "this is not a property list");
     writeText(folder.file("Array.aupreset"),
               "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>x</string></array></plist>");
@@ -89,7 +75,7 @@ TEST(FactoryPresetLoading, StopsAtTheFirstMissingOrBrokenFile) {
         const char* list;
         int loaded;
     } cases[] = {
-        {"One.aupreset\rTwo.aupreset\rThree.aupreset\rOne.aupreset\r", 2},
+        {"; factory sounds\r\r  One.aupreset\rTwo.aupreset\rThree.aupreset\rOne.aupreset\r", 2},
         {"One.aupreset\rGarbage.aupreset\rOne.aupreset\r", 1},
         {"NoData.aupreset\r", 0},
         {"Array.aupreset\r", 0},
@@ -102,39 +88,36 @@ TEST(FactoryPresetLoading, StopsAtTheFirstMissingOrBrokenFile) {
         Table table;
         EXPECT_EQ(table.load(folder), c.loaded);
         EXPECT_EQ(CFArrayGetCount(table.array), c.loaded);
-        if (c.loaded == 2) EXPECT_EQ(stringOf(table.presets[1].presetName), "Two");
+        if (c.loaded != 2) continue;
+        // The array holds the component's own records, named as the presets name themselves.
+        auto second = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(table.array, 1));
+        EXPECT_EQ(second, &table.presets[1]);
+        EXPECT_EQ(second->presetNumber, 1);
+        EXPECT_EQ(stringOf(second->presetName), "Second");
+        EXPECT_EQ(CFDataGetLength(table.data[1]), 2);
     }
 }
 
-TEST(FactoryPresetWriting, InitInitBassInitGivesThreeWritesAndTwoFiles) {
-    FakeEffect effect(2, 4);
-    effect.names = {"Init", " Init ", "Bass", "Init"};
-    effect.values = {{0.1f, 0.1f}, {0.2f, 0.2f}, {0.3f, 0.3f}, {0.4f, 0.4f}};
+// Blank names are left out, a name like the one written just before is not written again,
+// slashes become dashes, and a later program of a name replaces the earlier one's file.
+TEST(FactoryPresetWriting, OneFilePerNamedProgram) {
+    FakeEffect effect(2, 6);
+    effect.names = {"   ", "Init", " Init ", "A/B", "", "Init"};
+    effect.values = {{0.0f, 0.0f}, {0.1f, 0.1f}, {0.2f, 0.2f}, {0.3f, 0.3f}, {0.4f, 0.4f}, {0.5f, 0.5f}};
     effect.current = 2;
     ScratchFolder folder;
     std::string list;
     FactoryPresets::convertLoadedPrograms(effect, kDescription, folder.path.string(), &list);
-    EXPECT_EQ(list, "Init.aupreset\rBass.aupreset\rInit.aupreset\r");
+    EXPECT_EQ(list, "Init.aupreset\rA-B.aupreset\rInit.aupreset\r");
     EXPECT_EQ(effect.current, 2);
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder.path)) files += entry.is_regular_file();
     EXPECT_EQ(files, 2);
-    // Program 3 replaced program 0's file.
     ScopedCF<CFDictionaryRef> init(AUPresetDictionary::readFile(folder.file("Init.aupreset")));
     auto data = static_cast<CFDataRef>(AUPresetDictionary::required(init.get(), "vstdata", CFDataGetTypeID()));
     FakeEffect check(2, 1);
     FxCodec(check).loadFXPOrFXB(size_t(CFDataGetLength(data)), CFDataGetBytePtr(data));
-    EXPECT_EQ(check.values[0], (std::vector<float>{0.4f, 0.4f}));
-}
-
-TEST(FactoryPresetWriting, EmptyNamesAndSlashes) {
-    FakeEffect effect(1, 3);
-    effect.names = {"   ", "A/B", ""};
-    ScratchFolder folder;
-    std::string list;
-    FactoryPresets::convertLoadedPrograms(effect, kDescription, folder.path.string(), &list);
-    EXPECT_EQ(list, "A-B.aupreset\r");
-    EXPECT_TRUE(fileExists(folder.file("A-B.aupreset")));
+    EXPECT_EQ(check.values[0], (std::vector<float>{0.5f, 0.5f}));
 }
 
 TEST(FactoryPresetWriting, ABankPresetNamedDefault) {

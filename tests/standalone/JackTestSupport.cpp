@@ -17,12 +17,6 @@
 
 namespace halvorax::test {
 
-namespace {
-
-void quiet(const char*) {}
-
-}  // namespace
-
 // ---------------------------------------------------------------------------------------
 // Folders and files
 
@@ -102,6 +96,7 @@ JackServer::JackServer(const std::string& directory) {
     jackd = std::make_unique<ChildProcess>(std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-n", serverName,
                                                                     "-d", "dummy", "-r", "44100", "-p", "256"},
                                            log);
+    const auto quiet = [](const char*) {};
     jack_set_error_function(quiet);
     jack_set_info_function(quiet);
     // Ready once a client can join; a slow machine gets its time, a failed start ends the wait.
@@ -140,8 +135,6 @@ void JackServer::stop() {
 
 // ---------------------------------------------------------------------------------------
 // The test client
-
-PlayAndRecord::PlayAndRecord() = default;
 
 PlayAndRecord::~PlayAndRecord() {
     if (sender) jack_client_close(sender);

@@ -83,7 +83,6 @@ struct TimedMessage {
 // so the graph runs sender -> instrument -> recorder within one cycle.
 class PlayAndRecord {
 public:
-    PlayAndRecord();
     ~PlayAndRecord();
     bool open(std::string& error);
     // Waits for the instrument's ports and connects them; false after `seconds`.

@@ -76,13 +76,9 @@ std::string compare(const std::vector<float>& heard, const std::vector<float>& e
     return "";
 }
 
+// Members end in reverse order: the instrument, then the server, then the folders.
 class StandaloneTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        instrument.reset();
-        server.reset();
-    }
-
     // Starts the private server, or skips the test when jackd cannot run here at all.
     bool startServer() {
         server = std::make_unique<JackServer>(folders.directory.string());
@@ -249,11 +245,6 @@ struct FailedStart {
     int status;
     std::string says;
 };
-
-void PrintTo(const FailedStart& start, std::ostream* out) {
-    *out << "halvorax";
-    for (const std::string& argument : start.arguments) *out << ' ' << argument;
-}
 
 class StandaloneEndTest : public StandaloneTest, public ::testing::WithParamInterface<FailedStart> {};
 

@@ -88,9 +88,7 @@ TEST(View, WithoutAnEditorOrADisplayThereIsNoView) {
 
     const std::string saved = getenv("DISPLAY") ? getenv("DISPLAY") : "";
     setenv("DISPLAY", ":999", 1);  // no server there
-    EffectScript script;
-    script.editor = true;
-    OpenedUnit u(script);
+    OpenedUnit u(withEditor());
     EXPECT_EQ(Tandem20010220_CocoaViewFactory()->uiViewForAudioUnit(u.unit, 0.0, 0.0), nullptr);
     EXPECT_FALSE(u.component().vst->isEditorOpen());
     if (saved.empty())

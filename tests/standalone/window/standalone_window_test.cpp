@@ -51,10 +51,7 @@ TEST(StandaloneWindow, IsTitledWithThePatchFollowsThePanelAndClosingItQuitsAndSa
                             log);
     std::string title;
     Window window = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while ((window = findWindow(x, "Halvorax", title)) == 0 && instrument.running() &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    waitFor(60.0, [&] { return (window = findWindow(x, "Halvorax", title)) != 0 || !instrument.running(); });
     ASSERT_NE(window, 0u) << readText(log);
     EXPECT_EQ(title, "Halvorax - Glass Bells");
 
