@@ -1,6 +1,7 @@
 // Rendering: argument checks, one effect call per time stamp, Reset, render notifications,
 // the MIDI queue, stream formats, transport as VstTimeInfo, input callbacks, and no allocation
 // while rendering the real instrument.
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -207,11 +208,15 @@ OSStatus provideInput(void* refCon, AudioUnitRenderActionFlags* flags, const Aud
     return bus == 0 ? OSStatus(noErr) : OSStatus(kAudioUnitErr_NoConnection);
 }
 
-TEST(Inputs, RenderCallbackFeedsTheInputBus) {
+TEST(Inputs, ARenderCallbackFeedsTheInputBusUntilAConnectionReplacesIt) {
+    OpenedUnit source;
+    ScriptedEffect& sourceEffect = source.effect();
     EffectScript script;
     script.inputs = 2;
+    script.extensions = true;
     OpenedUnit u(script, kAudioUnitType_Effect);
     ASSERT_EQ(u.openResult, noErr);
+    ScriptedEffect& effect = u.effect();
     InputLog log;
     AURenderCallbackStruct callback = {provideInput, &log};
     ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_SetRenderCallback, callback, kAudioUnitScope_Input), noErr);
@@ -222,25 +227,13 @@ TEST(Inputs, RenderCallbackFeedsTheInputBus) {
     const AudioUnitConnection wrong = {nullptr, 0, 1};
     EXPECT_EQ(setProperty(u.unit, kAudioUnitProperty_MakeConnection, wrong, kAudioUnitScope_Input),
               kAudioUnitErr_InvalidPropertyValue);
-}
 
-TEST(Inputs, AConnectionPullsTheSourceUnitOncePerBlockAndReplacesTheCallback) {
-    OpenedUnit source;
-    ScriptedEffect& sourceEffect = source.effect();
-    EffectScript script;
-    script.inputs = 2;
-    script.extensions = true;
-    OpenedUnit u(script, kAudioUnitType_Effect);
-    ScriptedEffect& effect = u.effect();
-    InputLog log;
-    AURenderCallbackStruct callback = {provideInput, &log};
-    ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_SetRenderCallback, callback, kAudioUnitScope_Input), noErr);
+    // A connection pulls the source unit once per block instead.
     const AudioUnitConnection connection = {source.unit, 0, 0};
     ASSERT_EQ(setProperty(u.unit, kAudioUnitProperty_MakeConnection, connection, kAudioUnitScope_Input), noErr);
     EXPECT_EQ(u.component().inputCallbacks[0].inputProc, nullptr);
-    StereoBuffers b;
-    ASSERT_EQ(renderAt(u.unit, 0.0, 0, b), noErr);
-    EXPECT_EQ(log.calls, 0);
+    ASSERT_EQ(renderAt(u.unit, 512.0, 0, b), noErr);
+    EXPECT_EQ(log.calls, 1);
     EXPECT_EQ(sourceEffect.processCalls, 1);
     EXPECT_EQ(effect.inputsSilent, 0);  // the source did not report silence
     // The source's format reached the input bus; a connected input's rate is not writable.
@@ -265,9 +258,7 @@ TEST(RealTime, RenderAndMidiDoNotAllocate) {
     }
     armed = false;
     EXPECT_EQ(allocations, 0);
-    float peak = 0.0f;
-    for (float s : b.left) peak = std::max(peak, std::abs(s));
-    EXPECT_GT(peak, 0.0f);
+    EXPECT_LT(std::count(std::begin(b.left), std::end(b.left), 0.0f), 512);  // it played
 }
 
 }  // namespace

@@ -12,15 +12,7 @@
 using namespace tandem;
 using namespace tandem::test;
 
-namespace {
-
 const std::string kSourceResources = std::string(HALVORAX_SOURCE_DIR) + "/resources/";
-
-std::string valueName(CFArrayRef list, CFIndex i) {
-    return stringOf(static_cast<CFStringRef>(CFArrayGetValueAtIndex(list, i)), kCFStringEncodingMacRoman);
-}
-
-}  // namespace
 
 TEST(ShippedParameterMap, AgreesWithTheParameterTable) {
     const std::vector<unsigned char> text =
@@ -51,7 +43,8 @@ TEST(ShippedParameterMap, AgreesWithTheParameterTable) {
             for (int step = 0; step <= row->maximum; ++step) {
                 char display[32] = {};
                 halvorax::parameterDisplay(index, float(step) / float(row->maximum), display, sizeof display);
-                EXPECT_EQ(valueName(strings[size_t(index)], step), display) << index << " step " << step;
+                const auto name = static_cast<CFStringRef>(CFArrayGetValueAtIndex(strings[size_t(index)], step));
+                EXPECT_EQ(stringOf(name, kCFStringEncodingMacRoman), display) << index << " step " << step;
             }
         }
     }
