@@ -1,4 +1,7 @@
-// The factory preset list, loading the presets it names, and one preset file per program.
+// The factory preset list, loading the presets it names, one preset file per program, and the
+// shipped list checked against the patch library it was made from.
+#include <set>
+
 #include "AUPresetDictionary.h"
 #include "FactoryPresets.h"
 #include "FakeEffect.h"
@@ -130,4 +133,21 @@ TEST(FactoryPresetWriting, ABankPresetNamedDefault) {
     EXPECT_EQ(
         stringOf(static_cast<CFStringRef>(AUPresetDictionary::required(preset.get(), "name", CFStringGetTypeID()))),
         "Default");
+}
+
+TEST(ShippedFactoryPresets, OnePresetPerPatchOfTheLibrary) {
+    const std::string resources = std::string(HALVORAX_SOURCE_DIR) + "/resources/";
+    const std::vector<unsigned char> list = loadFromFile(resources + "TDFactoryPresets.txt");
+    const std::vector<std::string> entries = FactoryPresets::parseList(list.data(), list.size());
+    std::set<std::string> listed;
+    for (const std::filesystem::path entry : entries) {
+        EXPECT_EQ(entry.extension(), ".aupreset");
+        listed.insert(entry.stem());
+        EXPECT_TRUE(fileExists(std::string(HALVORAX_BUNDLE_PATH) + "/Contents/Resources/" + entry.string())) << entry;
+    }
+    std::set<std::string> patches;
+    for (const auto& file : std::filesystem::directory_iterator(resources + "patches"))
+        if (file.path().extension() == ".repatch") patches.insert(file.path().stem().string());
+    EXPECT_EQ(listed, patches);
+    EXPECT_EQ(listed.size(), entries.size());
 }

@@ -1,8 +1,10 @@
-// TDParameters.txt: the record rules of the reader, and the default map the probe writes.
+// TDParameters.txt: the record rules of the reader, the default map the probe writes, and the
+// map the build makes from the parameter table, read back through the reader.
 #include <cstring>
 
 #include "FakeEffect.h"
 #include "ParameterMap.h"
+#include "ParameterTable.h"
 #include "PresetFiles.h"
 #include "TandemExceptions.h"
 
@@ -182,4 +184,33 @@ TEST(DefaultParameterMap, HalfwayToleranceAndNumberForms) {
     const std::string map = ParameterMap::createDefault(effect, false);
     EXPECT_NE(map.find("0\t-\t0\t10\t=\t-\t0\r"), std::string::npos) << map;
     EXPECT_NE(map.find("1\t-\t0\t1\t=\t-\t0\r"), std::string::npos) << map;
+}
+
+TEST(ShippedParameterMap, AgreesWithTheParameterTable) {
+    const std::string text = readText(std::string(HALVORAX_BUNDLE_PATH) + "/Contents/Resources/TDParameters.txt");
+    Mapped map(halvorax::kNumReportedParameters);
+    map.read(text);
+    // Every line is taken: the count of lines after the header.
+    EXPECT_EQ(map.count, std::count(text.begin(), text.end(), '\n') - 1);
+    for (SInt32 m = 0; m < map.count; ++m) {
+        const int index = int(map.mapped[size_t(m)]);
+        const halvorax::ParameterRow* row = halvorax::lastRowForIndex(index);
+        ASSERT_NE(row, nullptr) << "index " << index << " has no value";
+        const AudioUnitParameterInfo& info = map.infos[size_t(index)];
+        EXPECT_EQ(stringOf(info.cfNameString), row->name) << index;
+        EXPECT_EQ(info.minValue, 0.0f) << index;
+        EXPECT_EQ(info.maxValue, float(row->maximum)) << index;
+        EXPECT_EQ(info.defaultValue, float(row->defaultValue)) << index;
+        if (map.strings[size_t(index)] == nullptr) continue;
+        // Each name is what the effect displays at that step.
+        ASSERT_EQ(CFArrayGetCount(map.strings[size_t(index)]), row->maximum + 1) << index;
+        for (int step = 0; step <= row->maximum; ++step) {
+            char display[32] = {};
+            halvorax::parameterDisplay(index, float(step) / float(row->maximum), display, sizeof display);
+            const auto name = static_cast<CFStringRef>(CFArrayGetValueAtIndex(map.strings[size_t(index)], step));
+            EXPECT_EQ(stringOf(name, kCFStringEncodingMacRoman), display) << index << " step " << step;
+        }
+    }
+    // The chord-memory slots hold plain numbers, not 0..1 values, and stay hidden.
+    for (int index = 48; index <= 54; ++index) EXPECT_EQ(map.infos[size_t(index)].cfNameString, nullptr) << index;
 }
