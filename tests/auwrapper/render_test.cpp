@@ -60,12 +60,14 @@ TEST(Render, NullHostBuffersGetTheComponentsOwnAndExtraOnesAreLeftAlone) {
         UInt32 count;
         AudioBuffer buffers[3];
     } list = {3, {{1, 256, nullptr}, {1, 256, nullptr}, {1, 256, nullptr}}};
+    float spare[64] = {7.0f};
+    list.buffers[2].mData = spare;
     const AudioTimeStamp stamp = stampAt(0.0);
     AudioUnitRenderActionFlags flags = 0;
     ASSERT_EQ(AudioUnitRender(u.unit, &flags, &stamp, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), noErr);
     ASSERT_NE(list.buffers[0].mData, nullptr);
     EXPECT_EQ(static_cast<float*>(list.buffers[1].mData)[5], 1.25f);
-    EXPECT_EQ(list.buffers[2].mData, nullptr);
+    EXPECT_EQ(spare[0], 7.0f);
 }
 
 struct NotifyLog {
