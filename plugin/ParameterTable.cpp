@@ -120,6 +120,23 @@ constexpr bool sysexComplete() {
 }
 static_assert(sysexComplete(), "a tone position without a parameter");
 
+// Everything but the file key belongs to the index, so rows that share one agree on it; a
+// smoothed row says by how much; a list names every step (a short list fails to compile here).
+constexpr bool rowsAgree() {
+    for (const ParameterRow& row : reparameters) {
+        const ParameterRow& last = *kLookup.byIndex[row.index];
+        if (row.display != last.display || row.use != last.use || row.smoothing != last.smoothing ||
+            row.control != last.control || row.sysexPosition != last.sysexPosition)
+            return false;
+        const bool smoothed = row.use == EngineUse::Smoothed || row.use == EngineUse::OutputGain;
+        if ((row.smoothing > 0.0f) != smoothed) return false;
+        if ((row.display == DisplayKind::List) != (row.listEntries != nullptr)) return false;
+        if (row.listEntries != nullptr && row.listEntries[row.maximum][0] == '\0') return false;
+    }
+    return true;
+}
+static_assert(rowsAgree(), "parameter rows disagree");
+
 void copyText(char* text, std::size_t size, const char* source) {
     if (text == nullptr || size == 0) return;
     std::snprintf(text, size, "%s", source);

@@ -139,28 +139,3 @@ TEST_F(Parameters, AutomationAndEditGesturesReachTheHost) {
 }
 
 }  // namespace
-
-namespace {
-
-// Everything but the file key belongs to the index: rows that share one must not disagree, and
-// a list must name every step.
-TEST(ParameterTable, RowsSharingAnIndexAgreeAndListsNameEveryStep) {
-    for (const ParameterRow& row : reparameters) {
-        SCOPED_TRACE(row.id);
-        const ParameterRow& last = *lastRowForIndex(row.index);
-        EXPECT_EQ(row.display, last.display);
-        EXPECT_EQ(row.use, last.use);
-        EXPECT_EQ(row.smoothing, last.smoothing);
-        EXPECT_EQ(row.control, last.control);
-        EXPECT_EQ(row.sysexPosition, last.sysexPosition);
-        const bool smoothed = row.use == EngineUse::Smoothed || row.use == EngineUse::OutputGain;
-        EXPECT_EQ(row.smoothing > 0.0f, smoothed);
-        if (row.display == DisplayKind::List)
-            for (int step = 0; step <= row.maximum; ++step) {
-                ASSERT_NE(listText(row.index, step), nullptr) << step;
-                EXPECT_STRNE(listText(row.index, step), "") << step;
-            }
-    }
-}
-
-}  // namespace
