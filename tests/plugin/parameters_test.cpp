@@ -71,12 +71,6 @@ TEST_F(Parameters, DisplayTexts) {
     EXPECT_FLOAT_EQ(effect->getParameter(40), 0.7f);
 }
 
-TEST_F(Parameters, ListDisplaysStayInTheirListsForOutOfRangeValues) {
-    EXPECT_EQ(display(7, 7.0f), "5");
-    EXPECT_EQ(display(7, -3.0f), "0");
-    EXPECT_EQ(display(17, 1e30f), "Dyn");
-}
-
 TEST_F(Parameters, SetParameterBoundsAndLearnTarget) {
     effect->setParameter(14, 0.25f);
     EXPECT_EQ(effect->getLearnTarget(), 14);

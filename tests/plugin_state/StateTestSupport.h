@@ -6,11 +6,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "HalvoVST2.h"
+#include "../support/TestFiles.h"
 
 namespace halvorax::test {
 
@@ -45,33 +44,16 @@ public:
 class StateTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/halvorax-state-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
         setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
         setenv("HALVORAX_RESOURCES", (root / "no-bundle").c_str(), 1);
-        patchFolder = root / "data" / "Brindlecove" / "Halvorax";
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(root, ignored);
-        unsetenv("HALVORAX_RESOURCES");
-    }
+    void TearDown() override { unsetenv("HALVORAX_RESOURCES"); }
 
-    std::string path(const std::string& name) const { return (root / name).string(); }
+    std::string path(const std::string& name) const { return folder.file(name); }
 
-    static std::string readText(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    static void writeText(const std::string& file, const std::string& text) {
-        std::ofstream out(file, std::ios::binary);
-        out << text;
-    }
-
-    fs::path root;
-    fs::path patchFolder;
+    TempFolder folder{"halvorax-state"};
+    const fs::path root = folder.path;
+    const fs::path patchFolder = root / "data" / "Brindlecove" / "Halvorax";
 };
 
 }  // namespace halvorax::test

@@ -197,32 +197,22 @@ TEST_F(PatchFileTest, EntryOrderAndForeignElementsDoNotMatter) {
     EXPECT_EQ(a.value(7), 3.0f / 5.0f);
 }
 
-TEST_F(PatchFileTest, MissingEntriesKeepDefaultsAndUnknownIdsAreSkipped) {
-    writeText(path("partial.repatch"), patchWith({{"nosuchthing", "5"}, {"vcfreso", "90"}}));
+// Entries apply in file order over the defaults: unknown ids are skipped, the last of two
+// entries wins, and "polymode", never written, is still read.
+TEST_F(PatchFileTest, EntriesApplyOverTheDefaultsInFileOrder) {
+    writeText(
+        path("partial.repatch"),
+        patchWith({{"nosuchthing", "5"}, {"vcfreso", "10"}, {"vcfreso", "90"}, {"volume", "0.5"}, {"polymode", "0"}}));
     InspectableEffect effect;
     effect.setParameter(14, 0.1f);
+    ASSERT_EQ(effect.value(38), 1.0f);
     ASSERT_TRUE(effect.LoadPatch(path("partial.repatch").c_str()));
     EXPECT_EQ(effect.value(14), 1.0f);  // default cutoff
     EXPECT_EQ(effect.value(15), 90.0f / 127.0f);
-    EXPECT_EQ(effect.value(43), 100.0f / 127.0f);
+    EXPECT_EQ(effect.value(43), 0.5f);
+    EXPECT_EQ(effect.value(38), 0.0f);
     // Without chord entries the normalized defaults truncate to an empty chord memory.
     EXPECT_EQ(effect.chordCount(), 0);
-}
-
-TEST_F(PatchFileTest, DuplicatedEntriesTakeTheLastOne) {
-    writeText(path("dup.repatch"), patchWith({{"vcffreq", "10"}, {"vcffreq", "20"}, {"volume", "0.5"}}));
-    InspectableEffect effect;
-    ASSERT_TRUE(effect.LoadPatch(path("dup.repatch").c_str()));
-    EXPECT_EQ(effect.value(14), 20.0f / 127.0f);
-    EXPECT_EQ(effect.value(43), 0.5f);
-}
-
-TEST_F(PatchFileTest, PolymodeSetsIndex38) {
-    writeText(path("poly.repatch"), patchWith({{"polymode", "0"}}));
-    InspectableEffect effect;
-    ASSERT_EQ(effect.value(38), 1.0f);
-    ASSERT_TRUE(effect.LoadPatch(path("poly.repatch").c_str()));
-    EXPECT_EQ(effect.value(38), 0.0f);
 }
 
 TEST_F(PatchFileTest, OutOfRangeNumbersAreHeldToTheRange) {
