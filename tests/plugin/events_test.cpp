@@ -58,25 +58,16 @@ TEST(EventQueue, SkipsNullAndNonMidiRecords) {
     EXPECT_EQ(queueEvents(list, queue), 0);
 }
 
-TEST(EventQueue, SortIsStableByOffset) {
+TEST(Segments, CutAtEveryOffsetInOrderWithoutEmptySegments) {
     std::vector<int> order;
     segments({{100, 0x90, 1, 0}, {10, 0x90, 2, 0}, {50, 0x90, 3, 0}, {10, 0x90, 4, 0}}, 200, &order);
     EXPECT_EQ(order, (std::vector<int>{2, 4, 3, 1}));
-}
-
-TEST(Segments, OneSegmentWithoutEvents) {
     EXPECT_EQ(segments({}, 512), (Cuts{{0, 512}}));
     EXPECT_EQ(segments({}, 0), Cuts{});
-}
-
-TEST(Segments, CutAtEveryOffsetWithoutEmptySegments) {
     EXPECT_EQ(segments({{10, 0x90, 1, 0}, {10, 0x90, 2, 0}, {30, 0x80, 1, 0}}, 64),
               (Cuts{{0, 10}, {10, 20}, {30, 34}}));
     EXPECT_EQ(segments({{0, 0x90, 1, 0}, {64, 0x80, 1, 0}}, 64), (Cuts{{0, 64}}));
-}
-
-TEST(Segments, OffsetsOutsideTheBlockAreClamped) {
-    std::vector<int> order;
+    order.clear();
     EXPECT_EQ(segments({{1000, 0x90, 1, 0}, {-20, 0x90, 2, 0}, {8, 0x90, 3, 0}}, 16, &order), (Cuts{{0, 8}, {8, 8}}));
     EXPECT_EQ(order, (std::vector<int>{2, 3, 1}));
 }
@@ -97,7 +88,8 @@ protected:
     std::vector<float> left, right;
 };
 
-TEST_F(Processing, ClearsBlocksOfAnySize) {
+TEST_F(Processing, ClearsBlocksOfAnySizeAndAsksForTimeInfoEveryBlock) {
+    test::hostCalls().clear();
     for (int frames : {1, 64, 1024, 100000}) {
         process(frames);
         for (int i = 0; i < frames; ++i)
@@ -107,17 +99,9 @@ TEST_F(Processing, ClearsBlocksOfAnySize) {
     EXPECT_EQ(left[0], 1.0f);  // nothing written for an empty block
     process(-5);
     EXPECT_EQ(left[0], 1.0f);
-}
-
-TEST_F(Processing, AsksForTimeInfoEveryBlock) {
-    test::hostCalls().clear();
-    process(32);
-    process(32);
-    ASSERT_EQ(test::countCalls(audioMasterGetTime), 2);
+    ASSERT_EQ(test::countCalls(audioMasterGetTime), 6);
     for (const test::HostCall& call : test::hostCalls())
-        if (call.opcode == audioMasterGetTime) {
-            EXPECT_EQ(call.value, 1536);
-        }
+        if (call.opcode == audioMasterGetTime) EXPECT_EQ(call.value, 1536);  // position and tempo
 }
 
 TEST_F(Processing, NullOutputsAreSurvived) {

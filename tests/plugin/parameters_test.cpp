@@ -82,7 +82,7 @@ TEST_F(Parameters, SetParameterBoundsAndLearnTarget) {
     EXPECT_EQ(effect->getParameter(-5), 0.0f);
 }
 
-TEST_F(Parameters, FiniteValuesAreHeldToTheRangeAndKeepTheirBitsInside) {
+TEST_F(Parameters, FiniteValuesAreHeldToTheRangeKeepingTheirBitsInsideAndOthersRefusedWhole) {
     const struct {
         int index;
         float value, stored;
@@ -92,14 +92,11 @@ TEST_F(Parameters, FiniteValuesAreHeldToTheRangeAndKeepTheirBitsInside) {
         effect->setParameter(c.index, c.value);
         EXPECT_EQ(effect->getParameter(c.index), c.stored) << c.index << " " << c.value;
     }
-}
-
-TEST_F(Parameters, NonFiniteValuesAreRefusedWhole) {
     effect->setParameter(14, 0.25f);
     effect->setParameter(15, 0.5f);
-    effect->setParameter(14, std::numeric_limits<float>::quiet_NaN());
-    effect->setParameter(14, std::numeric_limits<float>::infinity());
-    effect->setParameter(14, -std::numeric_limits<float>::infinity());
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                      -std::numeric_limits<float>::infinity()})
+        effect->setParameter(14, bad);
     EXPECT_FLOAT_EQ(effect->getParameter(14), 0.25f);
     EXPECT_EQ(effect->getLearnTarget(), 15);
 }

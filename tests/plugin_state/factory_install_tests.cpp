@@ -24,9 +24,8 @@ protected:
 TEST_F(FactoryInstallTest, ANewPatchFolderIsFilledAndTheDefaultSoundLoaded) {
     ASSERT_FALSE(fs::exists(patchFolder));
     InspectableEffect effect;
-    EXPECT_TRUE(fs::is_regular_file(patchFolder / "RoriVerov1.repatch"));
-    EXPECT_TRUE(fs::is_regular_file(patchFolder / "Glass Bells.repatch"));
-    EXPECT_TRUE(fs::is_regular_file(patchFolder / "Poly Brass.repatch"));
+    for (const char* name : {"RoriVerov1.repatch", "Glass Bells.repatch", "Poly Brass.repatch"})
+        EXPECT_TRUE(fs::is_regular_file(patchFolder / name)) << name;
     EXPECT_FALSE(fs::exists(patchFolder / "notes.txt"));
     EXPECT_STREQ(effect.getPatchFile(), "RoriVerov1.repatch");
     EXPECT_EQ(effect.value(14), 62.0f / 127.0f);  // the default sound's cutoff
