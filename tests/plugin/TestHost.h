@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "VstAbi.h"
+#include "../support/TestFiles.h"
 
 namespace halvorax::test {
 
@@ -41,15 +42,13 @@ inline int countCalls(VstInt32 opcode) {
     return n;
 }
 
-// Points XDG_DATA_HOME at a fresh folder so no test reads or writes the user's patches.
+// Points XDG_DATA_HOME at a fresh folder, removed when the test program ends, so no test reads
+// or writes the user's patches.
 inline std::filesystem::path isolateDataHome() {
-    static const std::filesystem::path home = [] {
-        char pattern[] = "/tmp/halvorax-test-XXXXXX";
-        std::filesystem::path dir = mkdtemp(pattern);
-        setenv("XDG_DATA_HOME", dir.c_str(), 1);
-        return dir;
-    }();
-    return home;
+    static const TempFolder home;
+    static const bool set = setenv("XDG_DATA_HOME", home.path.c_str(), 1) == 0;
+    (void)set;
+    return home.path;
 }
 
 }  // namespace halvorax::test
