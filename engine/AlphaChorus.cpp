@@ -93,16 +93,24 @@ void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int 
             delayL[k] = dL[0], delayL[k + 1] = dL[1];
             delayR[k] = dR[0], delayR[k + 1] = dR[1];
         }
+        // The chunk's samples pass through arrays of our own: stores into the host's buffers
+        // between the delay lines' loads and stores would be mistaken for their aliases by the
+        // processor whenever the host's buffers happen to lie at the same offsets in a page.
+        float inLeft[kChunk], inRight[kChunk], outLeft[kChunk], outRight[kChunk];
+        std::copy(inputs[0] + start, inputs[0] + start + n, inLeft);
+        std::copy(inputs[1] + start, inputs[1] + start + n, inRight);
         for (int k = 0; k < n; ++k) {
-            const float inL = inputs[0][start + k];
-            const float inR = inputs[1][start + k];
+            const float inL = inLeft[k];
+            const float inR = inRight[k];
             writeLine(delayLeft, length, left, inL * gain);
             writeLine(delayRight, length, right, inR * gain);
             wetLeft = readLine(delayLeft, length, left, delayL[k]);
             wetRight = readLine(delayRight, length, right, delayR[k]);
-            outputs[0][start + k] = static_cast<float>((inL * dry + wet * wetLeft) * 1.5);
-            outputs[1][start + k] = static_cast<float>((wet * wetRight + inR * dry) * 1.5);
+            outLeft[k] = static_cast<float>((inL * dry + wet * wetLeft) * 1.5);
+            outRight[k] = static_cast<float>((wet * wetRight + inR * dry) * 1.5);
         }
+        std::copy(outLeft, outLeft + n, outputs[0] + start);
+        std::copy(outRight, outRight + n, outputs[1] + start);
     }
     lfoPhase = phase;
     lastWetLeft = wetLeft;
