@@ -1,5 +1,7 @@
 #include "VoiceGroup.h"
 
+#include "VoiceGroupLanes.h"
+
 #include <atomic>
 #include <new>
 
@@ -16,13 +18,12 @@ int detectedLanes() {
     return avx512 ? 8 : 4;
 }
 
-void renderAlone(AlphaJunoVoice& voice, const VoiceInputs& inputs, const VoiceModes& modes, float** outputs, int count,
-                 VoiceGroup::Scratch& scratch) {
-    typedef VoiceKernel<Lanes<1>> Kernel;
-    static_assert(sizeof(Kernel) <= VoiceGroup::Scratch::kBytes, "scratch too small");
-    const BlockValues<Lanes<1>> block = voice.Prepare(inputs);
-    Kernel* kernel = new (scratch.bytes) Kernel(voice.state, block, modes, inputs.cutoffInput);
-    kernel->Render(outputs, count, 1);
+// One voice renders as a group of one: its state and block values go into the scratch
+// beside the kernel, so the addresses the loops store to and load from keep the same
+// distances from each other, whatever the stack holds when the host calls.
+void renderAlone(AlphaJunoVoice* const* voice, const VoiceInputs& inputs, const VoiceModes& modes, float** outputs,
+                 int count, VoiceGroup::Scratch& scratch) {
+    RenderLanes<1>(voice, 1, inputs, modes, outputs, count, scratch);
 }
 }  // namespace
 
@@ -58,7 +59,7 @@ void VoiceGroup::renderGroup(AlphaJunoVoice* const* voices, int voiceCount, cons
     else if (voiceCount > 1)
         renderLanes4(voices, voiceCount, inputs, modes, outputs, count, scratch);
     else
-        renderAlone(*voices[0], inputs, modes, outputs, count, scratch);
+        renderAlone(voices, inputs, modes, outputs, count, scratch);
 }
 
 }  // namespace halvorax::synth
