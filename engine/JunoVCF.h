@@ -16,18 +16,21 @@ class JunoVCF {
 public:
     typedef typename L::D D;
 
+    class Saturating;
+    class Series;
+    class Pass;
+
     // count samples of filter type `type` from in into out.
     void Process(int type, const D* in, const D* cutoff, D resonance, D* out, int count) {
         switch (type) {
             case 0:
-                saturating(in, cutoff, resonance, out, count);
+                run<Saturating>(in, cutoff, resonance, out, count);
                 break;
             case 1:
-                series(in, cutoff, resonance, out, count);
+                run<Series>(in, cutoff, resonance, out, count);
                 break;
             default:
-                for (int n = 0; n < count; ++n) out[n] = in[n];
-                if (count & 1) antiDenormal = -antiDenormal;
+                run<Pass>(in, cutoff, resonance, out, count);
                 break;
         }
     }
@@ -56,41 +59,11 @@ public:
     D antiDenormal = D{} + 1e-8;  // alternating tiny offset keeping the states normal
 
 private:
-    // Type 0: one saturating section run twice per sample, with gain make-up.
-    void saturating(const D* in, const D* cutoff, D r, D* out, int count) {
-        const D k = 1.007 - r;
-        // The states in locals for the loop: out may alias them as far as the compiler
-        // knows, which would send them through memory at every sample.
-        D lpState = state[0], bpState = state[1], hState = state[2], d = antiDenormal;
-        for (int n = 0; n < count; ++n) {
-            const D c = cutoff[n], x = in[n];
-            // Input gain falls from 1.5 at no resonance to 1.0 at full resonance.
-            const D u = RoundToFloat<L>(r * x + 1.5 * x * (1.0 - r));
-            const D g = Clamp(1.4 * c, 0.001, 1.1);
-            D lp = lpState, bp = bpState;
-            D h = u - k * bp - lp + d;
-            bp = bp + g * h + d;
-            lp = lp + g * bp + d;
-            // The second pass is fed from the first pass's low-pass: a cascade.
-            const D u2 = RoundToFloat<L>((1.0 - r) * lp);
-            h = u2 - k * bp - lp + d;
-            bp = bp + g * h + d;
-            lp = lp + g * bp + d;
-            const D y = lp;
-            // Saturate the states the next sample reads.
-            lpState = Tanh<L>(lp);
-            bpState = Tanh<L>(bp);
-            hState = h;
-            d = -d;
-            const typename L::F cf = Convert<typename L::F>(c);
-            const D cc = L::Widen(cf * cf);
-            const D m = 0.5 < cc ? D{} + 0.5 : cc;
-            out[n] = RoundToFloat<L>(y * ((1.0 - m) * 2.5 + m));
-        }
-        state[0] = lpState;
-        state[1] = bpState;
-        state[2] = hState;
-        antiDenormal = d;
+    template <class Steps>
+    void run(const D* in, const D* cutoff, D resonance, D* out, int count) {
+        Steps steps(*this, in, cutoff, resonance, count);
+        for (int n = 0; n < count; ++n) out[n] = steps.Step(n);
+        steps.Store();
     }
 
     // One two-pole section of type 1 on its states lp, bp, h; returns bp * 0.4 + lp in
@@ -108,36 +81,136 @@ private:
         st[2] = h;
         return RoundToFloat<L>(bp * 0.4 + lp);
     }
+};
 
-    // Type 1: two sections in series. The first section of the next sample does not
-    // depend on the second section of this one, so the two run side by side: each
-    // sample waits on one tanh instead of two.
-    void series(const D* in, const D* cutoff, D r, D* out, int count) {
-        const D k = 1.007 - 0.85 * r;
-        const D limit = 1.0 + 0.1 * r;
-        auto gain = [&](int n) {
-            const D g0 = 1.5 * cutoff[n];
-            const D g1 = 0.001 < g0 ? g0 : D{} + 0.001;
-            return limit < g1 ? limit : g1;
-        };
-        auto input = [&](int n) { return RoundToFloat<L>((1.0 - r) * in[n] + 0.25 * in[n] * r); };
-        // The sections' states in locals for the loop, as in saturating().
-        D first[3] = {state[0], state[1], state[2]}, second[3] = {state[3], state[4], state[5]};
-        D d = antiDenormal;
-        D y1 = section(first, input(0), gain(0), k, d);
-        for (int n = 0; n < count; ++n) {
-            const D g = gain(n);
-            const D y1Next = n + 1 < count ? section(first, input(n + 1), gain(n + 1), k, -d) : D{};
-            out[n] = RoundToFloat<L>(2.0 * section(second, y1, g, k, d));
-            y1 = y1Next;
-            d = -d;
-        }
-        for (int i = 0; i < 3; ++i) {
-            state[i] = first[i];
-            state[3 + i] = second[i];
-        }
-        antiDenormal = d;
+// Each filter type stepped a sample at a time over a run of count samples: made from the
+// filter and the run's inputs, Step(n) in order of n gives output n, Store() hands the
+// states back. Meanwhile the states live in locals, because the buffers around may alias
+// the filter as far as the compiler knows, which would send them through memory at every
+// sample; a caller can also interleave the steps with other work.
+
+// Type 0: one saturating section run twice per sample, with gain make-up.
+template <class L>
+class JunoVCF<L>::Saturating {
+public:
+    Saturating(JunoVCF& filter, const D* in, const D* cutoff, D r, int)
+        : filter(filter),
+          in(in),
+          cutoff(cutoff),
+          r(r),
+          k(1.007 - r),
+          lpState(filter.state[0]),
+          bpState(filter.state[1]),
+          hState(filter.state[2]),
+          d(filter.antiDenormal) {}
+
+    D Step(int n) {
+        const D c = cutoff[n], x = in[n];
+        // Input gain falls from 1.5 at no resonance to 1.0 at full resonance.
+        const D u = RoundToFloat<L>(r * x + 1.5 * x * (1.0 - r));
+        const D g = Clamp(1.4 * c, 0.001, 1.1);
+        D lp = lpState, bp = bpState;
+        D h = u - k * bp - lp + d;
+        bp = bp + g * h + d;
+        lp = lp + g * bp + d;
+        // The second pass is fed from the first pass's low-pass: a cascade.
+        const D u2 = RoundToFloat<L>((1.0 - r) * lp);
+        h = u2 - k * bp - lp + d;
+        bp = bp + g * h + d;
+        lp = lp + g * bp + d;
+        const D y = lp;
+        // Saturate the states the next sample reads.
+        lpState = Tanh<L>(lp);
+        bpState = Tanh<L>(bp);
+        hState = h;
+        d = -d;
+        const typename L::F cf = Convert<typename L::F>(c);
+        const D cc = L::Widen(cf * cf);
+        const D m = 0.5 < cc ? D{} + 0.5 : cc;
+        return RoundToFloat<L>(y * ((1.0 - m) * 2.5 + m));
     }
+
+    void Store() {
+        filter.state[0] = lpState;
+        filter.state[1] = bpState;
+        filter.state[2] = hState;
+        filter.antiDenormal = d;
+    }
+
+private:
+    JunoVCF& filter;
+    const D *in, *cutoff;
+    const D r, k;
+    D lpState, bpState, hState, d;
+};
+
+// Type 1: two sections in series. The first section of the next sample does not depend on
+// the second section of this one, so the two run side by side: each sample waits on one
+// tanh instead of two.
+template <class L>
+class JunoVCF<L>::Series {
+public:
+    Series(JunoVCF& filter, const D* in, const D* cutoff, D r, int count)
+        : filter(filter),
+          in(in),
+          cutoff(cutoff),
+          r(r),
+          k(1.007 - 0.85 * r),
+          limit(1.0 + 0.1 * r),
+          count(count),
+          first{filter.state[0], filter.state[1], filter.state[2]},
+          second{filter.state[3], filter.state[4], filter.state[5]},
+          d(filter.antiDenormal) {
+        if (count > 0) y1 = section(first, input(0), gain(0), k, d);
+    }
+
+    D Step(int n) {
+        const D g = gain(n);
+        const D y1Next = n + 1 < count ? section(first, input(n + 1), gain(n + 1), k, -d) : D{};
+        const D y = RoundToFloat<L>(2.0 * section(second, y1, g, k, d));
+        y1 = y1Next;
+        d = -d;
+        return y;
+    }
+
+    void Store() {
+        for (int i = 0; i < 3; ++i) {
+            filter.state[i] = first[i];
+            filter.state[3 + i] = second[i];
+        }
+        filter.antiDenormal = d;
+    }
+
+private:
+    D gain(int n) const {
+        const D g0 = 1.5 * cutoff[n];
+        const D g1 = 0.001 < g0 ? g0 : D{} + 0.001;
+        return limit < g1 ? limit : g1;
+    }
+    D input(int n) const { return RoundToFloat<L>((1.0 - r) * in[n] + 0.25 * in[n] * r); }
+
+    JunoVCF& filter;
+    const D *in, *cutoff;
+    const D r, k, limit;
+    const int count;
+    D first[3], second[3];
+    D d, y1{};
+};
+
+// Any other type passes its input.
+template <class L>
+class JunoVCF<L>::Pass {
+public:
+    Pass(JunoVCF& filter, const D* in, const D*, D, int count) : filter(filter), in(in), count(count) {}
+    D Step(int n) const { return in[n]; }
+    void Store() {
+        if (count & 1) filter.antiDenormal = -filter.antiDenormal;
+    }
+
+private:
+    JunoVCF& filter;
+    const D* in;
+    const int count;
 };
 
 }  // namespace halvorax::synth

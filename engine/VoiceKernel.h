@@ -117,11 +117,16 @@ public:
     // Renders count samples and adds lanes 0..voices-1 into outputs, voice after voice.
     void Render(float** outputs, int count, int voices) {
         s.silenced = I{};
-        for (int start = 0; start < count; start += kChunk) {
-            const int n = count - start < kChunk ? count - start : kChunk;
-            chunk(start, n);
-            addVoices(outputs[0] + start, n, voices);
-            addVoices(outputs[1] + start, n, voices);
+        switch (mode.filterType) {
+            case 0:
+                render<typename JunoVCF<L>::Saturating>(outputs, count, voices);
+                break;
+            case 1:
+                render<typename JunoVCF<L>::Series>(outputs, count, voices);
+                break;
+            default:
+                render<typename JunoVCF<L>::Pass>(outputs, count, voices);
+                break;
         }
     }
 
@@ -148,13 +153,13 @@ private:
 
     // Per-sample values handed from one stage to the next.
     struct Buffers {
-        D pitch[kChunk], freq[kChunk], width[kChunk], lfo[kChunk], env[kChunk], vca[kChunk];
+        D pitch[kChunk], freq[kChunk], width[kChunk], lfo[kChunk], env[kChunk];
+        D vca[2][kChunk];  // this chunk's and the previous one's (its filter runs late)
         D phaseA[kChunk], phaseB[kChunk], phaseC[kChunk], phaseD[kChunk];
         MgTable mgA[kChunk], mgB[kChunk], mgC[kChunk], mgD[kChunk];  // mgsaw/mgsqu tables
         I32 tA[kChunk], tB[kChunk], tC[kChunk];                      // first samples of the fixed-length tables
         D mix[kChunk];                                               // single-precision values
-        D drive[kChunk], cutoff[kChunk];
-        D filtered[kChunk];  // filter output (single-precision values)
+        D drive[kChunk], cutoff[kChunk];  // filter input (single-precision values) and coefficient
         D out[kChunk];
     } buf;
 
@@ -180,16 +185,37 @@ private:
     static F toFloat(D x) { return Convert<F>(x); }
     static D f(D x) { return RoundToFloat<L>(x); }
 
-    void chunk(int start, int count) {
-        controlStage(count);
-        phaseStage(count);
-        sourceStage(count);
-        cutoffStage(start, count);
-        filterStage(count);
+    // Chunk after chunk. A chunk's filter runs in the loop of the next chunk's sources, so
+    // that its chain of dependent steps (what a lone voice waits on most) overlaps their
+    // independent work. Every stage still takes its samples in order: the sound is the same.
+    template <class Steps>
+    void render(float** outputs, int count, int voices) {
+        int waiting = 0, waitingStart = 0;  // the chunk whose filter has not run yet
+        for (int start = 0, parity = 0; start < count; start += kChunk, parity ^= 1) {
+            const int n = count - start < kChunk ? count - start : kChunk;
+            controlStage(n, buf.vca[parity]);
+            phaseStage(n);
+            OutputStage<Steps> output(*this, buf.vca[parity ^ 1], waiting);
+            sourceStage(n, output, waiting);
+            output.Store();
+            addVoices(outputs, waitingStart, waiting, voices);
+            cutoffStage(start, n);
+            waiting = n;
+            waitingStart = start;
+        }
+        OutputStage<Steps> output(*this, buf.vca[(count - 1) / kChunk & 1], waiting);
+        for (int n = 0; n < waiting; ++n) output.Step(n);
+        output.Store();
+        addVoices(outputs, waitingStart, waiting, voices);
+    }
+
+    void addVoices(float** outputs, int start, int count, int voices) const {
+        addVoices(outputs[0] + start, count, voices);
+        addVoices(outputs[1] + start, count, voices);
     }
 
     // Pulse-width smoother, LFOs, pitch, VCA and the envelope, one sample at a time.
-    void controlStage(int count) {
+    void controlStage(int count, D* vcaOut) {
         const D zero = D{}, one = zero + 1.0;
         F pwmValue = toFloat(s.pwmValue), pwmOffset = toFloat(s.pwmOffset);
         const F pwmTarget = toFloat(b.pwmTarget);
@@ -269,7 +295,7 @@ private:
             const auto quiet =
                 (vca < 0.0001) & (s.gate == 0.0) & ((s.env.state == kEnvSustain) | (s.env.state == kEnvRelease));
             s.silenced = quiet ? I{} - 1 : s.silenced;
-            buf.vca[n] = vca < 0.0 ? zero : (vca > 2.0 ? zero + 2.0 : vca);
+            vcaOut[n] = vca < 0.0 ? zero : (vca > 2.0 ? zero + 2.0 : vca);
 
             s.env.Step(b.env, b.l1, b.l2, b.l3, s.antiDenormal);
             s.antiDenormal = -s.antiDenormal;
@@ -384,94 +410,108 @@ private:
         return 1.5 * (2.0 * (x + 0.5) * (y + 0.5) - 1.0);
     }
 
-    // The sources and the mixer.
-    void sourceStage(int count) {
-        const D zero = D{};
-        const float* mgsaw = bank.MgSaw().data;
-        const float* mgsqu = bank.MgSqu().data;
-        const float* saw1 = bank.JunoSaw1().data;
-        const float* saw4 = bank.JunoSaw4().data;
-        const float* saw5 = bank.JunoSaw5().data;
-        const float* pulse1 = bank.JunoPulse().data;
+    // The tables the sources read.
+    struct SourceTables {
+        const float *mgsaw, *mgsqu, *saw1, *saw4, *saw5, *pulse1;
+    };
+
+    // The sources and the mixer, with the previous chunk's output stage (`waiting` samples)
+    // stepped in the same loop.
+    template <class Output>
+    void sourceStage(int count, Output& output, int waiting) {
+        const SourceTables t = {bank.MgSaw().data,    bank.MgSqu().data,    bank.JunoSaw1().data,
+                                bank.JunoSaw4().data, bank.JunoSaw5().data, bank.JunoPulse().data};
         U32 seed = Convert<U32>(s.noiseSeed);
-        for (int n = 0; n < count; ++n) {
-            const D pA = buf.phaseA[n], pB = buf.phaseB[n], pC = buf.phaseC[n], pD = buf.phaseD[n];
-            // Sawtooth 3 and pulse 3 both read table A half a cycle on; they share the read.
-            const F sawA = mode.readsSawA ? fetchFixed(saw1, buf.tA[n], pA + 0.5) : F{};
-            D saw = zero;
-            switch (mode.saw) {
-                case 1:
-                    saw = 2.0 * fromFloat(readMapped(mgsaw, buf.mgA[n], pA));
-                    break;
-                case 2:
-                    saw = squareProduct(buf.mgA[n], pA, buf.mgB[n], pB, mgsaw, mgsqu);
-                    break;
-                case 3: {
-                    const D p = buf.width[n];
-                    const D x = fromFloat(sawA);
-                    const D y =
-                        fromFloat(fetchFixed(saw1, buf.tB[n], pB) - fetchFixed(saw1, buf.tB[n], pB + 1.0 - 0.99 * p));
-                    const D v = 1.5 * ((x + 1.0) * (y * 0.5 + 1.0 - 0.99 * p) - 1.0) + p;
-                    saw = v - s.saw3Blocker.Process(v, zero + 0.001);
-                    break;
-                }
-                case 4:
-                    saw = 2.0 * fromFloat(fetchFixed(saw4, buf.tA[n], pA));
-                    break;
-                case 5:
-                    saw = 2.0 * fromFloat(fetchFixed(saw5, buf.tA[n], pA));
-                    break;
-                default:
-                    break;
+        const int both = count < waiting ? count : waiting;
+        int n = 0;
+        for (; n < both; ++n) {
+            buf.mix[n] = source(t, n, seed);
+            output.Step(n);
+        }
+        for (; n < count; ++n) buf.mix[n] = source(t, n, seed);
+        for (; n < waiting; ++n) output.Step(n);
+        s.noiseSeed = Convert<I>(seed);
+    }
+
+    // Sample n of the mixer.
+    D source(const SourceTables& t, int n, U32& seed) {
+        const D zero = D{};
+        const float *mgsaw = t.mgsaw, *mgsqu = t.mgsqu, *saw1 = t.saw1;
+        const D pA = buf.phaseA[n], pB = buf.phaseB[n], pC = buf.phaseC[n], pD = buf.phaseD[n];
+        // Sawtooth 3 and pulse 3 both read table A half a cycle on; they share the read.
+        const F sawA = mode.readsSawA ? fetchFixed(saw1, buf.tA[n], pA + 0.5) : F{};
+        D saw = zero;
+        switch (mode.saw) {
+            case 1:
+                saw = 2.0 * fromFloat(readMapped(mgsaw, buf.mgA[n], pA));
+                break;
+            case 2:
+                saw = squareProduct(buf.mgA[n], pA, buf.mgB[n], pB, mgsaw, mgsqu);
+                break;
+            case 3: {
+                const D p = buf.width[n];
+                const D x = fromFloat(sawA);
+                const D y =
+                    fromFloat(fetchFixed(saw1, buf.tB[n], pB) - fetchFixed(saw1, buf.tB[n], pB + 1.0 - 0.99 * p));
+                const D v = 1.5 * ((x + 1.0) * (y * 0.5 + 1.0 - 0.99 * p) - 1.0) + p;
+                saw = v - s.saw3Blocker.Process(v, zero + 0.001);
+                break;
             }
-            D pulse = zero;
-            switch (mode.pulse) {
+            case 4:
+                saw = 2.0 * fromFloat(fetchFixed(t.saw4, buf.tA[n], pA));
+                break;
+            case 5:
+                saw = 2.0 * fromFloat(fetchFixed(t.saw5, buf.tA[n], pA));
+                break;
+            default:
+                break;
+        }
+        D pulse = zero;
+        switch (mode.pulse) {
+            case 1:
+                pulse = 2.0 * sawDifference(mgsaw, buf.mgA[n], pA, 0.5);
+                break;
+            case 2:
+                pulse = 2.0 * sawDifference(mgsaw, buf.mgA[n], pA, 0.75);
+                break;
+            case 3:
+                pulse = 1.5 * fromFloat(sawA - fetchFixed(saw1, buf.tA[n], pA + 1.0 + 0.49 * buf.width[n]));
+                break;
+            default:
+                break;
+        }
+        // The sub source is not computed at all at sub level 0.
+        D sub = zero;
+        if (mode.subOn) {
+            switch (mode.sub) {
+                case 0:
+                    sub = 2.0 * sawDifference(mgsaw, buf.mgC[n], pC, 0.5);
+                    break;
                 case 1:
-                    pulse = 2.0 * sawDifference(mgsaw, buf.mgA[n], pA, 0.5);
+                    sub = 2.5 * sawDifference(mgsaw, buf.mgC[n], pC, 0.75);
                     break;
                 case 2:
-                    pulse = 2.0 * sawDifference(mgsaw, buf.mgA[n], pA, 0.75);
+                    sub = squareProduct(buf.mgC[n], pC, buf.mgB[n], pB, mgsqu, mgsqu);
                     break;
                 case 3:
-                    pulse = 1.5 * fromFloat(sawA - fetchFixed(saw1, buf.tA[n], pA + 1.0 + 0.49 * buf.width[n]));
+                    sub = 2.0 * fromFloat(fetchFixed(t.pulse1, buf.tC[n], pC));
+                    break;
+                case 4:
+                    sub = 2.0 * sawDifference(mgsaw, buf.mgD[n], pD, 0.5);
+                    break;
+                case 5:
+                    sub = 2.0 * sawDifference(mgsaw, buf.mgD[n], pD, 0.75);
                     break;
                 default:
                     break;
             }
-            // The sub source is not computed at all at sub level 0.
-            D sub = zero;
-            if (mode.subOn) {
-                switch (mode.sub) {
-                    case 0:
-                        sub = 2.0 * sawDifference(mgsaw, buf.mgC[n], pC, 0.5);
-                        break;
-                    case 1:
-                        sub = 2.5 * sawDifference(mgsaw, buf.mgC[n], pC, 0.75);
-                        break;
-                    case 2:
-                        sub = squareProduct(buf.mgC[n], pC, buf.mgB[n], pB, mgsqu, mgsqu);
-                        break;
-                    case 3:
-                        sub = 2.0 * fromFloat(fetchFixed(pulse1, buf.tC[n], pC));
-                        break;
-                    case 4:
-                        sub = 2.0 * sawDifference(mgsaw, buf.mgD[n], pD, 0.5);
-                        break;
-                    case 5:
-                        sub = 2.0 * sawDifference(mgsaw, buf.mgD[n], pD, 0.75);
-                        break;
-                    default:
-                        break;
-                }
-            }
-            // The noise generator runs on at noise level 0, where its term is 0.
-            seed = seed * 1103515245u + 12345u;
-            const F r = Convert<F>(Reinterpret<I32>(seed & 0x7FFFFFFFu));
-            const D noiseValue = fromFloat(toFloat(2.0 * fromFloat(r) / 2147483647.0 - 1.0));
-            const D noise = b.noiseLevel != 0.0 ? 2.0 * noiseValue * b.noiseLevel : zero;
-            buf.mix[n] = f((noise + 1.5 * sub * b.subLevel + pulse + 1.5 * saw) * (double)0.1f);
         }
-        s.noiseSeed = Convert<I>(seed);
+        // The noise generator runs on at noise level 0, where its term is 0.
+        seed = seed * 1103515245u + 12345u;
+        const F r = Convert<F>(Reinterpret<I32>(seed & 0x7FFFFFFFu));
+        const D noiseValue = fromFloat(toFloat(2.0 * fromFloat(r) / 2147483647.0 - 1.0));
+        const D noise = b.noiseLevel != 0.0 ? 2.0 * noiseValue * b.noiseLevel : zero;
+        return f((noise + 1.5 * sub * b.subLevel + pulse + 1.5 * saw) * (double)0.1f);
     }
 
     // High-pass or bass stage, drive, and the cutoff coefficient.
@@ -498,7 +538,7 @@ private:
             }
             // Pre-filter DC blocker and drive.
             const D drive = (1.0 + b.vcaLevel) * f(x - preFilterBlocker.Process(x, b.dcCoefficient));
-            buf.drive[n] = drive;
+            buf.drive[n] = f(drive);
 
             const D envValue = buf.env[n], lfoValue = buf.lfo[n];
             D cutoffEnv = zero;
@@ -537,16 +577,33 @@ private:
         s.cutoffSmooth = cutoffSmooth;
     }
 
-    // The voice filter, the VCA and the output DC blocker.
-    void filterStage(int count) {
-        for (int n = 0; n < count; ++n) buf.drive[n] = f(buf.drive[n]);
-        s.vcf.Process(mode.filterType, buf.drive, buf.cutoff, b.resonance, buf.filtered, count);
-        const D zero = D{};
-        for (int n = 0; n < count; ++n) {
-            const D o = f(buf.filtered[n] * buf.vca[n]);
-            buf.out[n] = f(o - s.outputBlocker.Process(o, zero + 0.0005)) * 0.2;
+    // The voice filter, the VCA and the output DC blocker of one chunk, a sample at a time,
+    // their states in locals meanwhile.
+    template <class Steps>
+    class OutputStage {
+    public:
+        OutputStage(VoiceKernel& kernel, const D* vca, int count)
+            : kernel(kernel),
+              filter(kernel.s.vcf, kernel.buf.drive, kernel.buf.cutoff, kernel.b.resonance, count),
+              blocker(kernel.s.outputBlocker),
+              vca(vca),
+              out(kernel.buf.out) {}
+        void Step(int n) {
+            const D o = f(filter.Step(n) * vca[n]);
+            out[n] = f(o - blocker.Process(o, D{} + 0.0005)) * 0.2;
         }
-    }
+        void Store() {
+            filter.Store();
+            kernel.s.outputBlocker = blocker;
+        }
+
+    private:
+        VoiceKernel& kernel;
+        Steps filter;
+        OnePole<L> blocker;
+        const D* vca;
+        D* out;
+    };
 };
 
 }  // namespace halvorax::synth
