@@ -46,11 +46,7 @@ TEST_F(ChunkTest, GetChunkWritesTheCurrentState) {
     effect.splitPatchFilename("/x/y/Bass.repatch");
     void* data = nullptr;
     ASSERT_EQ(effect.getChunk(&data), 2052);
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    EXPECT_EQ(bytes[0], 0x04);  // little-endian 0x100004
-    EXPECT_EQ(bytes[1], 0x00);
-    EXPECT_EQ(bytes[2], 0x10);
-    EXPECT_EQ(bytes[3], 0x00);
+    EXPECT_EQ(std::memcmp(data, "\x04\x00\x10\x00", 4), 0);  // little-endian 0x100004
     const StateChunk c = chunkOf(effect);
     EXPECT_EQ(c.values[14], 0.25f);
     for (int i = 60; i < 256; ++i) EXPECT_EQ(c.values[i], 0.0f);

@@ -4,7 +4,6 @@
 
 #include <csignal>
 #include <random>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -17,47 +16,6 @@ namespace {
 std::string entry(const char* id, const std::string& number) {
     return std::string("            <Value property=\"") + id + "\"  type=\"number\" >\n                " + number +
            "\n            </Value>\n";
-}
-
-std::string expectedDefaultText() {
-    const std::vector<std::pair<const char*, const char*>> first = {
-        {"lforate", "0"},       {"lfodelay", "0"},      {"dcorange", "2"},      {"dcolfo", "0"},
-        {"dcopulse", "0"},      {"dcosaw", "1"},        {"dcosub", "0"},        {"dcosublevel", "0"},
-        {"dconoiselevel", "0"}, {"dcopwm", "0"},        {"dcopwmrate", "0"},    {"dcoenvdepth", "0"},
-        {"dcoenvmode", "0"},    {"vcfhpf", "0"},        {"vcffreq", "127"},     {"vcfreso", "0"},
-        {"vcflfo", "0"},        {"vcfenv", "0"},        {"vcfenvmode", "0"},    {"vcfkeyfollow", "0"},
-        {"vcalevel", "0"},      {"vcaenv", "1"},        {"envt1", "0"},         {"envl1", "0"},
-        {"envt2", "0"},         {"envl2", "0"},         {"envt3", "0"},         {"envl3", "0"},
-        {"envt4", "0"},         {"envkeyfollow", "0"},  {"portatime", "0"},     {"portamode", "0"},
-        {"benderrange", "12"},  {"monopoly", "1"},      {"chorusenabled", "0"}, {"chorusrate", "0"},
-        {"volume", "0.787402"}, {"dcoafterdepth", "0"}, {"vcfafterdepth", "0"}, {"vcaafterdepth", "0"},
-    };
-    const std::vector<std::pair<const char*, const char*>> second = {
-        {"mastervolume", "100"}, {"chordmode", "0"},    {"chordmemory", "0"},       {"chordcount", "18"},
-        {"chordnote0", "0"},     {"chordnote1", "381"}, {"chordnote2", "889"},      {"chordnote3", "0"},
-        {"chordnote4", "0"},     {"chordnote5", "0"},   {"aftertouchenabled", "0"}, {"retrigdco", "0"},
-        {"retriglfo", "0"},      {"filtermode", "0"},
-    };
-    std::string text =
-        "<?xml version=\"1.0\"?>\n"
-        "<ZudivorPatch version=\"1.0\" >\n"
-        "    <DeviceNameInEnglish>\n"
-        "        Halvorax Polyphonic Synthesizer\n"
-        "    </DeviceNameInEnglish>\n"
-        "    <Properties deviceProductID=\"com.brindlecove.halvorax\"  deviceVersion=\"1.0f4\" >\n"
-        "        <Object name=\"custom_properties\" >\n";
-    for (const auto& [id, number] : first) text += entry(id, number);
-    text +=
-        "       </Object>\n"
-        "    </Properties>\n"
-        "    <Properties deviceProductID=\"com.brindlecove.halvoraxVST\"  deviceVersion=\"1.0d2\" >\n"
-        "        <Object name=\"vst_properties\" >\n";
-    for (const auto& [id, number] : second) text += entry(id, number);
-    text +=
-        "       </Object>\n"
-        "    </Properties>\n"
-        "</ZudivorPatch>\n";
-    return text;
 }
 
 // A patch file holding only the given entries, in the given order, among foreign elements.
@@ -74,7 +32,8 @@ TEST_F(PatchFileTest, DefaultPatchIsWrittenByteForByte) {
     effect.InitializePatch();
     effect.setChord(3, 0, 3, 7);
     ASSERT_TRUE(effect.SavePatch(path("Init.repatch").c_str()));
-    EXPECT_EQ(readText(path("Init.repatch")), expectedDefaultText());
+    // The pinned text sits next to this file.
+    EXPECT_EQ(readText(path("Init.repatch")), readText(HALVORAX_SOURCE_DIR "/tests/plugin_state/Init.repatch"));
     EXPECT_STREQ(effect.getPatchFile(), "Init.repatch");
     EXPECT_STREQ(effect.getPatchFolder(), root.c_str());
 }
@@ -103,33 +62,6 @@ TEST_F(PatchFileTest, SaveThenLoadKeepsEveryValueUpToTruncation) {
     EXPECT_TRUE(loaded.changed());
 }
 
-TEST_F(PatchFileTest, CutoffOfOneHalfIsWrittenAs63) {
-    InspectableEffect effect;
-    effect.setParameter(14, 0.5f);
-    ASSERT_TRUE(effect.SavePatch(path("c.repatch").c_str()));
-    EXPECT_NE(readText(path("c.repatch")).find(entry("vcffreq", "63")), std::string::npos);
-    ASSERT_TRUE(effect.LoadPatch(path("c.repatch").c_str()));
-    EXPECT_EQ(effect.value(14), 63.0f / 127.0f);
-}
-
-TEST_F(PatchFileTest, ChordMemoryIsScaledByTheRowMaximum) {
-    InspectableEffect effect;
-    effect.setChord(3, 0, 3, 7);
-    ASSERT_TRUE(effect.SavePatch(path("chord.repatch").c_str()));
-    const std::string text = readText(path("chord.repatch"));
-    EXPECT_NE(text.find(entry("chordcount", "18")), std::string::npos);
-    EXPECT_NE(text.find(entry("chordnote1", "381")), std::string::npos);
-    EXPECT_NE(text.find(entry("chordnote2", "889")), std::string::npos);
-
-    InspectableEffect loaded;
-    loaded.setChord(5, 1, 1, 1, 1, 1);
-    ASSERT_TRUE(loaded.LoadPatch(path("chord.repatch").c_str()));
-    EXPECT_EQ(loaded.chordCount(), 3);
-    EXPECT_EQ(loaded.chordNote(0), 0);
-    EXPECT_EQ(loaded.chordNote(1), 3);
-    EXPECT_EQ(loaded.chordNote(2), 7);
-}
-
 // Every value a patch file, a sysex dump or a controller can produce is written back as the
 // same integer, so loading and saving never drifts.
 TEST_F(PatchFileTest, StepValuesAreWrittenBackAsTheSameInteger) {
@@ -143,22 +75,6 @@ TEST_F(PatchFileTest, StepValuesAreWrittenBackAsTheSameInteger) {
             const int k = integerValue(row, value);
             EXPECT_EQ(integerValue(row, static_cast<float>(k) / static_cast<float>(row.maximum)), k) << row.id;
         }
-    }
-}
-
-TEST_F(PatchFileTest, LoadingAndSavingAgainGivesTheSameBytesAHundredTimes) {
-    InspectableEffect effect;
-    std::mt19937 random(11);
-    std::uniform_int_distribution<int> midi(0, 127);
-    for (const ParameterRow& row : reparameters) effect.setParameter(row.index, midi(random) / 127.0f);
-    effect.setChord(4, 0, 4, 7, 11);
-    ASSERT_TRUE(effect.SavePatch(path("p.repatch").c_str()));
-    const std::string first = readText(path("p.repatch"));
-    for (int round = 0; round < 100; ++round) {
-        InspectableEffect again;
-        ASSERT_TRUE(again.LoadPatch(path("p.repatch").c_str()));
-        ASSERT_TRUE(again.SavePatch(path("p.repatch").c_str()));
-        ASSERT_EQ(readText(path("p.repatch")), first) << "round " << round;
     }
 }
 

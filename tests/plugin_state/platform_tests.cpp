@@ -1,4 +1,5 @@
-// Path operations, the file test, saving through links and the host's number locale.
+// The file test, saving through links and the host's number locale. (Path splitting and
+// backslashes: the patch-name test of the patch file tests.)
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -11,22 +12,6 @@ namespace halvorax::test {
 namespace {
 
 using PlatformTest = StateTest;
-
-TEST_F(PlatformTest, CheckPathTurnsBackslashesIntoSlashes) {
-    char path[] = "C:\\patches\\x\\Bass.repatch";
-    EXPECT_EQ(check_path(path), 25);
-    EXPECT_STREQ(path, "C:/patches/x/Bass.repatch");
-    char empty[] = "";
-    EXPECT_EQ(check_path(empty), 0);
-    EXPECT_EQ(check_path(nullptr), 0);
-}
-
-TEST_F(PlatformTest, SeparatorIsTheLastSlashOnly) {
-    const char* path = "/a/b\\c";
-    EXPECT_EQ(get_path_seperator(path), path + 2);
-    EXPECT_EQ(get_path_seperator("plain"), nullptr);
-    EXPECT_EQ(get_path_seperator(static_cast<const char*>(nullptr)), nullptr);
-}
 
 TEST_F(PlatformTest, OnlyReadableRegularFilesExist) {
     writeText(path("f.repatch"), "x");

@@ -49,8 +49,7 @@ Bytes concat(std::initializer_list<Bytes> parts) {
 }
 
 void writeBytes(const std::string& file, const Bytes& bytes) {
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    writeText(file, std::string(bytes.begin(), bytes.end()));
 }
 
 Bytes bankOf(const std::vector<juno::Tone>& tones) {
