@@ -1,10 +1,5 @@
 // The preset dictionary: .aupreset files written and read, ClassInfo values made and restored
 // with every check, and the result code of each refusal.
-#include <sys/resource.h>
-
-#include <csignal>
-#include <fstream>
-
 #include "AUPresetDictionary.h"
 #include "FakeEffect.h"
 #include "PresetFiles.h"
@@ -57,20 +52,13 @@ TEST(AUPresetFiles, AFailedSaveKeepsTheOldFile) {
     std::vector<unsigned char> big(64 * 1024, 7);
     ScopedCF<CFMutableDictionaryRef> preset(
         AUPresetDictionary::create(kDescription, big.data(), big.size(), CFSTR("Big")));
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 1024;
-    setrlimit(RLIMIT_FSIZE, &limited);
     OSStatus code = noErr;
     try {
+        const halvorax::test::FileSizeLimit limit(1024);
         saveProperties(preset.get(), path);
     } catch (const MacOSException& error) {
         code = error.code();
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
     EXPECT_EQ(code, -36);  // ioErr for a write the system refused
     EXPECT_EQ(readText(path), "old preset");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), {}), 1);  // no temporary left

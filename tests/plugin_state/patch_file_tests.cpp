@@ -1,8 +1,5 @@
 // Patch files: the exact text, values through save and load, tolerance of foreign and
 // damaged files, and saves that never lose the old file.
-#include <sys/resource.h>
-
-#include <csignal>
 #include <random>
 #include <utility>
 #include <vector>
@@ -192,26 +189,6 @@ TEST_F(PatchFileTest, MissingFilesAndFoldersChangeNothing) {
     EXPECT_EQ(effect.value(14), 0.2f);
     EXPECT_EQ(fileBefore, effect.getPatchFile());
 }
-
-// Writes beyond a small file size limit fail (EFBIG) without privileges: an honest disk-full.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previous);
-    }
-
-private:
-    rlimit saved{};
-    void (*previous)(int) = nullptr;
-};
 
 TEST_F(PatchFileTest, AFailedSaveKeepsTheOldFile) {
     fs::create_directory(root / "saves");

@@ -1,9 +1,11 @@
 // Files for tests: a fresh folder of the test's own, removed with everything in it afterwards;
-// whole-file reads and writes; and a command line run with its output captured.
+// whole-file reads and writes; a file-size limit; and a command line run with its output captured.
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,6 +40,26 @@ inline std::string readText(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// While it lives, writes beyond `bytes` fail (EFBIG) without privileges: an honest disk-full.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+    }
+
+private:
+    rlimit saved{};
+    void (*previous)(int) = nullptr;
+};
 
 struct CommandResult {
     int status;  // the exit code, 128 + the signal that ended it, or -1 when it could not start

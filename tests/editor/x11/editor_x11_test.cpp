@@ -56,12 +56,7 @@ protected:
         idle();
     }
     bool idleUntil(const std::function<bool()>& done) {
-        for (int i = 0; i < 400; ++i) {
-            idle();
-            if (done()) return true;
-            usleep(5000);
-        }
-        return false;
+        return x11_test::idleUntil([this] { idle(); }, done);
     }
     bool hostHeard(VstInt32 opcode, VstInt32 index) {
         for (const HostCall& call : hostCalls())

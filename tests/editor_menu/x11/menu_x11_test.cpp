@@ -54,16 +54,6 @@ std::vector<pid_t> childrenNamed(const std::string& name) {
     return found;
 }
 
-// Calls `idle` (as the host does) until the condition holds; false if it never does.
-bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& done) {
-    for (int i = 0; i < 600; ++i) {
-        idle();
-        if (done()) return true;
-        usleep(5000);
-    }
-    return false;
-}
-
 // The patch display opens the menu; a click on an entry chooses it.
 class PatchMenuPointerTest : public PatchMenuTest, public ::testing::WithParamInterface<bool> {
 protected:
@@ -76,7 +66,7 @@ protected:
         PatchMenuTest::SetUp();
     }
     bool idleUntil(const std::function<bool()>& done) {
-        return test::idleUntil([&] { gui->idle(); }, done);
+        return x11_test::idleUntil([&] { gui->idle(); }, done);
     }
     void openMenu() {
         pointer.click(400, 27);
@@ -176,7 +166,7 @@ protected:
         }
     }
     bool idleUntil(const std::function<bool()>& done) {
-        return test::idleUntil([&] { dispatch(effEditIdle); }, done);
+        return x11_test::idleUntil([&] { dispatch(effEditIdle); }, done);
     }
     std::string currentPatchPath() {
         void* data = nullptr;

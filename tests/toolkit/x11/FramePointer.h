@@ -3,6 +3,8 @@
 // coordinates (it sits at its menu's top-left corner), as the window hands them on.
 #pragma once
 
+#include <unistd.h>
+
 #include <functional>
 
 #include "vstgui.h"
@@ -10,6 +12,16 @@
 #include "X11TestWindow.h"
 
 namespace x11_test {
+
+// Calls `idle` (as a host does) every 5 ms until `done` holds; false if it never does.
+inline bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& done) {
+    for (int i = 0; i < 600; ++i) {
+        idle();
+        if (done()) return true;
+        usleep(5000);
+    }
+    return false;
+}
 
 class FramePointer {
 public:

@@ -77,12 +77,7 @@ protected:
     void* parentHandle() const { return onScreen ? host.handle() : nullptr; }
     // Idles the editor (as the host does) until the condition holds; false if it never does.
     bool idleUntil(const std::function<bool()>& done) {
-        for (int i = 0; i < 400; ++i) {
-            editor.idle();
-            if (done()) return true;
-            usleep(5000);
-        }
-        return false;
+        return x11_test::idleUntil([this] { editor.idle(); }, done);
     }
 
     bool onScreen = true;
