@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "MenuTestSupport.h"
-#include "SysexImport.h"
+#include "JunoSysex.h"
 
 namespace halvorax::test {
 namespace {
@@ -273,16 +273,6 @@ TEST_F(PatchMenuTest, SavePanelWritesThePatchAndListsIt) {
     EXPECT_EQ(listed().size(), names.size());
 }
 
-std::vector<unsigned char> toneDump() {
-    std::vector<unsigned char> bytes(54, 0);
-    const unsigned char header[] = {0xF0, 0x41, 0x35, 0x00, 0x23, 0x20, 0x01};
-    std::copy(std::begin(header), std::end(header), bytes.begin());
-    for (int row = 0; row < kNumSysexRows; ++row)
-        bytes[7 + row] = static_cast<unsigned char>(sysexRow(row).maximum / 2);
-    bytes[53] = 0xF7;
-    return bytes;
-}
-
 TEST_F(PatchMenuTest, AFailedImportBlinksItsMessageFor50Ticks) {
     ScriptedFilePanels panels;
     touch("junk.syx", "no sysex in here");
@@ -304,8 +294,9 @@ TEST_F(PatchMenuTest, AFailedImportBlinksItsMessageFor50Ticks) {
     }
     EXPECT_EQ(gui->getDisplayState(), kDisplayNormal);
 
-    const std::vector<unsigned char> dump = toneDump();
-    touch("tone.syx", std::string(dump.begin(), dump.end()));
+    unsigned char apr[juno::kAprSize];
+    juno::encodeApr(juno::Tone{}, 0, apr);
+    touch("tone.syx", std::string(apr, apr + sizeof apr));
     panels.confirm(path("tone.syx"));
     gui->patchMenuDispatch(3);
     EXPECT_STREQ(gui->getSysexPath(), path("tone.syx").c_str());
