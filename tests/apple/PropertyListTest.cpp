@@ -71,6 +71,16 @@ TEST(PropertyList, XMLRoundTripKeepsEveryValueInAppleForm) {
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(error, nullptr);
     EXPECT_TRUE(CFEqual(back, preset));
+    // One value changed inside the nested array is told apart.
+    CFMutableArrayRef other = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+    CFArrayAppendValue(
+        other,
+        CFArrayGetValueAtIndex(
+            static_cast<CFArrayRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(back), CFSTR("extra"))), 0));
+    CFArrayAppendValue(other, kCFBooleanFalse);
+    CFDictionarySetValue(preset, CFSTR("extra"), other);
+    CFRelease(other);
+    EXPECT_FALSE(CFEqual(back, preset));
     CFRelease(back);
     CFRelease(xml);
     CFRelease(preset);
