@@ -51,27 +51,6 @@ TEST_F(PatchMenuTest, TogglesFlipTheirParametersWithoutTheHostAndTheirTextsFollo
     EXPECT_EQ(entryText(5), "Midi Learn: On");
 }
 
-TEST_F(PatchMenuTest, EndingMidiLearnForgetsOnlyAControlTouchedWithoutController) {
-    constexpr int kLfoRate = 26;
-    gui->patchMenuDispatch(5);
-    effect->setParameterAutomated(kLfoRate, 0.5f);
-    effect->HandleMidi(0, 0xb0, 20, 64);  // controller 20 learns LFO Rate
-    gui->patchMenuDispatch(5);
-    ASSERT_EQ(effect->LookupCC(kLfoRate), 20);
-
-    gui->patchMenuDispatch(5);  // on and off again, nothing touched
-    gui->patchMenuDispatch(5);
-    EXPECT_EQ(effect->LookupCC(kLfoRate), 20);
-
-    gui->patchMenuDispatch(5);
-    effect->setParameterAutomated(kLfoRate, 0.25f);  // touched, no controller moved
-    gui->patchMenuDispatch(5);
-    EXPECT_EQ(effect->LookupCC(kLfoRate), -1);
-    EXPECT_EQ(effect->getMidiLearn(), 0);
-    EXPECT_EQ(effect->getLearnTarget(), -1);
-    EXPECT_EQ(effect->getLearnedCC(), -1);
-}
-
 // A sub-folder (an imported bank) is a sub-menu after the files, its patches by name; the
 // rocker then steps through that folder only. Choosing with the pointer: x11/.
 TEST_F(PatchMenuTest, ASubFolderOpensItsFirstPatchAndTheRockerStaysInIt) {

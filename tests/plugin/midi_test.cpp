@@ -34,12 +34,17 @@ TEST_F(Midi, LearnGestureMapsAControllerToTheTouchedParameter) {
     EXPECT_EQ(fx->getParameter(14), 1.0f);
 }
 
-TEST_F(Midi, LearnOffWithoutAControllerForgetsTheTouchedParameter) {
+TEST_F(Midi, LearnOffWithoutAControllerForgetsOnlyATouchedParameter) {
     fx->ccMap[21] = 21;
+    fx->toggleMidiLearn();  // on and off again, nothing touched: the map stays
+    fx->toggleMidiLearn();
+    EXPECT_EQ(fx->LookupCC(21), 21);
     fx->toggleMidiLearn();
     fx->setParameter(21, 0.5f);
     fx->toggleMidiLearn();
     EXPECT_EQ(fx->LookupCC(21), -1);
+    EXPECT_EQ(fx->getLearnTarget(), -1);
+    EXPECT_EQ(fx->getLearnedCC(), -1);
 }
 
 TEST_F(Midi, OneControllerPerParameterAndOneParameterPerController) {
