@@ -64,21 +64,6 @@ TEST(AUPresetFiles, AFailedSaveKeepsTheOldFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), {}), 1);  // no temporary left
 }
 
-TEST(AUPresetFiles, WrittenAndReadBack) {
-    ScratchFolder folder;
-    const unsigned char bytes[] = {0, 1, 2, 255};
-    ScopedCF<CFMutableDictionaryRef> preset(AUPresetDictionary::create(kDescription, bytes, 4, CFSTR("Grüße & <Co>")));
-    saveProperties(preset.get(), folder.file("p.aupreset"));  // the XML form: the stand-in's property-list tests
-    ScopedCF<CFDictionaryRef> read(AUPresetDictionary::readFile(folder.file("p.aupreset")));
-    EXPECT_EQ(AUPresetDictionary::requiredInt32(read.get(), "version"), 1);
-    EXPECT_EQ(AUPresetDictionary::requiredInt32(read.get(), "manufacturer"), SInt32(0x8A6B7C6Du));
-    EXPECT_EQ(stringOf(static_cast<CFStringRef>(AUPresetDictionary::required(read.get(), "name", CFStringGetTypeID()))),
-              "Grüße & <Co>");
-    auto data = static_cast<CFDataRef>(AUPresetDictionary::required(read.get(), "vstdata", CFDataGetTypeID()));
-    ASSERT_EQ(CFDataGetLength(data), 4);
-    EXPECT_EQ(CFDataGetBytePtr(data)[3], 255);
-}
-
 TEST(AUPresetFiles, ParseErrorsAndWrongRoots) {
     ScratchFolder folder;
     const auto read = [&](const char* name) { CFRelease(AUPresetDictionary::readFile(folder.file(name))); };
