@@ -27,11 +27,9 @@ inline std::vector<HostCall>& hostCalls() {
     return calls;
 }
 
-inline VstIntPtr versionAnswer = kVstVersion;
-
 inline VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
     hostCalls().push_back({opcode, index, value, opt});
-    if (opcode == audioMasterVersion) return versionAnswer;
+    if (opcode == audioMasterVersion) return kVstVersion;
     if (opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit || opcode == audioMasterWantMidi) return 1;
     return 0;
 }

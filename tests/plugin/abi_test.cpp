@@ -105,13 +105,6 @@ TEST_F(Abi, NullTextBuffersAndOddIndicesAreSurvived) {
     }
 }
 
-TEST_F(Abi, ParametersRoundTripThroughTheRecord) {
-    e->setParameter(e, 14, 0.25f);
-    EXPECT_FLOAT_EQ(e->getParameter(e, 14), 0.25f);
-    EXPECT_EQ(plugin->parameterName(14), "VCF Freq");
-    EXPECT_EQ(plugin->parameterDisplay(14), "31");
-}
-
 VstIntPtr silentHost(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) { return 0; }
 
 TEST(Entry, RefusesAHostWithoutAVersionAndExportsOnlyItsEntryPoints) {
