@@ -1,7 +1,5 @@
 // The same MIDI file played through the VST 2.4 interface (halvorax-render) and through the
 // Audio Unit interface (halvorax-auhost) gives the same samples.
-#include <sndfile.hh>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -10,16 +8,9 @@
 
 #include "AuTestSupport.h"
 #include "TestHost.h"
+#include "../support/Wav.h"
 
 namespace {
-
-std::vector<float> readWav(const std::string& path, int& channels) {
-    SndfileHandle file(path);
-    std::vector<float> samples(size_t(file.frames()) * size_t(file.channels()));
-    file.readf(samples.data(), file.frames());
-    channels = file.channels();
-    return samples;
-}
 
 struct Rendering {
     const char* song;
@@ -37,11 +28,11 @@ TEST(AudioUnitPath, RendersTheSameSamplesAsTheVstPath) {
         const std::string arguments = std::string(r.options) + HALVORAX_BUNDLE_PATH + " " + midi + " ";
         ASSERT_EQ(halvorax::test::runCommand(HALVORAX_RENDER_PATH + arguments + vstWav).status, 0);
         ASSERT_EQ(halvorax::test::runCommand(HALVORAX_AUHOST_PATH + arguments + auWav).status, 0);
-        int vstChannels = 0, auChannels = 0;
-        const std::vector<float> vst = readWav(vstWav, vstChannels);
-        const std::vector<float> au = readWav(auWav, auChannels);
-        ASSERT_EQ(vstChannels, 2);
-        ASSERT_EQ(auChannels, 2);
+        SF_INFO vstFormat, auFormat;
+        const std::vector<float> vst = halvorax::test::readWav(vstWav, vstFormat);
+        const std::vector<float> au = halvorax::test::readWav(auWav, auFormat);
+        ASSERT_EQ(vstFormat.channels, 2);
+        ASSERT_EQ(auFormat.channels, 2);
         ASSERT_EQ(vst.size(), au.size());
         ASSERT_GT(vst.size(), 44100u);
         const auto difference = std::mismatch(vst.begin(), vst.end(), au.begin()).first;

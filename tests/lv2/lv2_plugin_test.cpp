@@ -2,7 +2,6 @@
 // samples, saved state restores the sound, and every preset is its patch file.
 #include <gtest/gtest.h>
 #include <lv2/atom/util.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include "StateChunk.h"
 #include "VstHost.h"
 #include "../support/RealtimeCounters.h"
+#include "../support/Wav.h"
 
 namespace halvorax {
 namespace {
@@ -64,14 +64,9 @@ protected:
         WavWriter output(file, rate);
         renderSong(plugin, song, settings, output);
         output.commit();
-        SF_INFO info{};
-        SNDFILE* wav = sf_open(file.c_str(), SFM_READ, &info);
-        EXPECT_NE(wav, nullptr);
-        std::vector<float> samples(static_cast<std::size_t>(info.frames) * info.channels);
-        if (wav) {
-            sf_readf_float(wav, samples.data(), info.frames);
-            sf_close(wav);
-        }
+        SF_INFO info;
+        std::vector<float> samples = test::readWav(file, info);
+        EXPECT_FALSE(samples.empty()) << file;
         return samples;
     }
 };

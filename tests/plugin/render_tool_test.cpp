@@ -1,6 +1,5 @@
 // The command-line host: errors, --info, and rendering through ours and a third-party synth.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <cstdio>
@@ -9,24 +8,16 @@
 #include <vector>
 
 #include "../support/TestFiles.h"
+#include "../support/Wav.h"
 #include "TestHost.h"
 
 namespace {
 
 using ToolRun = halvorax::test::CommandResult;
+using halvorax::test::readWav;
 
 ToolRun run(const std::string& arguments) {
     return halvorax::test::runCommand(std::string(HALVORAX_RENDER_PATH) + " " + arguments);
-}
-
-std::vector<float> readWav(const std::string& path, SF_INFO& info) {
-    info = SF_INFO{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) return {};
-    std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
-    sf_readf_float(file, samples.data(), info.frames);
-    sf_close(file);
-    return samples;
 }
 
 double rms(const std::vector<float>& samples) {

@@ -20,19 +20,11 @@ namespace halvorax::test {
 // ---------------------------------------------------------------------------------------
 // Folders and files
 
-PrivateFolders::PrivateFolders()
-    : directory(std::filesystem::temp_directory_path() / ("halvotest-" + std::to_string(getpid()))) {
-    std::filesystem::remove_all(directory);
-    std::filesystem::create_directories(directory);
+PrivateFolders::PrivateFolders() {
     setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
     setenv("XDG_DATA_HOME", (directory / "data").c_str(), 1);
     setenv("HALVORAX_RESOURCES", HALVORAX_BUNDLE_PATH "/Contents/Resources", 1);
     statePath = (directory / "config/Brindlecove/Halvorax/standalone.state").string();
-}
-
-PrivateFolders::~PrivateFolders() {
-    std::error_code error;
-    std::filesystem::remove_all(directory, error);
 }
 
 // ---------------------------------------------------------------------------------------

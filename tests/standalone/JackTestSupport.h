@@ -24,8 +24,8 @@ namespace halvorax::test {
 // factory patches (HALVORAX_RESOURCES). Removed with everything in it at the end.
 struct PrivateFolders {
     PrivateFolders();
-    ~PrivateFolders();
-    std::filesystem::path directory;
+    TempFolder root{"halvotest"};
+    const std::filesystem::path& directory = root.path;
     std::string statePath;
 };
 
