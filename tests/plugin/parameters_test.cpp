@@ -35,15 +35,6 @@ protected:
     std::unique_ptr<HalvoVST2> effect;
 };
 
-TEST_F(Parameters, DefaultsComeFromTheTable) {
-    EXPECT_FLOAT_EQ(effect->getParameter(0), 2.0f / 3.0f);       // dcorange 2 of 3
-    EXPECT_FLOAT_EQ(effect->getParameter(14), 1.0f);             // vcffreq 127
-    EXPECT_FLOAT_EQ(effect->getParameter(43), 100.0f / 127.0f);  // mastervolume decides over volume
-    EXPECT_FLOAT_EQ(effect->getParameter(48), 0.5f);             // chord count 3 of 6
-    EXPECT_FLOAT_EQ(effect->getParameter(38), 1.0f);             // poly
-    EXPECT_FLOAT_EQ(effect->getParameter(40), 0.0f);             // no row
-}
-
 TEST_F(Parameters, NamesFollowTheLastRowWithTheIndex) {
     EXPECT_EQ(name(26), "LFO Rate");
     EXPECT_EQ(name(43), "Master Volume");
@@ -110,10 +101,6 @@ TEST_F(Parameters, NamesAndDisplaysFitTheTextBuffer) {
         for (std::size_t b = kParamTextSize; b < sizeof text; ++b) ASSERT_EQ(text[b], 'x') << i;
     }
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(Parameters, AutomationAndEditGesturesReachTheHost) {
     test::hostCalls().clear();
