@@ -60,23 +60,22 @@ TEST_P(BadCommandLine, IsRefusedInOneLineAndWritesNothing) {
     EXPECT_EQ(fileCount(), before);
 }
 
+// Every number goes through one parser: each of its refusals (not a number, not finite, out of
+// range, not whole) once, and each option's range and wiring once.
 INSTANTIATE_TEST_SUITE_P(
     Tools, BadCommandLine,
     ::testing::Values(
         BadLine{"render", "--tail nan", "--tail wants a number from 0 to 3600"},
-        BadLine{"render", "--tail inf", "--tail"}, BadLine{"render", "--tail 1e300", "--tail"},
         BadLine{"render", "--tail 1e9", "--tail"}, BadLine{"render", "-t -1", "--tail"},
-        BadLine{"render", "-r 1e12", "--rate"}, BadLine{"render", "-r nan", "--rate"},
-        BadLine{"render", "-b 0", "--block"}, BadLine{"render", "-b 12x", "--block"},
-        BadLine{"render", "--set 14=abc", "--set value"}, BadLine{"render", "--set =5", "--set index"},
-        BadLine{"render", "--set 14=nan", "--set value"}, BadLine{"render", "--set 14=2", "--set value"},
+        BadLine{"render", "-r 1e12", "--rate"}, BadLine{"render", "-b 0", "--block"},
+        BadLine{"render", "-b 12x", "--block"}, BadLine{"render", "--set 14=abc", "--set value"},
+        BadLine{"render", "--set =5", "--set index"}, BadLine{"render", "--set 14=2", "--set value"},
         BadLine{"render", "--set 1000=0.5", "the plug-in has"},
         BadLine{"render", "--patch-seconds inf", "--patch-seconds"},
         BadLine{"render", "--patch @/fifo", "not a regular file"},
         BadLine{"render", "--frobnicate", "unknown option --frobnicate"}, BadLine{"auhost", "-t nan", "--tail"},
         BadLine{"auhost", "-r 1e12", "--rate"}, BadLine{"auhost", "-p 14=abc", "--param value wants a finite number"},
-        BadLine{"auhost", "-p =5", "--param index"}, BadLine{"auhost", "-p 14=nan", "--param value"},
-        BadLine{"auhost", "-p 14=1e9", "--param 14 wants a value from"},
+        BadLine{"auhost", "-p =5", "--param index"}, BadLine{"auhost", "-p 14=1e9", "--param 14 wants a value from"},
         BadLine{"auhost", "-p 100000=0.5", "no such parameter"},
         BadLine{"auhost", "-c @/missing", "cannot read folder"}, BadLine{"auhost", "-l @", "not a regular file"},
         BadLine{"auhost", "-l /dev/zero", "not a regular file"}, BadLine{"auhost", "-l @/fifo", "not a regular file"}),
