@@ -190,20 +190,23 @@ private:
     // independent work. Every stage still takes its samples in order: the sound is the same.
     template <class Steps>
     void render(float** outputs, int count, int voices) {
-        int waiting = 0, waitingStart = 0;  // the chunk whose filter has not run yet
+        // The chunk whose filter has not run yet: its first sample, length and VCA gains.
+        int waitingStart = 0, waiting = 0;
+        const D* waitingVca = nullptr;
         for (int start = 0, parity = 0; start < count; start += kChunk, parity ^= 1) {
             const int n = count - start < kChunk ? count - start : kChunk;
             controlStage(n, buf.vca[parity]);
             phaseStage(n);
-            OutputStage<Steps> output(*this, buf.vca[parity ^ 1], waiting);
+            OutputStage<Steps> output(*this, waitingVca, waiting);
             sourceStage(n, output, waiting);
             output.Store();
             addVoices(outputs, waitingStart, waiting, voices);
             cutoffStage(start, n);
-            waiting = n;
             waitingStart = start;
+            waiting = n;
+            waitingVca = buf.vca[parity];
         }
-        OutputStage<Steps> output(*this, buf.vca[(count - 1) / kChunk & 1], waiting);
+        OutputStage<Steps> output(*this, waitingVca, waiting);
         for (int n = 0; n < waiting; ++n) output.Step(n);
         output.Store();
         addVoices(outputs, waitingStart, waiting, voices);
