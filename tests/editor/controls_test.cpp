@@ -229,8 +229,9 @@ TEST_F(ControlsTest, TheBundlesArtworkFitsThePanelLayout) {
         const CRect r = gui->getControl(row.tag)->getViewSize();
         EXPECT_FALSE(r.isEmpty()) << row.bitmap;
         EXPECT_EQ(CRect(r).bound(panel), r) << "control " << row.tag << " leaves the panel";
-        if (auto* knob = dynamic_cast<VSTGUI::CAnimKnob*>(gui->getControl(row.tag)))
+        if (auto* knob = dynamic_cast<VSTGUI::CAnimKnob*>(gui->getControl(row.tag))) {
             EXPECT_EQ(knob->getNumSubPixmaps(), row.frames) << row.bitmap;
+        }
     }
 }
 

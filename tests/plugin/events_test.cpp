@@ -100,8 +100,11 @@ TEST_F(Processing, ClearsBlocksOfAnySizeAndAsksForTimeInfoEveryBlock) {
     process(-5);
     EXPECT_EQ(left[0], 1.0f);
     ASSERT_EQ(test::countCalls(audioMasterGetTime), 6);
-    for (const test::HostCall& call : test::hostCalls())
-        if (call.opcode == audioMasterGetTime) EXPECT_EQ(call.value, 1536);  // position and tempo
+    for (const test::HostCall& call : test::hostCalls()) {
+        if (call.opcode == audioMasterGetTime) {
+            EXPECT_EQ(call.value, 1536);  // position and tempo
+        }
+    }
 }
 
 TEST_F(Processing, NullOutputsAreSurvived) {
