@@ -66,21 +66,20 @@ private:
         steps.Store();
     }
 
-    // One two-pole section of type 1 on its states lp, bp, h; returns bp * 0.4 + lp in
+    // One two-pole section of type 1 and its states; Process returns bp * 0.4 + lp in
     // single precision.
-    static D section(D* st, D u, D g, D k, D d) {
-        D lp = st[0], bp = st[1];
-        bp = (u - k * bp - lp + d) * g + d + bp;
-        lp = bp * g + d + lp;
-        const D h = u - k * bp - lp + d;
-        bp = h * g + d + bp;
-        lp = bp * g + d + lp;
-        lp = 2.0 * Tanh<L>(lp * 0.5);  // only the low-pass state is soft-clipped
-        st[0] = lp;
-        st[1] = bp;
-        st[2] = h;
-        return RoundToFloat<L>(bp * 0.4 + lp);
-    }
+    struct Section {
+        D lp, bp, h;
+        D Process(D u, D g, D k, D d) {
+            bp = (u - k * bp - lp + d) * g + d + bp;
+            lp = bp * g + d + lp;
+            h = u - k * bp - lp + d;
+            bp = h * g + d + bp;
+            lp = bp * g + d + lp;
+            lp = 2.0 * Tanh<L>(lp * 0.5);  // only the low-pass state is soft-clipped
+            return RoundToFloat<L>(bp * 0.4 + lp);
+        }
+    };
 };
 
 // Each filter type stepped a sample at a time over a run of count samples: made from the
@@ -161,23 +160,21 @@ public:
           first{filter.state[0], filter.state[1], filter.state[2]},
           second{filter.state[3], filter.state[4], filter.state[5]},
           d(filter.antiDenormal) {
-        if (count > 0) y1 = section(first, input(0), gain(0), k, d);
+        if (count > 0) y1 = first.Process(input(0), gain(0), k, d);
     }
 
     D Step(int n) {
         const D g = gain(n);
-        const D y1Next = n + 1 < count ? section(first, input(n + 1), gain(n + 1), k, -d) : D{};
-        const D y = RoundToFloat<L>(2.0 * section(second, y1, g, k, d));
+        const D y1Next = n + 1 < count ? first.Process(input(n + 1), gain(n + 1), k, -d) : D{};
+        const D y = RoundToFloat<L>(2.0 * second.Process(y1, g, k, d));
         y1 = y1Next;
         d = -d;
         return y;
     }
 
     void Store() {
-        for (int i = 0; i < 3; ++i) {
-            filter.state[i] = first[i];
-            filter.state[3 + i] = second[i];
-        }
+        const D states[6] = {first.lp, first.bp, first.h, second.lp, second.bp, second.h};
+        for (int i = 0; i < 6; ++i) filter.state[i] = states[i];
         filter.antiDenormal = d;
     }
 
@@ -193,7 +190,7 @@ private:
     const D *in, *cutoff;
     const D r, k, limit;
     const int count;
-    D first[3], second[3];
+    Section first, second;
     D d, y1{};
 };
 

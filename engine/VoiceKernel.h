@@ -197,18 +197,14 @@ private:
             const int n = count - start < kChunk ? count - start : kChunk;
             controlStage(n, buf.vca[parity]);
             phaseStage(n);
-            OutputStage<Steps> output(*this, waitingVca, waiting);
-            sourceStage(n, output, waiting);
-            output.Store();
+            sourceStage<Steps>(n, waitingVca, waiting);
             addVoices(outputs, waitingStart, waiting, voices);
             cutoffStage(start, n);
             waitingStart = start;
             waiting = n;
             waitingVca = buf.vca[parity];
         }
-        OutputStage<Steps> output(*this, waitingVca, waiting);
-        for (int n = 0; n < waiting; ++n) output.Step(n);
-        output.Store();
+        sourceStage<Steps>(0, waitingVca, waiting);  // the last chunk's output stage alone
         addVoices(outputs, waitingStart, waiting, voices);
     }
 
@@ -420,8 +416,10 @@ private:
 
     // The sources and the mixer, with the previous chunk's output stage (`waiting` samples)
     // stepped in the same loop.
-    template <class Output>
-    void sourceStage(int count, Output& output, int waiting) {
+    // (The output stage is made here, so that its states can live in registers.)
+    template <class Steps>
+    void sourceStage(int count, const D* waitingVca, int waiting) {
+        OutputStage<Steps> output(*this, waitingVca, waiting);
         const SourceTables t = {bank.MgSaw().data,    bank.MgSqu().data,    bank.JunoSaw1().data,
                                 bank.JunoSaw4().data, bank.JunoSaw5().data, bank.JunoPulse().data};
         U32 seed = Convert<U32>(s.noiseSeed);
@@ -433,11 +431,14 @@ private:
         }
         for (; n < count; ++n) buf.mix[n] = source(t, n, seed);
         for (; n < waiting; ++n) output.Step(n);
+        output.Store();
         s.noiseSeed = Convert<I>(seed);
     }
 
     // Sample n of the mixer.
-    D source(const SourceTables& t, int n, U32& seed) {
+    // (Always inlined: a call per sample would send the output stage's states, live across
+    // it, through memory.)
+    __attribute__((always_inline)) D source(const SourceTables& t, int n, U32& seed) {
         const D zero = D{};
         const float *mgsaw = t.mgsaw, *mgsqu = t.mgsqu, *saw1 = t.saw1;
         const D pA = buf.phaseA[n], pB = buf.phaseB[n], pC = buf.phaseC[n], pD = buf.phaseD[n];
