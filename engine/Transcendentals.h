@@ -115,11 +115,17 @@ inline void SineCosine(D x, D& sine, D& cosine) {
          {-1.0 / 87178291200.0, 1.0 / 479001600.0, -1.0 / 3628800.0, 1.0 / 40320.0, -1.0 / 720.0, 1.0 / 24.0, -0.5})
         c = c * r2 + t;
     c = 1.0 + r2 * c;
-    // Quadrants 0..3 give (s, c), (c, -s), (-s, -c), (-c, s).
-    const auto odd = (quadrant & 1) != 0;
-    const D sineBase = odd ? c : s, cosineBase = odd ? s : c;
-    sine = (quadrant & 2) != 0 ? -sineBase : sineBase;
-    cosine = ((quadrant + 1) & 2) != 0 ? -cosineBase : cosineBase;
+    // Quadrants 0..3 give (s, c), (c, -s), (-s, -c), (-c, s): bit 0 swaps the two, bit 1
+    // flips the sine's sign, bit 1 of quadrant + 1 the cosine's. Worked on the bits, with
+    // masks of all ones made by subtraction, which two-lane vectors can do with SSE2 alone
+    // (a comparison of 64-bit lanes would need SSE4.1).
+    const Bits odd = Bits{} - (quadrant & 1);
+    const Bits sign = BitCast<Bits>(-D{});  // the sign bit alone (of -0.0)
+    const Bits sineFlip = sign & (Bits{} - ((quadrant >> 1) & 1));
+    const Bits cosineFlip = sign & (Bits{} - (((quadrant + 1) >> 1) & 1));
+    const Bits sb = BitCast<Bits>(s), cb = BitCast<Bits>(c);
+    sine = BitCast<D>(((cb & odd) | (sb & ~odd)) ^ sineFlip);
+    cosine = BitCast<D>(((sb & odd) | (cb & ~odd)) ^ cosineFlip);
 }
 
 inline double Sine(double x, bool cosine = false) {
