@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Transcendentals.h"
+#include "ChorusSweep.h"
 
 namespace halvorax::synth {
 
 namespace {
 constexpr double kTwoPi = 6.283185307179586;
 constexpr int kChunk = 64;
-
-// Two doubles side by side (SSE2, which every x86-64 processor has): the LFO's sine and
-// cosine are worked out for two samples at a time.
-typedef double Pair __attribute__((vector_size(16)));
 
 // floor x, without a library call for the values the chorus meets (0 up to 2^52).
 double floorOf(double x) {
@@ -77,22 +73,17 @@ void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int 
     int left = writeLeft, right = writeRight;
     for (int start = 0; start < count; start += kChunk) {
         const int n = std::min(kChunk, count - start);
-        // The LFO's angles, then the delays from its sine and cosine, two samples at a time.
-        double angle[kChunk + 1], delayL[kChunk + 1], delayR[kChunk + 1];
+        // The LFO's angles, then the delays from its sine and cosine, several samples at a time
+        // (the angles past the chunk are padding).
+        const int padded = kChunk + kChorusSweepWidest;
+        double angle[padded] = {}, delayL[padded], delayR[padded];
         for (int k = 0; k < n; ++k) {
             // phase - floor(phase); below 2 the floor is 0 or 1.
             phase += increment;
             if (phase >= 1.0) phase -= phase < 2.0 ? 1.0 : floorOf(phase);
             angle[k] = kTwoPi * phase;
         }
-        angle[n] = 0.0;  // the unused half of an odd chunk's last pair
-        for (int k = 0; k < n; k += 2) {
-            Pair sine, cosine;
-            SineCosine(Pair{angle[k], angle[k + 1]}, sine, cosine);
-            const Pair dL = (sine * sweep + middle) * s, dR = (cosine * sweep + middle) * s;
-            delayL[k] = dL[0], delayL[k + 1] = dL[1];
-            delayR[k] = dR[0], delayR[k + 1] = dR[1];
-        }
+        ChorusDelays(angle, n, {sweep, middle, s}, delayL, delayR);
         // The chunk's samples pass through arrays of our own: stores into the host's buffers
         // between the delay lines' loads and stores would be mistaken for their aliases by the
         // processor whenever the host's buffers happen to lie at the same offsets in a page.
