@@ -5,9 +5,12 @@
 namespace halvorax::synth {
 
 void ChorusDelays(const double* angle, int count, const ChorusSweep& sweep, double* left, double* right) {
-    // Eight lanes wherever the voice groups take eight (the same processor test).
-    if (VoiceGroup::Lanes() >= 8)
+    // As many lanes as the voice groups take (the same processor test).
+    const int lanes = VoiceGroup::Lanes();
+    if (lanes >= 8)
         ChorusDelays8(angle, count, sweep, left, right);
+    else if (lanes >= 4)
+        ChorusDelays4(angle, count, sweep, left, right);
     else
         ChorusDelaysWith<Doubles2>(angle, count, sweep, left, right);
 }

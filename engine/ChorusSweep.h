@@ -2,8 +2,9 @@
 
 // The chorus's delays from its LFO, several samples at a time: the sine of each angle sets
 // the left line's delay, the cosine the right's. Written once over the vector width; the
-// eight-wide build (ChorusSweep8.cpp, for AVX-512) and the two-wide one (SSE2, every
-// x86-64 processor) give the same bits, as every lane does the same IEEE operations.
+// eight-wide build (ChorusSweep8.cpp, for AVX-512), the four-wide one (ChorusSweep4.cpp,
+// AVX2) and the two-wide one (SSE2, every x86-64 processor) give the same bits, as every
+// lane does the same IEEE operations.
 
 #include <cstring>
 
@@ -16,8 +17,9 @@ struct ChorusSweep {
     double scale;          // sample rate / 44100
 };
 
-// Vectors of two and eight doubles.
+// Vectors of two, four and eight doubles.
 typedef double Doubles2 __attribute__((vector_size(16)));
+typedef double Doubles4 __attribute__((vector_size(32)));
 typedef double Doubles8 __attribute__((vector_size(64)));
 
 // count delays, computed a vector V at a time (count rounded up to whole vectors: the
@@ -38,6 +40,7 @@ void ChorusDelaysWith(const double* angle, int count, const ChorusSweep& sweep, 
 
 // Room the arrays need past the last delay: one widest vector.
 constexpr int kChorusSweepWidest = 8;
+void ChorusDelays4(const double* angle, int count, const ChorusSweep& sweep, double* left, double* right);
 void ChorusDelays8(const double* angle, int count, const ChorusSweep& sweep, double* left, double* right);
 void ChorusDelays(const double* angle, int count, const ChorusSweep& sweep, double* left, double* right);
 
