@@ -25,11 +25,9 @@ void writeLine(double* line, int length, int& pos, double in) {
     ++pos;
 }
 
-// Reads a line of `length` delay samples behind its write position, interpolated.
-double readLine(const double* line, int length, int pos, double delay) {
-    // Keeps the read inside the line even at absurd sample rates or rates (NaN reads the newest).
-    delay = delay >= 0.0 ? std::min(delay, static_cast<double>(length - 2)) : 0.0;
-    const int i = static_cast<int>(delay);  // delay >= 0: the same as its floor
+// Reads a line of `length` i + w samples behind its write position (i whole, w the
+// fraction), interpolated.
+double readLine(const double* line, int length, int pos, int i, double w) {
     int p = pos - i;
     if (p < 0) p += length;
     // Below about 920 Hz the delay falls under one sample and p is the write
@@ -37,7 +35,6 @@ double readLine(const double* line, int length, int pos, double delay) {
     if (p >= length) p -= length;
     int q = p - 1;
     if (q < 0) q += length;
-    const double w = static_cast<float>(delay - i);
     return w * line[q] + (1.0 - w) * line[p];
 }
 }  // namespace
@@ -73,35 +70,40 @@ void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int 
     int left = writeLeft, right = writeRight;
     for (int start = 0; start < count; start += kChunk) {
         const int n = std::min(kChunk, count - start);
-        // The LFO's angles, then the delays from its sine and cosine, several samples at a time
-        // (the angles past the chunk are padding).
+        // The LFO's angles, then the taps from its sine and cosine, several samples at a time
+        // (the angles past the chunk are padding). The taps are held inside the lines even at
+        // absurd sample rates or rates.
         const int padded = kChunk + kChorusSweepWidest;
-        double angle[padded] = {}, delayL[padded], delayR[padded];
+        double angle[padded], fractionL[padded], fractionR[padded];
+        int wholeL[padded], wholeR[padded];
         for (int k = 0; k < n; ++k) {
             // phase - floor(phase); below 2 the floor is 0 or 1.
             phase += increment;
             if (phase >= 1.0) phase -= phase < 2.0 ? 1.0 : floorOf(phase);
             angle[k] = kTwoPi * phase;
         }
-        ChorusDelays(angle, n, {sweep, middle, s}, delayL, delayR);
-        // The chunk's samples pass through arrays of our own: stores into the host's buffers
-        // between the delay lines' loads and stores would be mistaken for their aliases by the
-        // processor whenever the host's buffers happen to lie at the same offsets in a page.
-        float inLeft[kChunk], inRight[kChunk], outLeft[kChunk], outRight[kChunk];
+        std::fill(angle + n, angle + padded, 0.0);
+        ChorusTapsFor(angle, n, {sweep, middle, s, static_cast<double>(length - 2)}, {wholeL, fractionL},
+                      {wholeR, fractionR});
+        // The lines are written and read in a loop of their own, the outputs made after it:
+        // stores into the host's buffers between the lines' loads and stores would be taken
+        // for their aliases by the processor whenever the buffers happen to lie at the same
+        // offsets in a page. The inputs are copied first, as they may be the outputs.
+        float inLeft[kChunk], inRight[kChunk];
         std::copy(inputs[0] + start, inputs[0] + start + n, inLeft);
         std::copy(inputs[1] + start, inputs[1] + start + n, inRight);
+        double wetL[kChunk], wetR[kChunk];
         for (int k = 0; k < n; ++k) {
-            const float inL = inLeft[k];
-            const float inR = inRight[k];
-            writeLine(delayLeft, length, left, inL * gain);
-            writeLine(delayRight, length, right, inR * gain);
-            wetLeft = readLine(delayLeft, length, left, delayL[k]);
-            wetRight = readLine(delayRight, length, right, delayR[k]);
-            outLeft[k] = static_cast<float>((inL * dry + wet * wetLeft) * 1.5);
-            outRight[k] = static_cast<float>((wet * wetRight + inR * dry) * 1.5);
+            writeLine(delayLeft, length, left, inLeft[k] * gain);
+            writeLine(delayRight, length, right, inRight[k] * gain);
+            wetL[k] = wetLeft = readLine(delayLeft, length, left, wholeL[k], fractionL[k]);
+            wetR[k] = wetRight = readLine(delayRight, length, right, wholeR[k], fractionR[k]);
         }
-        std::copy(outLeft, outLeft + n, outputs[0] + start);
-        std::copy(outRight, outRight + n, outputs[1] + start);
+        float *outLeft = outputs[0] + start, *outRight = outputs[1] + start;
+        for (int k = 0; k < n; ++k) {
+            outLeft[k] = static_cast<float>((inLeft[k] * dry + wet * wetL[k]) * 1.5);
+            outRight[k] = static_cast<float>((wet * wetR[k] + inRight[k] * dry) * 1.5);
+        }
     }
     lfoPhase = phase;
     lastWetLeft = wetLeft;

@@ -4,15 +4,16 @@
 
 namespace halvorax::synth {
 
-void ChorusDelays(const double* angle, int count, const ChorusSweep& sweep, double* left, double* right) {
+void ChorusTapsFor(const double* angle, int count, const ChorusSweep& sweep, const ChorusTaps& left,
+                   const ChorusTaps& right) {
     // As many lanes as the voice groups take (the same processor test).
     const int lanes = VoiceGroup::Lanes();
     if (lanes >= 8)
-        ChorusDelays8(angle, count, sweep, left, right);
+        ChorusTaps8(angle, count, sweep, left, right);
     else if (lanes >= 4)
-        ChorusDelays4(angle, count, sweep, left, right);
+        ChorusTaps4(angle, count, sweep, left, right);
     else
-        ChorusDelaysWith<Doubles2>(angle, count, sweep, left, right);
+        ChorusTapsWith<Doubles2>(angle, count, sweep, left, right);
 }
 
 }  // namespace halvorax::synth
