@@ -26,6 +26,17 @@ void CControl::valueChanged() {
     if (listener) listener->valueChanged(this);
 }
 
+void CControl::stepByWheel(float distance, const CButtonState& buttons) {
+    const float before = value;
+    setValueNormalized(getValueNormalized() + distance * wheelInc * ((buttons & kShift) ? 0.1f : 1.0f));
+    if (value != before) {
+        beginEdit();
+        valueChanged();
+        endEdit();
+        invalid();
+    }
+}
+
 void CControl::beginEdit() {
     ++editing;
     if (listener) listener->controlBeginEdit(this);

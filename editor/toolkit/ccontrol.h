@@ -61,6 +61,9 @@ public:
     bool isTypeOf(const char* s) const override { return std::strcmp(s, "CControl") == 0 || CView::isTypeOf(s); }
 
 protected:
+    // One wheel step of `distance` notches (a tenth of one with Shift): the value moves by
+    // the wheel increment, and a change is announced as one whole edit.
+    void stepByWheel(float distance, const CButtonState& buttons);
     CControlListener* listener;
     int32_t tag;
     float value = 0.0f;

@@ -115,15 +115,7 @@ CMouseEventResult CKnob::onMouseMoved(CPoint& where, const CButtonState& buttons
 }
 
 bool CKnob::onWheel(const CPoint&, float distance, const CButtonState& buttons) {
-    float v = getValueNormalized() + distance * wheelInc * ((buttons & kShift) ? 0.1f : 1.0f);
-    float before = value;
-    setValueNormalized(v);
-    if (value != before) {
-        beginEdit();
-        valueChanged();
-        endEdit();
-        invalid();
-    }
+    stepByWheel(distance, buttons);
     return true;
 }
 

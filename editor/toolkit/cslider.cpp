@@ -98,14 +98,7 @@ CMouseEventResult CSlider::onMouseUp(CPoint&, const CButtonState&) {
 }
 
 bool CSlider::onWheel(const CPoint&, float distance, const CButtonState& buttons) {
-    float before = value;
-    setValueNormalized(getValueNormalized() + distance * wheelInc * ((buttons & kShift) ? 0.1f : 1.0f));
-    if (value != before) {
-        beginEdit();
-        valueChanged();
-        endEdit();
-        invalid();
-    }
+    stepByWheel(distance, buttons);
     return true;
 }
 
