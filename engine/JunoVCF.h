@@ -76,7 +76,7 @@ private:
             h = u - k * bp - lp + d;
             bp = h * g + d + bp;
             lp = bp * g + d + lp;
-            lp = 2.0 * Tanh<L>(lp * 0.5);  // only the low-pass state is soft-clipped
+            lp = TwiceTanhOfHalf<L>(lp);  // only the low-pass state is soft-clipped
             return RoundToFloat<L>(bp * 0.4 + lp);
         }
     };
