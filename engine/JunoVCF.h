@@ -166,7 +166,8 @@ public:
     D Step(int n) {
         const D g = gain(n);
         const D y1Next = n + 1 < count ? first.Process(input(n + 1), gain(n + 1), k, -d) : D{};
-        const D y = RoundToFloat<L>(2.0 * second.Process(y1, g, k, d));
+        // The section's output is a single-precision value already, and so is its double.
+        const D y = 2.0 * second.Process(y1, g, k, d);
         y1 = y1Next;
         d = -d;
         return y;
