@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "AlphaJunoVoice.h"
 #include "ChorusSweep.h"
 
 namespace halvorax::synth {
@@ -18,23 +19,21 @@ double floorOf(double x) {
     return t > x ? t - 1.0 : t;
 }
 
-// Writes one sample into a line of `length` and advances its write position.
-void writeLine(double* line, int length, int& pos, double in) {
-    if (pos >= length || pos < 0) pos = 0;
+constexpr int kMask = AlphaChorus::kLineLength - 1;
+static_assert((AlphaChorus::kLineLength & kMask) == 0, "the line length is a power of two");
+
+// Writes one sample into a line and advances its write position.
+void writeLine(double* line, int& pos, double in) {
     line[pos] = in;
-    ++pos;
+    pos = (pos + 1) & kMask;
 }
 
-// Reads a line of `length` i + w samples behind its write position (i whole, w the
-// fraction), interpolated.
-double readLine(const double* line, int length, int pos, int i, double w) {
-    int p = pos - i;
-    if (p < 0) p += length;
-    // Below about 920 Hz the delay falls under one sample and p is the write
-    // position itself, which is one past the last slot right after a wrap.
-    if (p >= length) p -= length;
-    int q = p - 1;
-    if (q < 0) q += length;
+// Reads a line i + w samples behind its write position (i whole, w the fraction),
+// interpolated. Below about 920 Hz the delay falls under one sample, and p is the write
+// position itself: the oldest slot.
+double readLine(const double* line, int pos, int i, double w) {
+    const int p = (pos - i) & kMask;
+    const int q = (p - 1) & kMask;
     return w * line[q] + (1.0 - w) * line[p];
 }
 }  // namespace
@@ -50,7 +49,6 @@ AlphaChorus::AlphaChorus()
       delayRight{},
       writeLeft(0),
       writeRight(0),
-      lineLength(kLineLength),
       centre(128.0),
       depth(80.0),
       lfoPhase(0.0),
@@ -65,9 +63,10 @@ void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int 
     // members) would otherwise make the compiler reload and store them at every sample.
     const double increment = lfoIncrement, gain = inputGain, dry = mix, wet = 1.0 - mix;
     const double sweep = depth, middle = centre;
-    const int length = lineLength;
+    // The sweep's longest delay at the highest rate: (128 + 80) * 768000 / 44100 = 3623 samples.
+    static_assert((128.0 + 80.0) * AlphaJunoVoice::kHighestRate / 44100.0 < kLineLength - 2, "lines long enough");
     double phase = lfoPhase, wetLeft = lastWetLeft, wetRight = lastWetRight;
-    int left = writeLeft, right = writeRight;
+    int left = writeLeft & kMask, right = writeRight & kMask;
     for (int start = 0; start < count; start += kChunk) {
         const int n = std::min(kChunk, count - start);
         // The LFO's angles, then the taps from its sine and cosine, several samples at a time
@@ -83,7 +82,7 @@ void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int 
             angle[k] = kTwoPi * phase;
         }
         std::fill(angle + n, angle + padded, 0.0);
-        ChorusTapsFor(angle, n, {sweep, middle, s, static_cast<double>(length - 2)}, {wholeL, fractionL},
+        ChorusTapsFor(angle, n, {sweep, middle, s, static_cast<double>(kLineLength - 2)}, {wholeL, fractionL},
                       {wholeR, fractionR});
         // The lines are written and read in a loop of their own, the outputs made after it:
         // stores into the host's buffers between the lines' loads and stores would be taken
@@ -94,10 +93,10 @@ void AlphaChorus::blockProcess(float* const* inputs, float* const* outputs, int 
         std::copy(inputs[1] + start, inputs[1] + start + n, inRight);
         double wetL[kChunk], wetR[kChunk];
         for (int k = 0; k < n; ++k) {
-            writeLine(delayLeft, length, left, inLeft[k] * gain);
-            writeLine(delayRight, length, right, inRight[k] * gain);
-            wetL[k] = wetLeft = readLine(delayLeft, length, left, wholeL[k], fractionL[k]);
-            wetR[k] = wetRight = readLine(delayRight, length, right, wholeR[k], fractionR[k]);
+            writeLine(delayLeft, left, inLeft[k] * gain);
+            writeLine(delayRight, right, inRight[k] * gain);
+            wetL[k] = wetLeft = readLine(delayLeft, left, wholeL[k], fractionL[k]);
+            wetR[k] = wetRight = readLine(delayRight, right, wholeR[k], fractionR[k]);
         }
         float *outLeft = outputs[0] + start, *outRight = outputs[1] + start;
         for (int k = 0; k < n; ++k) {

@@ -6,7 +6,9 @@ namespace halvorax::synth {
 // swept by one sine LFO whose right-channel copy runs a quarter cycle ahead.
 class AlphaChorus {
 public:
-    static constexpr int kLineLength = 44100;
+    // A power of two, so that positions wrap by a mask; it holds the longest delay (centre
+    // plus depth, 208 samples at 44.1 kHz) at the highest rate the voices take, 768 kHz.
+    static constexpr int kLineLength = 4096;
 
     AlphaChorus();
 
@@ -21,12 +23,11 @@ public:
     double lastWetLeft, lastWetRight;
     double delayLeft[kLineLength];
     double delayRight[kLineLength];
-    int writeLeft, writeRight;
-    int lineLength;
-    double centre;        // centre delay in samples at 44.1 kHz
-    double depth;         // sweep depth in samples at 44.1 kHz
-    double lfoPhase;      // 0..1
-    double lfoIncrement;  // rate / sampleRate
+    int writeLeft, writeRight;  // the next slot each line writes (any value is taken modulo the length)
+    double centre;              // centre delay in samples at 44.1 kHz
+    double depth;               // sweep depth in samples at 44.1 kHz
+    double lfoPhase;            // 0..1
+    double lfoIncrement;        // rate / sampleRate
 };
 
 }  // namespace halvorax::synth

@@ -74,7 +74,7 @@ TEST(AlphaChorus, SweepStaysWithinRangeAndWrapsTheLines) {
     Stereo io(50000);
     for (int n = 0; n < 50000; ++n) io.left[n] = io.right[n] = (n % 200 < 100) ? 0.5f : -0.5f;
     c->blockProcess(io.ptrs, io.ptrs, 50000);
-    EXPECT_EQ(c->writeLeft, 50000 - 44100);
+    EXPECT_EQ(c->writeLeft, 50000 % AlphaChorus::kLineLength);
     for (int n = 0; n < 50000; ++n) {
         ASSERT_TRUE(std::isfinite(io.left[n]));
         ASSERT_LE(std::fabs(io.left[n]), 0.75f * 0.5f + 0.5625f * 0.5f + 1e-6f);
@@ -99,20 +99,20 @@ TEST(AlphaChorus, AbsurdSampleRatesNeitherOverrunNorPoison) {
     }
 }
 
-// Right after a wrap the write position equals the line length; a delay under
-// one sample must then read slot 0 (the oldest sample), never past the line.
+// Right after a wrap the write position is slot 0, the oldest sample, which a delay under
+// one sample reads; never the memory past the line.
 TEST(AlphaChorus, DelayUnderOneSampleAfterAWrapReadsTheOldestSlot) {
     auto c = std::make_unique<AlphaChorus>();
     c->sampleRate = 441.0;  // delays 0.48 .. 2.08 samples
     c->rate = 0.0;
     c->lfoPhase = 0.75;  // left delay 0.48 samples: i = 0
-    c->writeLeft = 44099;
+    c->writeLeft = AlphaChorus::kLineLength - 1;
     c->delayLeft[0] = 0.25;
     c->delayRight[0] = 1000.0;  // the memory just past the left line
     Stereo io(1);
     io.left[0] = 1.0f;
     c->blockProcess(io.ptrs, io.ptrs, 1);
-    ASSERT_EQ(c->writeLeft, 44100);
+    ASSERT_EQ(c->writeLeft, 0);
     const double w = static_cast<float>(0.48);
     EXPECT_DOUBLE_EQ(c->lastWetLeft, w * 0.75 + (1 - w) * 0.25);
     EXPECT_FLOAT_EQ(io.left[0], static_cast<float>((0.5 + 0.5 * c->lastWetLeft) * 1.5));
