@@ -213,18 +213,25 @@ private:
         addVoices(outputs[1] + start, count, voices);
     }
 
-    // Pulse-width smoother, LFOs, pitch, VCA and the envelope, one sample at a time.
+    // Pulse-width smoother, LFOs, pitch, VCA and the envelope, one sample at a time, their
+    // states in locals meanwhile (the buffers written may alias them as far as the compiler
+    // knows, which would send them through memory at every sample).
     void controlStage(int count, D* vcaOut) {
         const D zero = D{}, one = zero + 1.0;
         F pwmValue = toFloat(s.pwmValue), pwmOffset = toFloat(s.pwmOffset);
         const F pwmTarget = toFloat(b.pwmTarget);
+        JunoLfo<L> lfo = s.lfo, pwmLfo = s.pwmLfo;
+        JunoEnvelope<L> env = s.env;
+        OnePole<L> vcaSmooth = s.vcaSmooth;
+        D freq = s.freq, glideNote = s.glideNote, antiDenormal = s.antiDenormal;
+        I silenced = s.silenced;
         for (int n = 0; n < count; ++n) {
             pwmValue += ((pwmTarget + pwmOffset) - pwmValue) * 0.005f;
             pwmOffset = -pwmOffset;
             D p = fromFloat(pwmValue);
 
-            const D lfoValue = s.lfo.NextFaded(b.lfoIncrement, b.lfoDelayRate);
-            const D envValue = s.env.level;  // as left by the previous sample
+            const D lfoValue = lfo.NextFaded(b.lfoIncrement, b.lfoDelayRate);
+            const D envValue = env.level;  // as left by the previous sample
 
             D pitchEnv = zero;
             switch (mode.dcoEnvMode) {
@@ -244,9 +251,8 @@ private:
                     break;
             }
 
-            s.freq = s.glideOn ? s.freq + (s.targetFreq + s.antiDenormal - s.freq) * b.glide : s.freq;
-            s.glideNote =
-                s.glideOn ? s.glideNote + (s.targetNote + s.antiDenormal - s.glideNote) * b.glide : s.glideNote;
+            freq = s.glideOn ? freq + (s.targetFreq + antiDenormal - freq) * b.glide : freq;
+            glideNote = s.glideOn ? glideNote + (s.targetNote + antiDenormal - glideNote) * b.glide : glideNote;
 
             // Pitch in octaves.
             D vibrato;
@@ -255,11 +261,11 @@ private:
             else
                 vibrato = 2.0 * b.dcoAfterDepth * b.modWheel * lfoValue / 12.0;
             buf.pitch[n] = 2.5 * pitchEnv + b.bendOctaves + b.dcoLfo * lfoValue * 3.0 / 12.0 + vibrato + b.rangeOctaves;
-            buf.freq[n] = s.freq;
+            buf.freq[n] = freq;
 
             // The PWM LFO sweeps the width between 0 and P.
-            if (mode.pwmLfoOn) p = p * 0.5 + p * 0.5 * s.pwmLfo.Value();
-            s.pwmLfo.Advance(b.pwmIncrement);
+            if (mode.pwmLfoOn) p = p * 0.5 + p * 0.5 * pwmLfo.Value();
+            pwmLfo.Advance(b.pwmIncrement);
             buf.width[n] = p;
             buf.lfo[n] = lfoValue;
             buf.env[n] = envValue;
@@ -290,17 +296,25 @@ private:
                 const D m = b.vcaAfterDepth * b.modWheel * lfoValue;
                 gain = (source + m * 0.5) * (m + 1.0);
             }
-            const D vca = s.vcaSmooth.Process(gain, zero + 0.01);
+            const D vca = vcaSmooth.Process(gain, zero + 0.01);
             const auto quiet =
-                (vca < 0.0001) & (s.gate == 0.0) & ((s.env.state == kEnvSustain) | (s.env.state == kEnvRelease));
-            s.silenced = quiet ? I{} - 1 : s.silenced;
+                (vca < 0.0001) & (s.gate == 0.0) & ((env.state == kEnvSustain) | (env.state == kEnvRelease));
+            silenced = quiet ? I{} - 1 : silenced;
             vcaOut[n] = vca < 0.0 ? zero : (vca > 2.0 ? zero + 2.0 : vca);
 
-            s.env.Step(b.env, b.l1, b.l2, b.l3, s.antiDenormal);
-            s.antiDenormal = -s.antiDenormal;
+            env.Step(b.env, b.l1, b.l2, b.l3, antiDenormal);
+            antiDenormal = -antiDenormal;
         }
         s.pwmValue = fromFloat(pwmValue);
         s.pwmOffset = fromFloat(pwmOffset);
+        s.lfo = lfo;
+        s.pwmLfo = pwmLfo;
+        s.env = env;
+        s.vcaSmooth = vcaSmooth;
+        s.freq = freq;
+        s.glideNote = glideNote;
+        s.antiDenormal = antiDenormal;
+        s.silenced = silenced;
     }
 
     // mgsaw map index of each oscillator period (the whole reciprocal of its increment).
