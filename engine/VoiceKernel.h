@@ -363,9 +363,10 @@ private:
 
     // Increments and table numbers from the pitch, then the phase steps. Without pitch
     // modulation the increments repeat; they are worked out again only when a lane's
-    // pitch or frequency has changed.
+    // pitch or frequency has changed. The oscillators are in locals meanwhile.
     void phaseStage(int count) {
         const D half = D{} + 0.5;
+        JunoOscillator<L> oscA = s.oscA, oscB = s.oscB, oscC = s.oscC, oscD = s.oscD;
         D pitch = D{}, frequency = D{} - 1.0;
         for (int n = 0; n < count; ++n) {
             if (L::Any((buf.pitch[n] != pitch) | (buf.freq[n] != frequency))) {
@@ -377,17 +378,17 @@ private:
                 // periods exactly as 1 / increment would.
                 const D q = 1.0 / inc;
                 const auto bInRange = 2.0 * inc < 0.5;
-                s.oscA.increment = inc;
-                s.oscB.increment = bInRange ? 2.0 * inc : half;
-                s.oscC.increment = inc / 2.0;  // inc <= 0.5, so C and D never reach the limit
-                s.oscD.increment = inc / 4.0;
+                oscA.increment = inc;
+                oscB.increment = bInRange ? 2.0 * inc : half;
+                oscC.increment = inc / 2.0;  // inc <= 0.5, so C and D never reach the limit
+                oscD.increment = inc / 4.0;
                 // Table numbers only for the sources that read them.
                 if (mode.usesMg[0]) mgTable(mgCache[0], q);
                 if (mode.usesMg[1]) mgTable(mgCache[1], bInRange ? q * 0.5 : D{} + 2.0);
                 if (mode.usesMg[2]) mgTable(mgCache[2], q * 2.0);
                 if (mode.usesMg[3]) mgTable(mgCache[3], q * 4.0);
                 if (mode.needsTableA) fixedTable(fixedCache[0], inc);
-                if (mode.needsTableB) fixedTable(fixedCache[1], s.oscB.increment);
+                if (mode.needsTableB) fixedTable(fixedCache[1], oscB.increment);
                 if (mode.needsTableC) fixedTable(fixedCache[2], inc * 0.5);
             }
             // Only the tables the sources read.
@@ -398,11 +399,15 @@ private:
             if (mode.needsTableA) buf.tA[n] = fixedCache[0].value;
             if (mode.needsTableB) buf.tB[n] = fixedCache[1].value;
             if (mode.needsTableC) buf.tC[n] = fixedCache[2].value;
-            buf.phaseA[n] = s.oscA.Advance();
-            buf.phaseB[n] = s.oscB.Advance();
-            buf.phaseC[n] = s.oscC.Advance();
-            buf.phaseD[n] = s.oscD.Advance();
+            buf.phaseA[n] = oscA.Advance();
+            buf.phaseB[n] = oscB.Advance();
+            buf.phaseC[n] = oscC.Advance();
+            buf.phaseD[n] = oscD.Advance();
         }
+        s.oscA = oscA;
+        s.oscB = oscB;
+        s.oscC = oscC;
+        s.oscD = oscD;
     }
 
     static F readMapped(const float* data, const MgTable& table, D phase) {
