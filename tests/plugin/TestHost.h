@@ -40,13 +40,16 @@ inline int countCalls(VstInt32 opcode) {
     return n;
 }
 
-// Points XDG_DATA_HOME at a fresh folder, removed when the test program ends, so no test reads
-// or writes the user's patches.
+// Points XDG_DATA_HOME at a fresh, empty folder, one per call (all removed when the test
+// program ends), so that no test reads or writes the user's patches, nor those another test
+// of the same program left behind.
 inline std::filesystem::path isolateDataHome() {
-    static const TempFolder home;
-    static const bool set = setenv("XDG_DATA_HOME", home.path.c_str(), 1) == 0;
-    (void)set;
-    return home.path;
+    static const TempFolder root;
+    static int calls = 0;
+    const std::filesystem::path home = root.path / std::to_string(++calls);
+    std::filesystem::create_directories(home);
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    return home;
 }
 
 }  // namespace halvorax::test
