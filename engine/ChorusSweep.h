@@ -60,23 +60,30 @@ void PutTaps(V delay, double longest, const ChorusTaps& taps, int k) {
     std::memcpy(taps.fraction + k, &fraction, sizeof fraction);
 }
 
-// count taps of each line, computed a vector V at a time (count rounded up to whole
-// vectors: the arrays must hold them).
+// Vectors the sweep works out side by side: the series of the sine and cosine are chains of
+// dependent steps, which one vector alone would wait on.
+constexpr int kChorusSweepGroup = 4;
+
+// count taps of each line, computed kChorusSweepGroup vectors V at a time (count rounded up
+// to whole groups: the arrays must hold them).
 template <class V>
 void ChorusTapsWith(const double* angle, int count, const ChorusSweep& sweep, const ChorusTaps& left,
                     const ChorusTaps& right) {
-    constexpr int W = sizeof(V) / sizeof(double);
-    for (int k = 0; k < count; k += W) {
-        V a, sine, cosine;
-        std::memcpy(&a, angle + k, sizeof a);
-        SineCosine(a, sine, cosine);
-        PutTaps((sine * sweep.depth + sweep.centre) * sweep.scale, sweep.longest, left, k);
-        PutTaps((cosine * sweep.depth + sweep.centre) * sweep.scale, sweep.longest, right, k);
+    constexpr int W = sizeof(V) / sizeof(double), G = kChorusSweepGroup;
+    for (int k = 0; k < count; k += G * W) {
+        V a[G], sine[G], cosine[G];
+        std::memcpy(a, angle + k, sizeof a);
+        for (int j = 0; j < G; ++j) SineCosine(a[j], sine[j], cosine[j]);
+        for (int j = 0; j < G; ++j) {
+            PutTaps((sine[j] * sweep.depth + sweep.centre) * sweep.scale, sweep.longest, left, k + j * W);
+            PutTaps((cosine[j] * sweep.depth + sweep.centre) * sweep.scale, sweep.longest, right, k + j * W);
+        }
     }
 }
 
-// Room the arrays need past the last tap: one widest vector.
-constexpr int kChorusSweepWidest = 8;
+// Room the arrays need past the last tap: a group of the widest vectors (a run may end one
+// sample into a group).
+constexpr int kChorusSweepWidest = kChorusSweepGroup * 8;
 void ChorusTaps4(const double* angle, int count, const ChorusSweep& sweep, const ChorusTaps& left,
                  const ChorusTaps& right);
 void ChorusTaps8(const double* angle, int count, const ChorusSweep& sweep, const ChorusTaps& left,
