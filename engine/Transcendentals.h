@@ -59,29 +59,30 @@ inline typename L::D Exp2InRange(typename L::D t) {
     return p * scale;
 }
 
-// tanh on the lanes of L: 1 - 2 / (e^2|x| + 1) with the sign of x. Beyond |x| = 20 the
-// result is 1 in double precision.
-template <class L>
-inline typename L::D Tanh(typename L::D x) {
+// s tanh(x / s) on the lanes of L for s = 1 or 2: s - 2 s / (e^(2|x|/s) + 1) with the sign of
+// x. Beyond |x| = 20 s the result is s in double precision.
+template <class L, int s>
+inline typename L::D ScaledTanh(typename L::D x) {
     typedef typename L::D D;
     const D ax = x < 0.0 ? -x : x;
-    const D a = ax > 20.0 ? D{} + 20.0 : ax;
-    const D e = Exp2InRange<L>(a * 2.8853900817779268);  // 2 / ln 2; at most 58
-    const D t = 1.0 - 2.0 / (e + 1.0);
+    const D a = ax > 20.0 * s ? D{} + 20.0 * s : ax;
+    const D e = Exp2InRange<L>(a * (2.8853900817779268 / s));  // 2 / ln 2; at most 58
+    const D t = (double)s - 2.0 * s / (e + 1.0);
     return x < 0.0 ? -t : t;
 }
 
-// 2 tanh(x / 2), as Tanh gives it, two multiplications shorter: halving and doubling are
-// exact, so the halving folds into the constant and the doubling into 2 - 4 / (e + 1).
+// tanh on the lanes of L.
+template <class L>
+inline typename L::D Tanh(typename L::D x) {
+    return ScaledTanh<L, 1>(x);
+}
+
+// 2 tanh(x / 2), as 2.0 * Tanh(x * 0.5) gives it, two multiplications shorter: halving and
+// doubling are exact, so they fold into the limit, the constant and 2 - 4 / (e + 1).
 // (Only a subnormal x, which halving would round, could come out otherwise.)
 template <class L>
 inline typename L::D TwiceTanhOfHalf(typename L::D x) {
-    typedef typename L::D D;
-    const D ax = x < 0.0 ? -x : x;
-    const D a = ax > 40.0 ? D{} + 40.0 : ax;
-    const D e = Exp2InRange<L>(a * (2.8853900817779268 * 0.5));
-    const D t = 2.0 - 4.0 / (e + 1.0);
-    return x < 0.0 ? -t : t;
+    return ScaledTanh<L, 2>(x);
 }
 
 // log2 x for x > 0 (scalar): x = m 2^e with m in [sqrt(1/2), sqrt(2)), and log2 m by the
